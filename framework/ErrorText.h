@@ -1,0 +1,21 @@
+// Result codes: the program's own (messages.h, from the message table),
+// Win32 errors carried as positive values, and WinINet errors.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "messages.h"
+
+// Win32 errors travel as positive values; wherever a result is tested it is
+// first mapped to its HRESULT so that it counts as a failure.
+inline HRESULT MapResult(HRESULT result)
+{
+    return result > 0 ? static_cast<HRESULT>(0x80070000u | (static_cast<DWORD>(result) & 0xFFFF)) : result;
+}
+
+inline bool IsFailure(HRESULT result) { return MapResult(result) < 0; }
+
+// The text of any code, without trailing line breaks; empty when none is known.
+std::wstring FormatErrorText(DWORD code);

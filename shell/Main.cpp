@@ -1,0 +1,7 @@
+// Process entry of the Q7 Utility.
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+{
+    return 0;
+}

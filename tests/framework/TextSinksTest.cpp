@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "BoxWatcher.h"
+#include "ErrorText.h"
+#include "TextSinks.h"
+#include "WindowMessages.h"
+#include "resource.h"
+
+namespace {
+
+// A top-level window with a child, recording the status texts it receives.
+class StatusWindows {
+public:
+    StatusWindows()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &StatusWindows::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"Q7TestStatusWindow";
+        RegisterClassW(&wc);
+        top = CreateWindowW(wc.lpszClassName, L"top", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+        child = CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, top, nullptr, wc.hInstance, nullptr);
+        grandChild = CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, child, nullptr, wc.hInstance, nullptr);
+        s_texts.clear();
+    }
+    ~StatusWindows() { DestroyWindow(top); }
+
+    HWND top = nullptr, child = nullptr, grandChild = nullptr;
+    static inline std::vector<std::wstring> s_texts;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_APP_STATUS_TEXT) {
+            s_texts.push_back(reinterpret_cast<const wchar_t*>(lParam));
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+TEST(TextSinks, TraceToMainWindowReachesTheTopLevelAncestor)
+{
+    StatusWindows windows;
+    TraceToMainWindow(windows.grandChild, L"Contact failed 0x%x %s", 0xE2000045u, L"No response after reset");
+    TraceToMainWindow(windows.child, IDS_PORT_OPEN, L"COM3");
+    ASSERT_EQ(StatusWindows::s_texts.size(), 2u);
+    EXPECT_EQ(StatusWindows::s_texts[0], L"Contact failed 0xe2000045 No response after reset");
+    EXPECT_EQ(StatusWindows::s_texts[1], L"Serial port COM3 is open");
+}
+
+TEST(TextSinks, ShowErrorBoxTracesAndShowsAStopBox)
+{
+    StatusWindows windows;
+    CBoxWatcher boxes;
+    const int answer = ShowErrorBox(windows.child, IDS_COM_PORT_ERROR_CAPTION, IDS_WIN32_CALL_FAILED, L"SetupComm",
+                                    L"COM3", 5u, L"Access denied.");
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"COM Port Error");
+    EXPECT_EQ(boxes[0].text, L"SetupComm failed on \"COM3\"\r\nError 0x00000005: Access denied.");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
+    EXPECT_EQ(boxes[0].owner, windows.top);
+    EXPECT_EQ(answer, IDOK);
+    ASSERT_EQ(StatusWindows::s_texts.size(), 1u);
+    EXPECT_EQ(StatusWindows::s_texts[0], boxes[0].text);
+}
+
+TEST(TextSinks, TraceAndMessageBoxReturnsTheAnswer)
+{
+    StatusWindows windows;
+    CBoxWatcher boxes{IDNO};
+    const int answer =
+        TraceAndMessageBox(windows.top, MB_YESNO | MB_ICONQUESTION, L"Question", L"Go on with %u?", 3u);
+    EXPECT_EQ(answer, IDNO);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Go on with 3?");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONQUESTION));
+    EXPECT_EQ(StatusWindows::s_texts.size(), 1u);
+}
+
+TEST(TextSinks, ShowErrorCodeBoxShowsTheCodeTextAloneAndTracesNothing)
+{
+    StatusWindows windows;
+    CBoxWatcher boxes;
+    ShowErrorCodeBox(windows.top, E_STATE_MACHINE_BUSY, IDS_SAVE_CONFIG_ERROR_CAPTION);
+    ShowErrorCodeBox(windows.top, 0xE2000001, IDS_BANNER_ERROR_CAPTION);  // unknown code: empty text
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes[0].caption, L"Save Configuration Error");
+    EXPECT_EQ(boxes[0].text, L"Cannot start a busy state machine");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
+    EXPECT_EQ(boxes[1].caption, L"Power On Banner Error");
+    EXPECT_EQ(boxes[1].text, L"");
+    EXPECT_TRUE(StatusWindows::s_texts.empty());
+}
+
+TEST(TextSinks, OsVersionTextNamesTheSystem)
+{
+    const std::wstring text = GetOsVersionText();
+    EXPECT_EQ(text.rfind(L"OS Version ", 0), 0u);
+    EXPECT_NE(text.find(L" Build "), std::wstring::npos);
+    EXPECT_NE(text.find(L"Windows"), std::wstring::npos) << text;
+}
