@@ -1,0 +1,33 @@
+// The application's registry key under HKEY_CURRENT_USER, handed to every
+// persisted value when it loads and saves.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "TextOrId.h"
+
+class CAppInfoBase {
+public:
+    // Opens or creates HKEY_CURRENT_USER\path, for reading and writing
+    // unless a narrower access is asked for.
+    explicit CAppInfoBase(TextOrId path, REGSAM access = KEY_READ | KEY_WRITE);
+    virtual ~CAppInfoBase();
+    CAppInfoBase(const CAppInfoBase&) = delete;
+    CAppInfoBase& operator=(const CAppInfoBase&) = delete;
+
+    HKEY Key() const { return m_key; }
+    const std::wstring& Path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+    HKEY m_key = nullptr;
+};
+
+// One key type per owner, so that owners cannot be handed each other's key.
+template <typename Owner>
+class CAppInfoT : public CAppInfoBase {
+public:
+    using CAppInfoBase::CAppInfoBase;
+};
