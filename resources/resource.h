@@ -15,6 +15,7 @@
 #define IDS_HEX_LOAD_FAILED             10061
 #define IDS_TITLE_VERSION               10064
 #define IDS_HELP_ERROR_CAPTION          10094
+#define IDS_HELP_FILE_UNAVAILABLE       10096
 #define IDS_MENU_ABOUT                  10100
 #define IDS_MENU_HELP                   10102
 #define IDS_MENU_RELEASE_NOTES          10104

@@ -1,0 +1,165 @@
+#include "Files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "ErrorText.h"
+#include "TextSinks.h"
+#include "resource.h"
+
+CFileRead::~CFileRead()
+{
+    Close();
+}
+
+bool CFileRead::GetFileSize(DWORD& size)
+{
+    DWORD high = 0;
+    const DWORD low = ::GetFileSize(m_handle, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return false;
+    if (high != 0) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    size = low;
+    return true;
+}
+
+bool CFileRead::IsOpen() const
+{
+    return m_handle != INVALID_HANDLE_VALUE;
+}
+
+void CFileRead::Close()
+{
+    if (IsOpen())
+        CloseHandle(m_handle);
+    m_handle = INVALID_HANDLE_VALUE;
+}
+
+CFileRead2::CFileRead2(HWND owner, TextOrId caption) : m_owner(owner), m_caption(caption.Text()) {}
+
+bool CFileRead2::ReportFailure(const wchar_t* call) const
+{
+    const DWORD error = GetLastError();
+    ShowErrorBox(m_owner, m_caption.c_str(), IDS_WIN32_CALL_FAILED, call, m_path.c_str(), error,
+                 FormatErrorText(error).c_str());
+    SetLastError(error);
+    return false;
+}
+
+bool CFileRead2::GetFileSize(DWORD& size)
+{
+    return CFileRead::GetFileSize(size) || ReportFailure(L"GetFileSize");
+}
+
+bool CFileRead2::Create(const std::wstring& path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
+                        DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    Close();
+    m_path = path;
+    m_handle = CreateFileW(path.c_str(), access, share, security, disposition, flags, templateFile);
+    return IsOpen() || ReportFailure(L"CreateFile");
+}
+
+bool CFileRead2::Read(void* buffer, DWORD count, DWORD& read, OVERLAPPED* overlapped)
+{
+    read = 0;
+    return ReadFile(m_handle, buffer, count, &read, overlapped) || ReportFailure(L"ReadFile");
+}
+
+bool CFileRead3::Open(const std::wstring& path)
+{
+    m_buffer.clear();
+    m_cursor = 0;
+    m_loaded = false;
+    if (!Create(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN))
+        return false;
+
+    DWORD size = 0;
+    bool ok = CFileRead2::GetFileSize(size);
+    if (ok) {
+        try {
+            m_buffer.resize(size);
+        } catch (const std::bad_alloc&) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            ok = ReportFailure(L"ReadFile");
+        }
+    }
+    for (DWORD done = 0; ok && done < size;) {
+        DWORD read = 0;
+        ok = CFileRead2::Read(m_buffer.data() + done, size - done, read);
+        if (ok && read == 0) {
+            // The file shrank while it was read: half a file is no file.
+            SetLastError(ERROR_HANDLE_EOF);
+            ok = ReportFailure(L"ReadFile");
+        }
+        done += read;
+    }
+    const DWORD error = GetLastError();
+    Close();
+    if (!ok) {
+        m_buffer.clear();
+        SetLastError(error);
+        return false;
+    }
+    m_loaded = true;
+    return true;
+}
+
+bool CFileRead3::GetFileSize(DWORD& size)
+{
+    size = static_cast<DWORD>(m_buffer.size());
+    return true;
+}
+
+bool CFileRead3::IsOpen() const
+{
+    return m_loaded;
+}
+
+bool CFileRead3::Read(void* buffer, DWORD count, DWORD& read)
+{
+    read = 0;
+    if (!m_loaded) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    read = static_cast<DWORD>(std::min<size_t>(count, m_buffer.size() - m_cursor));
+    if (read)
+        std::memcpy(buffer, m_buffer.data() + m_cursor, read);
+    m_cursor += read;
+    return true;
+}
+
+bool CFileWrite2::Write(const void* buffer, DWORD count)
+{
+    DWORD written = 0;
+    if (!WriteFile(m_handle, buffer, count, &written, nullptr))
+        return ReportFailure(L"WriteFile");
+    if (written != count) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return ReportFailure(L"WriteFile");
+    }
+    return true;
+}
+
+bool CFileWrite2::WriteLine(const std::wstring& text)
+{
+    return WriteString(text) && WriteString(L"\r\n");
+}
+
+bool CFileWrite2::WriteString(const std::wstring& text)
+{
+    if (text.empty())
+        return true;
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size, '\0');
+    if (size == 0 || !WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), length, bytes.data(), size, nullptr, nullptr))
+        return ReportFailure(L"WideCharToMultiByte");
+    return Write(bytes.data(), static_cast<DWORD>(bytes.size()));
+}

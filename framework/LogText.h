@@ -1,0 +1,21 @@
+// Activity logs in rich-edit controls: appending lines and formatted text,
+// the log font and the time stamp that starts a log line.
+#pragma once
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <string>
+
+// A line at the end: "\r\n" first unless the control is empty. The view
+// follows the end only when it was at the bottom before.
+void AppendLogText(HWND richEdit, const std::wstring& text);
+// The text at the end in the given format, without a line break; same
+// scrolling rule.
+void AppendFormattedText(HWND richEdit, const std::wstring& text, const CHARFORMATW& format);
+
+// "Courier New", 10 points at the window's resolution; the caller owns it.
+HFONT CreateLogFont(HWND window);
+
+// The local time as "hh:mm:ss " (with the trailing space).
+std::wstring FormatTimeStamp();
