@@ -1,0 +1,68 @@
+#include "ControlChannel.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+CControlChannel::~CControlChannel()
+{
+    if (m_socket >= 0)
+        close(m_socket);
+}
+
+bool CControlChannel::Connect(const std::string& address, std::string& error)
+{
+    const size_t colon = address.rfind(':');
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    if (colon == std::string::npos || inet_pton(AF_INET, address.substr(0, colon).c_str(), &peer.sin_addr) != 1) {
+        error = "bad control address " + address;
+        return false;
+    }
+    peer.sin_port = htons(static_cast<uint16_t>(std::atoi(address.c_str() + colon + 1)));
+    m_socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_socket < 0 || connect(m_socket, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        error = "control connection to " + address + ": " + std::strerror(errno);
+        return false;
+    }
+    const int on = 1;
+    setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return true;
+}
+
+bool CControlChannel::Receive(std::vector<std::string>& lines)
+{
+    char buffer[4096];
+    const ssize_t received = recv(m_socket, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR))
+        return false;
+    if (received > 0)
+        m_pending.append(buffer, received);
+    for (size_t end; (end = m_pending.find('\n')) != std::string::npos;) {
+        std::string line = m_pending.substr(0, end);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        m_pending.erase(0, end + 1);
+    }
+    return true;
+}
+
+bool CControlChannel::Send(const std::string& line)
+{
+    const std::string text = line + "\n";
+    for (size_t sent = 0; sent < text.size();) {
+        const ssize_t n = send(m_socket, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        sent += n;
+    }
+    return true;
+}

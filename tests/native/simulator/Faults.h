@@ -1,0 +1,43 @@
+// The faults a test can ask of the radio: deafness, lost commands, late,
+// split and run-together replies.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class CFaults {
+public:
+    struct Split {
+        // Bytes in the first write.
+        size_t at;
+        unsigned pauseMs;
+    };
+
+    // A silent radio hears nothing: no reply and no effect.
+    void SetSilent(bool silent) { m_silent = silent; }
+    // The next `count` commands that start with `prefix` are lost.
+    void IgnoreNext(const std::string& prefix, unsigned count);
+    void SetReplyDelay(unsigned ms) { m_replyDelayMs = ms; }
+    void SplitNextReply(Split split) { m_split = split; }
+    void AppendToNextReply(std::string extra) { m_burst = std::move(extra); }
+
+    // True when the command never reaches the radio; counts lost commands.
+    bool Loses(const std::string& command);
+    unsigned ReplyDelayMs() const { return m_replyDelayMs; }
+    // The one-shot faults for the reply about to go out.
+    std::optional<Split> TakeSplit();
+    std::string TakeBurst();
+
+private:
+    struct Ignore {
+        std::string prefix;
+        unsigned count;
+    };
+
+    bool m_silent = false;
+    std::vector<Ignore> m_ignores;
+    unsigned m_replyDelayMs = 0;
+    std::optional<Split> m_split;
+    std::string m_burst;
+};

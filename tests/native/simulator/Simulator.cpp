@@ -1,0 +1,425 @@
+#include "Simulator.h"
+
+#include "TextEscape.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Longest command kept; a line that never sends ";" must not grow without end.
+constexpr size_t kMaxCommand = 4096;
+
+volatile sig_atomic_t g_stopSignal = 0;
+
+void OnStopSignal(int signal)
+{
+    g_stopSignal = signal;
+}
+
+bool ParseNumber(const std::string& text, unsigned& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long number = std::strtoul(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || number > 0xFFFFFFFFul || text[0] == '-')
+        return false;
+    value = static_cast<unsigned>(number);
+    return true;
+}
+
+std::vector<std::string> SplitWords(const std::string& line)
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    for (size_t space; (space = line.find(' ', start)) != std::string::npos; start = space + 1)
+        words.push_back(line.substr(start, space - start));
+    words.push_back(line.substr(start));
+    return words;
+}
+
+std::string Ok(const std::string& value = {})
+{
+    return value.empty() ? "ok" : "ok " + value;
+}
+
+std::string Error(const std::string& why)
+{
+    return "error " + why;
+}
+
+const char kBadArguments[] = "error bad arguments";
+
+}  // namespace
+
+const CSimulator::Request CSimulator::s_requests[] = {
+    {"ping", &CSimulator::Ping},
+    {"speed", &CSimulator::Speed},
+    {"line-speed", &CSimulator::LineSpeed},
+    {"version", &CSimulator::Version},
+    {"identify", &CSimulator::Identify},
+    {"boot-loader", &CSimulator::BootLoader},
+    {"option-module", &CSimulator::OptionModule},
+    {"mode", &CSimulator::Mode},
+    {"eeprom-write", &CSimulator::EepromWrite},
+    {"eeprom-read", &CSimulator::EepromRead},
+    {"silent", &CSimulator::Silent},
+    {"ignore", &CSimulator::Ignore},
+    {"delay", &CSimulator::Delay},
+    {"split", &CSimulator::Split},
+    {"burst", &CSimulator::Burst},
+    {"unplug", &CSimulator::UnplugRequest},
+    {"log", &CSimulator::Log},
+    {"clear-log", &CSimulator::ClearLog},
+    {"count", &CSimulator::Count},
+    {"quit", &CSimulator::Quit},
+};
+
+CSimulator::CSimulator(CRadio& radio) : m_radio(radio), m_start(Clock::now())
+{
+}
+
+int CSimulator::Run(const SSimulatorSetup& setup)
+{
+    // Signals are let through only while the loop waits, so none is lost.
+    sigset_t stopSignals;
+    sigset_t waiting;
+    sigemptyset(&stopSignals);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopSignals, signal);
+    sigprocmask(SIG_BLOCK, &stopSignals, &waiting);
+    struct sigaction action {};
+    action.sa_handler = &OnStopSignal;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+
+    if (!Start(setup))
+        return 1;
+
+    while (!m_quit && !g_stopSignal) {
+        const auto next = m_transmitter.Pump(Clock::now());
+        pollfd fds[2];
+        nfds_t count = 0;
+        if (m_terminal.IsOpen())
+            fds[count++] = {m_terminal.Fd(), POLLIN, 0};
+        if (m_controlled)
+            fds[count++] = {m_control.Fd(), POLLIN, 0};
+        timespec timeout{};
+        if (next) {
+            const auto wait = std::max(*next - Clock::now(), Clock::duration::zero());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+            timeout = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        }
+        if (ppoll(fds, count, next ? &timeout : nullptr, &waiting) <= 0)
+            continue;
+        for (nfds_t i = 0; i < count; ++i) {
+            if (!fds[i].revents)
+                continue;
+            if (fds[i].fd == m_terminal.Fd()) {
+                ReadLine();
+            } else {
+                std::vector<std::string> lines;
+                const bool connected = m_control.Receive(lines);
+                for (const std::string& line : lines)
+                    OnRequest(line);
+                if (!connected)
+                    m_quit = true;
+            }
+        }
+    }
+
+    m_terminal.Close();
+    m_link.Release();
+    if (m_controlled)
+        m_control.Send("bye");
+    return 0;
+}
+
+bool CSimulator::Start(const SSimulatorSetup& setup)
+{
+    std::string error;
+    if (!setup.logFile.empty() && !m_log.SetFile(setup.logFile))
+        error = "cannot write " + setup.logFile;
+    else if (setup.prefix.empty())
+        error = "no Wine prefix (--prefix or WINEPREFIX)";
+    else if (m_terminal.Open(error) && m_link.Claim(setup.prefix, setup.com, m_terminal.SlavePath(), error)) {
+        if (setup.registerPort && !m_link.Register())
+            error = "cannot list " + m_link.Name() + " in the registry";
+        else if (!setup.control.empty())
+            m_controlled = m_control.Connect(setup.control, error);
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "q7sim: %s\n", error.c_str());
+        return false;
+    }
+    m_transmitter.SetFd(m_terminal.Fd());
+    if (m_controlled)
+        m_control.Send("hello " + m_link.Name() + " " + m_terminal.SlavePath());
+    else
+        std::fprintf(stderr, "q7sim: %s is %s, radio at %u bit/s\n", m_link.Name().c_str(),
+                     m_terminal.SlavePath().c_str(), m_radio.Speed());
+    return true;
+}
+
+void CSimulator::ReadLine()
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t received = read(m_terminal.Fd(), buffer, sizeof buffer);
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received < 0 && errno == EAGAIN)
+            return;
+        if (received <= 0) {
+            // The line broke under us; waiting on it again would only spin.
+            Unplug();
+            return;
+        }
+        const unsigned speed = m_terminal.LineSpeed();
+        for (ssize_t i = 0; i < received; ++i) {
+            // Checked byte by byte: a speed command changes what the next byte is.
+            m_garbled = m_garbled || speed != m_radio.Speed();
+            if (m_command.size() < kMaxCommand)
+                m_command += buffer[i];
+            if (buffer[i] == ';') {
+                OnCommand(std::exchange(m_command, std::string()), speed, std::exchange(m_garbled, false));
+            }
+        }
+    }
+}
+
+void CSimulator::OnCommand(const std::string& command, unsigned speed, bool garbled)
+{
+    const Clock::time_point now = Clock::now();
+    SLogEntry entry{Milliseconds(now), command, speed, false, {}};
+    if (!garbled && !m_faults.Loses(command)) {
+        if (const auto reply = m_radio.Handle(command)) {
+            entry.answered = true;
+            entry.reply = *reply + m_faults.TakeBurst();
+            const auto earliest = now + std::chrono::milliseconds(m_faults.ReplyDelayMs());
+            const auto split = m_faults.TakeSplit();
+            if (split && split->at < entry.reply.size()) {
+                m_transmitter.Queue(entry.reply.substr(0, split->at), m_radio.Speed(), earliest);
+                m_transmitter.Queue(entry.reply.substr(split->at), m_radio.Speed(), now,
+                                    std::chrono::milliseconds(split->pauseMs));
+            } else {
+                m_transmitter.Queue(entry.reply, m_radio.Speed(), earliest);
+            }
+        }
+    }
+    m_log.Add(std::move(entry));
+}
+
+void CSimulator::OnRequest(const std::string& line)
+{
+    const Args words = SplitWords(line);
+    const Args args(words.begin() + 1, words.end());
+    for (const Request& request : s_requests) {
+        if (words[0] == request.name) {
+            const std::string answer = (this->*request.handle)(args);
+            if (!answer.empty())
+                m_control.Send(answer);
+            return;
+        }
+    }
+    m_control.Send(Error("unknown request " + words[0]));
+}
+
+void CSimulator::Unplug()
+{
+    m_transmitter.SetFd(-1);
+    m_terminal.Close();
+    m_link.RemoveLink();
+}
+
+double CSimulator::Milliseconds(Clock::time_point time) const
+{
+    return std::chrono::duration<double, std::milli>(time - m_start).count();
+}
+
+std::string CSimulator::Ping(const Args&)
+{
+    return Ok();
+}
+
+std::string CSimulator::Speed(const Args& args)
+{
+    unsigned speed = 0;
+    if (args.empty())
+        return Ok(std::to_string(m_radio.Speed()));
+    if (args.size() != 1 || !ParseNumber(args[0], speed) || !m_radio.SetSpeed(speed))
+        return kBadArguments;
+    return Ok();
+}
+
+std::string CSimulator::LineSpeed(const Args&)
+{
+    return Ok(std::to_string(m_terminal.LineSpeed()));
+}
+
+std::string CSimulator::Version(const Args& args)
+{
+    unsigned version = 0;
+    if (args.size() != 2 || !ParseNumber(args[1], version) || !m_radio.SetVersion(args[0], version))
+        return kBadArguments;
+    return Ok();
+}
+
+std::string CSimulator::Identify(const Args& args)
+{
+    const auto text = args.empty() ? std::nullopt : UnescapeText(args[0]);
+    if (args.size() > 1 || (!args.empty() && !text))
+        return kBadArguments;
+    m_radio.SetIdentifyReply(text);
+    return Ok();
+}
+
+std::string CSimulator::BootLoader(const Args& args)
+{
+    unsigned on = 0;
+    if (args.size() != 1 || !ParseNumber(args[0], on))
+        return kBadArguments;
+    m_radio.SetBootLoader(on != 0);
+    return Ok();
+}
+
+std::string CSimulator::OptionModule(const Args& args)
+{
+    const auto text = args.empty() ? std::nullopt : UnescapeText(args[0]);
+    if (args.size() > 1 || (!args.empty() && !text))
+        return kBadArguments;
+    m_radio.SetOptionModuleReply(text);
+    return Ok();
+}
+
+std::string CSimulator::Mode(const Args& args)
+{
+    if (args.empty())
+        return Ok(EscapeText(m_radio.CommandMode()));
+    const auto text = UnescapeText(args[0]);
+    if (args.size() != 1 || !text)
+        return kBadArguments;
+    m_radio.SetCommandMode(*text);
+    return Ok();
+}
+
+std::string CSimulator::EepromWrite(const Args& args)
+{
+    unsigned address = 0;
+    if (args.size() != 2 || !ParseNumber(args[0], address) || args[1].size() % 2 != 0)
+        return kBadArguments;
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < args[1].size(); i += 2) {
+        unsigned byte = 0;
+        if (!ParseNumber("0x" + args[1].substr(i, 2), byte))
+            return kBadArguments;
+        bytes.push_back(static_cast<uint8_t>(byte));
+    }
+    return m_radio.Eeprom().Write(address, bytes) ? Ok() : Error("beyond the EEPROM");
+}
+
+std::string CSimulator::EepromRead(const Args& args)
+{
+    unsigned address = 0;
+    unsigned count = 0;
+    if (args.size() != 2 || !ParseNumber(args[0], address) || !ParseNumber(args[1], count))
+        return kBadArguments;
+    if (address > CEeprom::kSize || count > CEeprom::kSize - address)
+        return Error("beyond the EEPROM");
+    std::string hex;
+    for (const uint8_t byte : m_radio.Eeprom().Read(address, count)) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        hex += digits;
+    }
+    return Ok(hex);
+}
+
+std::string CSimulator::Silent(const Args& args)
+{
+    unsigned on = 0;
+    if (args.size() != 1 || !ParseNumber(args[0], on))
+        return kBadArguments;
+    m_faults.SetSilent(on != 0);
+    return Ok();
+}
+
+std::string CSimulator::Ignore(const Args& args)
+{
+    unsigned count = 0;
+    const auto prefix = args.empty() ? std::nullopt : UnescapeText(args[0]);
+    if (args.size() != 2 || !prefix || !ParseNumber(args[1], count))
+        return kBadArguments;
+    m_faults.IgnoreNext(*prefix, count);
+    return Ok();
+}
+
+std::string CSimulator::Delay(const Args& args)
+{
+    unsigned ms = 0;
+    if (args.size() != 1 || !ParseNumber(args[0], ms))
+        return kBadArguments;
+    m_faults.SetReplyDelay(ms);
+    return Ok();
+}
+
+std::string CSimulator::Split(const Args& args)
+{
+    unsigned at = 0;
+    unsigned ms = 0;
+    if (args.size() != 2 || !ParseNumber(args[0], at) || !ParseNumber(args[1], ms) || at == 0)
+        return kBadArguments;
+    m_faults.SplitNextReply({at, ms});
+    return Ok();
+}
+
+std::string CSimulator::Burst(const Args& args)
+{
+    const auto text = args.size() == 1 ? UnescapeText(args[0]) : std::nullopt;
+    if (!text)
+        return kBadArguments;
+    m_faults.AppendToNextReply(*text);
+    return Ok();
+}
+
+std::string CSimulator::UnplugRequest(const Args&)
+{
+    Unplug();
+    return Ok();
+}
+
+std::string CSimulator::Log(const Args&)
+{
+    std::string answer = Ok(std::to_string(m_log.Entries().size()));
+    for (const SLogEntry& entry : m_log.Entries())
+        answer += "\n" + CCommandLog::Format(entry);
+    return answer;
+}
+
+std::string CSimulator::ClearLog(const Args&)
+{
+    m_log.Clear();
+    return Ok();
+}
+
+std::string CSimulator::Count(const Args& args)
+{
+    const auto pattern = args.size() == 1 ? UnescapeText(args[0]) : std::nullopt;
+    if (!pattern)
+        return kBadArguments;
+    return Ok(std::to_string(m_log.Count(*pattern)));
+}
+
+std::string CSimulator::Quit(const Args&)
+{
+    m_quit = true;
+    // "bye" follows once the port is gone (Run).
+    return {};
+}

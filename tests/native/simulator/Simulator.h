@@ -1,0 +1,103 @@
+// The simulated transceiver at work: the radio behind a pseudo-terminal that
+// a Wine prefix sees as a COM port, commands cut at ";", replies paced at the
+// radio's line speed, faults on request, a log of everything received, and
+// the control channel through which a test steers all of it.
+//
+// Control requests (one line each; texts escaped as in TextEscape.h; every
+// request gets one answer line, "ok [value]" or "error <why>"):
+//     ping                    speed [BPS]             line-speed
+//     version RVM|RVF|RVD|RVA|RVR N                   identify [TEXT]
+//     boot-loader 0|1         option-module [TEXT]    mode [TEXT]
+//     eeprom-write ADDR HEX   eeprom-read ADDR COUNT
+//     silent 0|1              ignore PREFIX N         delay MS
+//     split AT MS             burst TEXT              unplug
+//     log                     clear-log               count PATTERN
+//     quit
+// "speed" and "mode" without a value ask for it; "identify" and
+// "option-module" without a text make the radio keep quiet. "log" answers
+// "ok N" and N entry lines (CommandLog.h). "quit" answers "bye" once the
+// port is gone. The simulator's first line is "hello COMn /dev/pts/m".
+#pragma once
+
+#include "CommandLog.h"
+#include "ComPortLink.h"
+#include "ControlChannel.h"
+#include "Faults.h"
+#include "PseudoTerminal.h"
+#include "Radio.h"
+#include "Transmitter.h"
+
+#include <string>
+#include <vector>
+
+struct SSimulatorSetup {
+    // The Wine prefix whose COM port the radio becomes.
+    std::string prefix;
+    // 0: the first free from 10.
+    unsigned com = 0;
+    // Also list the port in the prefix's registry.
+    bool registerPort = false;
+    // "HOST:PORT" of the test; empty: run until a signal ends the simulator.
+    std::string control;
+    std::string logFile;
+};
+
+class CSimulator {
+public:
+    explicit CSimulator(CRadio& radio);
+
+    // Returns the process exit code.
+    int Run(const SSimulatorSetup& setup);
+
+private:
+    using Args = std::vector<std::string>;
+    struct Request {
+        const char* name;
+        std::string (CSimulator::*handle)(const Args& args);
+    };
+    static const Request s_requests[];
+
+    bool Start(const SSimulatorSetup& setup);
+    void Loop();
+    void ReadLine();
+    void OnCommand(const std::string& command, unsigned speed, bool garbled);
+    void OnRequest(const std::string& line);
+    void Unplug();
+    double Milliseconds(Clock::time_point time) const;
+
+    std::string Ping(const Args& args);
+    std::string Speed(const Args& args);
+    std::string LineSpeed(const Args& args);
+    std::string Version(const Args& args);
+    std::string Identify(const Args& args);
+    std::string BootLoader(const Args& args);
+    std::string OptionModule(const Args& args);
+    std::string Mode(const Args& args);
+    std::string EepromWrite(const Args& args);
+    std::string EepromRead(const Args& args);
+    std::string Silent(const Args& args);
+    std::string Ignore(const Args& args);
+    std::string Delay(const Args& args);
+    std::string Split(const Args& args);
+    std::string Burst(const Args& args);
+    std::string UnplugRequest(const Args& args);
+    std::string Log(const Args& args);
+    std::string ClearLog(const Args& args);
+    std::string Count(const Args& args);
+    std::string Quit(const Args& args);
+
+    CRadio& m_radio;
+    CFaults m_faults;
+    CCommandLog m_log;
+    CPseudoTerminal m_terminal;
+    CComPortLink m_link;
+    CControlChannel m_control;
+    CTransmitter m_transmitter;
+    bool m_controlled = false;
+    bool m_quit = false;
+    const Clock::time_point m_start;
+    // The command being received, and whether any of it came at a speed the
+    // radio does not run at.
+    std::string m_command;
+    bool m_garbled = false;
+};

@@ -1,0 +1,89 @@
+// q7sim: a simulated Q7 transceiver on a COM port of a Wine prefix.
+//
+//     q7sim [--prefix DIR] [--com N|auto] [--register] [--control HOST:PORT]
+//           [--speed BPS] [--mcu N] [--version RVx=N]... [--serial N]
+//           [--identify TEXT] [--boot-loader] [--log FILE]
+//
+// Under a test it is started with --control and lives as long as the test's
+// connection; alone it runs until it is sent SIGINT or SIGTERM.
+#include "Simulator.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: q7sim [--prefix DIR] [--com N|auto] [--register] [--control HOST:PORT]\n"
+                 "             [--speed BPS] [--mcu N] [--version RVx=N]... [--serial N]\n"
+                 "             [--identify TEXT] [--boot-loader] [--log FILE]\n");
+    return 2;
+}
+
+bool ToNumber(const char* text, unsigned& value)
+{
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(text, &end, 10);
+    value = static_cast<unsigned>(number);
+    return *text != '\0' && *end == '\0' && number <= 0xFFFF;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CRadio radio;
+    SSimulatorSetup setup;
+    if (const char* prefix = std::getenv("WINEPREFIX"))
+        setup.prefix = prefix;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--register") {
+            setup.registerPort = true;
+            continue;
+        }
+        if (option == "--boot-loader") {
+            radio.SetBootLoader(true);
+            continue;
+        }
+        if (i + 1 >= argc)
+            return Usage();
+        const char* value = argv[++i];
+        unsigned number = 0;
+        if (option == "--prefix") {
+            setup.prefix = value;
+        } else if (option == "--control") {
+            setup.control = value;
+        } else if (option == "--log") {
+            setup.logFile = value;
+        } else if (option == "--identify") {
+            radio.SetIdentifyReply(std::string(value));
+        } else if (option == "--com") {
+            if (std::strcmp(value, "auto") != 0 && (!ToNumber(value, setup.com) || setup.com == 0))
+                return Usage();
+        } else if (option == "--speed") {
+            if (!ToNumber(value, number) || !radio.SetSpeed(number))
+                return Usage();
+        } else if (option == "--mcu") {
+            if (!ToNumber(value, number) || !radio.SetVersion("RVM", number))
+                return Usage();
+        } else if (option == "--version") {
+            const char* equals = std::strchr(value, '=');
+            if (!equals || !ToNumber(equals + 1, number) || !radio.SetVersion(std::string(value, equals), number))
+                return Usage();
+        } else if (option == "--serial") {
+            if (!ToNumber(value, number))
+                return Usage();
+            radio.Eeprom().SetSerialNumber(number);
+        } else {
+            return Usage();
+        }
+    }
+
+    CSimulator simulator(radio);
+    return simulator.Run(setup);
+}
