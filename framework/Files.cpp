@@ -32,9 +32,10 @@ bool CFileRead::IsOpen() const
     return m_handle != INVALID_HANDLE_VALUE;
 }
 
+// Not IsOpen: a buffered file is open without a handle.
 void CFileRead::Close()
 {
-    if (IsOpen())
+    if (m_handle != INVALID_HANDLE_VALUE)
         CloseHandle(m_handle);
     m_handle = INVALID_HANDLE_VALUE;
 }
@@ -61,7 +62,7 @@ bool CFileRead2::Create(const std::wstring& path, DWORD access, DWORD share, SEC
     Close();
     m_path = path;
     m_handle = CreateFileW(path.c_str(), access, share, security, disposition, flags, templateFile);
-    return IsOpen() || ReportFailure(L"CreateFile");
+    return m_handle != INVALID_HANDLE_VALUE || ReportFailure(L"CreateFile");
 }
 
 bool CFileRead2::Read(void* buffer, DWORD count, DWORD& read, OVERLAPPED* overlapped)

@@ -12,7 +12,8 @@ bool IsScrolledToBottom(HWND richEdit)
     // Without a scroll bar everything is in view.
     if (!GetScrollInfo(richEdit, SB_VERT, &info) || info.nPage == 0)
         return true;
-    return info.nPos + static_cast<int>(info.nPage) > info.nMax;
+    // At the bottom the page ends at nMax + 1 (nMax under Wine).
+    return info.nPos + static_cast<int>(info.nPage) >= info.nMax;
 }
 
 void MoveCaretToEnd(HWND richEdit)

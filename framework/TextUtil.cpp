@@ -154,7 +154,7 @@ std::wstring EscapeNonPrintableChar(wchar_t character)
     if (character >= L' ' && character <= L'~')
         return std::wstring(1, character);
     const BYTE low = static_cast<BYTE>(character & 0xFF);
-    return std::wstring{L'\\', L'x', kHexDigits[low >> 4], kHexDigits[low & 0x0F]};
+    return L"\\x" + BytesToHex(&low, 1);
 }
 
 std::wstring EscapeNonPrintable(const std::wstring& text)
