@@ -29,11 +29,11 @@ TEST(FileVersionInfo, FileWithoutVersionBlockLeavesNothingBehind)
     CFileVersionInfo info;
     ASSERT_TRUE(info.LoadFromModule(nullptr));
     CTempFolder folder;
-    folder.WriteFile(L"plain.txt", "no version here");
-    EXPECT_FALSE(info.LoadFromFile(folder / L"plain.txt"));
+    folder.Write(L"plain.txt", "no version here");
+    EXPECT_FALSE(info.LoadFromFile(folder.File(L"plain.txt")));
     EXPECT_EQ(info.GetString(CFileVersionInfo::FileDescription), L"");
     EXPECT_EQ(info.GetFileVersionPart(3), 0);
-    EXPECT_FALSE(info.LoadFromFile(folder / L"missing.exe"));
+    EXPECT_FALSE(info.LoadFromFile(folder.File(L"missing.exe")));
 }
 
 TEST(FileVersionInfo, TranslationChoice)

@@ -17,6 +17,20 @@ std::wstring FailureText(const wchar_t* call, const std::wstring& path, DWORD er
                       FormatErrorText(error).c_str());
 }
 
+// What a file holds, read around the classes under test.
+std::string ReadBytes(const std::wstring& path)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string bytes(::GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
 class Files : public testing::Test {
 protected:
     Files()
@@ -48,8 +62,8 @@ TEST_F(Files, WrittenLinesAndBytesReadBackWhole)
     CBoxWatcher boxes;
     {
         CFileWrite2 file(owner, L"Write Error");
-        ASSERT_TRUE(CreateForWrite(file, folder / L"out.txt"));
-        EXPECT_EQ(file.GetPath(), folder / L"out.txt");
+        ASSERT_TRUE(CreateForWrite(file, folder.File(L"out.txt")));
+        EXPECT_EQ(file.GetPath(), folder.File(L"out.txt"));
         EXPECT_TRUE(file.WriteLine(L"MEM2 00 10"));
         EXPECT_TRUE(file.WriteString(L"CRC"));
         EXPECT_TRUE(file.WriteString(L""));
@@ -59,10 +73,10 @@ TEST_F(Files, WrittenLinesAndBytesReadBackWhole)
         EXPECT_TRUE(file.GetFileSize(size));
         EXPECT_EQ(size, 18u);
     }
-    EXPECT_EQ(folder.ReadFile(L"out.txt"), std::string("MEM2 00 10\r\nCRC\x00\xFF\n", 18));
+    EXPECT_EQ(ReadBytes(folder.File(L"out.txt")), std::string("MEM2 00 10\r\nCRC\x00\xFF\n", 18));
 
     CFileRead3 file(owner, L"Read Error");
-    ASSERT_TRUE(file.Open(folder / L"out.txt")) << (boxes.Count() ? boxes[0].text : L"");
+    ASSERT_TRUE(file.Open(folder.File(L"out.txt"))) << (boxes.Count() ? boxes[0].text : L"");
     EXPECT_TRUE(file.IsOpen());
     DWORD size = 0;
     EXPECT_TRUE(file.GetFileSize(size));
@@ -80,16 +94,16 @@ TEST_F(Files, WrittenLinesAndBytesReadBackWhole)
 
     // The file was read whole and let go: it can be replaced now.
     CFileWrite2 again(owner, L"Write Error");
-    EXPECT_TRUE(CreateForWrite(again, folder / L"out.txt"));
+    EXPECT_TRUE(CreateForWrite(again, folder.File(L"out.txt")));
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(Files, EmptyFileIsOpenWithNothingToRead)
 {
-    folder.WriteFile(L"empty.txt", "");
+    folder.Write(L"empty.txt", "");
     CBoxWatcher boxes;
     CFileRead3 file(owner, L"Read Error");
-    ASSERT_TRUE(file.Open(folder / L"empty.txt"));
+    ASSERT_TRUE(file.Open(folder.File(L"empty.txt")));
     EXPECT_TRUE(file.IsOpen());
     DWORD size = 1, read = 1;
     EXPECT_TRUE(file.GetFileSize(size));
@@ -102,12 +116,12 @@ TEST_F(Files, EmptyFileIsOpenWithNothingToRead)
 
 TEST_F(Files, MissingFileIsReportedAndLeavesNothingOpen)
 {
-    folder.WriteFile(L"good.txt", "content");
+    folder.Write(L"good.txt", "content");
     CBoxWatcher boxes;
     CFileRead3 file(owner, IDS_SAVE_CONFIG_ERROR_CAPTION);
-    ASSERT_TRUE(file.Open(folder / L"good.txt"));
+    ASSERT_TRUE(file.Open(folder.File(L"good.txt")));
 
-    const std::wstring missing = folder / L"missing.txt";
+    const std::wstring missing = folder.File(L"missing.txt");
     EXPECT_FALSE(file.Open(missing));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     ASSERT_EQ(boxes.Count(), 1u);
@@ -132,41 +146,41 @@ TEST_F(Files, FileInUseIsReportedAsSharingViolation)
 {
     CBoxWatcher boxes;
     CFileWrite2 writer(owner, L"Write Error");
-    ASSERT_TRUE(CreateForWrite(writer, folder / L"busy.txt"));
+    ASSERT_TRUE(CreateForWrite(writer, folder.File(L"busy.txt")));
     CFileRead3 reader(owner, L"Read Error");
-    EXPECT_FALSE(reader.Open(folder / L"busy.txt"));
+    EXPECT_FALSE(reader.Open(folder.File(L"busy.txt")));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Read Error");
-    EXPECT_EQ(boxes[0].text, FailureText(L"CreateFile", folder / L"busy.txt", ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(boxes[0].text, FailureText(L"CreateFile", folder.File(L"busy.txt"), ERROR_SHARING_VIOLATION));
 }
 
 TEST_F(Files, CreatingAgainReleasesTheFirstFile)
 {
     CFileWrite2 file(owner, L"Write Error");
-    ASSERT_TRUE(CreateForWrite(file, folder / L"first.txt"));
-    ASSERT_TRUE(CreateForWrite(file, folder / L"second.txt"));
-    EXPECT_EQ(file.GetPath(), folder / L"second.txt");
+    ASSERT_TRUE(CreateForWrite(file, folder.File(L"first.txt")));
+    ASSERT_TRUE(CreateForWrite(file, folder.File(L"second.txt")));
+    EXPECT_EQ(file.GetPath(), folder.File(L"second.txt"));
     CFileWrite2 other(owner, L"Write Error");
     CBoxWatcher boxes;
-    EXPECT_TRUE(CreateForWrite(other, folder / L"first.txt"));
+    EXPECT_TRUE(CreateForWrite(other, folder.File(L"first.txt")));
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(Files, WriteToReadOnlyHandleIsReportedOnce)
 {
-    folder.WriteFile(L"readonly.txt", "old");
+    folder.Write(L"readonly.txt", "old");
     CBoxWatcher boxes;
     CFileWrite2 file(owner, L"Write Error");
-    ASSERT_TRUE(file.Create(folder / L"readonly.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    ASSERT_TRUE(file.Create(folder.File(L"readonly.txt"), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL));
     // The line ending is not tried once the text failed.
     EXPECT_FALSE(file.WriteLine(L"new"));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].text, FailureText(L"WriteFile", folder / L"readonly.txt", ERROR_ACCESS_DENIED));
+    EXPECT_EQ(boxes[0].text, FailureText(L"WriteFile", folder.File(L"readonly.txt"), ERROR_ACCESS_DENIED));
     file.Close();
-    EXPECT_EQ(folder.ReadFile(L"readonly.txt"), "old");
+    EXPECT_EQ(ReadBytes(folder.File(L"readonly.txt")), "old");
 }
 
 TEST_F(Files, ShortWriteIsAFailure)
@@ -210,10 +224,10 @@ TEST_F(Files, SizeOfAClosedFile)
 
 TEST_F(Files, ReadThroughTheHandle)
 {
-    folder.WriteFile(L"data.bin", "0123456789");
+    folder.Write(L"data.bin", "0123456789");
     CBoxWatcher boxes;
     CFileRead2 file(owner, L"Read Error");
-    ASSERT_TRUE(file.Create(folder / L"data.bin", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0));
+    ASSERT_TRUE(file.Create(folder.File(L"data.bin"), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0));
     DWORD size = 0;
     EXPECT_TRUE(file.GetFileSize(size));
     EXPECT_EQ(size, 10u);
@@ -231,5 +245,5 @@ TEST_F(Files, ReadThroughTheHandle)
     EXPECT_FALSE(file.IsOpen());
     EXPECT_FALSE(file.Read(buffer, 8, read));
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].text, FailureText(L"ReadFile", folder / L"data.bin", ERROR_INVALID_HANDLE));
+    EXPECT_EQ(boxes[0].text, FailureText(L"ReadFile", folder.File(L"data.bin"), ERROR_INVALID_HANDLE));
 }

@@ -22,17 +22,16 @@ protected:
 
 TEST_F(Folders, TreeIsCreatedLevelByLevel)
 {
-    const std::wstring deep = folder / L"a\\b\\c";
+    const std::wstring deep = folder.File(L"a\\b\\c");
     EXPECT_TRUE(CreateFolderTree(deep + L"\\"));
-    EXPECT_TRUE(FolderExists(folder / L"a\\b"));
+    EXPECT_TRUE(FolderExists(folder.File(L"a\\b")));
     EXPECT_TRUE(FolderExists(deep));
     EXPECT_TRUE(CreateFolderTree(deep));
 
     // One level at a time only.
-    EXPECT_FALSE(CreateFolder(folder / L"x\\y"));
-    EXPECT_FALSE(FolderExists(folder / L"x"));
-    EXPECT_TRUE(CreateFolder(folder / L"x"));
-    EXPECT_TRUE(CreateFolder(std::wstring(folder / L"x")));
+    EXPECT_FALSE(CreateFolder(folder.File(L"x\\y")));
+    EXPECT_FALSE(FolderExists(folder.File(L"x")));
+    EXPECT_TRUE(CreateFolder(folder.File(L"x")));
 }
 
 TEST_F(Folders, DriveRootsAndServerNamesNeedNothing)
@@ -49,21 +48,21 @@ TEST_F(Folders, DriveRootsAndServerNamesNeedNothing)
 
 TEST_F(Folders, FileInTheWayIsNoFolder)
 {
-    folder.WriteFile(L"taken", "x");
-    EXPECT_FALSE(CreateFolder(folder / L"taken"));
-    EXPECT_FALSE(CreateFolderTree(folder / L"taken\\below"));
-    EXPECT_FALSE(FolderExists(folder / L"taken"));
-    EXPECT_TRUE(FindFileExists(folder / L"taken"));
+    folder.Write(L"taken", "x");
+    EXPECT_FALSE(CreateFolder(folder.File(L"taken")));
+    EXPECT_FALSE(CreateFolderTree(folder.File(L"taken\\below")));
+    EXPECT_FALSE(FolderExists(folder.File(L"taken")));
+    EXPECT_TRUE(FindFileExists(folder.File(L"taken")));
 }
 
 TEST_F(Folders, ExistenceOfFoldersAndFiles)
 {
-    folder.WriteFile(L"one.hex", "");
+    folder.Write(L"one.hex", "");
     EXPECT_TRUE(FolderExists(folder.Path()));
-    EXPECT_TRUE(FindFileExists(folder / L"*.hex"));
-    EXPECT_FALSE(FindFileExists(folder / L"*.txt"));
-    EXPECT_FALSE(FindFileExists(folder / L"two.hex"));
-    EXPECT_FALSE(FolderExists(folder / L"missing"));
+    EXPECT_TRUE(FindFileExists(folder.File(L"*.hex")));
+    EXPECT_FALSE(FindFileExists(folder.File(L"*.txt")));
+    EXPECT_FALSE(FindFileExists(folder.File(L"two.hex")));
+    EXPECT_FALSE(FolderExists(folder.File(L"missing")));
 }
 
 TEST_F(Folders, ExistingFolderNeedsNoQuestion)
@@ -75,7 +74,7 @@ TEST_F(Folders, ExistingFolderNeedsNoQuestion)
 
 TEST_F(Folders, MissingFolderIsCreatedWhenTheUserAgrees)
 {
-    const std::wstring wanted = folder / L"Q7 Configuration\\2026";
+    const std::wstring wanted = folder.File(L"Q7 Configuration\\2026");
     CBoxWatcher boxes{IDYES};
     EXPECT_TRUE(EnsureFolderExists(owner, wanted));
     EXPECT_TRUE(FolderExists(wanted));
@@ -88,7 +87,7 @@ TEST_F(Folders, MissingFolderIsCreatedWhenTheUserAgrees)
 
 TEST_F(Folders, MissingFolderStaysMissingWhenTheUserDeclines)
 {
-    const std::wstring wanted = folder / L"declined";
+    const std::wstring wanted = folder.File(L"declined");
     CBoxWatcher boxes{IDNO};
     EXPECT_FALSE(EnsureFolderExists(owner, wanted));
     EXPECT_FALSE(FolderExists(wanted));
@@ -97,9 +96,9 @@ TEST_F(Folders, MissingFolderStaysMissingWhenTheUserDeclines)
 
 TEST_F(Folders, FailedCreationAsksAgain)
 {
-    folder.WriteFile(L"taken", "x");
+    folder.Write(L"taken", "x");
     CBoxWatcher boxes{IDYES, IDNO};
-    EXPECT_FALSE(EnsureFolderExists(owner, folder / L"taken\\below"));
+    EXPECT_FALSE(EnsureFolderExists(owner, folder.File(L"taken\\below")));
     EXPECT_EQ(boxes.Count(), 2u);
 }
 
