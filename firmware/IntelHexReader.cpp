@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ErrorText.h"
+#include "TextUtil.h"
 
 namespace {
 
@@ -15,19 +16,6 @@ enum RecordType : BYTE {
     kExtendedLinearAddress = 4,
     kStartLinearAddress = 5,
 };
-
-bool HexValue(BYTE c, BYTE& value)
-{
-    if (c >= '0' && c <= '9')
-        value = c - '0';
-    else if (c >= 'A' && c <= 'F')
-        value = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f')
-        value = c - 'a' + 10;
-    else
-        return false;
-    return true;
-}
 
 }  // namespace
 
@@ -172,7 +160,7 @@ bool CIntelHexReader::ReadByte(BYTE& value)
                 return Fail(E_UNEXPECTED_HEX_CHARACTER);
             c = Next();
         } while (c == '\r' || c == '\n');
-        if (!HexValue(c, nibble))
+        if (!HexDigitValue(c, nibble))
             return Fail(E_UNEXPECTED_HEX_CHARACTER);
     }
     value = static_cast<BYTE>(nibbles[0] << 4 | nibbles[1]);

@@ -68,17 +68,6 @@ std::array<BYTE, 16> HeaderWithWord(WORD word)
 
 }  // namespace
 
-TEST_F(FirmwareImageTest, StartsEmpty)
-{
-    EXPECT_FALSE(m_image.IsLoaded());
-    EXPECT_TRUE(m_image.IsEmpty());
-    EXPECT_EQ(m_image.GetLow(), 0u);
-    EXPECT_EQ(m_image.GetHigh(), 0xFFFFFFFFu);
-    EXPECT_EQ(m_image.GetPointer(0), nullptr);
-    EXPECT_EQ(m_image.Sum16(), 0);
-    EXPECT_EQ(m_image.GetLine(), 0u);
-}
-
 TEST_F(FirmwareImageTest, LoadsTheMcuWindowCuttingRecordsAtItsEdges)
 {
     CHexImage hex;
@@ -141,6 +130,8 @@ TEST_F(FirmwareImageTest, LoadsAFileWithoutDataAsAnEmptyImage)
     ASSERT_TRUE(LoadWhole(Write(HexRecord(4, 0, {0, 1}) + "\r\n" + EndOfFileRecord() + "\r\n")));
     EXPECT_TRUE(m_image.IsLoaded());
     EXPECT_TRUE(m_image.IsEmpty());
+    EXPECT_EQ(m_image.GetLow(), 0xFFFFFFFFu);  // the range of no data
+    EXPECT_EQ(m_image.GetHigh(), 0u);
     EXPECT_EQ(m_image.GetAllocatedSize(), 0u);
     EXPECT_EQ(m_image.GetPointer(0), nullptr);
     EXPECT_EQ(m_image.Sum16(), 0);

@@ -17,7 +17,8 @@ int main()
     CTempFolder temp;
     CHexImage hex;
     hex.Put(0, RandomBytes(0x20000, 1));
-    const std::string text = hex.ToHex();
+    const HexFileOptions options;
+    const std::string text = hex.ToHex(options);
     const std::wstring path = temp.Write(L"hmcu0462.hex", text);
 
     CFirmwareImage image;
@@ -38,7 +39,7 @@ int main()
         best = ms < best ? ms : best;
     }
     std::printf("MCU window 0x%lX-0x%lX (%lu bytes) from a %u-byte file of %u-byte records:\n", kLow, kHigh,
-                kHigh - kLow, static_cast<unsigned>(text.size()), 16u);
+                kHigh - kLow, static_cast<unsigned>(text.size()), options.recordLength);
     std::printf("  %d loads, mean %.2f ms, best %.2f ms\n", kRounds, total / kRounds, best);
     return 0;
 }

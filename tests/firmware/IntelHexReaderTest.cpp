@@ -253,14 +253,6 @@ TEST_F(IntelHexReaderTest, ClearsTheLastErrorWhenAPassSucceeds)
     EXPECT_EQ(GetLastError(), 0u);
 }
 
-TEST_F(IntelHexReaderTest, GivesAnEmptyRangeForAFileWithoutData)
-{
-    const Outcome o = Range(Line(4, 0, {0, 1}) + kEnd);
-    ASSERT_TRUE(o.ok);
-    EXPECT_EQ(o.low, 0xFFFFFFFFu);
-    EXPECT_EQ(o.high, 0u);
-}
-
 TEST_F(IntelHexReaderTest, CapturesThe16ByteRecordAt0xFF00AsHeader)
 {
     const Bytes header = RandomBytes(16, 7);
