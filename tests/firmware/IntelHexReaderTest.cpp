@@ -134,10 +134,12 @@ TEST_F(IntelHexReaderTest, ReadsARecordSplitByALineBreak)
 TEST_F(IntelHexReaderTest, StartsARecordOnlyAtAColonThatOpensItsLine)
 {
     const std::string hidden = Line(0, 0x0000, {0x11});
-    // Leading space, text before the colon: the record is text. A lone carriage
-    // return starts a line as far as the colon is concerned.
+    // Leading space, text before the colon, a colon 65,536 characters into its
+    // line: the record is text. A lone carriage return starts a line as far as
+    // the colon is concerned.
     const std::string text = " " + hidden + "note" + hidden + "x\r" + HexRecord(0, 0x0005, {0x55}) + "\r\n" +
-                             HexRecord(0, 0x0008, {0x88}) + "::" + hidden + kEnd;
+                             HexRecord(0, 0x0008, {0x88}) + "::" + hidden + std::string(65536, 'x') + hidden +
+                             kEnd;
     const Outcome o = Range(text);
     ASSERT_TRUE(o.ok) << o;
     EXPECT_EQ(o.low, 0x5u);
@@ -180,6 +182,7 @@ TEST_F(IntelHexReaderTest, FailsWithTheCodeAndLineOfTheFault)
         {"short segment record", good + Line(2, 0, {1}) + kEnd, E_INTEL_HEX_BAD_DATA_LENGTH, 2},
         {"long linear record", good + good + Line(4, 0, {0, 1, 2}) + kEnd, E_INTEL_HEX_BAD_DATA_LENGTH, 3},
         {"empty linear record", Line(4, 0, {}) + kEnd, E_INTEL_HEX_BAD_DATA_LENGTH, 1},
+        {"beyond 65,535 lines", std::string(70000, '\n') + ":0G", E_UNEXPECTED_HEX_CHARACTER, 70001},
     };
     for (const auto& c : cases) {
         const Outcome o = Range(c.text);
