@@ -1,0 +1,219 @@
+// The framework every transceiver operation runs on: a machine is a chain of
+// states, members of the machine, driven on the UI thread by the serial
+// notices and window timers that the main window routes to it.
+//
+// A transition makes the state current, calls its Init, then calls Enter on
+// whatever state is current once Init has returned.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ErrorText.h"
+#include "Model.h"
+#include "StateMachineInterface.h"
+#include "TextOrId.h"
+#include "TextSinks.h"
+#include "TextUtil.h"
+
+template <typename T>
+class CState;
+template <typename T>
+class CFinalState;
+
+// The part of every machine that does not depend on its type.
+class CStateHost2 {
+public:
+    CStateHost2() = default;
+    virtual ~CStateHost2() = default;
+    CStateHost2(const CStateHost2&) = delete;
+    CStateHost2& operator=(const CStateHost2&) = delete;
+
+    // WM_APP_LOG_TEXT to the owner window (a string-table id is loaded).
+    virtual void Log(TextOrId text);
+    // The end of the machine: fires the model's machine-finished event.
+    virtual void OnFinished();
+    // The end of operations that may have changed the radio's firmware or
+    // mode: contact the radio again.
+    void EndOperation();
+
+    // Log, and the main window's status output.
+    template <typename... Args>
+    void Report(TextOrId format, Args... args)
+    {
+        const std::wstring text = FormatText(format, args...);
+        Log(text);
+        SendStatusText(GetModel().MainWindow(), text);
+    }
+
+    // Log, only while the Trace setting is on.
+    template <typename... Args>
+    void Trace(TextOrId format, Args... args)
+    {
+        if (GetModel().Trace.Get() != 0)
+            Log(FormatText(format, args...));
+    }
+
+    // Reply helpers; all read the receive buffer.
+    bool ReadUntilTerminator();
+    bool IsReplyComplete() const;
+    bool ReplyStartsWith(const std::wstring& prefix) const;
+    bool ReplyContains(const std::wstring& text) const;
+    bool ReplyContainsChar(wchar_t character) const;
+    bool ParseVersionReply(const std::wstring& prefix, unsigned index);
+    bool ParseUShortReply(const std::wstring& prefix, CObservable<unsigned short>& value);
+    bool ParseUShortPairReply(const std::wstring& prefix, CObservable<unsigned short, 2>& values);
+
+    HRESULT m_result = 0;
+    unsigned m_retryLimit = 8;
+    DWORD m_sendTick = 0;
+    // The model's connection status at the start; the contact machine keeps
+    // its identification here.
+    DWORD m_connectionStatus = 0;
+    HWND m_owner = nullptr;
+    std::wstring m_receiveBuffer;
+    std::wstring m_terminators = L";";
+};
+
+template <typename T>
+class CStateHost : public CStateHost2, public IStateMachine {
+public:
+    explicit CStateHost(UINT_PTR timerId) : m_timerId(timerId), m_final(static_cast<T*>(this)), m_current(&m_final)
+    {
+    }
+
+    // Steps a progress bar in the hosts that have one.
+    virtual void Progress(UINT /*bytes*/) {}
+
+    BOOL IsIdle() override { return m_current == &m_final; }
+
+    LRESULT OnReceive(HWND, UINT, WPARAM, LPARAM) override
+    {
+        if (!ReadUntilTerminator() || !IsReplyComplete())
+            return 0;  // a partial reply waits for the next notice
+        if (GetModel().Trace.Get() != 0)
+            Trace(L"%s response %s %3u ms", m_current->m_name, EscapeNonPrintable(m_receiveBuffer).c_str(),
+                  static_cast<unsigned>(GetTickCount() - m_sendTick));
+        m_current->OnResponse();
+        // One reply per terminator: what follows stays in the driver.
+        m_receiveBuffer.clear();
+        return 0;
+    }
+
+    LRESULT OnTimer(HWND, UINT, WPARAM timerId, LPARAM) override
+    {
+        if (timerId != m_timerId)
+            return 0;
+        KillTimer();
+        const DWORD elapsed = GetTickCount() - m_sendTick;
+        if (elapsed != 0)
+            Trace(L"%s elapsed %3u ms", m_current->m_name, static_cast<unsigned>(elapsed));
+        m_current->OnTimeout();
+        return 0;
+    }
+
+    // Refuses a busy machine with E_STATE_MACHINE_BUSY.
+    bool Start(CState<T>& first)
+    {
+        if (!IsIdle()) {
+            m_result = E_STATE_MACHINE_BUSY;
+            SetLastError(E_STATE_MACHINE_BUSY);
+            return false;
+        }
+        Restart(first);
+        return true;
+    }
+
+    // Starts at the state whatever the machine was doing.
+    void Restart(CState<T>& first)
+    {
+        m_connectionStatus = GetModel().ConnectionStatus.Get();
+        m_result = 0;
+        SetLastError(0);
+        Transition(first);
+    }
+
+    void Transition(CState<T>& state)
+    {
+        m_current = &state;
+        state.Init();
+        m_current->Enter();
+    }
+
+    // One-shot waits on the main window with the machine's own timer id.
+    void ArmTimer(UINT ms)
+    {
+        ::SetTimer(GetModel().MainWindow(), m_timerId, ms, nullptr);
+        m_sendTick = GetTickCount();
+    }
+    void KillTimer() { ::KillTimer(GetModel().MainWindow(), m_timerId); }
+
+    UINT_PTR TimerId() const { return m_timerId; }
+    CState<T>* Current() const { return m_current; }
+
+    const UINT_PTR m_timerId;
+    CFinalState<T> m_final;
+    CState<T>* m_current;
+};
+
+template <typename T>
+class CState {
+public:
+    CState(T* host, const wchar_t* name, CState<T>* next) : m_host(host), m_name(name), m_next(next) {}
+    virtual ~CState() = default;
+    CState(const CState&) = delete;
+    CState& operator=(const CState&) = delete;
+
+    // With no next state the machine stays here.
+    virtual void GoNext()
+    {
+        if (m_next)
+            m_host->Transition(*m_next);
+    }
+    virtual void GoFinal() { m_host->Transition(m_host->m_final); }
+    // A later success never hides an earlier failure.
+    virtual void Complete(HRESULT hr)
+    {
+        if (m_host->m_result >= 0)
+            m_host->m_result = hr;
+        if (m_next && m_host->m_result == 0)
+            m_host->Transition(*m_next);
+        else
+            GoFinal();
+    }
+    virtual void OnResponse() {}
+    virtual void Enter() = 0;
+    virtual void Init() {}
+    virtual void OnTimeout() {}
+    virtual void TraceSend(const wchar_t* /*command*/) {}
+    virtual void Abort(HRESULT hr)
+    {
+        m_host->m_result = hr;
+        GoFinal();
+    }
+
+    T* m_host;
+    const wchar_t* m_name;
+    CState<T>* m_next;
+};
+
+template <typename T>
+class CFinalState : public CState<T> {
+public:
+    explicit CFinalState(T* host) : CState<T>(host, L"Final", nullptr) {}
+    void Enter() override { this->m_host->OnFinished(); }
+};
+
+template <typename T>
+class CDelayState : public CState<T> {
+public:
+    CDelayState(T* host, const wchar_t* name, CState<T>* next, UINT delay)
+        : CState<T>(host, name, next), m_delay(delay)
+    {
+    }
+    void Enter() override { this->m_host->ArmTimer(m_delay); }
+    void OnTimeout() override { this->GoNext(); }
+
+    UINT m_delay;
+};

@@ -1,0 +1,268 @@
+#include "MachineFixture.h"
+#include "MessagePump.h"
+
+namespace {
+
+// A small machine of generic states: a retried query, an optional query,
+// a loop and a command-mode switch with its restore.
+class CTestMachine : public CStateHost<CTestMachine> {
+public:
+    using State = CState<CTestMachine>;
+
+    CTestMachine() : CStateHost(99)
+    {
+        retried.m_errorCode = E_NO_RESPONSE_FIRMWARE_VERSION;
+        required.m_errorCode = E_NO_RESPONSE_RVF;
+    }
+    int LoopCount() const { return loopCount; }
+
+    std::wstring m_savedModeReply;
+    int m_loopIndex = 0;
+    int loopCount = 3;
+
+    // A state that does nothing on entry, for driving transitions by hand.
+    class CIdleState : public State {
+    public:
+        using State::State;
+        void Enter() override { ++entered; }
+        int entered = 0;
+    };
+
+    CRestoreQ7State<CTestMachine> restore{this, L"Restore", &m_final};
+    CSetQ7HiddenState<CTestMachine> setHidden{this, L"SetHidden", &restore};
+    CCommandResponseRetryState<CTestMachine> retried{this, L"Retried", &m_final, L"RVM;", 200};
+    CCommandResponseState<CTestMachine> required{this, L"Required", &m_final, L"RVF;", 200};
+    CCommandOptionalResponseState<CTestMachine> optional{this, L"Optional", &retried, L"RVD;", 200};
+    CLoopStepState<CTestMachine> step{this, L"Step", nullptr};
+    CCommandDelayState<CTestMachine> body{this, L"Body", &step, L"TT0;", 10};
+    CLoopTestState<CTestMachine> test{this, L"Test", &body, &m_final};
+    CLoopInitState<CTestMachine> init{this, L"Init", &test};
+    CIdleState last{this, L"Last", nullptr};
+    CIdleState first{this, L"First", &last};
+};
+
+class StateMachineTest : public MachineTest {
+protected:
+    StateMachineTest()
+    {
+        machine.step.m_next = &machine.test;
+        GetModel().SetActiveMachine(&machine);
+    }
+    CTestMachine machine;
+};
+
+}  // namespace
+
+TEST_F(StateMachineTest, RetryStateSendsExactlyTheRetryLimitThenFailsWithItsCode)
+{
+    radio.silentCommands = {"RVM;"};
+    ASSERT_TRUE(machine.Start(machine.retried));
+    ASSERT_TRUE(window.WaitForFinish(5000));
+    EXPECT_EQ(window.Result(), E_NO_RESPONSE_FIRMWARE_VERSION);
+    EXPECT_EQ(peer.Count("RVM;"), 8u);
+    EXPECT_TRUE(machine.IsIdle());
+}
+
+TEST_F(StateMachineTest, RequiredReplyFailsAtOnceAndOptionalReplyGoesOn)
+{
+    radio.silentCommands = {"RVF;", "RVD;"};
+    ASSERT_TRUE(machine.Start(machine.required));
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(window.Result(), E_NO_RESPONSE_RVF);
+    EXPECT_EQ(peer.Count("RVF;"), 1u);
+
+    window.ResetFinished();
+    ASSERT_TRUE(machine.Start(machine.optional));  // then the retried query, answered
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(window.Result(), 0);
+    EXPECT_EQ(peer.CommandTexts(), (std::vector<std::string>{"RVF;", "RVD;", "RVM;"}));
+    EXPECT_EQ(GetModel().FirmwareVersion.Get(VERSION_MCU), 0);  // a generic state stores nothing
+}
+
+TEST_F(StateMachineTest, AReplyWithAnotherPrefixIsDroppedWithoutResettingTheTimer)
+{
+    // The radio answers the query with something else, late in the wait.
+    CGetQ7State<CTestMachine> query(&machine, L"Query", &machine.m_final, L"Q7;", 500);
+    query.m_errorCode = E_NO_RESPONSE_Q7;
+    radio.silentCommands = {"Q7;"};
+    ASSERT_TRUE(machine.Start(query));
+    PumpFor(300);
+    peer.Deliver("RVM04.55;");
+    ASSERT_TRUE(PumpUntil([&] { return peer.Count("Q7;") == 2; }, 2000));
+    const DWORD gap = peer.Commands()[1].tick - peer.Commands()[0].tick;
+    EXPECT_LT(gap, 750u) << "the wait restarted at the unrelated reply";
+    EXPECT_TRUE(machine.m_savedModeReply.empty());
+
+    // A matching reply then ends the wait.
+    peer.Deliver("Q71;");
+    ASSERT_TRUE(window.WaitForFinish(1000));
+    EXPECT_EQ(window.Result(), 0);
+    EXPECT_EQ(machine.m_savedModeReply, L"Q71;");
+}
+
+TEST_F(StateMachineTest, SplitRepliesAreJoinedAndBurstsAreTakenOneAtATime)
+{
+    radio.silentCommands = {"RVM;"};
+    ASSERT_TRUE(machine.Start(machine.retried));
+    peer.Deliver("RVM0");
+    PumpFor(50);
+    EXPECT_FALSE(machine.IsIdle());  // nothing whole yet
+    // The rest, with a second reply in the same burst.
+    peer.Deliver("4.56;RVM09.99;");
+    ASSERT_TRUE(window.WaitForFinish(1000));
+    EXPECT_EQ(window.Result(), 0);
+    // Only the first reply was read; the second waits in the driver.
+    EXPECT_EQ(peer.Queued(), 9u);
+}
+
+TEST_F(StateMachineTest, StartRefusesABusyMachineAndResetsAFinishedOne)
+{
+    radio.silentCommands = {"RVF;"};
+    ASSERT_TRUE(machine.Start(machine.required));
+    EXPECT_FALSE(machine.Start(machine.retried));
+    EXPECT_EQ(machine.m_result, E_STATE_MACHINE_BUSY);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(E_STATE_MACHINE_BUSY));
+    EXPECT_EQ(machine.Current(), &machine.required);  // untouched
+
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(window.Result(), E_NO_RESPONSE_RVF);
+    window.ResetFinished();
+    ASSERT_TRUE(machine.Start(machine.retried));
+    EXPECT_EQ(machine.m_result, 0);
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(window.Result(), 0);
+}
+
+TEST_F(StateMachineTest, CompleteNeverHidesAnEarlierFailure)
+{
+    ASSERT_TRUE(machine.Start(machine.first));
+    machine.first.Abort(E_NO_RESPONSE_RVD);
+    EXPECT_TRUE(machine.IsIdle());
+    machine.m_current = &machine.first;  // as if the state ran on
+    machine.first.Complete(0);
+    EXPECT_EQ(machine.m_result, E_NO_RESPONSE_RVD);
+    EXPECT_EQ(window.FinishCount(), 2);
+
+    // A positive (Win32) result is overwritten; with a next state and no
+    // failure the machine goes on.
+    machine.m_current = &machine.first;
+    machine.m_result = ERROR_ACCESS_DENIED;
+    machine.first.Complete(0);
+    EXPECT_EQ(machine.Current(), &machine.last);
+    EXPECT_EQ(machine.last.entered, 1);
+
+    // Without a next state Complete ends the machine.
+    machine.last.Complete(0);
+    EXPECT_TRUE(machine.IsIdle());
+    // GoNext without a next state leaves the machine where it is.
+    machine.m_current = &machine.last;
+    machine.last.GoNext();
+    EXPECT_EQ(machine.Current(), &machine.last);
+}
+
+TEST_F(StateMachineTest, LoopRunsTheBodyTheMachinesNumberOfTimes)
+{
+    machine.loopCount = 3;
+    ASSERT_TRUE(machine.Start(machine.init));
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(peer.Count("TT0;"), 3u);
+    EXPECT_EQ(machine.m_loopIndex, 3);
+}
+
+TEST_F(StateMachineTest, ATimerOfAnotherMachineLeavesThisOneAlone)
+{
+    radio.silentCommands = {"RVF;"};
+    ASSERT_TRUE(machine.Start(machine.required));
+    machine.OnTimer(window.Handle(), WM_TIMER, TIMER_CONTACT, 0);
+    EXPECT_EQ(machine.Current(), &machine.required);
+    machine.OnTimer(window.Handle(), WM_TIMER, machine.TimerId(), 0);
+    EXPECT_TRUE(machine.IsIdle());
+}
+
+TEST_F(StateMachineTest, CommandModeIsSwitchedBelow383AndRestored)
+{
+    SetMcuVersion(380);
+    radio.mode = "0";
+    ASSERT_TRUE(machine.Start(machine.setHidden));
+    ASSERT_TRUE(window.WaitForFinish(3000));
+    EXPECT_EQ(window.Result(), 0);
+    EXPECT_EQ(peer.CommandTexts(), (std::vector<std::string>{"Q7;", "Q7H;", "Q70;", "Q7;"}));
+    EXPECT_EQ(radio.mode, "0");
+
+    // A later run finds the mode saved and switches at once.
+    window.ResetFinished();
+    radio.mode = "1";
+    ASSERT_TRUE(machine.Start(machine.setHidden));
+    ASSERT_TRUE(window.WaitForFinish(3000));
+    EXPECT_EQ(peer.CommandTexts(),
+              (std::vector<std::string>{"Q7;", "Q7H;", "Q70;", "Q7;", "Q7H;", "Q70;", "Q7;"}));
+}
+
+TEST_F(StateMachineTest, CommandModeIsLeftAloneFrom383)
+{
+    SetMcuVersion(383);
+    ASSERT_TRUE(machine.Start(machine.setHidden));
+    ASSERT_TRUE(window.WaitForFinish(1000));
+    EXPECT_EQ(window.Result(), 0);
+    EXPECT_TRUE(peer.Commands().empty());
+}
+
+TEST_F(StateMachineTest, AFailedWriteEndsTheMachineWithTheWin32Error)
+{
+    peer.open = false;
+    ASSERT_TRUE(machine.Start(machine.retried));
+    EXPECT_TRUE(machine.IsIdle());
+    EXPECT_EQ(machine.m_result, static_cast<HRESULT>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(window.FinishCount(), 1);
+}
+
+TEST_F(StateMachineTest, TraceLinesGoToTheOwnerOnlyWhileTraceIsOn)
+{
+    machine.m_owner = window.Handle();
+    GetModel().Trace.Set(1);
+    ASSERT_TRUE(machine.Start(machine.retried));
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    ASSERT_EQ(window.logTexts.size(), 2u);
+    EXPECT_EQ(window.logTexts[0], L"Retried send RVM;");
+    EXPECT_EQ(window.logTexts[1].rfind(L"Retried response RVM04.55; ", 0), 0u) << window.logTexts[1];
+
+    window.logTexts.clear();
+    window.ResetFinished();
+    GetModel().Trace.Set(0);
+    ASSERT_TRUE(machine.Start(machine.retried));
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_TRUE(window.logTexts.empty());
+}
+
+TEST(ReplyParsing, VersionRepliesNeedTwoDigitsADotTwoDigitsAndTheEnd)
+{
+    struct Host : CStateHost2 {
+    } host;
+    CModel& model = GetModel();
+    model.FirmwareVersion.Set(VERSION_FPF, 0);
+    host.m_receiveBuffer = L"RVF01.23;";
+    EXPECT_TRUE(host.ParseVersionReply(L"RVF", VERSION_FPF));
+    EXPECT_EQ(model.FirmwareVersion.Get(VERSION_FPF), 123);
+    for (const wchar_t* bad : {L"RVF1.23;", L"RVF01.23", L"RVF01,23;", L"RVM01.23;", L"RVF0A.23;"}) {
+        host.m_receiveBuffer = bad;
+        EXPECT_FALSE(host.ParseVersionReply(L"RVF", VERSION_FPF)) << bad;
+    }
+    host.m_receiveBuffer = L"RVX12.34;";
+    EXPECT_TRUE(host.ParseVersionReply(L"RVX", 8));  // read, kept nowhere
+    EXPECT_FALSE(host.ParseVersionReply(L"RVX", 9));
+    EXPECT_EQ(model.FirmwareVersion.Get(VERSION_FPF), 123);
+
+    CObservable<unsigned short> number(0);
+    host.m_receiveBuffer = L"PC050;";
+    EXPECT_TRUE(host.ParseUShortReply(L"PC", number));
+    EXPECT_EQ(number.Get(), 50);
+    host.m_receiveBuffer = L"PC70000;";
+    EXPECT_FALSE(host.ParseUShortReply(L"PC", number));
+    CObservable<unsigned short, 2> pair(0);
+    host.m_receiveBuffer = L"XX12-345;";
+    EXPECT_TRUE(host.ParseUShortPairReply(L"XX", pair));
+    EXPECT_EQ(pair.Get(0), 12);
+    EXPECT_EQ(pair.Get(1), 345);
+    host.m_receiveBuffer = L"XX12345;";
+    EXPECT_FALSE(host.ParseUShortPairReply(L"XX", pair));
+}
