@@ -1,0 +1,40 @@
+// Dialogs from templates, modal and modeless. A dialog object receives its
+// messages from WM_INITDIALOG on; WM_INITDIALOG's lParam is the creation
+// parameter given to DoModal or Create.
+#pragma once
+
+#include "MessageLoop.h"
+#include "Window.h"
+
+class CDialog : public CWindow, private CMessageFilter {
+public:
+    explicit CDialog(UINT templateId) : m_templateId(templateId) {}
+    ~CDialog() override;
+
+    UINT TemplateId() const { return m_templateId; }
+
+    // The dialog's EndDialog value, or -1 when it could not be created.
+    INT_PTR DoModal(HWND owner, LPARAM param = 0);
+    // A modeless dialog; its dialog keys come through the thread's message
+    // loop while it exists.
+    HWND Create(HWND parent, LPARAM param = 0);
+    void EndDialog(INT_PTR result) { ::EndDialog(m_hwnd, result); }
+
+protected:
+    // Unhandled messages go to the dialog manager, not to DefaultProc.
+    LRESULT DefaultProc(UINT, WPARAM, LPARAM) override { return 0; }
+
+    // The dialog procedure's answer for a handled message.
+    static INT_PTR DialogResult(HWND dialog, UINT message, LRESULT result);
+    // The procedure's work once the object is known.
+    INT_PTR DispatchDialog(UINT message, WPARAM wParam, LPARAM lParam);
+
+    LPARAM m_param = 0;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    bool PreTranslateMessage(MSG* message) override;
+
+    UINT m_templateId;
+    bool m_modeless = false;
+};

@@ -1,0 +1,89 @@
+#include "FrameWindow.h"
+
+#include <commctrl.h>
+
+#include "TextOrId.h"
+
+HWND CFrameWindow::CreateFrame(UINT resourceId, HWND parent, DWORD style, DWORD exStyle)
+{
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    wchar_t className[32];
+    swprintf(className, 32, L"Q7Frame%u", resourceId);
+    const auto icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, 0, 0,
+                                                    LR_DEFAULTSIZE | LR_SHARED));
+    const auto smallIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                                         GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    if (!RegisterClass(className, icon, smallIcon, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)))
+        return nullptr;
+    m_accelerators = LoadAcceleratorsW(module, MAKEINTRESOURCEW(resourceId));
+    const HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(resourceId));
+    const RECT useDefault{static_cast<LONG>(CW_USEDEFAULT), 0, 0, 0};
+    const HWND frame = CWindow::Create(className, parent, LoadResString(resourceId).c_str(), style, exStyle,
+                                       useDefault, menu);
+    if (!frame && menu)
+        DestroyMenu(menu);
+    return frame;
+}
+
+void CFrameWindow::UpdateLayout()
+{
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    if (m_statusBar && IsWindowVisible(m_statusBar)) {
+        SendMessageW(m_statusBar, WM_SIZE, 0, 0);
+        RECT bar;
+        GetWindowRect(m_statusBar, &bar);
+        client.bottom -= bar.bottom - bar.top;
+    }
+    if (m_client)
+        SetWindowPos(m_client, nullptr, client.left, client.top, client.right - client.left,
+                     client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CFrameWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED)
+            UpdateLayout();
+        result = 0;
+        return true;
+    case WM_SETFOCUS:
+        if (m_client && IsWindowVisible(m_client))
+            SetFocus(m_client);
+        result = 0;
+        return true;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        result = 0;
+        return true;
+    case WM_DESTROY:
+        // Only a top-level frame ends the program.
+        if (!(GetWindowLongPtrW(m_hwnd, GWL_STYLE) & (WS_CHILD | WS_POPUP)))
+            PostQuitMessage(1);
+        result = 0;
+        return true;
+    }
+    return CWindow::OnMessage(message, wParam, lParam, result);
+}
+
+void CFrameWindow::OnMenuSelect(UINT id, UINT flags, HMENU menu)
+{
+    if (flags == 0xFFFF && !menu) {
+        SetStatusText(LoadResString(m_idleTextId));
+        return;
+    }
+    std::wstring prompt;
+    if (!(flags & (MF_POPUP | MF_SEPARATOR)) && id != 0) {
+        prompt = LoadResString(id);
+        prompt = prompt.substr(0, prompt.find(L'\n'));
+    }
+    SetStatusText(prompt);
+}
+
+void CFrameWindow::SetStatusText(const std::wstring& text)
+{
+    if (m_statusBar)
+        SendMessageW(m_statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}

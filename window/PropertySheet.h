@@ -1,0 +1,56 @@
+// A property sheet holding property pages, modal or modeless. The sheet's
+// window is subclassed by this object once the sheet is initialised, so a
+// derived sheet handles its messages like any window of this layer.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "PropertyPage.h"
+#include "Window.h"
+
+class CPropertySheet : public CWindow {
+public:
+    // Flags beyond PSH_USECALLBACK; the caption may be a string-table id.
+    CPropertySheet(const wchar_t* caption, DWORD flags, UINT startPage);
+    ~CPropertySheet() override;
+
+    // Pages are shown in the order added; a page that cannot be made is left out.
+    void AddPage(CPropertyPage& page);
+    size_t PageCount() const { return m_pages.size(); }
+
+    // The modeless sheet's window, or null.
+    HWND Create(HWND parent);
+    // PropertySheetW's result.
+    INT_PTR DoModal(HWND parent);
+
+    // Before the window exists a selection is kept as the start page, and
+    // the current index is the start page.
+    HWND GetCurrentPage() const;
+    int GetCurrentIndex() const;
+    bool SetCurrentIndex(int index);
+    HWND GetTabControl() const;
+    int GetTabCount() const;
+    // PSM_ISDIALOGMESSAGE: the sheet's dialog keys.
+    bool IsDialogMessage(MSG* message) const;
+
+    const PROPSHEETHEADERW& Header() const { return m_header; }
+
+protected:
+    // PSCB_PRECREATE: the sheet's template, a DLGTEMPLATE or DLGTEMPLATEEX.
+    virtual void OnPreCreate(void* dialogTemplate) { (void)dialogTemplate; }
+    // PSCB_INITIALIZED, after the window has been subclassed.
+    virtual void OnInitialized() {}
+
+    // The style word of either template form.
+    static DWORD* TemplateStyle(void* dialogTemplate);
+
+    PROPSHEETHEADERW m_header;
+    std::vector<HPROPSHEETPAGE> m_pages;
+
+private:
+    void Prepare(HWND parent);
+    static int CALLBACK Callback(HWND sheet, UINT message, LPARAM lParam);
+};

@@ -1,0 +1,128 @@
+#include "RichEditCtrlContext.h"
+
+#include <richedit.h>
+#include <windowsx.h>
+
+#include "resource.h"
+
+HWND CRichEditCtrlContext::CreateControl(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, int id)
+{
+    const HWND control = CreateWindowExW(exStyle, RICHEDIT_CLASSW, nullptr, style, rect.left, rect.top,
+                                         rect.right - rect.left, rect.bottom - rect.top, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                         GetModuleHandleW(nullptr), nullptr);
+    if (control)
+        Subclass(control);
+    return control;
+}
+
+bool CRichEditCtrlContext::HasSelection() const
+{
+    return Send(EM_SELECTIONTYPE) != SEL_EMPTY;
+}
+
+bool CRichEditCtrlContext::IsReadOnly() const
+{
+    return (GetWindowLongPtrW(m_hwnd, GWL_STYLE) & ES_READONLY) != 0;
+}
+
+void CRichEditCtrlContext::SelectAll()
+{
+    CHARRANGE all{0, -1};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+}
+
+void CRichEditCtrlContext::UpdateMenuItems(HMENU menu) const
+{
+    const bool selection = HasSelection();
+    const bool writable = !IsReadOnly();
+    const struct {
+        UINT id;
+        bool enabled;
+    } items[] = {
+        {ID_EDIT_UNDO, Send(EM_CANUNDO) != 0},
+        {ID_EDIT_REDO, Send(EM_CANREDO) != 0},
+        {ID_EDIT_CUT, selection && writable},
+        {ID_EDIT_COPY, selection},
+        {ID_EDIT_PASTE, Send(EM_CANPASTE, 0) != 0},
+        {ID_EDIT_CLEAR, selection && writable},
+        {ID_EDIT_SELECT_ALL, true},
+    };
+    for (const auto& item : items)
+        EnableMenuItem(menu, item.id, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+bool CRichEditCtrlContext::ExecuteCommand(UINT id)
+{
+    switch (id) {
+    case ID_EDIT_CLEAR:
+        Send(WM_CLEAR);
+        return true;
+    case ID_EDIT_CLEAR_ALL:
+        SelectAll();
+        Send(WM_CLEAR);
+        return true;
+    case ID_EDIT_COPY:
+        Send(WM_COPY);
+        return true;
+    case ID_EDIT_CUT:
+        Send(WM_CUT);
+        return true;
+    case ID_EDIT_PASTE:
+        Send(WM_PASTE);
+        return true;
+    case ID_EDIT_SELECT_ALL:
+        SelectAll();
+        return true;
+    case ID_EDIT_UNDO:
+        Send(EM_UNDO);
+        return true;
+    case ID_EDIT_REDO:
+        Send(EM_REDO);
+        return true;
+    }
+    return false;
+}
+
+void CRichEditCtrlContext::ShowContextMenu(POINT at)
+{
+    const HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_EDIT_CONTEXT_MENU));
+    if (!menu)
+        return;
+    const HMENU popup = GetSubMenu(menu, 0);
+    UpdateMenuItems(popup);
+    // A click point beyond every monitor is brought back into the nearest one.
+    if (!MonitorFromPoint(at, MONITOR_DEFAULTTONULL)) {
+        MONITORINFO monitor{sizeof monitor};
+        GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor);
+        if (at.x < monitor.rcWork.left)
+            at.x = monitor.rcWork.left;
+        else if (at.x >= monitor.rcWork.right)
+            at.x = monitor.rcWork.right - 1;
+    }
+    const UINT chosen =
+        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hwnd, nullptr);
+    if (chosen)
+        ExecuteCommand(chosen);
+    DestroyMenu(menu);
+}
+
+bool CRichEditCtrlContext::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_CONTEXTMENU:
+        // A keyboard request (position -1) gets the control's own handling.
+        if (reinterpret_cast<HWND>(wParam) != m_hwnd || lParam == -1)
+            return false;
+        ShowContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        result = 0;
+        return true;
+    case WM_COMMAND:
+        if (ExecuteCommand(LOWORD(wParam))) {
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+    return CWindow::OnMessage(message, wParam, lParam, result);
+}

@@ -1,0 +1,26 @@
+// The rich-edit control of every activity log and text pane: the control
+// itself plus a right-click menu of the usual edit commands (menu 10030),
+// each item enabled only when its command can do something.
+#pragma once
+
+#include "Window.h"
+
+class CRichEditCtrlContext : public CWindow {
+public:
+    // A RichEdit20W control of its own.
+    HWND CreateControl(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, int id);
+
+    // Enables or grays each edit command of the menu for the control's state.
+    void UpdateMenuItems(HMENU menu) const;
+    // An edit command (ID_EDIT_*); false for other ids.
+    bool ExecuteCommand(UINT id);
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void ShowContextMenu(POINT at);
+    bool HasSelection() const;
+    bool IsReadOnly() const;
+    void SelectAll();
+};
