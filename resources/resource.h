@@ -6,6 +6,116 @@
 #define IDR_MAINFRAME                   10000
 #define IDR_LICENSE_TEXT                10002
 #define RT_LICENSE_TEXT                 256
+// Right-click menu of the output windows.
+#define IDR_EDIT_CONTEXT_MENU           10030
+
+// Main frame menu and accelerator commands
+#define ID_PORT_MENU_FIRST              30000
+#define ID_PORT_MENU_LAST               30255
+#define ID_HELP_RELEASE_NOTES           32778
+#define ID_HELP_CONTENTS                32780
+#define ID_VIEW_VERBOSE_LOGGING         32782
+#define ID_VIEW_ADVANCED_MODE           32784
+#define ID_VIEW_ACCESSIBILITY           32786
+#define ID_VIEW_TRACE                   32788
+#define ID_NEXT_PANE                    57680
+#define ID_PREV_PANE                    57681
+// Also the status bar's control id.
+#define ID_VIEW_STATUS_BAR              59393
+
+// Edit commands of the output windows
+#define ID_EDIT_CLEAR                   57632
+#define ID_EDIT_CLEAR_ALL               57633
+#define ID_EDIT_COPY                    57634
+#define ID_EDIT_CUT                     57635
+#define ID_EDIT_PASTE                   57637
+#define ID_EDIT_SELECT_ALL              57642
+#define ID_EDIT_UNDO                    57643
+#define ID_EDIT_REDO                    57644
+
+// Controls shared by several dialogs
+#ifndef IDC_STATIC
+#define IDC_STATIC                      (-1)
+#endif
+#define IDC_CLEAR                       10010
+#define IDC_RICH_EDIT                   10016
+#define IDC_PLACEHOLDER                 10018
+
+// About box, licence viewer, release-notes viewer
+#define IDC_VIEW_LICENSE                10014
+#define IDC_ABOUT_TEXT                  10019
+#define IDD_ABOUT                       10020
+#define IDD_LICENSE                     10024
+#define IDD_RELEASE_NOTES               10026
+
+// Port page
+#define IDD_PORT                        14500
+#define IDC_PORT_LABEL                  14502
+#define IDC_PORT_COMBO                  14504
+#define IDC_SPEED_COMBO                 14505
+#define IDC_TEST_COMMUNICATIONS         14506
+#define IDC_CLOSE_PORT                  14508
+
+// Firmware page
+#define IDD_FIRMWARE                    15000
+#define IDC_BROWSE_FOLDER               15010
+#define IDC_CHECK_VERSIONS              15012
+#define IDC_DEFAULT_FOLDER              15014
+#define IDC_COPY_NEW_FILES              15016
+#define IDC_SEND_ALL                    15020
+#define IDC_SEND_NEW                    15021
+#define IDC_LOAD_MCU                    15030
+#define IDC_LOAD_DSP1                   15031
+#define IDC_LOAD_FPF                    15032
+#define IDC_LOAD_DSP2                   15033
+#define IDC_LOAD_DATA_TABLES            15034
+#define IDC_FIRMWARE_FOLDER             15040
+#define IDC_AVAILABLE_MCU               15060
+#define IDC_AVAILABLE_DSP1              15061
+#define IDC_AVAILABLE_FPF               15062
+#define IDC_AVAILABLE_DSP2              15063
+#define IDC_INSTALLED_MCU               15070
+#define IDC_INSTALLED_DSP1              15071
+#define IDC_INSTALLED_FPF               15072
+#define IDC_INSTALLED_DSP2              15073
+#define IDC_INSTALLED_DVR               15076
+#define IDC_INSTALLED_LABEL             15090
+#define IDC_LOAD_LABEL                  15092
+
+// Configuration page
+#define IDD_CONFIGURATION               13700
+#define IDC_EDIT_CW_MEMORIES            11000
+#define IDC_SET_DATE_TIME               13300
+#define IDC_EDIT_BANNER                 13400
+#define IDC_RESTORE_CONFIGURATION       13500
+#define IDC_SAVE_CONFIGURATION          13504
+#define IDC_CONFIGURE_XTAL_FILTERS      14000
+
+// Calibration page
+#define IDD_CALIBRATION                 13600
+#define IDC_CALIBRATE_TX_GAIN           13602
+#define IDC_CALIBRATE_RF_GAIN           13620
+#define IDC_TX_GAIN_SUMMARY             13624
+
+// Command Tester page; macro buttons 11211-11242
+#define IDD_COMMAND_TESTER              11200
+#define IDC_EDIT_MACROS                 11201
+#define IDC_MACRO_FIRST                 11211
+#define IDC_MACRO_LAST                  11242
+#define IDC_COMMAND_EDIT                11250
+#define IDC_COMMAND_LABEL               11252
+
+// Terminal page; memory buttons 12531-12546
+#define IDD_TERMINAL                    12500
+#define IDC_MODE_CW                     12510
+#define IDC_MODE_RTTY                   12511
+#define IDC_MODE_PSK                    12512
+#define IDC_TRANSMIT                    12520
+#define IDC_EDIT_MEMORIES               12522
+#define IDC_PROSIGNS                    12524
+#define IDC_TERMINAL_OPTIONS            12526
+#define IDC_MEMORY_FIRST                12531
+#define IDC_MEMORY_LAST                 12546
 
 // Strings: program-wide texts
 #define IDS_MAIN_TITLE                  10000
