@@ -1,0 +1,5 @@
+#include "CalibrationPage.h"
+
+#include "resource.h"
+
+CCalibrationPage::CCalibrationPage() : CPropertyPage(IDD_CALIBRATION) {}

@@ -1,0 +1,5 @@
+#include "ConfigurationPage.h"
+
+#include "resource.h"
+
+CConfigurationPage::CConfigurationPage() : CPropertyPage(IDD_CONFIGURATION) {}

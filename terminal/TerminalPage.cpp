@@ -1,0 +1,5 @@
+#include "TerminalPage.h"
+
+#include "resource.h"
+
+CTerminalPage::CTerminalPage() : CPropertyPage(IDD_TERMINAL) {}
