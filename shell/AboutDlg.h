@@ -1,0 +1,16 @@
+// The About box: the program's name and version from its version block, and
+// the way to the licence text.
+#pragma once
+
+#include "Dialog.h"
+
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg();
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnInitDialog();
+};

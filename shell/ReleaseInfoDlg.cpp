@@ -1,0 +1,109 @@
+#include "ReleaseInfoDlg.h"
+
+#include <richedit.h>
+
+#include "Folders.h"
+#include "resource.h"
+
+namespace {
+
+const wchar_t kNotesFileName[] = L"hfwnotes.rtf";
+
+// Room for notes far longer than the rich edit's default 32K characters.
+constexpr LPARAM kTextLimit = 0x7FFFFFFE;
+
+void ShowOpenError(HWND owner, const std::wstring& path)
+{
+    MessageBoxW(owner, FormatText(IDS_RELEASE_NOTES_OPEN_FAILED, path.c_str()).c_str(),
+                LoadResString(IDS_RELEASE_NOTES_ERROR_CAPTION).c_str(), MB_ICONHAND);
+}
+
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DWORD CALLBACK ReadChunk(DWORD_PTR file, LPBYTE buffer, LONG wanted, LONG* read)
+{
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, static_cast<DWORD>(wanted), &got, nullptr))
+        return GetLastError() ? GetLastError() : ERROR_READ_FAULT;
+    *read = static_cast<LONG>(got);
+    return 0;
+}
+
+}  // namespace
+
+CReleaseInfoDlg::CReleaseInfoDlg(HWND owner) : CDialog(IDD_RELEASE_NOTES), m_owner(owner) {}
+
+bool CReleaseInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (m_resize.OnMessage(message, wParam, lParam, result))
+        return true;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(reinterpret_cast<const wchar_t*>(lParam));
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) {
+            Destroy();
+            return true;
+        }
+        break;
+    }
+    return CDialog::OnMessage(message, wParam, lParam, result);
+}
+
+void CReleaseInfoDlg::OnInitDialog(const wchar_t* path)
+{
+    if (!LoadFile(path ? path : L"")) {
+        Destroy();
+        return;
+    }
+    m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
+    CenterOn(m_owner);
+}
+
+bool CReleaseInfoDlg::LoadFile(const std::wstring& path)
+{
+    if (path.empty()) {
+        ShowOpenError(m_owner, kNotesFileName);
+        return false;
+    }
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowOpenError(m_owner, path);
+        return false;
+    }
+    m_text.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
+    m_text.Send(EM_SETTARGETDEVICE, 0, 0);
+    m_text.Send(EM_EXLIMITTEXT, 0, kTextLimit);
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(file), 0, &ReadChunk};
+    m_text.Send(EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    CloseHandle(file);
+    return stream.dwError == 0;
+}
+
+CReleaseInfoDlg* ShowReleaseNotes(HWND owner, const std::wstring& firmwareFolder)
+{
+    const std::wstring path = CombinePath(firmwareFolder, kNotesFileName);
+    if (!IsFile(path)) {
+        ShowOpenError(owner, path.empty() ? kNotesFileName : path);
+        return nullptr;
+    }
+    auto* dialog = new CReleaseInfoDlg(owner);
+    if (const HWND window = dialog->Create(nullptr, reinterpret_cast<LPARAM>(path.c_str())))
+        ShowWindow(window, SW_SHOW);
+    return dialog;
+}
+
+void CloseReleaseNotes(CReleaseInfoDlg* dialog)
+{
+    if (!dialog)
+        return;
+    dialog->Destroy();
+    delete dialog;
+}

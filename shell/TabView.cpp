@@ -1,0 +1,111 @@
+#include "TabView.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// The sheet's own controls.
+constexpr int kTabControlId = 0x3020;
+constexpr int kApplyButtonId = 0x3021;
+constexpr int kHiddenButtons[] = {IDOK, IDCANCEL, kApplyButtonId, IDHELP};
+
+}  // namespace
+
+bool CPropSheetTabCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message != WM_WINDOWPOSCHANGED)
+        return CWindow::OnMessage(message, wParam, lParam, result);
+    // The control still hears of its new size (WM_SIZE comes from here).
+    DefaultProc(message, wParam, lParam);
+    const HWND sheet = GetParent(m_hwnd);
+    if (const auto page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))) {
+        RECT display;
+        GetClientRect(m_hwnd, &display);
+        Send(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+        MapWindowPoints(m_hwnd, sheet, reinterpret_cast<POINT*>(&display), 2);
+        MoveWindow(page, display.left, display.top, display.right - display.left, display.bottom - display.top, TRUE);
+    }
+    result = 0;
+    return true;
+}
+
+CTabView::CTabView() : CPropertySheet(nullptr, PSH_NOAPPLYNOW, 0)
+{
+    AddPage(m_portPage);
+    m_firmwarePageIndex = static_cast<int>(PageCount());
+    AddPage(m_firmwarePage);
+    AddPage(m_configurationPage);
+    AddPage(m_calibrationPage);
+    AddPage(m_commandTesterPage);
+    AddPage(m_terminalPage);
+}
+
+CTabView::~CTabView()
+{
+    Destroy();
+    m_tabControl.Unsubclass();
+}
+
+void CTabView::OnPreCreate(void* dialogTemplate)
+{
+    DWORD* style = TemplateStyle(dialogTemplate);
+    *style &= ~(WS_POPUP | WS_CHILD | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    *style |= WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+}
+
+void CTabView::FixUpAfterCreate()
+{
+    for (int id : kHiddenButtons) {
+        if (HWND button = Item(id)) {
+            ShowWindow(button, SW_HIDE);
+            EnableWindow(button, FALSE);
+        }
+    }
+    const HWND tab = GetTabControl();
+    RECT rect;
+    GetWindowRect(tab, &rect);
+    MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    InflateRect(&rect, 4, 8);
+    MoveWindow(tab, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    m_tabControl.Subclass(tab);
+    m_resize.Init(m_hwnd, {{kTabControlId, DLSZ_SIZE_X | DLSZ_SIZE_Y}}, false, true);
+}
+
+bool CTabView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_SIZE:
+    case WM_GETMINMAXINFO:
+        if (m_resize.OnMessage(message, wParam, lParam, result))
+            return true;
+        break;
+    case WM_COMMAND:
+        return OnCommand(wParam, lParam, result);
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            Send(WM_CLOSE);
+            result = 0;
+            return true;
+        }
+        break;
+    }
+    return CPropertySheet::OnMessage(message, wParam, lParam, result);
+}
+
+bool CTabView::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    const UINT id = LOWORD(wParam);
+    if (id != IDOK && id != IDCANCEL)
+        return false;
+    // Enter and Esc in a page still "press" the hidden buttons; the sheet
+    // would then end its current page and leave the frame without tabs.
+    const HWND button = Item(id);
+    if (button && !IsWindowEnabled(button)) {
+        result = 0;
+        return true;
+    }
+    result = DefaultProc(WM_COMMAND, wParam, lParam);
+    if (!GetCurrentPage())
+        Destroy();
+    return true;
+}
