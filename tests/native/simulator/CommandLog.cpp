@@ -1,6 +1,6 @@
 #include "CommandLog.h"
 
-#include "TextEscape.h"
+#include "ControlWords.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Every command the radio received: when, at which line speed, and what came
 // of it. One entry is one line of text (control channel and log file alike):
 //     <ms> <bit/s> <answered 0|1> <command> <reply>
-// with the texts escaped (TextEscape.h); an empty reply is an empty word.
+// with the texts escaped (ControlWords.h); an empty reply is an empty word.
 #pragma once
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "TextEscape.h"
+#include "ControlWords.h"
 
 #include <cstdio>
 
@@ -15,6 +15,13 @@ int HexValue(char c)
     return -1;
 }
 
+std::string Hex2(unsigned char byte)
+{
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", byte);
+    return digits;
+}
+
 }  // namespace
 
 std::string EscapeText(const std::string& text)
@@ -22,13 +29,10 @@ std::string EscapeText(const std::string& text)
     std::string word;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F && c != '%') {
+        if (byte > 0x20 && byte < 0x7F && c != '%')
             word += c;
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
-            word += escaped;
-        }
+        else
+            word += "%" + Hex2(byte);
     }
     return word;
 }
@@ -51,4 +55,37 @@ std::optional<std::string> UnescapeText(const std::string& word)
         i += 2;
     }
     return text;
+}
+
+std::vector<std::string> SplitWords(const std::string& line)
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    for (size_t space; (space = line.find(' ', start)) != std::string::npos; start = space + 1)
+        words.push_back(line.substr(start, space - start));
+    words.push_back(line.substr(start));
+    return words;
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes)
+{
+    std::string hex;
+    for (const uint8_t byte : bytes)
+        hex += Hex2(byte);
+    return hex;
+}
+
+std::optional<std::vector<uint8_t>> ParseHexBytes(const std::string& hex)
+{
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        const int high = HexValue(hex[i]);
+        const int low = HexValue(hex[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+    }
+    return bytes;
 }

@@ -1,6 +1,6 @@
 #include "Simulator.h"
 
-#include "TextEscape.h"
+#include "ControlWords.h"
 
 #include <cerrno>
 #include <csignal>
@@ -33,16 +33,6 @@ bool ParseNumber(const std::string& text, unsigned& value)
         return false;
     value = static_cast<unsigned>(number);
     return true;
-}
-
-std::vector<std::string> SplitWords(const std::string& line)
-{
-    std::vector<std::string> words;
-    size_t start = 0;
-    for (size_t space; (space = line.find(' ', start)) != std::string::npos; start = space + 1)
-        words.push_back(line.substr(start, space - start));
-    words.push_back(line.substr(start));
-    return words;
 }
 
 std::string Ok(const std::string& value = {})
@@ -313,16 +303,10 @@ std::string CSimulator::Mode(const Args& args)
 std::string CSimulator::EepromWrite(const Args& args)
 {
     unsigned address = 0;
-    if (args.size() != 2 || !ParseNumber(args[0], address) || args[1].size() % 2 != 0)
+    const auto bytes = args.size() == 2 ? ParseHexBytes(args[1]) : std::nullopt;
+    if (!bytes || !ParseNumber(args[0], address))
         return kBadArguments;
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i < args[1].size(); i += 2) {
-        unsigned byte = 0;
-        if (!ParseNumber("0x" + args[1].substr(i, 2), byte))
-            return kBadArguments;
-        bytes.push_back(static_cast<uint8_t>(byte));
-    }
-    return m_radio.Eeprom().Write(address, bytes) ? Ok() : Error("beyond the EEPROM");
+    return m_radio.Eeprom().Write(address, *bytes) ? Ok() : Error("beyond the EEPROM");
 }
 
 std::string CSimulator::EepromRead(const Args& args)
@@ -333,13 +317,7 @@ std::string CSimulator::EepromRead(const Args& args)
         return kBadArguments;
     if (address > CEeprom::kSize || count > CEeprom::kSize - address)
         return Error("beyond the EEPROM");
-    std::string hex;
-    for (const uint8_t byte : m_radio.Eeprom().Read(address, count)) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        hex += digits;
-    }
-    return Ok(hex);
+    return Ok(HexBytes(m_radio.Eeprom().Read(address, count)));
 }
 
 std::string CSimulator::Silent(const Args& args)

@@ -3,7 +3,7 @@
 // radio's line speed, faults on request, a log of everything received, and
 // the control channel through which a test steers all of it.
 //
-// Control requests (one line each; texts escaped as in TextEscape.h; every
+// Control requests (one line each; texts escaped as in ControlWords.h; every
 // request gets one answer line, "ok [value]" or "error <why>"):
 //     ping                    speed [BPS]             line-speed
 //     version RVM|RVF|RVD|RVA|RVR N                   identify [TEXT]

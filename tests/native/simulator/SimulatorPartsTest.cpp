@@ -1,6 +1,6 @@
 #include "CommandLog.h"
 #include "Faults.h"
-#include "TextEscape.h"
+#include "ControlWords.h"
 #include "Transmitter.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(TextEscape, RoundTripsEveryByteAsOneWord)
+TEST(ControlWords, RoundTripsEveryByteAsOneWord)
 {
     std::string all;
     for (int c = 0; c < 256; ++c)
@@ -24,6 +24,21 @@ TEST(TextEscape, RoundTripsEveryByteAsOneWord)
     EXPECT_EQ(UnescapeText(""), "");
     EXPECT_FALSE(UnescapeText("%4"));
     EXPECT_FALSE(UnescapeText("%G0"));
+}
+
+TEST(ControlWords, SplitsAtEverySpace)
+{
+    EXPECT_EQ(SplitWords("log"), std::vector<std::string>{"log"});
+    EXPECT_EQ(SplitWords("1.0 38400 0 ; "), (std::vector<std::string>{"1.0", "38400", "0", ";", ""}));
+}
+
+TEST(ControlWords, CarriesBytesAsHex)
+{
+    EXPECT_EQ(HexBytes({0x00, 0x3B, 0xFF}), "003BFF");
+    EXPECT_EQ(ParseHexBytes("003bFF"), (std::vector<uint8_t>{0x00, 0x3B, 0xFF}));
+    EXPECT_EQ(ParseHexBytes(""), std::vector<uint8_t>{});
+    EXPECT_FALSE(ParseHexBytes("0"));
+    EXPECT_FALSE(ParseHexBytes("0G"));
 }
 
 TEST(CommandLog, MatchesWholeCommandsOrStarts)

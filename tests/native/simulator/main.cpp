@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,10 +33,24 @@ bool ToNumber(const char* text, unsigned& value)
     return *text != '\0' && *end == '\0' && number <= 0xFFFF;
 }
 
+// Started by Wine, the simulator inherits whatever descriptors the Windows
+// process had, its sockets among them (even as standard input). Holding one
+// would keep another simulator's control connection alive after its test.
+void DropInheritedDescriptors()
+{
+    const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (null > 0) {
+        dup2(null, 0);
+        close(null);
+    }
+    closefrom(3);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    DropInheritedDescriptors();
     CRadio radio;
     SSimulatorSetup setup;
     if (const char* prefix = std::getenv("WINEPREFIX"))

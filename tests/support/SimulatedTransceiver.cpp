@@ -1,0 +1,359 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include "SimulatedTransceiver.h"
+
+#include "ControlWords.h"
+#include "MessagePump.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Generous: a loaded machine starts processes slowly.
+constexpr DWORD kStartTimeoutMs = 15000;
+constexpr DWORD kRequestTimeoutMs = 5000;
+constexpr DWORD kStopTimeoutMs = 5000;
+
+const wchar_t kSerialCommKey[] = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+std::wstring Widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// The simulator as Wine sees it: Z: is the Unix root.
+std::wstring SimulatorPath()
+{
+    std::wstring path = L"Z:" + Widen(Q7SIM_PATH);
+    for (wchar_t& c : path) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return path;
+}
+
+// Once for the process, never cleaned up: Wine's last WSACleanup closes
+// handles that by then belong to other objects.
+bool StartWinsock()
+{
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+unsigned ToNumber(const std::optional<std::string>& text)
+{
+    return text ? static_cast<unsigned>(std::strtoul(text->c_str(), nullptr, 10)) : 0;
+}
+
+}  // namespace
+
+bool CSimulatedTransceiver::Start()
+{
+    Stop();
+    if (!StartWinsock()) {
+        ADD_FAILURE() << "WSAStartup failed";
+        return false;
+    }
+
+    // The simulator connects back to us, so it dies with the test.
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 1) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ADD_FAILURE() << "cannot listen on the loopback: " << WSAGetLastError();
+        closesocket(listener);
+        return false;
+    }
+
+    wchar_t prefix[MAX_PATH];
+    if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH)) {
+        ADD_FAILURE() << "WINEPREFIX is not set";
+        closesocket(listener);
+        return false;
+    }
+    const std::wstring program = SimulatorPath();
+    std::wstring commandLine = L"\"" + program + L"\" --control 127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) +
+                               L" --prefix \"" + prefix + L"\"";
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        ADD_FAILURE() << "cannot start the simulator: error " << GetLastError();
+        closesocket(listener);
+        return false;
+    }
+    // For a Unix program Wine leaves stale stack values in `process`: closing
+    // them could close a handle of ours (this listener, for one).
+
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(listener, &ready);
+    timeval wait{static_cast<long>(kStartTimeoutMs / 1000), 0};
+    if (select(0, &ready, nullptr, nullptr, &wait) == 1)
+        m_socket = accept(listener, nullptr, nullptr);
+    closesocket(listener);
+    if (m_socket == INVALID_SOCKET) {
+        ADD_FAILURE() << "the simulator did not call back";
+        return false;
+    }
+    const BOOL on = TRUE;
+    setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+
+    // "hello COMn /dev/pts/m"
+    const auto hello = ReadLine(kStartTimeoutMs);
+    const auto words = hello ? SplitWords(*hello) : std::vector<std::string>();
+    if (words.size() != 3 || words[0] != "hello") {
+        ADD_FAILURE() << "the simulator did not say hello: " << hello.value_or("(nothing)");
+        Disconnect();
+        return false;
+    }
+    m_portName = Widen(words[1]);
+
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        m_registryValue = L"\\Device\\Q7Sim" + m_portName.substr(3);
+        RegSetValueExW(key, m_registryValue.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(m_portName.c_str()),
+                       static_cast<DWORD>((m_portName.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    return true;
+}
+
+void CSimulatedTransceiver::Stop()
+{
+    if (!m_registryValue.empty()) {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, m_registryValue.c_str());
+            RegCloseKey(key);
+        }
+        m_registryValue.clear();
+    }
+    if (IsRunning()) {
+        // "bye" comes once the port is gone.
+        const std::string quit = "quit\n";
+        send(m_socket, quit.data(), static_cast<int>(quit.size()), 0);
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < kStopTimeoutMs) {
+            const auto line = ReadLine(kStopTimeoutMs);
+            if (!line || *line == "bye")
+                break;
+        }
+    }
+    Disconnect();
+    m_portName.clear();
+}
+
+bool CSimulatedTransceiver::IsRunning() const
+{
+    return m_socket != INVALID_SOCKET;
+}
+
+void CSimulatedTransceiver::Disconnect()
+{
+    if (m_socket != INVALID_SOCKET)
+        closesocket(m_socket);
+    m_socket = INVALID_SOCKET;
+    m_received.clear();
+}
+
+std::optional<std::string> CSimulatedTransceiver::ReadLine(DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const size_t end = m_received.find('\n');
+        if (end != std::string::npos) {
+            std::string line = m_received.substr(0, end);
+            m_received.erase(0, end + 1);
+            return line;
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return std::nullopt;
+        fd_set ready;
+        FD_ZERO(&ready);
+        FD_SET(m_socket, &ready);
+        const DWORD left = timeoutMs - elapsed;
+        timeval wait{static_cast<long>(left / 1000), static_cast<long>(left % 1000 * 1000)};
+        if (select(0, &ready, nullptr, nullptr, &wait) != 1)
+            return std::nullopt;
+        char buffer[4096];
+        const int received = recv(m_socket, buffer, sizeof buffer, 0);
+        if (received <= 0)
+            return std::nullopt;
+        m_received.append(buffer, received);
+    }
+}
+
+std::optional<std::string> CSimulatedTransceiver::Request(const std::string& line)
+{
+    if (!IsRunning()) {
+        ADD_FAILURE() << "simulator not running for \"" << line << "\"";
+        return std::nullopt;
+    }
+    const std::string text = line + "\n";
+    const auto answer =
+        send(m_socket, text.data(), static_cast<int>(text.size()), 0) == static_cast<int>(text.size())
+            ? ReadLine(kRequestTimeoutMs)
+            : std::nullopt;
+    if (answer && *answer == "ok")
+        return std::string();
+    if (answer && answer->compare(0, 3, "ok ") == 0)
+        return answer->substr(3);
+    ADD_FAILURE() << "simulator request \"" << line << "\": " << answer.value_or("no answer");
+    if (!answer)
+        Disconnect();
+    return std::nullopt;
+}
+
+void CSimulatedTransceiver::SetSpeed(unsigned bitsPerSecond)
+{
+    Request("speed " + std::to_string(bitsPerSecond));
+}
+
+unsigned CSimulatedTransceiver::Speed()
+{
+    return ToNumber(Request("speed"));
+}
+
+unsigned CSimulatedTransceiver::LineSpeed()
+{
+    return ToNumber(Request("line-speed"));
+}
+
+void CSimulatedTransceiver::SetVersion(const std::string& query, unsigned version)
+{
+    Request("version " + query + " " + std::to_string(version));
+}
+
+void CSimulatedTransceiver::SetIdentifyReply(const std::string& reply)
+{
+    Request(reply.empty() ? "identify" : "identify " + EscapeText(reply));
+}
+
+void CSimulatedTransceiver::SetBootLoader(bool on)
+{
+    Request(on ? "boot-loader 1" : "boot-loader 0");
+}
+
+void CSimulatedTransceiver::SetOptionModuleReply(const std::string& reply)
+{
+    Request(reply.empty() ? "option-module" : "option-module " + EscapeText(reply));
+}
+
+std::string CSimulatedTransceiver::CommandMode()
+{
+    return UnescapeText(Request("mode").value_or(std::string())).value_or(std::string());
+}
+
+void CSimulatedTransceiver::SetCommandMode(const std::string& mode)
+{
+    Request("mode " + EscapeText(mode));
+}
+
+void CSimulatedTransceiver::WriteEeprom(unsigned address, const std::vector<uint8_t>& bytes)
+{
+    Request("eeprom-write " + std::to_string(address) + " " + HexBytes(bytes));
+}
+
+std::vector<uint8_t> CSimulatedTransceiver::ReadEeprom(unsigned address, unsigned count)
+{
+    const auto hex = Request("eeprom-read " + std::to_string(address) + " " + std::to_string(count));
+    return ParseHexBytes(hex.value_or(std::string())).value_or(std::vector<uint8_t>());
+}
+
+void CSimulatedTransceiver::SetSerialNumber(unsigned number)
+{
+    WriteEeprom(0x83FA, {static_cast<uint8_t>(number >> 8), static_cast<uint8_t>(number)});
+}
+
+void CSimulatedTransceiver::SetSilent(bool silent)
+{
+    Request(silent ? "silent 1" : "silent 0");
+}
+
+void CSimulatedTransceiver::IgnoreNext(const std::string& prefix, unsigned count)
+{
+    Request("ignore " + EscapeText(prefix) + " " + std::to_string(count));
+}
+
+void CSimulatedTransceiver::SetReplyDelay(unsigned ms)
+{
+    Request("delay " + std::to_string(ms));
+}
+
+void CSimulatedTransceiver::SplitNextReply(unsigned firstBytes, unsigned pauseMs)
+{
+    Request("split " + std::to_string(firstBytes) + " " + std::to_string(pauseMs));
+}
+
+void CSimulatedTransceiver::AppendToNextReply(const std::string& extra)
+{
+    Request("burst " + EscapeText(extra));
+}
+
+void CSimulatedTransceiver::Unplug()
+{
+    Request("unplug");
+}
+
+std::vector<SimulatedCommand> CSimulatedTransceiver::Log()
+{
+    std::vector<SimulatedCommand> entries;
+    const unsigned count = ToNumber(Request("log"));
+    for (unsigned i = 0; i < count; ++i) {
+        const auto line = ReadLine(kRequestTimeoutMs);
+        const auto words = line ? SplitWords(*line) : std::vector<std::string>();
+        if (words.size() != 5) {
+            ADD_FAILURE() << "bad log line from the simulator: " << line.value_or("(nothing)");
+            break;
+        }
+        SimulatedCommand entry;
+        entry.ms = std::strtod(words[0].c_str(), nullptr);
+        entry.speed = static_cast<unsigned>(std::strtoul(words[1].c_str(), nullptr, 10));
+        entry.answered = words[2] == "1";
+        entry.command = UnescapeText(words[3]).value_or(words[3]);
+        entry.reply = UnescapeText(words[4]).value_or(words[4]);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::vector<std::string> CSimulatedTransceiver::Commands()
+{
+    std::vector<std::string> commands;
+    for (const SimulatedCommand& entry : Log())
+        commands.push_back(entry.command);
+    return commands;
+}
+
+void CSimulatedTransceiver::ClearLog()
+{
+    Request("clear-log");
+}
+
+size_t CSimulatedTransceiver::CountCommand(const std::string& pattern)
+{
+    return ToNumber(Request("count " + EscapeText(pattern)));
+}
+
+bool CSimulatedTransceiver::WaitForCommand(const std::string& pattern, DWORD timeoutMs)
+{
+    return WaitForCommandCount(pattern, 1, timeoutMs);
+}
+
+bool CSimulatedTransceiver::WaitForCommandCount(const std::string& pattern, size_t count, DWORD timeoutMs)
+{
+    return PumpUntil([&] { return !IsRunning() || CountCommand(pattern) >= count; }, timeoutMs) && IsRunning();
+}

@@ -1,0 +1,113 @@
+// A simulated Q7 (the native program q7sim of the test tree) on a COM port of
+// this test's Wine prefix, steered over a loopback connection. The simulator
+// lives as long as this object, or as long as the test process.
+//
+//     CSimulatedTransceiver radio;
+//     ASSERT_TRUE(radio.Start());
+//     radio.SetMcuVersion(382);
+//     ... the code under test opens radio.PortName() ...
+//     EXPECT_TRUE(radio.WaitForCommand("RVM;", 2000));
+//
+// The radio answers only while the port runs at its speed (38400 at start).
+// Every request is confirmed by the simulator before the call returns; a
+// simulator that fails to confirm fails the test (ADD_FAILURE).
+//
+// Commands are 8-bit texts with their ";". A pattern that ends with ";"
+// matches a whole command, any other pattern the start of one ("ER").
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct SimulatedCommand {
+    // Since the simulator started.
+    double ms = 0;
+    std::string command;
+    // The bit rate the port ran at when the command arrived.
+    unsigned speed = 0;
+    bool answered = false;
+    // As sent, with any burst appended.
+    std::string reply;
+};
+
+class CSimulatedTransceiver {
+public:
+    CSimulatedTransceiver() = default;
+    ~CSimulatedTransceiver() { Stop(); }
+    CSimulatedTransceiver(const CSimulatedTransceiver&) = delete;
+    CSimulatedTransceiver& operator=(const CSimulatedTransceiver&) = delete;
+
+    // Starts the simulator on the first free COM port from COM10 and lists
+    // the port in the registry's serial-port map.
+    bool Start();
+    // Removes the port from the registry and ends the simulator; its COM port
+    // is gone when this returns.
+    void Stop();
+    bool IsRunning() const;
+    // L"COM12"
+    const std::wstring& PortName() const { return m_portName; }
+
+    // The radio.
+    void SetSpeed(unsigned bitsPerSecond);
+    // The radio's speed; "BR0;".."BR3;" change it.
+    unsigned Speed();
+    // The speed the PC side has set on the port.
+    unsigned LineSpeed();
+    // `query` is "RVM", "RVF", "RVD", "RVA" or "RVR"; major * 100 + minor.
+    void SetVersion(const std::string& query, unsigned version);
+    // The MCU version also decides "OM;" (245) and the EEPROM commands (383).
+    void SetMcuVersion(unsigned version) { SetVersion("RVM", version); }
+    // The reply to "I;"; empty: no reply (a running Q7).
+    void SetIdentifyReply(const std::string& reply);
+    // The boot loader answers "I;" (with "Q7B;" unless told otherwise) and ";" only.
+    void SetBootLoader(bool on);
+    // Empty: "OM;" gets no reply.
+    void SetOptionModuleReply(const std::string& reply);
+    std::string CommandMode();
+    void SetCommandMode(const std::string& mode);
+    void WriteEeprom(unsigned address, const std::vector<uint8_t>& bytes);
+    std::vector<uint8_t> ReadEeprom(unsigned address, unsigned count);
+    // At 0x83FA, high byte first.
+    void SetSerialNumber(unsigned number);
+
+    // Faults.
+    // A silent radio hears nothing: no reply, no effect.
+    void SetSilent(bool silent);
+    // The next `count` commands that start with `prefix` are lost.
+    void IgnoreNext(const std::string& prefix, unsigned count);
+    // Every reply from now on, until set to 0.
+    void SetReplyDelay(unsigned ms);
+    // The next reply: `firstBytes` bytes, a pause, the rest.
+    void SplitNextReply(unsigned firstBytes, unsigned pauseMs);
+    // The next reply carries `extra` straight after it.
+    void AppendToNextReply(const std::string& extra);
+    // As a USB adapter pulled out: the line dies under an open port and the
+    // COM port disappears. The log stays readable.
+    void Unplug();
+
+    // What the radio received.
+    std::vector<SimulatedCommand> Log();
+    // The command texts of the log, in order.
+    std::vector<std::string> Commands();
+    void ClearLog();
+    size_t CountCommand(const std::string& pattern);
+    // Both pump this thread's messages while they wait.
+    bool WaitForCommand(const std::string& pattern, DWORD timeoutMs);
+    bool WaitForCommandCount(const std::string& pattern, size_t count, DWORD timeoutMs);
+
+private:
+    // The value after "ok", or nothing (and a test failure).
+    std::optional<std::string> Request(const std::string& line);
+    std::optional<std::string> ReadLine(DWORD timeoutMs);
+    void Disconnect();
+
+    // A SOCKET; winsock2.h stays out of this header.
+    UINT_PTR m_socket = ~UINT_PTR(0);
+    std::string m_received;
+    std::wstring m_portName;
+    std::wstring m_registryValue;
+};
