@@ -10,7 +10,7 @@ namespace {
 constexpr DWORD kQueueSize = 16384;
 constexpr DWORD kSettleMs = 50;
 // How long the listener rests when a wake-up brought nothing new.
-constexpr DWORD kIdleRestMs = 20;
+constexpr DWORD kIdleRestMs = 50;
 
 const DWORD kSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200, 230400};
 
@@ -249,21 +249,8 @@ bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
         return true;
     ForgetQueued(static_cast<LONG>(count));
 
-    OVERLAPPED* ov = overlapped ? overlapped : &m_overlapped;
-    if (!overlapped) {
-        m_overlapped = {};
-        m_overlapped.hEvent = m_ioEvent;
-        ResetEvent(m_ioEvent);
-    }
-    if (ReadFile(m_handle, buffer, count, read, ov))
-        return true;
-    DWORD error = GetLastError();
-    if (error == ERROR_IO_PENDING && !overlapped)
-        return WaitIo(ov, read, timeoutMs);
-    if (error != ERROR_IO_PENDING)
-        error = ReportError(L"ReadFile", error);
-    SetLastError(error);
-    return false;
+    OVERLAPPED* ov = PrepareIo(overlapped);
+    return FinishIo(ReadFile(m_handle, buffer, count, read, ov), L"ReadFile", ov, overlapped, read, timeoutMs);
 }
 
 bool CSerialPort::Write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped, DWORD timeoutMs)
@@ -271,19 +258,33 @@ bool CSerialPort::Write(const void* buffer, DWORD count, DWORD* written, OVERLAP
     *written = 0;
     if (!IsOpen())
         return false;
-    OVERLAPPED* ov = overlapped ? overlapped : &m_overlapped;
-    if (!overlapped) {
-        m_overlapped = {};
-        m_overlapped.hEvent = m_ioEvent;
-        ResetEvent(m_ioEvent);
-    }
-    if (WriteFile(m_handle, buffer, count, written, ov))
+    OVERLAPPED* ov = PrepareIo(overlapped);
+    return FinishIo(WriteFile(m_handle, buffer, count, written, ov), L"WriteFile", ov, overlapped, written,
+                    timeoutMs);
+}
+
+OVERLAPPED* CSerialPort::PrepareIo(OVERLAPPED* overlapped)
+{
+    if (overlapped)
+        return overlapped;
+    m_overlapped = {};
+    m_overlapped.hEvent = m_ioEvent;
+    ResetEvent(m_ioEvent);
+    return &m_overlapped;
+}
+
+// A pending transfer on the port's own structure is waited for; one on the
+// caller's structure is left to the caller.
+bool CSerialPort::FinishIo(BOOL done, const wchar_t* api, OVERLAPPED* ov, OVERLAPPED* callers,
+                           DWORD* transferred, DWORD timeoutMs)
+{
+    if (done)
         return true;
     DWORD error = GetLastError();
-    if (error == ERROR_IO_PENDING && !overlapped)
-        return WaitIo(ov, written, timeoutMs);
+    if (error == ERROR_IO_PENDING && !callers)
+        return WaitIo(ov, transferred, timeoutMs);
     if (error != ERROR_IO_PENDING)
-        error = ReportError(L"WriteFile", error);
+        error = ReportError(api, error);
     SetLastError(error);
     return false;
 }
@@ -386,6 +387,21 @@ bool CSerialPort::StopListener(DWORD timeoutMs)
     return ended;
 }
 
+bool CSerialPort::HasOnlyAnnouncedBytes()
+{
+    const LONG announced = m_announced;
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (!ClearCommError(m_handle, &errors, &status))
+        return false;
+    const LONG queued = static_cast<LONG>(status.cbInQue);
+    if (queued == 0 || queued > announced)
+        return false;
+    // The UI thread read some: what is left is all it knows of.
+    InterlockedCompareExchange(&m_announced, queued, announced);
+    return true;
+}
+
 DWORD WINAPI CSerialPort::ListenerThreadProc(void* self)
 {
     return static_cast<CSerialPort*>(self)->Listen();
@@ -403,6 +419,12 @@ DWORD CSerialPort::Listen()
     DWORD result = 0;
     bool pending = false;
     while (!m_stop) {
+        // Bytes already announced and still unread: Wine would report them
+        // again and again, so only watch for their number to grow.
+        if (HasOnlyAnnouncedBytes()) {
+            WaitForSingleObject(m_stopEvent, kIdleRestMs);
+            continue;
+        }
         DWORD mask = 0;
         ResetEvent(overlapped.hEvent);
         if (!WaitCommEvent(m_handle, &mask, &overlapped)) {
@@ -433,11 +455,10 @@ DWORD CSerialPort::Listen()
         DWORD errors = 0;
         ClearCommError(m_handle, &errors, &status);
         const LONG queued = static_cast<LONG>(status.cbInQue);
-        const bool news = mask != 0 && queued > announced;
         InterlockedCompareExchange(&m_announced, queued, announced);
-        if (news)
+        if (mask != 0 && queued > announced)
             PostMessageW(m_notify, WM_APP_SERIAL_DATA, MAKEWPARAM(LOWORD(mask), LOWORD(errors)), 0);
-        else
+        else if (mask == 0)
             WaitForSingleObject(m_stopEvent, kIdleRestMs);
     }
     if (pending) {

@@ -47,6 +47,9 @@ public:
     HWND NotifyWindow() const { return m_notify; }
     const std::wstring& Name() const { return m_name; }
     const COMMPROP& Properties() const { return m_properties; }
+    HANDLE Handle() const { return m_handle; }
+    // The listener thread is alive (it ends when the device goes away).
+    bool IsListening() const { return m_thread && WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT; }
     const DCB& LineSettings() const { return m_dcb; }
 
 private:
@@ -55,6 +58,10 @@ private:
     DWORD ConfigureLine();
     DWORD ReportOpenError(DWORD error);
     bool QueuedBytes(DWORD* queued);
+    bool HasOnlyAnnouncedBytes();
+    OVERLAPPED* PrepareIo(OVERLAPPED* overlapped);
+    bool FinishIo(BOOL done, const wchar_t* api, OVERLAPPED* ov, OVERLAPPED* callers, DWORD* transferred,
+                  DWORD timeoutMs);
     void ForgetQueued(LONG count);
 
     COMMPROP m_properties{};

@@ -1,18 +1,7 @@
+#include "EepromMachine.h"
 #include "MachineFixture.h"
 
 namespace {
-
-// Reads and writes one range with the EEPROM states.
-class CEepromMachine : public CStateHost<CEepromMachine> {
-public:
-    CEepromMachine() : CStateHost(98) {}
-    CReadPicPromState<CEepromMachine> read{this, L"Read", &m_final, 0, 0, buffer};
-    CWritePicPromState<CEepromMachine> write{this, L"Write", &m_final, 0, 0, buffer};
-    void Progress(UINT bytes) override { progress.push_back(bytes); }
-
-    BYTE buffer[512] = {};
-    std::vector<UINT> progress;
-};
 
 class EepromTest : public MachineTest {
 protected:

@@ -29,7 +29,13 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 
 void PumpFor(DWORD ms)
 {
-    PumpUntil([] { return false; }, ms);
+    // No condition to look at: sleep until a message comes or the time is up.
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - start) {
+        DispatchQueued();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    }
+    DispatchQueued();
 }
 
 void PumpPending()

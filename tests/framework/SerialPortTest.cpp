@@ -1,0 +1,252 @@
+// The serial port against the simulated transceiver on a real COM port of
+// the test prefix.
+#include <gtest/gtest.h>
+
+#include "BoxWatcher.h"
+#include "ErrorText.h"
+#include "MessagePump.h"
+#include "SerialPort.h"
+#include "SimulatedTransceiver.h"
+#include "TextOrId.h"
+#include "WindowMessages.h"
+
+namespace {
+
+// The notify window: counts the listener's notices.
+class NoticeWindow {
+public:
+    NoticeWindow()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &NoticeWindow::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"Q7TestNoticeWindow";
+        RegisterClassW(&wc);
+        window = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~NoticeWindow() { DestroyWindow(window); }
+
+    HWND window = nullptr;
+    int notices = 0;
+    WPARAM lastWParam = 0;
+    std::function<void()> onNotice;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<NoticeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && message == WM_APP_SERIAL_DATA) {
+            ++self->notices;
+            self->lastWParam = wParam;
+            if (self->onNotice)
+                self->onNotice();
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+};
+
+class SerialPortTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(radio.Start());
+        port.SetNotifyWindow(notices.window);
+        ASSERT_EQ(port.Open(radio.PortName().c_str(), false), 0u);
+    }
+
+    // Reads what the driver holds, up to and including the first ";", one
+    // byte at a time as the machines do.
+    std::string ReadReply()
+    {
+        std::string reply;
+        for (;;) {
+            char byte = 0;
+            DWORD read = 0;
+            if (!port.Read(&byte, 1, &read, nullptr, INFINITE) || read == 0)
+                return reply;
+            reply += byte;
+            if (byte == ';')
+                return reply;
+        }
+    }
+
+    DWORD Queued()
+    {
+        COMSTAT status{};
+        DWORD errors = 0;
+        ClearCommError(port.Handle(), &errors, &status);
+        return status.cbInQue;
+    }
+
+    CSimulatedTransceiver radio;
+    NoticeWindow notices;
+    CSerialPort port;
+};
+
+}  // namespace
+
+TEST_F(SerialPortTest, OpensWithTheLineSettingsOfTheRadio)
+{
+    const DCB& dcb = port.LineSettings();
+    EXPECT_EQ(dcb.BaudRate, 38400u);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+    EXPECT_TRUE(dcb.fBinary);
+    EXPECT_FALSE(dcb.fParity || dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fOutX || dcb.fInX);
+    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
+    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
+    EXPECT_EQ(dcb.EvtChar, ';');
+    EXPECT_EQ(dcb.EofChar, 0x1A);
+    EXPECT_GE(dcb.XonLim, 8);
+
+    DCB actual{};
+    actual.DCBlength = sizeof actual;
+    ASSERT_TRUE(GetCommState(port.Handle(), &actual));
+    EXPECT_EQ(actual.BaudRate, 38400u);
+    COMMTIMEOUTS timeouts{};
+    ASSERT_TRUE(GetCommTimeouts(port.Handle(), &timeouts));
+    EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutConstant + timeouts.ReadTotalTimeoutMultiplier +
+                  timeouts.WriteTotalTimeoutConstant + timeouts.WriteTotalTimeoutMultiplier,
+              0u);
+    EXPECT_EQ(radio.LineSpeed(), 38400u);
+    EXPECT_TRUE(port.IsListening());
+
+    // Opening again changes nothing.
+    EXPECT_EQ(port.Open(L"COM1", false), 0u);
+    EXPECT_EQ(port.Name(), radio.PortName());
+}
+
+TEST_F(SerialPortTest, TextGoesOutAndTheReplyIsAnnouncedAndReadOnTheUiThread)
+{
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    ASSERT_TRUE(radio.WaitForCommand("RVM;", 2000));
+    ASSERT_TRUE(PumpUntil([&] { return notices.notices > 0; }, 2000));
+    EXPECT_EQ(LOWORD(notices.lastWParam), EV_RXCHAR);
+    PumpUntil([&] { return Queued() >= 9; }, 1000);
+    EXPECT_EQ(ReadReply(), "RVM04.55;");
+    // Nothing more to read: a read returns at once with nothing.
+    char byte;
+    DWORD read = 5;
+    EXPECT_TRUE(port.Read(&byte, 1, &read, nullptr, INFINITE));
+    EXPECT_EQ(read, 0u);
+}
+
+TEST_F(SerialPortTest, ASplitReplyIsCompletedByTheSecondNotice)
+{
+    radio.SplitNextReply(4, 300);
+    std::string reply;
+    notices.onNotice = [&] { reply += ReadReply(); };
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    // The first part may itself come in a few arrivals, then the pause.
+    ASSERT_TRUE(PumpUntil([&] { return reply.size() >= 4; }, 2000));
+    EXPECT_EQ(reply, "RVM0");
+    ASSERT_TRUE(PumpUntil([&] { return reply.size() == 9; }, 2000));
+    EXPECT_EQ(reply, "RVM04.55;");
+    EXPECT_GE(notices.notices, 2);
+}
+
+TEST_F(SerialPortTest, ABurstLeavesTheSecondReplyInTheDriverUntilNewBytesCome)
+{
+    // As a machine does: collect up to the first ";", then stop reading.
+    radio.SetVersion("RVF", 110);
+    radio.AppendToNextReply("RVF01.10;");
+    std::string reply;
+    notices.onNotice = [&] {
+        if (reply.empty() || reply.back() != ';')
+            reply += ReadReply();
+    };
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    ASSERT_TRUE(PumpUntil([&] { return !reply.empty() && reply.back() == ';'; }, 2000));
+    EXPECT_EQ(reply, "RVM04.55;");
+    PumpFor(200);  // the rest of the burst arrives
+    const int noticesOfTheBurst = notices.notices;
+    PumpFor(500);
+    EXPECT_EQ(notices.notices, noticesOfTheBurst) << "unread bytes were announced again";
+    EXPECT_EQ(Queued(), 9u);
+
+    // New bytes are news again; the purge of the next command drops the rest.
+    ASSERT_TRUE(port.PurgeRx());
+    EXPECT_EQ(Queued(), 0u);
+    reply.clear();
+    ASSERT_TRUE(port.WriteText(L"RVF;"));
+    ASSERT_TRUE(PumpUntil([&] { return !reply.empty() && reply.back() == ';'; }, 2000));
+    EXPECT_EQ(reply, "RVF01.10;");
+}
+
+TEST_F(SerialPortTest, SpeedsOutsideTheListAreRefusedAndChangesReachTheLine)
+{
+    EXPECT_FALSE(port.SetSpeed(14400));
+    EXPECT_EQ(port.GetSpeed(), 38400u);
+    EXPECT_TRUE(port.SetSpeed(38400));
+    EXPECT_TRUE(port.SetSpeed(9600));
+    EXPECT_EQ(port.GetSpeed(), 9600u);
+    EXPECT_EQ(radio.LineSpeed(), 9600u);
+
+    // At another speed than the radio's, the radio does not answer.
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    ASSERT_TRUE(radio.WaitForCommand("RVM;", 2000));
+    PumpFor(200);
+    EXPECT_EQ(notices.notices, 0);
+}
+
+TEST_F(SerialPortTest, UnreadBytesNeitherSpinTheListenerNorFloodTheWindow)
+{
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    ASSERT_TRUE(PumpUntil([&] { return Queued() == 9; }, 2000));
+    PumpFor(100);
+    const int noticesOfTheReply = notices.notices;
+    notices.notices = 0;
+    FILETIME created, exited, kernelBefore, userBefore, kernelAfter, userAfter;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelBefore, &userBefore);
+    const DWORD start = GetTickCount();
+    PumpFor(10000);  // nobody reads
+    const DWORD wall = GetTickCount() - start;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelAfter, &userAfter);
+    auto ticks = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    const double cpuMs =
+        (ticks(kernelAfter) - ticks(kernelBefore) + ticks(userAfter) - ticks(userBefore)) / 10000.0;
+    const double percent = 100.0 * cpuMs / wall;
+    printf("reply announced in %d notices; then unread for %lu ms: %d notices, %.1f ms CPU (%.2f%%)\n",
+           noticesOfTheReply, wall, notices.notices, cpuMs, percent);
+    EXPECT_GE(noticesOfTheReply, 1);
+    EXPECT_EQ(notices.notices, 0);
+    EXPECT_LT(percent, 1.0);
+    EXPECT_EQ(Queued(), 9u);
+}
+
+TEST_F(SerialPortTest, ATransceiverThatGoesAwayEndsTheListenerAndTheNextWriteFails)
+{
+    radio.Unplug();
+    ASSERT_TRUE(PumpUntil([&] { return !port.IsListening(); }, 5000));
+    CBoxWatcher boxes;
+    EXPECT_FALSE(port.WriteText(L"RVM;"));
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_LE(boxes.Count(), 1u);
+}
+
+TEST(SerialPortOpen, ReportsPortsThatCannotBeOpened)
+{
+    CSerialPort port;
+    EXPECT_EQ(port.Open(L"", false), static_cast<DWORD>(E_SERIAL_PORT_NAME_MISSING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(E_SERIAL_PORT_NAME_MISSING));
+
+    {
+        CBoxWatcher boxes;
+        EXPECT_NE(port.Open(L"COM199", true), 0u);  // silent: the caller reports
+        EXPECT_EQ(boxes.Count(), 0u);
+    }
+    CBoxWatcher boxes;
+    const DWORD error = port.Open(L"COM199", false);
+    EXPECT_NE(error, 0u);
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"COM Port Error");
+    EXPECT_EQ(boxes[0].text, FormatText(L"CreateFile failed on \"COM199\"\r\nError 0x%08X: %s", error,
+                                        FormatErrorText(error).c_str()));
+}
