@@ -5,6 +5,27 @@
 
 namespace {
 
+const wchar_t kSerialCommKey[] = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+// Whether the registry's serial-port map names the port.
+bool Listed(const std::wstring& port)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    bool found = false;
+    wchar_t name[256], data[64];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = ARRAYSIZE(name), dataSize = sizeof data, type = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        found = found || (type == REG_SZ && port == data);
+    }
+    RegCloseKey(key);
+    return found;
+}
+
 TEST_F(SimulatorTest, SilentRadioHearsNothing)
 {
     radio.SetSilent(true);
@@ -155,35 +176,19 @@ TEST_F(SimulatorTest, UnplugLeavesTheOpenPortOnADeadLine)
 
     port.Close();
     EXPECT_FALSE(port.Open(radio.PortName(), 38400)) << "the port is gone";
+    EXPECT_FALSE(Listed(radio.PortName()));
     std::printf("[ figure ] after unplug: CreateFileW error %lu\n", GetLastError());
     EXPECT_EQ(radio.CountCommand(""), 0u) << "the log is still there to ask";
 }
 
 TEST_F(SimulatorTest, ParallelSimulatorsHaveTheirOwnListedPorts)
 {
-    const auto listed = [](const std::wstring& port) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        bool found = false;
-        wchar_t name[256], data[64];
-        for (DWORD i = 0;; ++i) {
-            DWORD nameLength = 256, dataSize = sizeof data, type = 0;
-            if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
-                ERROR_SUCCESS)
-                break;
-            found = found || (type == REG_SZ && port == data);
-        }
-        RegCloseKey(key);
-        return found;
-    };
-
     CSimulatedTransceiver second;
     ASSERT_TRUE(second.Start());
     const std::wstring secondPort = second.PortName();
     EXPECT_NE(secondPort, radio.PortName());
-    EXPECT_TRUE(listed(radio.PortName()));
-    EXPECT_TRUE(listed(secondPort));
+    EXPECT_TRUE(Listed(radio.PortName()));
+    EXPECT_TRUE(Listed(secondPort));
 
     CRawSerialPort other;
     ASSERT_TRUE(other.Open(secondPort, 38400));
@@ -194,9 +199,26 @@ TEST_F(SimulatorTest, ParallelSimulatorsHaveTheirOwnListedPorts)
     other.Close();
 
     second.Stop();
-    EXPECT_FALSE(listed(secondPort));
+    EXPECT_FALSE(Listed(secondPort));
     EXPECT_FALSE(other.Open(secondPort, 38400));
-    EXPECT_TRUE(listed(radio.PortName()));
+    EXPECT_TRUE(Listed(radio.PortName()));
+}
+
+TEST_F(SimulatorTest, ListingsLeftByDeadTestsAreDropped)
+{
+    // As a test killed before it could unlist its simulator's port leaves it.
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t port[] = L"COM254";
+    RegSetValueExW(key, L"\\Device\\Q7Sim254", 0, REG_SZ, reinterpret_cast<const BYTE*>(port), sizeof port);
+    RegCloseKey(key);
+    ASSERT_TRUE(Listed(port));
+
+    CSimulatedTransceiver next;
+    ASSERT_TRUE(next.Start());
+    EXPECT_FALSE(Listed(port));
+    EXPECT_TRUE(Listed(radio.PortName())) << "a live simulator keeps its listing";
 }
 
 }  // namespace

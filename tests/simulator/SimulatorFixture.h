@@ -9,7 +9,7 @@
 
 // Long enough for any reply of these tests to have arrived, short enough to
 // keep the run quick when none is coming.
-constexpr DWORD kNoReplyMs = 300;
+constexpr DWORD kNoReplyMs = 200;
 
 class SimulatorTest : public testing::Test {
 protected:

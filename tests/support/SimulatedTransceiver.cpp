@@ -25,10 +25,13 @@ std::wstring Widen(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-// The simulator as Wine sees it: Z: is the Unix root.
-std::wstring SimulatorPath()
+// What the registry's serial-port map calls a simulator's port, before its number.
+const std::wstring kListingPrefix = L"\\Device\\Q7Sim";
+
+// A Unix path as Wine sees it: Z: is the root.
+std::wstring WindowsPath(const std::wstring& unixPath)
 {
-    std::wstring path = L"Z:" + Widen(Q7SIM_PATH);
+    std::wstring path = L"Z:" + unixPath;
     for (wchar_t& c : path) {
         if (c == L'/')
             c = L'\\';
@@ -81,7 +84,7 @@ bool CSimulatedTransceiver::Start()
         closesocket(listener);
         return false;
     }
-    const std::wstring program = SimulatorPath();
+    const std::wstring program = WindowsPath(Widen(Q7SIM_PATH));
     std::wstring commandLine = L"\"" + program + L"\" --control 127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) +
                                L" --prefix \"" + prefix + L"\"";
     STARTUPINFOW startup{sizeof startup};
@@ -119,27 +122,67 @@ bool CSimulatedTransceiver::Start()
     }
     m_portName = Widen(words[1]);
 
+    DropStaleListings(prefix);
+    ListPort();
+    return true;
+}
+
+void CSimulatedTransceiver::ListPort()
+{
     HKEY key;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) == ERROR_SUCCESS) {
-        m_registryValue = L"\\Device\\Q7Sim" + m_portName.substr(3);
-        RegSetValueExW(key, m_registryValue.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(m_portName.c_str()),
-                       static_cast<DWORD>((m_portName.size() + 1) * sizeof(wchar_t)));
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    m_registryValue = kListingPrefix + m_portName.substr(3);
+    RegSetValueExW(key, m_registryValue.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(m_portName.c_str()),
+                   static_cast<DWORD>((m_portName.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+void CSimulatedTransceiver::UnlistPort()
+{
+    HKEY key;
+    if (!m_registryValue.empty() &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueW(key, m_registryValue.c_str());
         RegCloseKey(key);
     }
-    return true;
+    m_registryValue.clear();
+}
+
+void CSimulatedTransceiver::DropStaleListings(const std::wstring& prefix)
+{
+    // A simulator removes its COM port link when it ends, even when its test
+    // died without a word; a listing without its link is left from such a test.
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    std::vector<std::wstring> stale;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = ARRAYSIZE(name);
+        if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        const std::wstring value(name, length);
+        if (value.compare(0, kListingPrefix.size(), kListingPrefix) != 0)
+            continue;
+        const std::wstring link = WindowsPath(prefix + L"/dosdevices/com" + value.substr(kListingPrefix.size()));
+        // Wine's GetFileAttributesW fails on a terminal; a search finds it.
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW(link.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            stale.push_back(value);
+        else
+            FindClose(search);
+    }
+    for (const std::wstring& value : stale)
+        RegDeleteValueW(key, value.c_str());
+    RegCloseKey(key);
 }
 
 void CSimulatedTransceiver::Stop()
 {
-    if (!m_registryValue.empty()) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueW(key, m_registryValue.c_str());
-            RegCloseKey(key);
-        }
-        m_registryValue.clear();
-    }
+    UnlistPort();
     if (IsRunning()) {
         // "bye" comes once the port is gone.
         const std::string quit = "quit\n";
@@ -306,6 +349,7 @@ void CSimulatedTransceiver::AppendToNextReply(const std::string& extra)
 void CSimulatedTransceiver::Unplug()
 {
     Request("unplug");
+    UnlistPort();
 }
 
 std::vector<SimulatedCommand> CSimulatedTransceiver::Log()

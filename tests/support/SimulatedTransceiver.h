@@ -85,8 +85,8 @@ public:
     void SplitNextReply(unsigned firstBytes, unsigned pauseMs);
     // The next reply carries `extra` straight after it.
     void AppendToNextReply(const std::string& extra);
-    // As a USB adapter pulled out: the line dies under an open port and the
-    // COM port disappears. The log stays readable.
+    // As a USB adapter pulled out: the line dies under an open port, the COM
+    // port disappears, also from the registry. The log stays readable.
     void Unplug();
 
     // What the radio received.
@@ -104,6 +104,9 @@ private:
     std::optional<std::string> Request(const std::string& line);
     std::optional<std::string> ReadLine(DWORD timeoutMs);
     void Disconnect();
+    void ListPort();
+    void UnlistPort();
+    static void DropStaleListings(const std::wstring& prefix);
 
     // A SOCKET; winsock2.h stays out of this header.
     UINT_PTR m_socket = ~UINT_PTR(0);
