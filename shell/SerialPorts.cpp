@@ -18,9 +18,13 @@ std::vector<std::wstring> EnumerateSerialPorts()
         wchar_t data[16] = {};
         DWORD dataSize = sizeof data;
         DWORD type = 0;
-        // The list ends at the first value that cannot be read, too long ones included.
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
-            ERROR_SUCCESS)
+        const LONG status =
+            RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize);
+        // A value too long to be a port name is passed over; it must not hide
+        // the ports listed after it.
+        if (status == ERROR_MORE_DATA)
+            continue;
+        if (status != ERROR_SUCCESS)
             break;
         if (type != REG_SZ || wcscmp(name, L"winachsf0") == 0)
             continue;
