@@ -60,6 +60,9 @@ void CALLBACK CBoxWatcher::OnTick(HWND, UINT, UINT_PTR, DWORD)
     auto& answered = t_watcher->m_answered;
     answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND box) { return !IsWindow(box); }),
                    answered.end());
+    auto& handled = t_watcher->m_handled;
+    handled.erase(std::remove_if(handled.begin(), handled.end(), [](HWND dialog) { return !IsWindow(dialog); }),
+                  handled.end());
     EnumThreadWindows(GetCurrentThreadId(), &CBoxWatcher::OnThreadWindow, 0);
 }
 
@@ -69,12 +72,33 @@ BOOL CALLBACK CBoxWatcher::OnThreadWindow(HWND window, LPARAM)
     GetClassNameW(window, className, 16);
     if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window) || !IsWindowEnabled(window))
         return TRUE;
-    // Only message boxes: their text control has the id 0xFFFF.
-    if (!GetDlgItem(window, kBoxTextId))
+    if (!t_watcher)
         return TRUE;
-    if (t_watcher)
+    // Message boxes have a text control with the id 0xFFFF.
+    if (GetDlgItem(window, kBoxTextId))
         t_watcher->Answer(window);
+    else
+        t_watcher->Handle(window);
     return TRUE;
+}
+
+void CBoxWatcher::OnDialog(const std::wstring& caption, std::function<bool(HWND dialog)> handler)
+{
+    m_dialogHandlers.push_back({caption, std::move(handler)});
+}
+
+void CBoxWatcher::Handle(HWND dialog)
+{
+    if (std::find(m_handled.begin(), m_handled.end(), dialog) != m_handled.end())
+        return;
+    const std::wstring caption = WindowText(dialog);
+    for (DialogHandler& handler : m_dialogHandlers) {
+        if (handler.caption == caption) {
+            if (handler.handle(dialog))
+                m_handled.push_back(dialog);
+            return;
+        }
+    }
 }
 
 void CBoxWatcher::Answer(HWND box)

@@ -7,11 +7,18 @@
 //     EXPECT_EQ(boxes[0].text, L"...");
 //
 // Answers given to the constructor are used in turn (IDYES, IDNO, ...).
+//
+// Other modal dialogs are left alone unless a handler is given for their
+// caption; it runs on each tick while such a dialog is shown and enabled,
+// until it returns true:
+//
+//     boxes.OnDialog(L"About", [](HWND dialog) { ...; PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); return true; });
 #pragma once
 
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,13 +42,23 @@ public:
     const SeenBox& operator[](size_t i) const { return m_boxes.at(i); }
     const std::vector<SeenBox>& Boxes() const { return m_boxes; }
 
+    void OnDialog(const std::wstring& caption, std::function<bool(HWND dialog)> handler);
+
 private:
+    struct DialogHandler {
+        std::wstring caption;
+        std::function<bool(HWND)> handle;
+    };
+
     static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK OnThreadWindow(HWND window, LPARAM);
     void Answer(HWND box);
+    void Handle(HWND dialog);
 
     UINT_PTR m_timer = 0;
     std::deque<int> m_answers;
     std::vector<SeenBox> m_boxes;
     std::vector<HWND> m_answered;
+    std::vector<DialogHandler> m_dialogHandlers;
+    std::vector<HWND> m_handled;
 };
