@@ -1,0 +1,148 @@
+// The Help menu's dialogs: the About box with its licence viewer, and the
+// release-notes viewer of which at most one is open.
+#include "ShellFixture.h"
+
+#include <richedit.h>
+
+
+#include "LicenseDlg.h"
+#include "ReleaseInfoDlg.h"
+#include "Window.h"
+#include "resource.h"
+
+namespace {
+
+#define Q7_STR2(x) L## #x
+#define Q7_STR(x) Q7_STR2(x)
+#define Q7_VERSION_TEXT Q7_STR(Q7_VERSION_MAJOR) L"." Q7_STR(Q7_VERSION_MINOR) L"." Q7_STR(Q7_VERSION_BUILD) L"." Q7_STR(Q7_VERSION_REVISION)
+
+const wchar_t kNotesCaption[] = L"Firmware Release Notes";
+
+// A firmware folder of its own, with or without release notes.
+class CNotesFolder {
+public:
+    CNotesFolder()
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path = std::wstring(temp) + L"q7-shell-notes-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(path.c_str(), nullptr);
+    }
+    ~CNotesFolder()
+    {
+        DeleteFileW(File().c_str());
+        RemoveDirectoryW(path.c_str());
+    }
+    std::wstring File() const { return path + L"\\hfwnotes.rtf"; }
+    void Write(const std::string& rtf) const
+    {
+        const HANDLE file = CreateFileW(File().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, rtf.data(), static_cast<DWORD>(rtf.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+
+    std::wstring path;
+};
+
+BOOL CALLBACK CollectViewer(HWND window, LPARAM list)
+{
+    if (IsWindowVisible(window) && GetWindowString(window) == kNotesCaption)
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> NotesViewers()
+{
+    std::vector<HWND> viewers;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectViewer, reinterpret_cast<LPARAM>(&viewers));
+    return viewers;
+}
+
+}  // namespace
+
+class ReleaseNotesTest : public ShellTest {
+protected:
+    ReleaseNotesTest() { WriteSetting(L"FirmwareFolder", folder.path); }
+    void ChooseReleaseNotes() { SendMessageW(Frame(), WM_COMMAND, ID_HELP_RELEASE_NOTES, 0); }
+
+    CNotesFolder folder;
+};
+
+TEST_F(ReleaseNotesTest, ChoosingTheNotesTwiceLeavesOneViewerAndClosingLetsANewOneOpen)
+{
+    folder.Write("{\\rtf1\\ansi Version 4.55 fixes the {\\b keyer}.\\par}");
+    OpenFrame();
+    ChooseReleaseNotes();
+    ASSERT_EQ(NotesViewers().size(), 1u);
+    const HWND first = NotesViewers()[0];
+    EXPECT_EQ(GetWindowString(GetDlgItem(first, IDC_RICH_EDIT)).find(L"Version 4.55 fixes the keyer."), 0u);
+    EXPECT_EQ(GetParent(first), nullptr) << "a top-level window";
+
+    ChooseReleaseNotes();
+    ASSERT_EQ(NotesViewers().size(), 1u);
+    EXPECT_FALSE(IsWindow(first));
+
+    SendMessageW(NotesViewers()[0], WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(NotesViewers().empty());
+    ChooseReleaseNotes();
+    EXPECT_EQ(NotesViewers().size(), 1u);
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    CloseFrame();
+    EXPECT_TRUE(NotesViewers().empty()) << "the frame closes its viewer";
+}
+
+TEST_F(ReleaseNotesTest, AFolderWithoutNotesShowsTheErrorAndOpensNothing)
+{
+    OpenFrame();
+    ChooseReleaseNotes();
+    PumpUntil([&] { return boxes.Count() > 0; }, 2000);
+    EXPECT_TRUE(NotesViewers().empty());
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Release Notes Error");
+    EXPECT_EQ(boxes[0].text, L"Unable to open Firmware Release Notes \"" + folder.File() + L"\"");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
+    EXPECT_EQ(boxes[0].owner, Frame());
+}
+
+TEST_F(ShellTest, TheAboutBoxShowsTheVersionBlockAndTheLicenceText)
+{
+    std::wstring aboutTitle, aboutText, licenseTitle, licenseText;
+    bool licenseSeen = false;
+    boxes.OnDialog(L"About Zentrova Q7 Utility", [&](HWND about) {
+        if (!licenseSeen) {
+            aboutTitle = GetWindowString(about);
+            aboutText = GetWindowString(GetDlgItem(about, IDC_ABOUT_TEXT));
+            PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDC_VIEW_LICENSE, BN_CLICKED), 0);
+            return false;
+        }
+        PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return true;
+    });
+    boxes.OnDialog(L"Zentrova Q7 Utility License Agreement", [&](HWND license) {
+        licenseTitle = GetWindowString(license);
+        licenseText = GetWindowString(GetDlgItem(license, IDC_RICH_EDIT));
+        licenseSeen = true;
+        PostMessageW(license, WM_CLOSE, 0, 0);
+        return true;
+    });
+    OpenFrame();
+    SendMessageW(Frame(), WM_COMMAND, ID_APP_ABOUT, 0);
+
+    EXPECT_EQ(aboutTitle, L"About Zentrova Q7 Utility");
+    EXPECT_EQ(aboutText, L"Zentrova Q7 Utility\r\n\r\nVersion " Q7_VERSION_TEXT);
+    EXPECT_EQ(licenseTitle, L"Zentrova Q7 Utility License Agreement");
+    // The resource is UTF-8; the viewer shows it as text, not as bytes.
+    const std::string resource = LoadLicenseText();
+    ASSERT_FALSE(resource.empty());
+    std::wstring expected(MultiByteToWideChar(CP_UTF8, 0, resource.data(), static_cast<int>(resource.size()),
+                                              nullptr, 0),
+                          L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, resource.data(), static_cast<int>(resource.size()), expected.data(),
+                        static_cast<int>(expected.size()));
+    const std::wstring firstLine = expected.substr(0, expected.find_first_of(L"\r\n"));
+    EXPECT_FALSE(firstLine.empty());
+    EXPECT_EQ(licenseText.find(firstLine), 0u);
+    EXPECT_GT(licenseText.size(), expected.size() / 2);
+}

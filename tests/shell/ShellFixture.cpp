@@ -1,0 +1,186 @@
+#include "ShellFixture.h"
+
+#include <algorithm>
+
+#include "ContactStateMachine.h"
+#include "Window.h"
+#include "resource.h"
+
+namespace {
+
+const wchar_t kSerialComm[] = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+std::map<HWND, CMessageRecorder*> g_recorders;
+
+}  // namespace
+
+CSerialCommEntries::~CSerialCommEntries()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSerialComm, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    for (const std::wstring& name : m_names)
+        RegDeleteValueW(key, name.c_str());
+    RegCloseKey(key);
+}
+
+void CSerialCommEntries::Add(const std::wstring& name, const std::wstring& port)
+{
+    AddRaw(name, REG_SZ, port.c_str(), static_cast<DWORD>((port.size() + 1) * sizeof(wchar_t)));
+}
+
+void CSerialCommEntries::AddRaw(const std::wstring& name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSerialComm, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+    m_names.push_back(name);
+}
+
+CMessageRecorder::CMessageRecorder(HWND window, std::initializer_list<UINT> messages)
+    : m_window(window), m_wanted(messages)
+{
+    g_recorders[window] = this;
+    m_previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CMessageRecorder::Proc)));
+}
+
+CMessageRecorder::~CMessageRecorder()
+{
+    if (IsWindow(m_window))
+        SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+    g_recorders.erase(m_window);
+}
+
+size_t CMessageRecorder::Count(UINT message) const
+{
+    const auto found = m_counts.find(message);
+    return found == m_counts.end() ? 0 : found->second;
+}
+
+LRESULT CALLBACK CMessageRecorder::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CMessageRecorder* self = g_recorders.at(window);
+    if (std::find(self->m_wanted.begin(), self->m_wanted.end(), message) != self->m_wanted.end())
+        ++self->m_counts[message];
+    return CallWindowProcW(self->m_previous, window, message, wParam, lParam);
+}
+
+std::wstring AppKeyPath()
+{
+    return GetModel().AppKey().Path();
+}
+
+ShellTest::ShellTest() : model(GetModel())
+{
+    // Settings as on a machine that never ran the program.
+    RegDeleteTreeW(model.AppKey().Key(), nullptr);
+    model.ActivePage.Set(0);
+    model.AdvancedMode.Set(0);
+    model.FirmwareFolder.Set(std::wstring());
+    model.FixedSerialSpeed.Set(0);
+    model.Port.Set(std::wstring());
+    model.Trace.Set(0);
+    model.VerboseLogging.Set(0);
+    model.Accessibility.Set(0);
+    model.TechnicianTXGainCalibration.Set(0);
+    model.SetActiveMachine(nullptr);
+    model.ClosePort();
+    CContactStateMachine& contact = model.Contact();
+    if (!contact.IsIdle())
+        contact.Restart(contact.m_openPort);  // ends at once without a port
+}
+
+ShellTest::~ShellTest()
+{
+    if (m_frame && m_frame->Handle())
+        CloseFrame();
+    m_frame.reset();
+    m_loop.reset();
+    model.SetActiveMachine(nullptr);
+}
+
+void ShellTest::WriteSetting(const wchar_t* name, const std::wstring& value)
+{
+    RegSetValueExW(model.AppKey().Key(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void ShellTest::WriteSetting(const wchar_t* name, DWORD value)
+{
+    RegSetValueExW(model.AppKey().Key(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+std::optional<DWORD> ShellTest::ReadDwordSetting(const wchar_t* name)
+{
+    DWORD value = 0, size = sizeof value, type = 0;
+    if (RegQueryValueExW(model.AppKey().Key(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
+CMainFrame& ShellTest::OpenFrame()
+{
+    if (!m_loop)
+        m_loop = std::make_unique<CMessageLoop>();
+    m_frame = std::make_unique<CMainFrame>();
+    EXPECT_TRUE(m_frame->CreateMainFrame());
+    ShowWindow(m_frame->Handle(), SW_SHOW);
+    PumpPending();
+    return *m_frame;
+}
+
+
+int ShellTest::CloseFrame()
+{
+    SendMessageW(m_frame->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(m_frame->Handle(), nullptr);
+    // The quit message waits behind whatever the close posted.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            return static_cast<int>(message.wParam);
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return -1;
+}
+
+HWND ShellTest::Page(int tab)
+{
+    auto page = reinterpret_cast<HWND>(SendMessageW(Tabs().Handle(), PSM_INDEXTOHWND, tab, 0));
+    if (!page) {
+        const int current = Tabs().GetCurrentIndex();
+        SelectTab(tab);
+        SelectTab(current);
+        page = reinterpret_cast<HWND>(SendMessageW(Tabs().Handle(), PSM_INDEXTOHWND, tab, 0));
+    }
+    return page;
+}
+
+void ShellTest::SelectTab(int tab)
+{
+    Tabs().SetCurrentIndex(tab);
+    PumpPending();
+}
+
+std::wstring ShellTest::Title() const
+{
+    return GetWindowString(Frame());
+}
+
+std::wstring ShellTest::FirmwareLog()
+{
+    return GetWindowString(GetDlgItem(Page(CTabView::TAB_FIRMWARE), IDC_RICH_EDIT));
+}
+
+HMENU ShellTest::OpenMenu(int position)
+{
+    const HMENU popup = GetSubMenu(GetMenu(Frame()), position);
+    SendMessageW(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, FALSE));
+    return popup;
+}
