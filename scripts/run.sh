@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# run.sh [DEVICE [COMn]]
+#
+# Builds the program and starts it under Wine in a private prefix
+# (BUILD/run/prefix, not the tests' prefix). Without arguments the simulated
+# transceiver answers on a COM port of that prefix, and the program's Port is
+# set to it when none is set; with a serial device (e.g. /dev/ttyUSB0) the
+# device becomes COMn (default COM20) and Port is set to it. The program runs
+# on the user's display when there is one, else on a private Xvfb display
+# where it is closed again once the screenshot is taken. The screenshot of the
+# main window is saved as BUILD/run/q7utility.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps
+build=${Q7_BUILD_DIR:-build}
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake >/dev/null
+cmake --build "$build" -j"$(nproc)" --target Q7Utility q7_native
+build=$(cd "$build" && pwd)
+
+device=${1:-}
+com=${2:-COM20}
+run=$build/run
+mkdir -p "$run"
+export WINEPREFIX=$run/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+app_key='HKCU\Software\Zentrova\Q7 Utility'
+serialcomm='HKLM\HARDWARE\DEVICEMAP\SERIALCOMM'
+# Without it Wine cancels every wait for serial events on a pseudo-terminal;
+# ld.so picks the build for each Wine process's word size ($LIB).
+shim=""
+[ -e "$build/native/lib/i386-linux-gnu/libq7modem.so" ] && shim="$build/native/\$LIB/libq7modem.so"
+
+xvfb="" sim="" program="" mapped=""
+cleanup() {
+  [ -n "$program" ] && kill "$program" 2>/dev/null || true
+  [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
+  # The device's COM port goes with the run.
+  if [ -n "$mapped" ]; then
+    rm -f "$WINEPREFIX/dosdevices/${mapped,,}"
+    wine reg delete "$serialcomm" /v Q7UtilityRun /f >/dev/null 2>&1 || true
+  fi
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+# The user's display, or a private one.
+if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
+  echo "Display: $DISPLAY"
+else
+  rm -f "$run/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$run/xvfb.log" 2>&1 3>"$run/display" &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$run/display" ] && break; sleep 0.05; done
+  export DISPLAY=:$(head -n1 "$run/display")
+  echo "Display: $DISPLAY (Xvfb; no display of yours was found)"
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Creating the Wine prefix $WINEPREFIX"
+  wineboot -i >"$run/wineboot.log" 2>&1 || true
+  wineserver -w
+fi
+# Without a window manager Wine draws the window frames itself.
+if [ -n "$xvfb" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+else
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+fi
+
+saved_port() {
+  { wine reg query "$app_key" /v Port 2>/dev/null || true; } | tr -d '\r' | awk '$1 == "Port" { print $3 }'
+}
+is_listed() {
+  { wine reg query "$serialcomm" 2>/dev/null || true; } | tr -d '\r' | awk '{ print $NF }' | grep -qx "$1"
+}
+
+if [ -z "$device" ]; then
+  "$build/native/simulator/q7sim" --prefix "$WINEPREFIX" --register --log "$run/q7sim.log" 2>"$run/q7sim.err" &
+  sim=$!
+  port=""
+  for _ in $(seq 200); do
+    port=$(sed -n 's/^q7sim: \(COM[0-9]*\) is .*/\1/p' "$run/q7sim.err")
+    [ -n "$port" ] && break
+    kill -0 "$sim" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$port" ]; then
+    echo "The simulated transceiver did not start:" >&2
+    cat "$run/q7sim.err" >&2
+    exit 1
+  fi
+  echo "Simulated transceiver on $port (commands it received: $run/q7sim.log)"
+  # A saved port that this prefix no longer has counts as none.
+  current=$(saved_port)
+  if [ -z "$current" ] || ! is_listed "$current"; then
+    wine reg add "$app_key" /v Port /t REG_SZ /d "$port" /f >/dev/null 2>&1
+  fi
+else
+  if [ ! -e "$device" ]; then
+    echo "No such device: $device" >&2
+    exit 1
+  fi
+  port=$com
+  ln -sfn "$device" "$WINEPREFIX/dosdevices/${port,,}"
+  mapped=$port
+  wine reg add "$serialcomm" /v Q7UtilityRun /t REG_SZ /d "$port" /f >/dev/null 2>&1
+  wine reg add "$app_key" /v Port /t REG_SZ /d "$port" /f >/dev/null 2>&1
+  echo "$device is $port"
+fi
+
+LD_PRELOAD="$shim" wine "$build/Q7Utility.exe" >"$run/wine.log" 2>&1 &
+program=$!
+
+main_window() { xdotool search --onlyvisible --name '^Zentrova Q7 Utility Version' 2>/dev/null | head -n1; }
+window=""
+for _ in $(seq 300); do
+  window=$(main_window || true)
+  [ -n "$window" ] && break
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  echo "The program showed no main window (see $run/wine.log)" >&2
+  exit 1
+fi
+
+# The radio found: the title names the open port and the Port page reports
+# the MCU version in its status box.
+title=""
+for _ in $(seq 300); do
+  title=$(xdotool getwindowname "$window" 2>/dev/null || true)
+  [[ $title == *" at "*" bit/s"* ]] && xdotool search --onlyvisible --name '^Q7 Status$' >/dev/null 2>&1 && break
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.1
+done
+sleep 1
+# From the screen, so that the status box over the window is in the picture.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$run/q7utility.png"
+echo "Title: $title"
+echo "Screenshot: $run/q7utility.png"
+
+status=0
+if [ -n "$xvfb" ]; then
+  wine taskkill /im Q7Utility.exe >/dev/null 2>&1 || true
+  wait "$program" || status=$?
+else
+  echo "Close the program to end."
+  wait "$program" || status=$?
+fi
+program=""
+# A normal close ends the program with exit code 1.
+if [ "$status" -ne 1 ]; then
+  echo "Q7Utility.exe ended with exit code $status" >&2
+  exit 1
+fi
+echo "Q7Utility.exe closed."
