@@ -358,18 +358,12 @@ std::vector<SimulatedCommand> CSimulatedTransceiver::Log()
     const unsigned count = ToNumber(Request("log"));
     for (unsigned i = 0; i < count; ++i) {
         const auto line = ReadLine(kRequestTimeoutMs);
-        const auto words = line ? SplitWords(*line) : std::vector<std::string>();
-        if (words.size() != 5) {
+        const auto entry = line ? ParseLogEntry(*line) : std::nullopt;
+        if (!entry) {
             ADD_FAILURE() << "bad log line from the simulator: " << line.value_or("(nothing)");
             break;
         }
-        SimulatedCommand entry;
-        entry.ms = std::strtod(words[0].c_str(), nullptr);
-        entry.speed = static_cast<unsigned>(std::strtoul(words[1].c_str(), nullptr, 10));
-        entry.answered = words[2] == "1";
-        entry.command = UnescapeText(words[3]).value_or(words[3]);
-        entry.reply = UnescapeText(words[4]).value_or(words[4]);
-        entries.push_back(std::move(entry));
+        entries.push_back(*entry);
     }
     return entries;
 }

@@ -18,21 +18,17 @@
 
 #include <windows.h>
 
+#include "LogEntry.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-struct SimulatedCommand {
-    // Since the simulator started.
-    double ms = 0;
-    std::string command;
-    // The bit rate the port ran at when the command arrived.
-    unsigned speed = 0;
-    bool answered = false;
-    // As sent, with any burst appended.
-    std::string reply;
-};
+// {ms, command, speed, answered, reply}: the time since the simulator
+// started, the command with its ";", the bit rate the port ran at when it
+// arrived, and the reply as sent (with any burst).
+using SimulatedCommand = SLogEntry;
 
 class CSimulatedTransceiver {
 public:

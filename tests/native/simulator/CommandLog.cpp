@@ -1,7 +1,5 @@
 #include "CommandLog.h"
 
-#include "ControlWords.h"
-
 #include <algorithm>
 
 CCommandLog::~CCommandLog()
@@ -21,7 +19,7 @@ bool CCommandLog::SetFile(const std::string& path)
 void CCommandLog::Add(SLogEntry entry)
 {
     if (m_file) {
-        std::fprintf(m_file, "%s\n", Format(entry).c_str());
+        std::fprintf(m_file, "%s\n", FormatLogEntry(entry).c_str());
         std::fflush(m_file);
     }
     m_entries.push_back(std::move(entry));
@@ -38,11 +36,4 @@ size_t CCommandLog::Count(const std::string& pattern) const
 {
     return std::count_if(m_entries.begin(), m_entries.end(),
                          [&](const SLogEntry& entry) { return Matches(entry.command, pattern); });
-}
-
-std::string CCommandLog::Format(const SLogEntry& entry)
-{
-    char head[64];
-    std::snprintf(head, sizeof head, "%.3f %u %d ", entry.ms, entry.speed, entry.answered ? 1 : 0);
-    return head + EscapeText(entry.command) + " " + EscapeText(entry.reply);
 }

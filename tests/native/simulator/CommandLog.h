@@ -1,21 +1,12 @@
 // Every command the radio received: when, at which line speed, and what came
-// of it. One entry is one line of text (control channel and log file alike):
-//     <ms> <bit/s> <answered 0|1> <command> <reply>
-// with the texts escaped (ControlWords.h); an empty reply is an empty word.
+// of it; kept for the control channel and appended to a file on request.
 #pragma once
+
+#include "LogEntry.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
-
-struct SLogEntry {
-    // Since the simulator started, monotonic.
-    double ms = 0;
-    std::string command;
-    unsigned speed = 0;
-    bool answered = false;
-    std::string reply;
-};
 
 class CCommandLog {
 public:
@@ -34,8 +25,6 @@ public:
     // A pattern ending with ";" is a whole command, any other the start of one.
     static bool Matches(const std::string& command, const std::string& pattern);
     size_t Count(const std::string& pattern) const;
-
-    static std::string Format(const SLogEntry& entry);
 
 private:
     std::vector<SLogEntry> m_entries;

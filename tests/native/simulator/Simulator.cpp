@@ -47,6 +47,31 @@ std::string Error(const std::string& why)
 
 const char kBadArguments[] = "error bad arguments";
 
+// "0" or "1", into a setter.
+template <typename Target>
+std::string SetFlag(const std::vector<std::string>& args, Target& target, void (Target::*set)(bool))
+{
+    unsigned on = 0;
+    if (args.size() != 1 || !ParseNumber(args[0], on))
+        return kBadArguments;
+    (target.*set)(on != 0);
+    return Ok();
+}
+
+// A reply text, or none when the request has no argument.
+std::string SetReply(const std::vector<std::string>& args, CRadio& radio,
+                     void (CRadio::*set)(std::optional<std::string>))
+{
+    std::optional<std::string> reply;
+    if (!args.empty()) {
+        reply = UnescapeText(args[0]);
+        if (args.size() != 1 || !reply)
+            return kBadArguments;
+    }
+    (radio.*set)(reply);
+    return Ok();
+}
+
 }  // namespace
 
 const CSimulator::Request CSimulator::s_requests[] = {
@@ -264,29 +289,17 @@ std::string CSimulator::Version(const Args& args)
 
 std::string CSimulator::Identify(const Args& args)
 {
-    const auto text = args.empty() ? std::nullopt : UnescapeText(args[0]);
-    if (args.size() > 1 || (!args.empty() && !text))
-        return kBadArguments;
-    m_radio.SetIdentifyReply(text);
-    return Ok();
+    return SetReply(args, m_radio, &CRadio::SetIdentifyReply);
 }
 
 std::string CSimulator::BootLoader(const Args& args)
 {
-    unsigned on = 0;
-    if (args.size() != 1 || !ParseNumber(args[0], on))
-        return kBadArguments;
-    m_radio.SetBootLoader(on != 0);
-    return Ok();
+    return SetFlag(args, m_radio, &CRadio::SetBootLoader);
 }
 
 std::string CSimulator::OptionModule(const Args& args)
 {
-    const auto text = args.empty() ? std::nullopt : UnescapeText(args[0]);
-    if (args.size() > 1 || (!args.empty() && !text))
-        return kBadArguments;
-    m_radio.SetOptionModuleReply(text);
-    return Ok();
+    return SetReply(args, m_radio, &CRadio::SetOptionModuleReply);
 }
 
 std::string CSimulator::Mode(const Args& args)
@@ -322,11 +335,7 @@ std::string CSimulator::EepromRead(const Args& args)
 
 std::string CSimulator::Silent(const Args& args)
 {
-    unsigned on = 0;
-    if (args.size() != 1 || !ParseNumber(args[0], on))
-        return kBadArguments;
-    m_faults.SetSilent(on != 0);
-    return Ok();
+    return SetFlag(args, m_faults, &CFaults::SetSilent);
 }
 
 std::string CSimulator::Ignore(const Args& args)
@@ -377,7 +386,7 @@ std::string CSimulator::Log(const Args&)
 {
     std::string answer = Ok(std::to_string(m_log.Entries().size()));
     for (const SLogEntry& entry : m_log.Entries())
-        answer += "\n" + CCommandLog::Format(entry);
+        answer += "\n" + FormatLogEntry(entry);
     return answer;
 }
 

@@ -15,7 +15,7 @@
 //     quit
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "log" answers
-// "ok N" and N entry lines (CommandLog.h). "quit" answers "bye" once the
+// "ok N" and N entry lines (LogEntry.h). "quit" answers "bye" once the
 // port is gone. The simulator's first line is "hello COMn /dev/pts/m".
 #pragma once
 

@@ -1,5 +1,6 @@
 #include "CommandLog.h"
 #include "Faults.h"
+#include "LogEntry.h"
 #include "ControlWords.h"
 #include "Transmitter.h"
 
@@ -55,10 +56,29 @@ TEST(CommandLog, MatchesWholeCommandsOrStarts)
     EXPECT_EQ(log.Count("RVM;"), 2u);
     EXPECT_EQ(log.Count(";"), 1u);
     EXPECT_EQ(log.Count(""), 3u);
-    EXPECT_EQ(CCommandLog::Format(log.Entries()[0]), "1.500 38400 1 RVM; RVM04.55;");
-    EXPECT_EQ(CCommandLog::Format(log.Entries()[1]), "2.000 19200 0 ; ");
     log.Clear();
     EXPECT_EQ(log.Count(""), 0u);
+}
+
+TEST(LogEntry, IsOneLineOfWordsBothWays)
+{
+    const SLogEntry answered{1.5, "RVM;", 38400, true, "RVM04.55;"};
+    EXPECT_EQ(FormatLogEntry(answered), "1.500 38400 1 RVM; RVM04.55;");
+    EXPECT_EQ(FormatLogEntry({2.0, ";", 19200, false, ""}), "2.000 19200 0 ; ");
+
+    const SLogEntry odd{12.25, "KY hello world;", 4800, true, "a\nb;?;"};
+    const auto back = ParseLogEntry(FormatLogEntry(odd));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->ms, 12.25);
+    EXPECT_EQ(back->command, odd.command);
+    EXPECT_EQ(back->speed, 4800u);
+    EXPECT_TRUE(back->answered);
+    EXPECT_EQ(back->reply, odd.reply);
+
+    EXPECT_FALSE(ParseLogEntry("ok 3"));
+    EXPECT_FALSE(ParseLogEntry("1.0 38400 2 ; "));
+    EXPECT_FALSE(ParseLogEntry("x 38400 1 ; "));
+    EXPECT_FALSE(ParseLogEntry("1.0 38400 1 %4 "));
 }
 
 TEST(Faults, LoseOnlyWhatWasAskedFor)
