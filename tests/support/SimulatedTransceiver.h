@@ -9,6 +9,11 @@
 //     EXPECT_TRUE(radio.WaitForCommand("RVM;", 2000));
 //
 // The radio answers only while the port runs at its speed (38400 at start).
+// It starts as a running Q7 with the second receiver: versions RVM 04.55,
+// RVF 01.32, RVD 02.40, RVA 02.40, RVR 01.04, an "OM;" reply that the
+// program accepts, command mode "0", no reply to "I;", and an erased EEPROM
+// (0xFF) but for the serial number 4711 at 0x83FA, 0x08 at 0x000F and 0 at
+// 0x00FB.
 // Every request is confirmed by the simulator before the call returns; a
 // simulator that fails to confirm fails the test (ADD_FAILURE).
 //

@@ -138,7 +138,7 @@ int CSimulator::Run(const SSimulatorSetup& setup)
             if (!fds[i].revents)
                 continue;
             if (fds[i].fd == m_terminal.Fd()) {
-                ReadLine();
+                ReadTerminal();
             } else {
                 std::vector<std::string> lines;
                 const bool connected = m_control.Receive(lines);
@@ -183,7 +183,7 @@ bool CSimulator::Start(const SSimulatorSetup& setup)
     return true;
 }
 
-void CSimulator::ReadLine()
+void CSimulator::ReadTerminal()
 {
     char buffer[4096];
     for (;;) {
@@ -203,9 +203,8 @@ void CSimulator::ReadLine()
             m_garbled = m_garbled || speed != m_radio.Speed();
             if (m_command.size() < kMaxCommand)
                 m_command += buffer[i];
-            if (buffer[i] == ';') {
+            if (buffer[i] == ';')
                 OnCommand(std::exchange(m_command, std::string()), speed, std::exchange(m_garbled, false));
-            }
         }
     }
 }

@@ -59,7 +59,7 @@ private:
 
     bool Start(const SSimulatorSetup& setup);
     void Loop();
-    void ReadLine();
+    void ReadTerminal();
     void OnCommand(const std::string& command, unsigned speed, bool garbled);
     void OnRequest(const std::string& line);
     void Unplug();
