@@ -66,6 +66,18 @@ else
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 fi
 
+# Runs the command every 0.1 s until it succeeds: at most N times, and only
+# while process PID lives.
+wait_until() {
+  local pid=$1 times=$2
+  shift 2
+  for _ in $(seq "$times"); do
+    "$@" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
 saved_port() {
   { wine reg query "$app_key" /v Port 2>/dev/null || true; } | tr -d '\r' | awk '$1 == "Port" { print $3 }'
 }
@@ -76,14 +88,8 @@ is_listed() {
 if [ -z "$device" ]; then
   "$build/native/simulator/q7sim" --prefix "$WINEPREFIX" --register --log "$run/q7sim.log" 2>"$run/q7sim.err" &
   sim=$!
-  port=""
-  for _ in $(seq 200); do
-    port=$(sed -n 's/^q7sim: \(COM[0-9]*\) is .*/\1/p' "$run/q7sim.err")
-    [ -n "$port" ] && break
-    kill -0 "$sim" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -z "$port" ]; then
+  sim_port() { port=$(sed -n 's/^q7sim: \(COM[0-9]*\) is .*/\1/p' "$run/q7sim.err"); [ -n "$port" ]; }
+  if ! wait_until "$sim" 200 sim_port; then
     echo "The simulated transceiver did not start:" >&2
     cat "$run/q7sim.err" >&2
     exit 1
@@ -110,28 +116,22 @@ fi
 LD_PRELOAD="$shim" wine "$build/Q7Utility.exe" >"$run/wine.log" 2>&1 &
 program=$!
 
-main_window() { xdotool search --onlyvisible --name '^Zentrova Q7 Utility Version' 2>/dev/null | head -n1; }
-window=""
-for _ in $(seq 300); do
-  window=$(main_window || true)
-  [ -n "$window" ] && break
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
+main_window() {
+  window=$(xdotool search --onlyvisible --name '^Zentrova Q7 Utility Version' 2>/dev/null | head -n1 || true)
+  [ -n "$window" ]
+}
+if ! wait_until "$program" 300 main_window; then
   echo "The program showed no main window (see $run/wine.log)" >&2
   exit 1
 fi
 
 # The radio found: the title names the open port and the Port page reports
 # the MCU version in its status box.
-title=""
-for _ in $(seq 300); do
+radio_found() {
   title=$(xdotool getwindowname "$window" 2>/dev/null || true)
-  [[ $title == *" at "*" bit/s"* ]] && xdotool search --onlyvisible --name '^Q7 Status$' >/dev/null 2>&1 && break
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.1
-done
+  [[ $title == *" at "*" bit/s"* ]] && xdotool search --onlyvisible --name '^Q7 Status$' >/dev/null 2>&1
+}
+wait_until "$program" 300 radio_found || true
 sleep 1
 # From the screen, so that the status box over the window is in the picture.
 eval "$(xdotool getwindowgeometry --shell "$window")"
