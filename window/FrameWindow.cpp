@@ -18,9 +18,7 @@ HWND CFrameWindow::CreateFrame(UINT resourceId, HWND parent, DWORD style, DWORD 
         return nullptr;
     m_accelerators = LoadAcceleratorsW(module, MAKEINTRESOURCEW(resourceId));
     const HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(resourceId));
-    const RECT useDefault{static_cast<LONG>(CW_USEDEFAULT), 0, 0, 0};
-    const HWND frame = CWindow::Create(className, parent, LoadResString(resourceId).c_str(), style, exStyle,
-                                       useDefault, menu);
+    const HWND frame = CWindow::Create(className, parent, LoadResString(resourceId).c_str(), style, exStyle, menu);
     if (!frame && menu)
         DestroyMenu(menu);
     return frame;

@@ -42,12 +42,13 @@ bool CWindow::RegisterClass(const wchar_t* name, HICON icon, HICON smallIcon, HB
 }
 
 HWND CWindow::Create(const wchar_t* className, HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
-                     const RECT& rect, HMENU menuOrId)
+                     HMENU menuOrId, const RECT* rect)
 {
-    const bool useDefault = rect.left == static_cast<LONG>(CW_USEDEFAULT);
-    return CreateWindowExW(exStyle, className, title, style, rect.left, useDefault ? CW_USEDEFAULT : rect.top,
-                           useDefault ? CW_USEDEFAULT : rect.right - rect.left,
-                           useDefault ? CW_USEDEFAULT : rect.bottom - rect.top, parent, menuOrId,
+    const int x = rect ? rect->left : CW_USEDEFAULT;
+    const int y = rect ? rect->top : CW_USEDEFAULT;
+    const int width = rect ? rect->right - rect->left : CW_USEDEFAULT;
+    const int height = rect ? rect->bottom - rect->top : CW_USEDEFAULT;
+    return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
                            GetModuleHandleW(nullptr), this);
 }
 

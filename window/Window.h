@@ -42,10 +42,11 @@ public:
 
     // A window class whose windows are objects of this layer.
     static bool RegisterClass(const wchar_t* name, HICON icon, HICON smallIcon, HBRUSH background);
-    // A window of a class registered above; this object receives its messages
-    // from WM_NCCREATE on.
+    // A window of a class registered above, at the system's default place and
+    // size when no rectangle is given; this object receives its messages from
+    // WM_NCCREATE on.
     HWND Create(const wchar_t* className, HWND parent, const wchar_t* title, DWORD style, DWORD exStyle,
-                const RECT& rect, HMENU menuOrId);
+                HMENU menuOrId, const RECT* rect = nullptr);
 
     // Takes over an existing window; its own procedure still gets whatever
     // this object leaves. The window is given back at WM_NCDESTROY.

@@ -66,13 +66,3 @@ TEST(MessageLoopTest, FiltersSeeMessagesLatestFirstAndIdleHandlersRunWhenTheQueu
     EXPECT_FALSE(loop.PreTranslateMessage(&message));
     EXPECT_EQ(order.back(), 1);
 }
-
-TEST(MessageLoopTest, ANestedLoopIsCurrentOnlyWhileItLives)
-{
-    CMessageLoop outer;
-    {
-        CMessageLoop inner;
-        EXPECT_EQ(CMessageLoop::Current(), &inner);
-    }
-    EXPECT_EQ(CMessageLoop::Current(), &outer);
-}
