@@ -124,6 +124,28 @@ TEST_F(SimulatorTest, WaitingPumpsTheTestThreadsMessages)
     EXPECT_TRUE(radio.WaitForCommand("ER", 1000)) << "a pattern without ; matches the start";
 }
 
+TEST_F(SimulatorTest, APendingEventWaitEndsOnANewMaskButNotOnCancelIo)
+{
+    // What a listener's stop can rely on under Wine, on a quiet line.
+    ASSERT_TRUE(SetCommMask(port.Handle(), EV_RXCHAR));
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD mask = 0;
+    ASSERT_FALSE(WaitCommEvent(port.Handle(), &mask, &overlapped));
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+
+    CancelIo(port.Handle());
+    const bool cancelled = WaitForSingleObject(overlapped.hEvent, 300) == WAIT_OBJECT_0;
+    std::printf("[ figure ] CancelIo %s a pending WaitCommEvent\n", cancelled ? "ended" : "did not end");
+    if (!cancelled) {
+        ASSERT_TRUE(SetCommMask(port.Handle(), EV_RXCHAR));
+        EXPECT_EQ(WaitForSingleObject(overlapped.hEvent, 1000), static_cast<DWORD>(WAIT_OBJECT_0));
+    }
+    DWORD transferred = 0;
+    EXPECT_FALSE(GetOverlappedResult(port.Handle(), &overlapped, &transferred, FALSE));
+    CloseHandle(overlapped.hEvent);
+}
+
 TEST_F(SimulatorTest, UnplugLeavesTheOpenPortOnADeadLine)
 {
     // What a program's listener and writer meet when the adapter is pulled.
