@@ -11,6 +11,8 @@ constexpr DWORD kQueueSize = 16384;
 constexpr DWORD kSettleMs = 50;
 // How long the listener rests when a wake-up brought nothing new.
 constexpr DWORD kIdleRestMs = 50;
+// How long a stopping listener waits for its pending wait to end.
+constexpr DWORD kWaitEndMs = 1000;
 
 const DWORD kSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200, 230400};
 
@@ -411,7 +413,9 @@ DWORD WINAPI CSerialPort::ListenerThreadProc(void* self)
 // would hold the thread that the UI thread joins when it closes the port.
 DWORD CSerialPort::Listen()
 {
-    OVERLAPPED overlapped{};
+    // A member, not a local: it must outlive a wait that does not end.
+    OVERLAPPED& overlapped = m_listenerOverlapped;
+    overlapped = {};
     overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!overlapped.hEvent)
         return GetLastError();
@@ -462,9 +466,13 @@ DWORD CSerialPort::Listen()
             WaitForSingleObject(m_stopEvent, kIdleRestMs);
     }
     if (pending) {
+        // The wait began after the stop's new mask: end it the same way
+        // (under Wine CancelIo does not end a pending WaitCommEvent).
+        ::SetCommMask(m_handle, EV_RXCHAR);
+        if (WaitForSingleObject(overlapped.hEvent, kWaitEndMs) != WAIT_OBJECT_0)
+            ::CancelIo(m_handle);
         DWORD transferred = 0;
-        ::CancelIo(m_handle);
-        GetOverlappedResult(m_handle, &overlapped, &transferred, TRUE);
+        GetOverlappedResult(m_handle, &overlapped, &transferred, FALSE);
     }
     CloseHandle(overlapped.hEvent);
     return result;

@@ -74,6 +74,7 @@ private:
     HWND m_notify = nullptr;
     std::wstring m_name;
     OVERLAPPED m_overlapped{};
+    OVERLAPPED m_listenerOverlapped{};
 
     // Received bytes the listener has already announced and the UI thread has
     // not yet read: under Wine EV_RXCHAR repeats while bytes wait unread, and

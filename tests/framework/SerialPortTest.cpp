@@ -230,6 +230,19 @@ TEST_F(SerialPortTest, ATransceiverThatGoesAwayEndsTheListenerAndTheNextWriteFai
     EXPECT_LE(boxes.Count(), 1u);
 }
 
+TEST_F(SerialPortTest, ClosingRightAfterOpeningNeverHangs)
+{
+    // The stop may come before the listener has begun to wait.
+    for (int i = 0; i < 40; ++i) {
+        port.Close();
+        ASSERT_EQ(port.Open(radio.PortName().c_str(), false), 0u) << i;
+        if (i % 2)
+            ASSERT_TRUE(port.WriteText(L"RVM;"));
+    }
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+}
+
 TEST(SerialPortOpen, ReportsPortsThatCannotBeOpened)
 {
     CSerialPort port;
