@@ -30,13 +30,24 @@ std::vector<std::wstring> Checked(HMENU menu)
     return checked;
 }
 
+// Only the names of interest, in their order: other tests' simulators come
+// and go in the same list.
+std::vector<std::wstring> Only(const std::vector<std::wstring>& names, std::initializer_list<const wchar_t*> wanted)
+{
+    std::vector<std::wstring> kept;
+    for (const std::wstring& name : names) {
+        if (std::find_if(wanted.begin(), wanted.end(), [&](const wchar_t* w) { return name == w; }) != wanted.end())
+            kept.push_back(name);
+    }
+    return kept;
+}
+
 }  // namespace
 
 TEST_F(ShellTest, ThePortListKeepsRegistryOrderAndSkipsWhatIsNoPort)
 {
     // Names in creation order are also in alphabetical order, the order in
     // which Wine lists values; the port names themselves are not sorted.
-    const std::vector<std::wstring> before = EnumerateSerialPorts();
     ports.Add(L"Q7Test1", L"COM234");
     ports.Add(L"Q7Test2", L"");
     const DWORD number = 233;
@@ -49,9 +60,11 @@ TEST_F(ShellTest, ThePortListKeepsRegistryOrderAndSkipsWhatIsNoPort)
     ports.AddRaw(L"Q7Test6", REG_SZ, (sixteen + L"X").c_str(), 32);
     ports.Add(L"winachsf0", L"COM232");
 
-    std::vector<std::wstring> expected = before;
-    expected.insert(expected.end(), {L"COM234", L"COM231", sixteen});
-    EXPECT_EQ(EnumerateSerialPorts(), expected);
+    const std::vector<std::wstring> listed = EnumerateSerialPorts();
+    EXPECT_EQ(Only(listed, {L"COM234", L"COM231", L"COM2345678901234", L"COM232", L"", L"233"}),
+              (std::vector<std::wstring>{L"COM234", L"COM231", sixteen}));
+    for (const std::wstring& port : listed)
+        EXPECT_LE(port.size(), 16u);
 }
 
 TEST_F(ShellTest, ThePortMenuIsThereOnlyForTechnicians)
@@ -64,7 +77,6 @@ class PortMenuTest : public ShellTest {
 protected:
     PortMenuTest()
     {
-        baseline = EnumerateSerialPorts();
         ports.Add(L"Q7MenuTest1", L"COM241");
         ports.Add(L"Q7MenuTest2", L"COM242");
         WriteSetting(L"TechnicianTXGainCalibration", 1);
@@ -82,21 +94,20 @@ protected:
         const auto found = std::find(items.begin(), items.end(), port);
         return GetMenuItemID(PortMenu(), static_cast<int>(found - items.begin()));
     }
-
-    std::vector<std::wstring> baseline;
 };
 
 TEST_F(PortMenuTest, ListsNoneAndThePortsAndChecksTheCurrentOne)
 {
     WriteSetting(L"Port", std::wstring(L"COM242"));
     OpenFrame();
-    std::vector<std::wstring> expected{L"NONE"};
-    expected.insert(expected.end(), baseline.begin(), baseline.end());
-    expected.insert(expected.end(), {L"COM241", L"COM242"});
-    EXPECT_EQ(MenuItems(PortMenu()), expected);
+    const std::vector<std::wstring> items = MenuItems(PortMenu());
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items[0], L"NONE");
+    EXPECT_EQ(Only(items, {L"COM241", L"COM242"}), (std::vector<std::wstring>{L"COM241", L"COM242"}));
+    // Ids follow the positions.
+    for (int i = 0; i < GetMenuItemCount(PortMenu()); ++i)
+        EXPECT_EQ(GetMenuItemID(PortMenu(), i), static_cast<UINT>(ID_PORT_MENU_FIRST + i));
     EXPECT_EQ(Checked(PortMenu()), std::vector<std::wstring>{L"COM242"});
-    EXPECT_EQ(GetMenuItemID(PortMenu(), 0), static_cast<UINT>(ID_PORT_MENU_FIRST));
-    EXPECT_EQ(IdOf(L"COM241"), static_cast<UINT>(ID_PORT_MENU_FIRST + expected.size() - 2));
 
     SendMessageW(Frame(), WM_COMMAND, IdOf(L"COM241"), 0);
     EXPECT_EQ(model.Port.Get(), L"COM241");
