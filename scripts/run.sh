@@ -117,7 +117,8 @@ LD_PRELOAD="$shim" wine "$build/Q7Utility.exe" >"$run/wine.log" 2>&1 &
 program=$!
 
 main_window() {
-  window=$(xdotool search --onlyvisible --name '^Zentrova Q7 Utility Version' 2>/dev/null | head -n1 || true)
+  window=$(xdotool search --onlyvisible --pid "$program" --name '^Zentrova Q7 Utility Version' 2>/dev/null |
+           head -n1 || true)
   [ -n "$window" ]
 }
 if ! wait_until "$program" 300 main_window; then
@@ -129,13 +130,13 @@ fi
 # the MCU version in its status box.
 radio_found() {
   title=$(xdotool getwindowname "$window" 2>/dev/null || true)
-  [[ $title == *" at "*" bit/s"* ]] && xdotool search --onlyvisible --name '^Q7 Status$' >/dev/null 2>&1
+  [[ $title == *" at "*" bit/s"* ]] && xdotool search --onlyvisible --pid "$program" --name '^Q7 Status$' >/dev/null 2>&1
 }
 wait_until "$program" 300 radio_found || true
 sleep 1
 # From the screen, so that the status box over the window is in the picture.
 eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$run/q7utility.png"
+timeout 20 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$run/q7utility.png"
 echo "Title: $title"
 echo "Screenshot: $run/q7utility.png"
 

@@ -11,8 +11,9 @@ build=$(cd "$1" && pwd)
 shot=$build/tests/shell/main-window.png
 rm -f "$shot"
 
-# A user who never ran the program: no saved port, the Port page first.
-wine reg delete 'HKCU\Software\Zentrova\Q7 Utility' /f >/dev/null 2>&1 || true
+# No saved port: the Port page comes first. Only the value goes: deleting
+# the key that other tests' processes hold open crashes Wine's server.
+wine reg delete 'HKCU\Software\Zentrova\Q7 Utility' /v Port /f >/dev/null 2>&1 || true
 
 wine "$build/Q7Utility.exe" >/dev/null 2>&1 &
 program=$!
@@ -20,7 +21,9 @@ trap 'kill $program 2>/dev/null || true' EXIT
 
 window=""
 for _ in $(seq 200); do
-  window=$(xdotool search --onlyvisible --name '^Zentrova Q7 Utility Version' 2>/dev/null | head -n1 || true)
+  # This program's window: tests of the frame show the same title.
+  window=$(xdotool search --onlyvisible --pid "$program" --name '^Zentrova Q7 Utility Version' 2>/dev/null |
+           head -n1 || true)
   [ -n "$window" ] && break
   sleep 0.1
 done
@@ -29,7 +32,8 @@ if [ -z "$window" ]; then
   exit 1
 fi
 sleep 1  # let it paint
-import -window "$window" "$shot"
+# import holds the X server while it reads; it must not hold it for long.
+timeout 20 import -window "$window" "$shot"
 
 colours=$(identify -format '%k' "$shot")
 spread=$(convert "$shot" -colorspace Gray -format '%[fx:int(1000*standard_deviation)]' info:)
