@@ -126,11 +126,11 @@ if ! wait_until "$program" 300 main_window; then
   exit 1
 fi
 
-# The radio found: the title names the open port and the Port page reports
-# the MCU version in its status box.
+# The radio found: the title names its serial number and the open port, and
+# the Port page reports the MCU version in its status box.
 radio_found() {
   title=$(xdotool getwindowname "$window" 2>/dev/null || true)
-  [[ $title == *" at "*" bit/s"* ]] && xdotool search --onlyvisible --pid "$program" --name '^Q7 Status$' >/dev/null 2>&1
+  [[ $title == *" - S/N "*" at "*" bit/s"* ]] && xdotool search --onlyvisible --pid "$program" --name '^Q7 Status$' >/dev/null 2>&1
 }
 wait_until "$program" 300 radio_found || true
 sleep 1
