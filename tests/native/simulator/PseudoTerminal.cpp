@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -41,6 +42,12 @@ bool CPseudoTerminal::Open(std::string& error)
         m_slavePath = slave;
         m_slave = open(slave, O_RDWR | O_NOCTTY | O_CLOEXEC);
     }
+    // The first session leader to open a terminal without O_NOCTTY makes it
+    // its controlling terminal: the wineserver, which opens the COM port for
+    // Windows, would then get SIGHUP when the line closes (it dumps its
+    // objects then and can crash). Claimed here, the line is no other's.
+    if (m_slave >= 0)
+        ioctl(m_slave, TIOCSCTTY, 0);
     if (m_slave < 0 || !MakeRaw(m_slave)) {
         error = std::string("pseudo-terminal: ") + std::strerror(errno);
         Close();

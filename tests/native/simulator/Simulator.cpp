@@ -107,13 +107,15 @@ int CSimulator::Run(const SSimulatorSetup& setup)
     sigset_t stopSignals;
     sigset_t waiting;
     sigemptyset(&stopSignals);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM})
         sigaddset(&stopSignals, signal);
     sigprocmask(SIG_BLOCK, &stopSignals, &waiting);
     struct sigaction action {};
     action.sa_handler = &OnStopSignal;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM})
         sigaction(signal, &action, nullptr);
+    // The line is this session's terminal: closing it (an unplug) hangs it up.
+    signal(SIGHUP, SIG_IGN);
 
     if (!Start(setup))
         return 1;

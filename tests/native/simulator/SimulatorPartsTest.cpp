@@ -2,11 +2,14 @@
 #include "Faults.h"
 #include "LogEntry.h"
 #include "ControlWords.h"
+#include "PseudoTerminal.h"
 #include "Transmitter.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -177,3 +180,23 @@ TEST_F(TransmitterTest, DropsEverythingWhenTheLineGoes)
 }
 
 }  // namespace
+
+// The line must be the simulator's own terminal, so that the session of
+// whoever opens it for Windows (the wineserver) is not hung up when it closes.
+TEST(PseudoTerminalLine, IsTheControllingTerminalOfTheSimulatorsSession)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setsid();
+        CPseudoTerminal line;
+        std::string error;
+        if (!line.Open(error))
+            _exit(2);
+        const int slave = open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+        _exit(slave >= 0 && tcgetsid(slave) == getsid(0) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}

@@ -51,6 +51,9 @@ void DropInheritedDescriptors()
 int main(int argc, char** argv)
 {
     DropInheritedDescriptors();
+    // A session of its own, so that the line can become this session's
+    // terminal and no other's (see CPseudoTerminal::Open).
+    setsid();
     CRadio radio;
     SSimulatorSetup setup;
     if (const char* prefix = std::getenv("WINEPREFIX"))
