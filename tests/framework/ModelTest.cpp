@@ -1,27 +1,6 @@
-#include "MachineFixture.h"
+#include "CountingMachine.h"
 #include "Folders.h"
-
-namespace {
-
-// An active machine that only counts what reaches it.
-class CCountingMachine : public IStateMachine {
-public:
-    BOOL IsIdle() override { return idle; }
-    LRESULT OnReceive(HWND, UINT, WPARAM, LPARAM) override
-    {
-        ++received;
-        return 0;
-    }
-    LRESULT OnTimer(HWND, UINT, WPARAM, LPARAM) override
-    {
-        ++ticks;
-        return 0;
-    }
-    bool idle = false;
-    int received = 0, ticks = 0;
-};
-
-}  // namespace
+#include "MachineFixture.h"
 
 TEST_F(MachineTest, DispatchServesTheContactMachineFirstAndTheActiveMachineSecond)
 {

@@ -1,5 +1,6 @@
 // The main frame: start tab, title, status and message routing, menus,
 // settings and placement kept at exit, and the way the program ends.
+#include "CountingMachine.h"
 #include "ShellFixture.h"
 
 #include <commctrl.h>
@@ -19,22 +20,6 @@ const std::wstring kVersionTitle = L"Zentrova Q7 Utility Version " Q7_STR(Q7_VER
 // A port the system lists but that cannot be opened.
 const wchar_t kListedPort[] = L"COM207";
 
-// An active machine that only counts what reaches it.
-class CCountingMachine : public IStateMachine {
-public:
-    BOOL IsIdle() override { return FALSE; }
-    LRESULT OnReceive(HWND, UINT, WPARAM, LPARAM) override
-    {
-        ++received;
-        return 0;
-    }
-    LRESULT OnTimer(HWND, UINT, WPARAM, LPARAM) override
-    {
-        ++ticks;
-        return 0;
-    }
-    int received = 0, ticks = 0;
-};
 
 bool IsChecked(HMENU menu, UINT id)
 {
