@@ -236,8 +236,9 @@ TEST_F(SerialPortTest, ClosingRightAfterOpeningNeverHangs)
     for (int i = 0; i < 40; ++i) {
         port.Close();
         ASSERT_EQ(port.Open(radio.PortName().c_str(), false), 0u) << i;
-        if (i % 2)
+        if (i % 2) {
             ASSERT_TRUE(port.WriteText(L"RVM;"));
+        }
     }
     port.Close();
     EXPECT_FALSE(port.IsOpen());
