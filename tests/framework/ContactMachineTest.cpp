@@ -69,6 +69,25 @@ TEST_F(ContactMachineTest, OlderRadiosSwitchCommandModeAndReadBytesTwice)
     EXPECT_EQ(GetModel().SerialNumber.Get(), 0x3039);
 }
 
+TEST_F(ContactMachineTest, RadiosBefore245AreNotAskedForOptionModules)
+{
+    radio.mcuVersion = 240;
+    radio.versions[0] = "RVM02.40;";
+    GetModel().DeviceKind.Set(DEVICE_Q7);
+    ASSERT_TRUE(contact.StartAtOpenPort());
+    ASSERT_TRUE(window.WaitForFinish(6000));
+    EXPECT_EQ(window.Result(), 0);
+    EXPECT_EQ(peer.Count("OM;"), 0u);
+    EXPECT_EQ(GetModel().DeviceKind.Get(), DEVICE_UNKNOWN);
+    // The skipped state moves on from within its Init, and the transition
+    // that entered it then enters the next state once more: "Q7;" goes twice.
+    const std::vector<std::string> commands = WithoutPolls();
+    ASSERT_GE(commands.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 5),
+              (std::vector<std::string>{"I;", "TT0;", "RVM;", "Q7;", "Q7;"}));
+    EXPECT_EQ(GetModel().SecondReceiver, SUBRX_INSTALLED);  // from the EEPROM
+}
+
 TEST_F(ContactMachineTest, AnUnansweredIdentifyIsARadioOfUnknownKind)
 {
     radio.identity.clear();
