@@ -242,11 +242,14 @@ TEST_F(ContactMachineTest, TheSpeedLoopWaitsLongerEachRoundAndFindsASlowRadio)
     peer.radioSpeed = 0;
     const size_t before = peer.Commands().size();
     ASSERT_TRUE(contact.StartAtOpenPort());
-    ASSERT_TRUE(PumpUntil([&] { return peer.Commands().size() - before >= 23; }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return peer.Commands().size() - before >= 26; }, 10000));
     const auto& commands = peer.Commands();
-    const DWORD firstRoundGap = commands[before + 2].tick - commands[before + 1].tick;
-    const DWORD secondRoundGap = commands[before + 22].tick - commands[before + 21].tick;
-    EXPECT_GT(secondRoundGap, firstRoundGap + 25) << firstRoundGap << " then " << secondRoundGap;
+    // Mean gaps within each round (polls 0-19, then 20-25): 100 ms, then 150.
+    auto meanGap = [&](size_t first, size_t last) {
+        return double(commands[before + last].tick - commands[before + first].tick) / (last - first);
+    };
+    const double firstRound = meanGap(0, 19), secondRound = meanGap(20, 25);
+    EXPECT_GT(secondRound, firstRound * 1.25) << firstRound << " ms, then " << secondRound << " ms";
     peer.radioSpeed = 38400;
     ASSERT_TRUE(window.WaitForFinish(3000));
     EXPECT_EQ(window.Result(), 0);
