@@ -234,6 +234,62 @@ TEST_F(StateMachineTest, TraceLinesGoToTheOwnerOnlyWhileTraceIsOn)
     EXPECT_TRUE(window.logTexts.empty());
 }
 
+namespace {
+
+// Ends like the loaders and configuration restore: through EndOperation.
+class CEndingMachine : public CStateHost<CEndingMachine> {
+public:
+    CEndingMachine() : CStateHost(97) { query.m_errorCode = E_NO_RESPONSE_RVF; }
+    void OnFinished() override { EndOperation(); }
+    CCommandResponseState<CEndingMachine> query{this, L"Query", &m_final, L"RVF;", 200};
+};
+
+}  // namespace
+
+TEST_F(MachineTest, EndOperationContactsTheRadioAgainAfterSuccessOrAnotherDevice)
+{
+    CModel& model = GetModel();
+    for (const HRESULT code : {HRESULT(0), E_UNEXPECTED_DEVICE}) {
+        CEndingMachine machine;
+        model.SetActiveMachine(&machine);
+        window.ResetFinished();
+        ASSERT_TRUE(machine.Start(machine.query));
+        const size_t sent = peer.Commands().size();
+        machine.query.Abort(code);
+        EXPECT_EQ(model.ActiveMachine(), nullptr);
+        EXPECT_FALSE(model.Contact().IsIdle()) << "contact restarted at the speed search";
+        EXPECT_EQ(window.FinishCount(), 0) << "only the contact run's end tells the windows";
+        ASSERT_TRUE(window.WaitForFinish(5000));
+        EXPECT_EQ(window.Result(), 0);
+        EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING);
+        ASSERT_GT(peer.Commands().size(), sent);
+        EXPECT_EQ(peer.Commands()[sent].text, ";");
+    }
+}
+
+TEST_F(MachineTest, EndOperationReportsOtherFailuresAndForgetsTheConnection)
+{
+    CModel& model = GetModel();
+    CEndingMachine machine;
+    model.SetActiveMachine(&machine);
+    model.ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+    radio.silentCommands = {"RVF;"};
+    ASSERT_TRUE(machine.Start(machine.query));
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(window.Result(), E_NO_RESPONSE_RVF);
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN);
+    EXPECT_TRUE(model.Contact().IsIdle());
+    EXPECT_EQ(model.ActiveMachine(), &machine);  // the page clears it itself
+
+    // A Win32 error (a positive result) counts as a failure too.
+    window.ResetFinished();
+    model.ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+    peer.open = false;
+    ASSERT_TRUE(machine.Start(machine.query));
+    EXPECT_EQ(window.Result(), static_cast<HRESULT>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN);
+}
+
 TEST(ReplyParsing, VersionRepliesNeedTwoDigitsADotTwoDigitsAndTheEnd)
 {
     struct Host : CStateHost2 {
