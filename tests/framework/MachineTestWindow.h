@@ -10,28 +10,33 @@
 #include <vector>
 
 #include "Observable.h"
+#include "TestWindow.h"
 
 class CMachineTestWindow {
 public:
     CMachineTestWindow();
     ~CMachineTestWindow();
 
-    HWND Handle() const { return m_window; }
+    HWND Handle() const { return m_window.Handle(); }
 
     // Runs the message loop until a machine reports its end.
     bool WaitForFinish(DWORD timeoutMs);
     HRESULT Result() const { return static_cast<HRESULT>(*m_finished); }
-    void ResetFinished() { m_finished.reset(); m_finishCount = 0; }
+    void ResetFinished()
+    {
+        m_finished.reset();
+        m_finishCount = 0;
+    }
     int FinishCount() const { return m_finishCount; }
 
     std::vector<std::wstring> statusTexts;
     std::vector<std::wstring> logTexts;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    HWND m_window = nullptr;
-    CEventSubscriptions m_subscriptions;
     std::optional<WPARAM> m_finished;
     int m_finishCount = 0;
+    CTestWindow m_window;
+    CEventSubscriptions m_subscriptions;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Observable.h"
+#include "TestWindow.h"
 
 namespace {
 
@@ -12,31 +13,22 @@ constexpr UINT kMessage = WM_APP + 0x100;
 // A window that records the observable messages it receives.
 class Listener {
 public:
-    explicit Listener(std::vector<std::pair<HWND, WPARAM>>* journal) : m_journal(journal)
+    explicit Listener(std::vector<std::pair<HWND, WPARAM>>* journal)
+        : m_window([this, journal](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+              if (message != kMessage)
+                  return false;
+              journal->push_back({window, wParam});
+              return true;
+          }),
+          window(m_window.Handle())
     {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &Listener::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"Q7TestListener";
-        RegisterClassW(&wc);
-        window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    ~Listener() { DestroyWindow(window); }
-
-    HWND window = nullptr;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<Listener*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == kMessage) {
-            self->m_journal->push_back({window, wParam});
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    std::vector<std::pair<HWND, WPARAM>>* m_journal;
+    CTestWindow m_window;
+
+public:
+    const HWND window;
 };
 
 // A private registry key per test process, removed afterwards.

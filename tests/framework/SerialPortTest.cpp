@@ -7,6 +7,7 @@
 #include "MessagePump.h"
 #include "SerialPort.h"
 #include "SimulatedTransceiver.h"
+#include "TestWindow.h"
 #include "TextOrId.h"
 #include "WindowMessages.h"
 
@@ -16,36 +17,27 @@ namespace {
 class NoticeWindow {
 public:
     NoticeWindow()
+        : m_window([this](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+              if (message != WM_APP_SERIAL_DATA)
+                  return false;
+              ++notices;
+              lastWParam = wParam;
+              if (onNotice)
+                  onNotice();
+              return true;
+          })
     {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &NoticeWindow::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"Q7TestNoticeWindow";
-        RegisterClassW(&wc);
-        window = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                               wc.hInstance, nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    ~NoticeWindow() { DestroyWindow(window); }
 
-    HWND window = nullptr;
     int notices = 0;
     WPARAM lastWParam = 0;
     std::function<void()> onNotice;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<NoticeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == WM_APP_SERIAL_DATA) {
-            ++self->notices;
-            self->lastWParam = wParam;
-            if (self->onNotice)
-                self->onNotice();
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+    CTestWindow m_window;
+
+public:
+    const HWND window = m_window.Handle();
 };
 
 class SerialPortTest : public testing::Test {

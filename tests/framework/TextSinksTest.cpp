@@ -2,42 +2,35 @@
 
 #include "BoxWatcher.h"
 #include "ErrorText.h"
+#include "TestWindow.h"
 #include "TextSinks.h"
 #include "WindowMessages.h"
 #include "resource.h"
 
 namespace {
 
-// A top-level window with a child, recording the status texts it receives.
+// A top-level window with descendants, recording the status texts it receives.
 class StatusWindows {
 public:
     StatusWindows()
+        : m_top([](UINT message, WPARAM, LPARAM lParam, LRESULT&) {
+              if (message != WM_APP_STATUS_TEXT)
+                  return false;
+              s_texts.push_back(reinterpret_cast<const wchar_t*>(lParam));
+              return true;
+          }),
+          m_child(nullptr, m_top.Handle()),
+          m_grandChild(nullptr, m_child.Handle())
     {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &StatusWindows::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"Q7TestStatusWindow";
-        RegisterClassW(&wc);
-        top = CreateWindowW(wc.lpszClassName, L"top", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                            wc.hInstance, nullptr);
-        child = CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, top, nullptr, wc.hInstance, nullptr);
-        grandChild = CreateWindowW(L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, child, nullptr, wc.hInstance, nullptr);
         s_texts.clear();
     }
-    ~StatusWindows() { DestroyWindow(top); }
-
-    HWND top = nullptr, child = nullptr, grandChild = nullptr;
-    static inline std::vector<std::wstring> s_texts;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_APP_STATUS_TEXT) {
-            s_texts.push_back(reinterpret_cast<const wchar_t*>(lParam));
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+    CTestWindow m_top, m_child, m_grandChild;
+
+public:
+    const HWND top = m_top.Handle(), child = m_child.Handle(), grandChild = m_grandChild.Handle();
+    static inline std::vector<std::wstring> s_texts;
 };
 
 }  // namespace
