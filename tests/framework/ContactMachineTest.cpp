@@ -202,6 +202,16 @@ TEST_F(ContactMachineTest, AutomaticSpeedSearchTriesEverySpeedFiveTimesThenGives
         expected.insert(expected.end(), 5, speed);
     EXPECT_EQ(speeds, expected);
     EXPECT_EQ(GetModel().ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN);
+    // Each speed is announced once in the main window's status output.
+    std::vector<std::wstring> attempts;
+    for (const std::wstring& text : window.statusTexts) {
+        if (text.rfind(L"Attempting to contact ", 0) == 0)
+            attempts.push_back(text);
+    }
+    EXPECT_EQ(attempts, (std::vector<std::wstring>{L"Attempting to contact Q7 on COM1 at 38400 bit/s",
+                                                   L"Attempting to contact Q7 on COM1 at 19200 bit/s",
+                                                   L"Attempting to contact Q7 on COM1 at 9600 bit/s",
+                                                   L"Attempting to contact Q7 on COM1 at 4800 bit/s"}));
 }
 
 TEST_F(ContactMachineTest, FixedSpeedIsRoundedAndPolledAlone)
