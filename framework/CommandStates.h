@@ -30,7 +30,7 @@ public:
     virtual void Send()
     {
         T* host = this->m_host;
-        if (MapResult(host->m_result) < 0) {
+        if (IsFailure(host->m_result)) {
             this->GoFinal();
             return;
         }
