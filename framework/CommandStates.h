@@ -103,15 +103,22 @@ public:
 
     std::wstring m_constructorCommand;
     std::wstring m_prefix;
-    HRESULT m_errorCode = 0;
+    // Never 0: a time-out must not end the machine as a success.
+    HRESULT m_errorCode = E_FAIL;
     unsigned m_retries = 0;
 };
 
-// No reply in time ends the machine with the state's code.
+// No reply in time ends the machine with the state's code, which every
+// constructor names so that none is forgotten.
 template <typename T>
 class CCommandResponseState : public CCommandOptionalResponseState<T> {
 public:
-    using CCommandOptionalResponseState<T>::CCommandOptionalResponseState;
+    CCommandResponseState(T* host, const wchar_t* name, CState<T>* next, TextOrId command, UINT timeout,
+                          HRESULT errorCode)
+        : CCommandOptionalResponseState<T>(host, name, next, command, timeout)
+    {
+        this->m_errorCode = errorCode;
+    }
     void OnTimeout() override { this->Abort(this->m_errorCode); }
 };
 
@@ -154,9 +161,8 @@ template <typename T>
 class CSetQ7HiddenState : public CGetQ7State<T> {
 public:
     CSetQ7HiddenState(T* host, const wchar_t* name, CState<T>* next)
-        : CGetQ7State<T>(host, name, next, L"Q7;", kQueryMs)
+        : CGetQ7State<T>(host, name, next, L"Q7;", kQueryMs, E_NO_RESPONSE_Q7)
     {
-        this->m_errorCode = E_NO_RESPONSE_Q7;
     }
 
     void Init() override
@@ -202,9 +208,8 @@ template <typename T>
 class CRestoreQ7State : public CCommandResponseRetryState<T> {
 public:
     CRestoreQ7State(T* host, const wchar_t* name, CState<T>* next)
-        : CCommandResponseRetryState<T>(host, name, next, L"", 500)
+        : CCommandResponseRetryState<T>(host, name, next, L"", 500, E_NO_RESPONSE_Q7)
     {
-        this->m_errorCode = E_NO_RESPONSE_Q7;
     }
     void Init() override
     {
@@ -221,9 +226,8 @@ template <typename T>
 class CFindSpeedState : public CCommandResponseRetryState<T> {
 public:
     CFindSpeedState(T* host, const wchar_t* name, CState<T>* next, UINT timeout = 500)
-        : CCommandResponseRetryState<T>(host, name, next, L";", timeout)
+        : CCommandResponseRetryState<T>(host, name, next, L";", timeout, E_NO_RESPONSE_AFTER_RESET)
     {
-        this->m_errorCode = E_NO_RESPONSE_AFTER_RESET;
     }
 
     void Init() override

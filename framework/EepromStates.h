@@ -13,12 +13,11 @@ class CPicPromState : public CCommandResponseRetryState<T> {
 public:
     CPicPromState(T* host, const wchar_t* name, CState<T>* next, unsigned start, unsigned count,
                   HRESULT blockErrorCode)
-        : CCommandResponseRetryState<T>(host, name, next, L"", kTimeoutMs),
+        : CCommandResponseRetryState<T>(host, name, next, L"", kTimeoutMs, blockErrorCode),
           m_total(count),
           m_start(start),
           m_blockErrorCode(blockErrorCode)
     {
-        this->m_errorCode = blockErrorCode;
     }
 
     void Init() override

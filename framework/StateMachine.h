@@ -187,9 +187,10 @@ public:
     virtual void Init() {}
     virtual void OnTimeout() {}
     virtual void TraceSend(const wchar_t* /*command*/) {}
+    // An abort is never a success, whatever code it was given.
     virtual void Abort(HRESULT hr)
     {
-        m_host->m_result = hr;
+        m_host->m_result = hr != 0 ? hr : E_FAIL;
         GoFinal();
     }
 
