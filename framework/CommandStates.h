@@ -42,7 +42,7 @@ public:
             host->ArmTimer(this->m_delay);
             return;
         }
-        host->m_result = static_cast<HRESULT>(GetLastError());
+        host->m_result = static_cast<HRESULT>(LastFailure());
         this->GoFinal();
     }
 
@@ -221,7 +221,9 @@ public:
 };
 
 // Polls ";" until the radio answers: five polls a speed, then (automatic
-// speed) the next lower speed; back at the start speed it gives up.
+// speed) the next lower speed; after the last speed it gives up. Polls and
+// speeds are counted: a speed change that fails, or a fixed speed the port
+// cannot take, must not keep the search going for ever.
 template <typename T>
 class CFindSpeedState : public CCommandResponseRetryState<T> {
 public:
@@ -237,6 +239,7 @@ public:
         m_startSpeed = (model.FixedSerialSpeed.Get() + 4799) / 4800 * 4800;
         if (m_startSpeed == 0 || m_startSpeed > 38400)
             m_startSpeed = 38400;
+        m_speedsTried = 1;
         if (model.IsLinkOpen() && model.GetPortSpeed() != m_startSpeed)
             model.SetPortSpeed(m_startSpeed);
         model.PortSpeed.SendToListeners(0, 0);
@@ -251,23 +254,16 @@ public:
         }
         this->m_retries = 0;
         CModel& model = GetModel();
-        if (model.FixedSerialSpeed.Get() == 0)
-            model.SetPortSpeed(NextSpeed(model.GetPortSpeed()));
-        if (model.GetPortSpeed() == m_startSpeed) {
+        if (model.FixedSerialSpeed.Get() != 0 || m_speedsTried >= kAutomaticSpeeds) {
             GiveUp();
             return;
         }
+        ++m_speedsTried;
+        model.SetPortSpeed(NextSpeed(model.GetPortSpeed()));
         ReportAttempt();
         this->Send();
     }
     const wchar_t* GetTerminators() override { return L";"; }
-    void Process() override
-    {
-        CModel& model = GetModel();
-        SendStatusText(model.MainWindow(),
-                       FormatText(IDS_CONNECTED, kDeviceWord, model.Port.Get().c_str(), model.GetPortSpeed()));
-        this->GoNext();
-    }
     virtual void GiveUp() { this->Abort(this->m_errorCode); }
 
     static DWORD NextSpeed(DWORD speed)
@@ -276,10 +272,13 @@ public:
     }
 
     DWORD m_startSpeed = 38400;
+    unsigned m_speedsTried = 0;
 
 protected:
     static constexpr UINT kPollMs = 100;
     static constexpr unsigned kPollsPerSpeed = 5;
+    // 38400, 19200, 9600, 4800.
+    static constexpr unsigned kAutomaticSpeeds = 4;
 
     void ReportAttempt()
     {

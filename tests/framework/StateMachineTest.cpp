@@ -164,6 +164,27 @@ TEST_F(StateMachineTest, AnAbortWithoutACodeIsStillAFailure)
     EXPECT_TRUE(IsFailure(window.Result()));
 }
 
+TEST_F(StateMachineTest, AnInitThatSkipsToTheEndEndsTheMachineOnce)
+{
+    // Before MCU 245 the option-module state moves on from its Init.
+    SetMcuVersion(200);
+    CGetOptionModuleState<CTestMachine> options(&machine, L"Options", &machine.m_final);
+    ASSERT_TRUE(machine.Start(options));
+    EXPECT_TRUE(machine.IsIdle());
+    PumpFor(50);
+    EXPECT_EQ(window.FinishCount(), 1);
+}
+
+TEST_F(StateMachineTest, OnlyTheContactMachineAnnouncesTheSpeedThatAnswered)
+{
+    CFindSpeedState<CTestMachine> search(&machine, L"FindSpeed", &machine.m_final);
+    ASSERT_TRUE(machine.Start(search));
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(window.Result(), 0);
+    for (const std::wstring& text : window.statusTexts)
+        EXPECT_NE(text.rfind(L"Connected to ", 0), 0u) << "a generic search announced: " << text;
+}
+
 TEST_F(StateMachineTest, LoopRunsTheBodyTheMachinesNumberOfTimes)
 {
     machine.loopCount = 3;
