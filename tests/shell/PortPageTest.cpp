@@ -31,6 +31,12 @@ void Choose(HWND page, int comboId, const std::wstring& text)
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
+// For failure messages.
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
 void Click(HWND page, int id)
 {
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
@@ -65,7 +71,7 @@ TEST_F(PortPageTest, TestCommunicationsFindsTheRadioAndReportsItInTheStatusBox)
     EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONASTERISK));
     PumpUntil([&] { return model.Contact().IsIdle(); }, 5000);
     EXPECT_NE(Title().find(L" - S/N 04711 on " + radio.PortName() + L" at 38400 bit/s"), std::wstring::npos)
-        << std::string(Title().begin(), Title().end());
+        << Narrow(Title());
 
     // Again by the button: the port is closed and the radio found afresh.
     radio.ClearLog();
@@ -211,4 +217,36 @@ TEST_F(PortPageTest, OpeningTheListRefreshesItAndKeepsTheChoice)
     // A port emptied elsewhere (the Port menu) empties the choice.
     model.Port.Set(std::wstring());
     EXPECT_EQ(SelectedText(Combo(IDC_PORT_COMBO)), L"");
+}
+
+TEST_F(PortPageTest, TheTitleNamesTheSpeedOfTheSearchAndTheClosedPort)
+{
+    ASSERT_TRUE(radio.Start());
+    radio.SetSilent(true);
+    WriteSetting(L"Port", radio.PortName());
+    OpenFrame();
+    const std::wstring on = L" on " + radio.PortName();
+    ASSERT_TRUE(PumpUntil([&] { return Title().find(on + L" at 38400 bit/s") != std::wstring::npos; }, 5000));
+    // After five unanswered polls the search goes down a speed.
+    ASSERT_TRUE(PumpUntil([&] { return radio.LineSpeed() == 19200; }, 5000));
+    PumpFor(50);
+    EXPECT_NE(Title().find(on + L" at 19200 bit/s"), std::wstring::npos) << Narrow(Title());
+
+    // No radio ever answered, so no connection status changes on the close.
+    Click(PortPage(), IDC_CLOSE_PORT);
+    EXPECT_NE(Title().find(on + L" closed"), std::wstring::npos) << Narrow(Title());
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(PortPageTest, AnotherDevicesBootLoaderGetsOnlyTheUnexpectedDeviceBox)
+{
+    ASSERT_TRUE(radio.Start());
+    radio.SetIdentifyReply("MV9;");
+    WriteSetting(L"Port", radio.PortName());
+    OpenFrame();
+    ASSERT_TRUE(WaitForBox(1));
+    PumpUntil([&] { return model.Contact().IsIdle(); }, 5000);
+    PumpFor(200);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Unexpected Device");
 }
