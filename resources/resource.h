@@ -210,3 +210,26 @@
 #define IDS_CONFIG_FILE_WRITE_ERROR     13566
 #define IDS_CONFIG_SAVED                13570
 #define IDS_TIP_SET_DATE_TIME           13732
+// Terminal page panes, memories and options dialogs
+#define IDC_HELP_BUTTON                 10012
+#define IDC_TRANSMIT_PANE               12550
+#define IDC_RECEIVE_PANE                12552
+#define IDC_MEMORY_LABEL_HEADING        12554
+#define IDC_MEMORY_TEXT_HEADING         12556
+#define IDD_TERMINAL_MEMORIES           12700
+#define IDC_MEMORY_LABEL_FIRST          12710
+#define IDC_MEMORY_TEXT_FIRST           12750
+#define IDD_TERMINAL_OPTIONS            12800
+#define IDC_TERMINAL_FONT               12802
+#define IDC_IDLE_TIMEOUT                12804
+#define IDS_TIP_CLEAR_OUTPUT            10040
+#define IDS_PRESS_CTRL_T                12558
+#define IDS_TRANSMIT                    12560
+#define IDS_STOP_TRANSMIT               12562
+#define IDS_TIP_EDIT_MEMORIES           12564
+#define IDS_TIP_TERMINAL_OPTIONS        12566
+#define IDS_TIP_TRANSMIT                12568
+#define IDS_EDIT_PSK_MEMORIES           12791
+#define IDS_EDIT_RTTY_MEMORIES          12792
+#define IDS_EDIT_CW_MEMORIES            12793
+#define IDS_MEMORY_CAPTION              12806
