@@ -279,6 +279,12 @@ TEST_F(FirmwareImageTest, RefusesAReconciliationWordOutsideTheImage)
     EXPECT_EQ(m_image.ReconcileChecksum16(kMcuLow + 15), E_INVALIDARG);  // half outside
     EXPECT_EQ(m_image.ReconcileChecksum16(kMcuLow + 3), E_INVALIDARG);   // not on a summed word
     EXPECT_EQ(ImageBytes(m_image), before);
+
+    // The loader's log names the address, not a checksum.
+    std::vector<std::wstring> lines;
+    EXPECT_EQ(ReconcileAndDescribe(m_image, kMcuLow - 2, L"MCU", lines), E_INVALIDARG);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], L"MCU checksum reconciliation address 0x7FE lies outside firmware file " + m_image.GetPath());
 }
 
 TEST_F(FirmwareImageTest, LoadsTheFrontPanelImageFrom0x40WithItsHeader)
