@@ -17,20 +17,6 @@ namespace {
 const wchar_t kPlacementSubkey[] = L"Window";
 const wchar_t kNoPort[] = L"NONE";
 
-// "Zentrova Q7 Utility Version 1.0.0.0": made once, tried again while empty.
-const std::wstring& VersionTitle()
-{
-    static std::wstring title;
-    if (title.empty()) {
-        CFileVersionInfo version;
-        if (version.LoadFromModule(nullptr))
-            title = FormatText(IDS_TITLE_VERSION, version.GetString(CFileVersionInfo::FileDescription).c_str(),
-                               version.GetFileVersionPart(3), version.GetFileVersionPart(2),
-                               version.GetFileVersionPart(1), version.GetFileVersionPart(0));
-    }
-    return title;
-}
-
 }  // namespace
 
 CMainFrame::CMainFrame()
@@ -233,7 +219,7 @@ void CMainFrame::OnPortChanged()
 
 void CMainFrame::UpdateTitle()
 {
-    std::wstring title = VersionTitle();
+    std::wstring title = GetProgramVersionText();
     if (m_model.SerialNumber.Get() != SERIAL_NUMBER_UNKNOWN)
         title += FormatText(IDS_TITLE_SERIAL_NUMBER, static_cast<unsigned>(m_model.SerialNumber.Get()));
     const std::wstring& port = m_model.Port.Get();

@@ -31,24 +31,6 @@ void Choose(HWND page, int comboId, const std::wstring& text)
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-struct ToolTipSearch {
-    HWND owner;
-    HWND tip = nullptr;
-};
-
-// The tool-tip window whose first tool belongs to the searched window.
-BOOL CALLBACK FindToolTipOf(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<ToolTipSearch*>(context);
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    TTTOOLINFOW tool{TTTOOLINFOW_V2_SIZE};
-    if (wcscmp(name, TOOLTIPS_CLASSW) == 0 && SendMessageW(window, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)) &&
-        tool.hwnd == search->owner)
-        search->tip = window;
-    return TRUE;
-}
-
 // For failure messages.
 std::string Narrow(const std::wstring& text)
 {
@@ -185,21 +167,13 @@ TEST_F(PortPageTest, ButtonsCarryTheirTipsAndTestCommunicationsTakesTheFirstFocu
 {
     OpenFrame();
     const HWND page = PortPage();
-    ToolTipSearch search{page};
-    EnumThreadWindows(GetCurrentThreadId(), &FindToolTipOf, reinterpret_cast<LPARAM>(&search));
-    ASSERT_TRUE(search.tip) << "no tool tips on the page";
-    EXPECT_EQ(SendMessageW(search.tip, TTM_GETTOOLCOUNT, 0, 0), 2);
-    EXPECT_TRUE(GetWindowLongPtrW(search.tip, GWL_STYLE) & TTS_BALLOON);
+    const HWND tip = FindToolTipOf(page);
+    ASSERT_TRUE(tip) << "no tool tips on the page";
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 2);
+    EXPECT_TRUE(GetWindowLongPtrW(tip, GWL_STYLE) & TTS_BALLOON);
     for (const auto& [id, text] : {std::pair<int, const wchar_t*>{IDC_TEST_COMMUNICATIONS, L"Reopen port and determine speed"},
-                                   {IDC_CLOSE_PORT, L"Stop polling and close the serial port"}}) {
-        wchar_t buffer[80] = {};
-        TTTOOLINFOW tool{TTTOOLINFOW_V2_SIZE};
-        tool.hwnd = page;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(page, id));
-        tool.lpszText = buffer;
-        SendMessageW(search.tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
-        EXPECT_STREQ(buffer, text);
-    }
+                                   {IDC_CLOSE_PORT, L"Stop polling and close the serial port"}})
+        EXPECT_EQ(ToolTipText(tip, page, id), text);
 
     NMHDR query{Tabs().Handle(), 0, static_cast<UINT>(PSN_QUERYINITIALFOCUS)};
     EXPECT_TRUE(SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&query)));
