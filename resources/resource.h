@@ -173,6 +173,8 @@
 #define IDS_RECONCILIATION_COMPUTED     16022
 #define IDS_RECONCILIATION_ZERO         16024
 #define IDS_CHECKSUM_NOT_ZERO           16026
+// Firmware images: a reconciliation address the image does not hold
+#define IDS_RECONCILIATION_OUTSIDE      16028
 
 // Strings: frame prompts
 #define IDS_READY                       57345
