@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ConfigSaveDlg.h"
 #include "Help.h"
 #include "Model.h"
 #include "ToolTips.h"
@@ -21,9 +22,17 @@ bool Never(int)
     return false;
 }
 
+// Each tool lives on the opener's stack for the time of its modal run.
+
+void OpenConfigSave(HWND page)
+{
+    CConfigSaveDlg dialog;
+    dialog.DoModal(page);
+}
+
 // What each button opens, and when it may be pressed.
 const CConfigurationPage::Tool kTools[] = {
-    {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, nullptr, Never},
+    {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, OpenConfigSave, WhenRunning},
     {IDC_RESTORE_CONFIGURATION, IDS_TIP_RESTORE_CONFIGURATION, nullptr, Never},
     {IDC_CONFIGURE_XTAL_FILTERS, 0, nullptr, Never},
     {IDC_EDIT_CW_MEMORIES, 0, nullptr, Never},
