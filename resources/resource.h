@@ -178,3 +178,16 @@
 #define IDS_READY                       57345
 #define ID_APP_ABOUT                    57664
 #define ID_APP_EXIT                     57665
+
+// Configuration tools: power-on banner, date and time
+#define IDD_DATE_TIME                   13304
+#define IDC_DATE_TIME_UTC               13306
+#define IDC_DATE_TIME_LOCAL             13307
+#define IDC_RADIO_DATE                  13308
+#define IDC_RADIO_TIME                  13310
+#define IDC_PC_DATE                     13312
+#define IDC_PC_TIME                     13314
+#define IDD_POWER_ON_BANNER             13402
+#define IDC_BANNER_TEXT                 13404
+#define IDS_BANNER_SHEET_CAPTION        13406
+#define IDS_SAVE                        10114

@@ -37,6 +37,11 @@ const CRadio::Route CRadio::s_routes[] = {
     {"EW", false, false, &CRadio::BlockWrite},
     {"LDPR", false, false, &CRadio::ByteRead},
     {"LDPW", false, false, &CRadio::ByteWrite},
+    {"MN", false, false, &CRadio::ClockCommand},
+    {"DS;", true, false, &CRadio::ClockCommand},
+    {"SWT", false, false, &CRadio::ClockCommand},
+    {"UP;", true, false, &CRadio::ClockCommand},
+    {"DN;", true, false, &CRadio::ClockCommand},
 };
 
 CRadio::CRadio()
@@ -148,4 +153,10 @@ CRadio::Reply CRadio::ByteWrite(const std::string& command)
     if (McuVersion() < kBlockEepromVersion)
         m_eeprom.ByteWrite(command);
     return std::nullopt;
+}
+
+CRadio::Reply CRadio::ClockCommand(const std::string& command)
+{
+    // Older firmware takes switch presses only in the extended command mode.
+    return m_clock.Handle(command, McuVersion() >= CRadioClock::kSwitchEmulationVersion || m_commandMode == "1");
 }
