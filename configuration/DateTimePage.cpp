@@ -136,9 +136,9 @@ void CDateTimePage::ShowDate(int dateId, int timeId, unsigned date, unsigned tim
                     FormatText(L"%02u:%02u:%02u", PackedHigh(time), PackedMiddle(time), PackedLow(time)).c_str());
 }
 
-INT_PTR RunDateTimeSheet(HWND owner)
+void RunDateTimeSheet(HWND owner)
 {
     CDateTimePage page;
     CToolSheet sheet(IDS_DATE_TIME_CAPTION, 0);
-    return sheet.Run(owner, page);
+    sheet.Run(owner, page);
 }

@@ -34,4 +34,4 @@ private:
 };
 
 // The sheet the Configuration page opens; returns when it has closed.
-INT_PTR RunDateTimeSheet(HWND owner);
+void RunDateTimeSheet(HWND owner);

@@ -106,9 +106,9 @@ void CPowerOnBannerPage::OnFinished(HRESULT result)
     PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
 }
 
-INT_PTR RunPowerOnBannerSheet(HWND owner)
+void RunPowerOnBannerSheet(HWND owner)
 {
     CPowerOnBannerPage page;
     CToolSheet sheet(IDS_BANNER_SHEET_CAPTION, PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP, IDS_SAVE);
-    return sheet.Run(owner, page);
+    sheet.Run(owner, page);
 }

@@ -30,4 +30,4 @@ private:
 };
 
 // The sheet the Configuration page opens; returns when it has closed.
-INT_PTR RunPowerOnBannerSheet(HWND owner);
+void RunPowerOnBannerSheet(HWND owner);

@@ -37,9 +37,8 @@ template <typename T>
 class CSetQ7ExtendedState : public CGetQ7State<T> {
 public:
     CSetQ7ExtendedState(T* host, const wchar_t* name, CState<T>* next)
-        : CGetQ7State<T>(host, name, next, L"Q7;", 500)
+        : CGetQ7State<T>(host, name, next, L"Q7;", 500, E_NO_RESPONSE_Q7)
     {
-        this->m_errorCode = E_NO_RESPONSE_Q7;
     }
 
     void Init() override
@@ -89,9 +88,8 @@ template <typename T>
 class CGetVfoADisplayState : public CCommandResponseRetryState<T> {
 public:
     CGetVfoADisplayState(T* host, const wchar_t* name, CState<T>* next)
-        : CCommandResponseRetryState<T>(host, name, next, L"DS;", 500)
+        : CCommandResponseRetryState<T>(host, name, next, L"DS;", 500, E_NO_RESPONSE_DS)
     {
-        this->m_errorCode = E_NO_RESPONSE_DS;
     }
     BOOL IsMatch() override { return this->m_host->ReplyStartsWith(L"DS"); }
 };

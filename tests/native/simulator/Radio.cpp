@@ -42,6 +42,8 @@ const CRadio::Route CRadio::s_routes[] = {
     {"SWT", false, false, &CRadio::ClockCommand},
     {"UP;", true, false, &CRadio::ClockCommand},
     {"DN;", true, false, &CRadio::ClockCommand},
+    {"KY", false, false, &CRadio::Key},
+    {"TB;", true, false, &CRadio::TransmitBuffer},
 };
 
 CRadio::CRadio()

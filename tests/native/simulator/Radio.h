@@ -5,6 +5,7 @@
 
 #include "Eeprom.h"
 #include "RadioClock.h"
+#include "Keyer.h"
 
 #include <map>
 #include <optional>
@@ -42,6 +43,7 @@ public:
 
     CEeprom& Eeprom() { return m_eeprom; }
     CRadioClock& Clock() { return m_clock; }
+    CKeyer& Keyer() { return m_keyer; }
 
     // A second receiver, a Q7, and long enough for the program to accept.
     static const char* const kDefaultOptionModuleReply;
@@ -62,6 +64,8 @@ private:
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
     Reply ClockCommand(const std::string& command);
+    Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
+    Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
 
     struct Route {
         const char* text;
@@ -80,4 +84,5 @@ private:
     std::string m_commandMode = "0";
     CEeprom m_eeprom;
     CRadioClock m_clock;
+    CKeyer m_keyer;
 };
