@@ -40,7 +40,8 @@ template <typename T>
 class CReadBannerState : public CReadPicPromState<T> {
 public:
     CReadBannerState(T* host, const wchar_t* name, CState<T>* next)
-        : CReadPicPromState<T>(host, name, next, GetBannerAddress(), BANNER_LENGTH, host->m_buffer)
+        : CReadPicPromState<T>(host, name, next, GetBannerAddress(), BANNER_LENGTH, host->m_buffer,
+                              BANNER_LENGTH + 1)
     {
     }
     void Process() override
