@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "CWMemoryDlg.h"
 #include "DateTimePage.h"
 #include "Help.h"
 #include "Model.h"
@@ -28,7 +29,7 @@ const CConfigurationPage::Tool kTools[] = {
     {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, nullptr, Never},
     {IDC_RESTORE_CONFIGURATION, IDS_TIP_RESTORE_CONFIGURATION, nullptr, Never},
     {IDC_CONFIGURE_XTAL_FILTERS, 0, nullptr, Never},
-    {IDC_EDIT_CW_MEMORIES, 0, nullptr, Never},
+    {IDC_EDIT_CW_MEMORIES, 0, RunCWMemoryDialog, WhenRunning},
     {IDC_EDIT_BANNER, 0, RunPowerOnBannerSheet, WhenRunning},
     {IDC_SET_DATE_TIME, IDS_TIP_SET_DATE_TIME, RunDateTimeSheet, WhenRunning},
 };

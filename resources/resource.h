@@ -245,3 +245,16 @@
 #define IDS_EDIT_RTTY_MEMORIES          12792
 #define IDS_EDIT_CW_MEMORIES            12793
 #define IDS_MEMORY_CAPTION              12806
+
+// Configuration tools: CW memories; memory edits 11010-11017
+#define IDD_CW_MEMORY                   11002
+#define IDC_CW_BANK1                    11004
+#define IDC_CW_BANK2                    11006
+#define IDC_CW_LEGEND                   11008
+#define IDC_CW_LEGEND2                  11009
+#define IDC_CW_MEMORY_FIRST             11010
+#define IDS_CW_CANCEL_WRITE_QUERY       11020
+#define IDS_READING_CW_MEMORIES         11024
+#define IDS_WRITING_CW_MEMORIES         11026
+#define IDS_UNSAVED_CHANGES_QUERY       10130
+#define IDS_UNSAVED_CHANGES_CAPTION     10132

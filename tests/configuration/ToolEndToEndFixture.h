@@ -13,6 +13,9 @@
 
 class ToolEndToEndTest : public testing::Test {
 protected:
+    // The answers the boxes get, in turn (else OK, Cancel or No).
+    explicit ToolEndToEndTest(std::initializer_list<int> answers = {}) : boxes(answers) {}
+
     void SetUp() override
     {
         ASSERT_TRUE(radio.Start());
