@@ -9,6 +9,7 @@
 #include "PowerOnBannerPage.h"
 #include "ToolTips.h"
 #include "WindowMessages.h"
+#include "XtalFilterDlg.h"
 #include "resource.h"
 
 namespace {
@@ -28,7 +29,7 @@ bool Never(int)
 const CConfigurationPage::Tool kTools[] = {
     {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, nullptr, Never},
     {IDC_RESTORE_CONFIGURATION, IDS_TIP_RESTORE_CONFIGURATION, nullptr, Never},
-    {IDC_CONFIGURE_XTAL_FILTERS, 0, nullptr, Never},
+    {IDC_CONFIGURE_XTAL_FILTERS, 0, RunXtalFilterDialog, WhenRunning},
     {IDC_EDIT_CW_MEMORIES, 0, RunCWMemoryDialog, WhenRunning},
     {IDC_EDIT_BANNER, 0, RunPowerOnBannerSheet, WhenRunning},
     {IDC_SET_DATE_TIME, IDS_TIP_SET_DATE_TIME, RunDateTimeSheet, WhenRunning},

@@ -5,6 +5,7 @@
 
 #include "Eeprom.h"
 #include "RadioClock.h"
+#include "RadioReset.h"
 #include "Keyer.h"
 
 #include <map>
@@ -64,6 +65,7 @@ private:
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
     Reply ClockCommand(const std::string& command);
+    Reply Reset(const std::string& command);
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
 
@@ -84,5 +86,6 @@ private:
     std::string m_commandMode = "0";
     CEeprom m_eeprom;
     CRadioClock m_clock;
+    CRadioReset m_reset;
     CKeyer m_keyer;
 };
