@@ -37,6 +37,7 @@ const CRadio::Route CRadio::s_routes[] = {
     {"EW", false, false, &CRadio::BlockWrite},
     {"LDPR", false, false, &CRadio::ByteRead},
     {"LDPW", false, false, &CRadio::ByteWrite},
+    {"FA", false, false, &CRadio::VfoA},
 };
 
 CRadio::CRadio()

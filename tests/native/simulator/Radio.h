@@ -59,6 +59,7 @@ private:
     Reply BlockWrite(const std::string& command);
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
+    Reply VfoA(const std::string& command);  // RadioVfo.cpp
 
     struct Route {
         const char* text;
@@ -76,4 +77,5 @@ private:
     std::optional<std::string> m_optionModuleReply;
     std::string m_commandMode = "0";
     CEeprom m_eeprom;
+    std::string m_vfoA = "00014060000";
 };
