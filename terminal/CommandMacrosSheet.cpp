@@ -155,6 +155,9 @@ bool CCommandMacrosPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     case WM_COMMAND:
         if (HIWORD(wParam) != BN_CLICKED)
             break;
+        // A start refused as busy would leave its mark on the running machine.
+        if ((LOWORD(wParam) == IDC_READ_MACROS || LOWORD(wParam) == IDC_WRITE_MACROS) && !m_machine.IsIdle())
+            return true;
         if (LOWORD(wParam) == IDC_READ_MACROS)
             OnRead();
         else if (LOWORD(wParam) == IDC_WRITE_MACROS)

@@ -101,6 +101,10 @@ TEST_F(MacroEditorTest, WhileReadingOkAndAPageChangeAreRefusedAndCancelClosesWit
             Click(page, IDC_READ_MACROS);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_READ_MACROS)));
             EXPECT_FALSE(IsWindowEnabled(LabelEdit(page, 0)));
+            Click(page, IDC_WRITE_MACROS);  // as a click that slipped through
+            EXPECT_NE(GetModel().ActiveMachine(), nullptr);
+            EXPECT_FALSE(GetModel().IsIdle());
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_READ_MACROS)));
             return true;
         },
         [&](HWND sheet, HWND) {
@@ -212,4 +216,17 @@ TEST_F(MacroEditorTest, OutsideAdvancedModeOnlyTheFirstPageAndTransfersOnlyWithA
     }});
     EXPECT_TRUE(ok);
     EXPECT_EQ(labels.Get(16), L"M17");
+}
+
+TEST_F(MacroEditorTest, AReadThatFailsAtItsFirstSendDoesNotLeaveTheEditorBusy)
+{
+    peer.open = false;  // the line went away under the open port
+    const bool ok = RunEditor({[&](HWND, HWND page) {
+        Click(page, IDC_READ_MACROS);
+        return true;
+    }});
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Macro Editor Error");
+    EXPECT_EQ(window.Result(), static_cast<HRESULT>(ERROR_INVALID_HANDLE));
 }
