@@ -4,29 +4,18 @@
 #include <algorithm>
 #include <functional>
 
-#include "BoxWatcher.h"
 #include "CommandMacrosSheet.h"
+#include "EditorSteps.h"
 #include "MachineFixture.h"
 #include "Window.h"
 #include "resource.h"
 
 namespace {
 
-void Click(HWND page, int id)
-{
-    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-}
-
-HWND LabelEdit(HWND page, unsigned macro)
-{
-    return GetDlgItem(page, IDC_MACRO_LABEL_FIRST + static_cast<int>(macro));
-}
-
-void SetRow(HWND page, unsigned macro, const std::wstring& label, const std::wstring& text)
-{
-    SetWindowTextW(LabelEdit(page, macro), label.c_str());
-    SetWindowTextW(GetDlgItem(page, IDC_MACRO_TEXT_FIRST + static_cast<int>(macro)), text.c_str());
-}
+using Step = CEditorSteps::Step;
+constexpr auto Click = &CEditorSteps::Click;
+constexpr auto LabelEdit = &CEditorSteps::LabelEdit;
+constexpr auto SetRow = &CEditorSteps::SetRow;
 
 std::string Narrow(const std::wstring& text)
 {
@@ -40,9 +29,6 @@ int TabCount(HWND sheet)
 
 class MacroEditorTest : public MachineTest {
 protected:
-    // One step of a user at the editor: true when done, so the next step runs.
-    using Step = std::function<bool(HWND sheet, HWND page)>;
-
     MacroEditorTest()
     {
         SetMcuVersion(455);
@@ -50,11 +36,6 @@ protected:
         GetModel().AdvancedMode.Set(1);
         for (unsigned i = 0; i < kMacroCount; ++i)
             labels.Set(i, L"M" + std::to_wstring(i + 1));
-        boxes.OnDialog(L"Edit Command Tester Macros", [this](HWND sheet) {
-            if (m_next < m_steps.size() && m_steps[m_next](sheet, PropSheet_IndexToHwnd(sheet, 0)))
-                ++m_next;
-            return false;
-        });
     }
     ~MacroEditorTest() override { GetModel().AdvancedMode.Set(0); }
 
@@ -62,12 +43,11 @@ protected:
     // editor returned (true for OK).
     bool RunEditor(std::vector<Step> steps, unsigned retryLimit = 8)
     {
-        m_steps = std::move(steps);
-        m_next = 0;
+        m_steps.Set(std::move(steps));
         CCommandMacrosSheet sheet(labels, texts);
         sheet.Page1().Machine().m_retryLimit = retryLimit;
         const bool ok = sheet.Run(window.Handle());
-        EXPECT_EQ(m_next, m_steps.size()) << "the editor closed before the last step";
+        EXPECT_TRUE(m_steps.AllTaken()) << "the editor closed before the last step";
         EXPECT_EQ(GetModel().ActiveMachine(), nullptr);
         return ok;
     }
@@ -84,8 +64,7 @@ protected:
     CBoxWatcher boxes;
 
 private:
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
+    CEditorSteps m_steps{boxes};
 };
 
 }  // namespace
