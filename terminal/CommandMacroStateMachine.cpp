@@ -63,7 +63,8 @@ CCommandMacroStateMachine::CCommandMacroStateMachine(CMacroStrings& labels, CMac
 
 CCommandMacroStateMachine::CReadFieldState::CReadFieldState(CCommandMacroStateMachine* host, const wchar_t* name,
                                                             State* next, const Field& field)
-    : CReadPicPromState(host, name, next, field.address(0), field.length, host->m_buffer), m_field(field)
+    : CReadPicPromState(host, name, next, field.address(0), field.length, host->m_buffer, sizeof host->m_buffer),
+      m_field(field)
 {
     m_errorCode = E_NO_RESPONSE_READ_EEPROM_BLOCK;
 }

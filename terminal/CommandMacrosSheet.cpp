@@ -282,6 +282,11 @@ bool CCommandMacrosPage1::OnQueryCancel()
 void CCommandMacrosPage1::SetBusy(bool busy)
 {
     m_busy = busy;
+    // The focus must not stay on a control about to be disabled; Cancel
+    // is what the keyboard can still do.
+    const HWND focus = GetFocus();
+    if (busy && focus && IsChild(m_hwnd, focus))
+        SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(Sheet(), IDCANCEL)), TRUE);
     for (HWND child = GetWindow(m_hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsStatic(child))
             EnableWindow(child, !busy);

@@ -132,7 +132,9 @@ bool CCommandTesterPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(lParam)->code == PSN_QUERYINITIALFOCUS) {
-            result = reinterpret_cast<LRESULT>(Item(IDC_COMMAND_EDIT));
+            // Without a link the edit is disabled: the sheet picks the output.
+            const HWND edit = Item(IDC_COMMAND_EDIT);
+            result = IsWindowEnabled(edit) ? reinterpret_cast<LRESULT>(edit) : 0;
             return true;
         }
         return false;
@@ -156,7 +158,7 @@ void CCommandTesterPage::OnInitDialog()
     m_receivedFormat = ColorFormat(kReceivedColor);
     LayOut();
     m_toolTip = CreateBalloonToolTip(m_hwnd);
-    AddToolTip(m_toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_ERASE_OUTPUT);
+    AddToolTip(m_toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
     m_resize.Init(m_hwnd, {{IDC_COMMAND_EDIT, DLSZ_SIZE_X}, {IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}}, false, false);
 }
 
@@ -307,8 +309,16 @@ void CCommandTesterPage::EnableControls()
 {
     // A paced send keeps every other send out until it ends.
     const BOOL enable = m_model.ConnectionStatus.Get() != FIRMWARE_STATUS_UNKNOWN && m_pending.empty();
-    for (HWND child = GetWindow(m_hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        EnableWindow(child, enable);
+    // The read-only output stays usable: what was exchanged can still be
+    // read and copied, and the keyboard focus has a place to go.
+    const HWND output = m_output.Handle();
+    const HWND focus = GetFocus();
+    if (!enable && focus && focus != output && IsChild(m_hwnd, focus))
+        SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(output), TRUE);
+    for (HWND child = GetWindow(m_hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child != output)
+            EnableWindow(child, enable);
+    }
 }
 
 void CCommandTesterPage::GiveFocusBack()
