@@ -179,6 +179,37 @@
 #define ID_APP_ABOUT                    57664
 #define ID_APP_EXIT                     57665
 
+// Configuration save and restore, and the Configuration page's tool tips
+#define IDS_CLOSE                       10044
+#define IDS_CRITICAL_OPERATION_CAPTION  10052
+#define IDD_CONFIG_RESTORE              13510
+#define IDD_CONFIG_SAVE                 13512
+#define IDC_CONFIG_PROGRESS             16010
+#define IDS_TIP_RESTORE_CONFIGURATION   13502
+#define IDS_TIP_SAVE_CONFIGURATION      13506
+#define IDS_CONFIG_FILE_FILTER          13514
+#define IDS_INTERRUPT_RESTORE_QUESTION  13516
+#define IDS_RESTORE_CANCELLED           13520
+#define IDS_RESTORE_CONFIG_ERROR_CAPTION 13522
+#define IDS_RESTORE_INTERRUPTED         13524
+#define IDS_RESTORE_FAILED              13526
+#define IDS_CONFIG_FILE_ALTERED         13530
+#define IDS_CONFIG_FILE_INCOMPLETE      13532
+#define IDS_CONFIG_FILE_READ_ERROR      13534
+#define IDS_CONFIG_LINE_UNPARSED        13536
+#define IDS_SERIAL_MISMATCH_CAPTION     13540
+#define IDS_SERIAL_MISMATCH_STOP        13542
+#define IDS_SERIAL_MISMATCH_ASK         13544
+#define IDS_SERIAL_LINE_UNPARSED        13546
+#define IDS_CONFIG_RESTORED             13550
+#define IDS_SAVE_CANCELLED              13552
+#define IDS_CONFIG_FILE_SAVED_ON        13556
+#define IDS_CONFIG_FILE_DO_NOT_EDIT     13560
+#define IDS_CONFIG_FILE_FRONT_PANEL     13562
+#define IDS_SAVE_FAILED                 13564
+#define IDS_CONFIG_FILE_WRITE_ERROR     13566
+#define IDS_CONFIG_SAVED                13570
+#define IDS_TIP_SET_DATE_TIME           13732
 // Terminal page panes, memories and options dialogs
 #define IDC_HELP_BUTTON                 10012
 #define IDC_TRANSMIT_PANE               12550
