@@ -307,8 +307,13 @@ bool CTerminalPage::OnNotify(const NMHDR* header, LRESULT& result)
 
 void CTerminalPage::OnTimer(UINT_PTR id)
 {
-    if (id == kPollTimer && m_poller.OnPollTick() && m_enabled && m_model.IsIdle())
-        m_model.WriteText(CTerminalPoller::kPollCommand);
+    if (id == kPollTimer) {
+        if (m_poller.OnPollTick() && m_enabled && m_model.IsIdle())
+            m_model.WriteText(CTerminalPoller::kPollCommand);
+        // Text held back while a machine had the port goes out now.
+        if (m_transmitting && m_poller.Pending().empty())
+            OnTerminalSend();
+    }
     SetTimer(m_hwnd, kPollTimer, m_poller.PollInterval(), nullptr);
 }
 

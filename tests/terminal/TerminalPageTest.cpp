@@ -5,6 +5,7 @@
 
 #include <richedit.h>
 
+#include "CountingMachine.h"
 #include "TerminalModeFilter.h"
 #include "TerminalOptionsDlg.h"
 #include "resource.h"
@@ -159,6 +160,21 @@ TEST_F(TerminalPageTest, DecodedTextIsShownAndPollingStopsWithTheConnection)
     peer.emplace();
     PumpFor(600);
     EXPECT_EQ(peer->Count("TB;"), 0u) << "no polls from a hidden page";
+}
+
+TEST_F(TerminalPageTest, TextHeldBackWhileAMachineHasThePortGoesOutWhenItEnds)
+{
+    OpenOnTerminal();
+    CCountingMachine machine;
+    model.SetActiveMachine(&machine);
+    Click(IDC_TRANSMIT);
+    Type(L"QRL?");
+    PumpFor(400);
+    EXPECT_TRUE(KeyedTexts().empty());
+    EXPECT_EQ(peer->Count("TB;"), 0u);
+    machine.idle = true;
+    EXPECT_TRUE(WaitForKeyed("QRL?", 1000));
+    model.SetActiveMachine(nullptr);
 }
 
 TEST_F(TerminalPageTest, UnknownModeFromTheRegistryStartsInCwAndPanesHoldMoreThan64K)
