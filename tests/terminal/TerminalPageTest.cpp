@@ -144,6 +144,9 @@ TEST_F(TerminalPageTest, DecodedTextIsShownAndPollingStopsWithTheConnection)
     ASSERT_TRUE(PumpUntil([&] { return ReceiveText() == L"CQ DE Q7; K"; }, 3000)) << "a ';' inside the text too";
     EXPECT_TRUE(IsWindowEnabled(Pane()));
 
+    Click(IDC_CLEAR);
+    EXPECT_EQ(ReceiveText(), L"");
+
     model.ConnectionStatus.Set(FIRMWARE_STATUS_BOOT_LOADER);
     EXPECT_FALSE(Terminal().IsEnabled());
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(TerminalPage(), IDC_TRANSMIT)));
@@ -189,6 +192,38 @@ TEST_F(TerminalPageTest, UnknownModeFromTheRegistryStartsInCwAndPanesHoldMoreTha
     for (HWND pane : {Terminal().TransmitPane(), Terminal().ReceivePane()})
         EXPECT_GT(SendMessageW(pane, EM_GETLIMITTEXT, 0, 0), 0x10000);
     EXPECT_EQ(ButtonText(TerminalPage(), IDC_MEMORY_FIRST + 15), L"Memory 16");
+
+    CloseFrame();
+    BYTE mode = 0xFF;
+    DWORD size = 1;
+    RegQueryValueExW(model.AppKey().Key(), L"TerminalMode", nullptr, nullptr, &mode, &size);
+    EXPECT_EQ(mode, TERMINAL_MODE_PSK) << "saved at exit";
+}
+
+TEST_F(TerminalPageTest, TraceShowsCommandsAndRepliesInRedOnlyWithTheAdvancedBit)
+{
+    OpenOnTerminal();
+    model.Trace.Set(1);
+    model.AdvancedMode.Set(1);
+    Click(IDC_TRANSMIT);
+    Type(L"E");
+    ASSERT_TRUE(WaitForKeyed("E"));
+    PumpFor(300);
+    EXPECT_EQ(ReceiveText().find(L"KY"), std::wstring::npos) << "Trace alone is not enough";
+
+    model.AdvancedMode.Set(0x81);
+    Click(IDC_TRANSMIT);
+    Click(IDC_TRANSMIT);
+    Type(L"_");
+    ASSERT_TRUE(WaitForKeyed("E_"));
+    ASSERT_TRUE(PumpUntil([&] { return ReceiveText().find(L"TB000;") != std::wstring::npos; }, 2000));
+    const std::wstring text = ReceiveText();
+    const size_t command = text.find(L"KY _;");
+    ASSERT_NE(command, std::wstring::npos);
+    EXPECT_EQ(FormatAt(Terminal().ReceivePane(), static_cast<LONG>(command), static_cast<LONG>(command) + 5).crTextColor,
+              RGB(0xFF, 0, 0));
+    model.Trace.Set(0);
+    model.AdvancedMode.Set(0);
 }
 
 TEST_F(TerminalPageTest, MemoriesDialogShowsTheModesTextsAndSavesAtOnce)
