@@ -200,6 +200,33 @@ TEST_F(TerminalPageTest, UnknownModeFromTheRegistryStartsInCwAndPanesHoldMoreTha
     EXPECT_EQ(mode, TERMINAL_MODE_PSK) << "saved at exit";
 }
 
+TEST_F(TerminalPageTest, PanesGrowWithTheWindowAndTheMemoryButtonsFollowTheBottom)
+{
+    OpenOnTerminal();
+    const auto heightOf = [](HWND window) {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        return rect.bottom - rect.top;
+    };
+    const auto topOf = [](HWND window) {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        return rect.top;
+    };
+    const HWND splitter = GetDlgItem(TerminalPage(), IDC_PLACEHOLDER);
+    const HWND button = GetDlgItem(TerminalPage(), IDC_MEMORY_FIRST);
+    const int splitterHeight = heightOf(splitter), buttonTop = topOf(button), paneHeight = heightOf(Pane());
+    RECT frame;
+    GetWindowRect(Frame(), &frame);
+    SetWindowPos(Frame(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + 200,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    PumpPending();
+    EXPECT_GE(heightOf(splitter), splitterHeight + 150);
+    EXPECT_GE(topOf(button), buttonTop + 150);
+    EXPECT_GT(heightOf(Pane()), paneHeight) << "the transmit pane keeps its share";
+    EXPECT_GT(heightOf(Terminal().ReceivePane()), 3 * heightOf(Pane()));
+}
+
 TEST_F(TerminalPageTest, TraceShowsCommandsAndRepliesInRedOnlyWithTheAdvancedBit)
 {
     OpenOnTerminal();
