@@ -105,7 +105,7 @@ bool CCWMemoryDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         ShowHelpTopic(m_hwnd, kHelpTopic);
         return true;
     case WM_SETCURSOR:
-        if (!SetWaitCursor(m_hwnd, reinterpret_cast<HWND>(wParam), !m_machine.IsIdle()))
+        if (!(!m_machine.IsIdle()) || !ShowWaitCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
             break;
         result = TRUE;
         return true;

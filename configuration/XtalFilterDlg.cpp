@@ -75,7 +75,7 @@ bool CXtalFilterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         ShowHelpTopic(m_hwnd, kHelpTopic);
         return true;
     case WM_SETCURSOR:
-        if (!SetWaitCursor(m_hwnd, reinterpret_cast<HWND>(wParam), m_busy > 0))
+        if (!(m_busy > 0) || !ShowWaitCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
             break;
         result = TRUE;
         return true;
