@@ -497,16 +497,26 @@ bool CSerialPort::WaitForEvent(DWORD* result)
         return false;
     }
     const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
-    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-        EndPendingWait(overlapped);
-        return true;  // the caller sees the stop flag
+    for (;;) {
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+            EndPendingWait(overlapped);
+            return true;  // the caller sees the stop flag
+        }
+        // Under Wine the wait before can signal the event once more after
+        // this wait began: this one still runs. Looked at again after the
+        // reset, so that an end in between is not missed.
+        for (int look = 0; look < 2; ++look) {
+            DWORD unused = 0;
+            if (GetOverlappedResult(m_handle, overlapped, &unused, FALSE))
+                return true;
+            if (GetLastError() != ERROR_IO_INCOMPLETE) {
+                *result = GetLastError();
+                return false;
+            }
+            if (look == 0)
+                ResetEvent(overlapped->hEvent);
+        }
     }
-    DWORD unused = 0;
-    if (!GetOverlappedResult(m_handle, overlapped, &unused, FALSE)) {
-        *result = GetLastError();
-        return false;
-    }
-    return true;
 }
 
 // The system writes the mask and the structure when the wait ends: it must
