@@ -282,11 +282,11 @@ bool CCommandMacrosPage1::OnQueryCancel()
 void CCommandMacrosPage1::SetBusy(bool busy)
 {
     m_busy = busy;
-    // The focus must not stay on a control about to be disabled; Cancel
-    // is what the keyboard can still do.
+    // The focus must not stay on a control about to be disabled. The tabs
+    // take it: on Cancel (made the default button) Enter would cancel.
     const HWND focus = GetFocus();
     if (busy && focus && IsChild(m_hwnd, focus))
-        SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(Sheet(), IDCANCEL)), TRUE);
+        SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(PropSheet_GetTabControl(Sheet())), TRUE);
     for (HWND child = GetWindow(m_hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsStatic(child))
             EnableWindow(child, !busy);
