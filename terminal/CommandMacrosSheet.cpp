@@ -127,7 +127,8 @@ void CCommandMacrosPage::CopyRowsToStrings()
 void CCommandMacrosPage::ShowMacro(HWND edit, size_t macro, const CMacroStrings& strings)
 {
     SetWindowTextW(edit, strings.Get(macro).c_str());
-    EnableWindow(edit, TRUE);
+    if (!m_busy)
+        EnableWindow(edit, TRUE);
 }
 
 CCommandMacrosPage1::CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& texts)

@@ -43,6 +43,8 @@ protected:
     CMacroStrings& m_labels;
     CMacroStrings& m_texts;
     CEventSubscriptions m_subscriptions;
+    // A machine started here runs: the rows stay disabled.
+    bool m_busy = false;
 
 private:
     void ShowMacro(HWND edit, size_t macro, const CMacroStrings& strings);
@@ -74,8 +76,7 @@ private:
 
     CModel& m_model;
     CCommandMacroStateMachine m_machine;
-    // The machine started here runs; the user asked to cancel it.
-    bool m_busy = false;
+    // The user asked to cancel the running machine.
     bool m_cancelled = false;
     HCURSOR m_waitCursor;
 };
