@@ -8,6 +8,7 @@
 
 #include "CommandMacroStateMachine.h"
 #include "PropertySheet.h"
+#include "WaitCursor.h"
 
 // The first field too long for the radio, rows in order and the label before
 // the text of a row: its message, caption, row number (1-based) and limit.
@@ -35,6 +36,9 @@ protected:
     virtual void OnShow(bool shown);
     virtual bool OnNotify(const NMHDR& header, LRESULT& result);
 
+    // A machine started here runs: the rows stay disabled.
+    virtual bool IsBusy() const { return false; }
+
     HWND LabelEdit(unsigned row) const;
     HWND TextEdit(unsigned row) const;
     void CopyRowsToStrings();
@@ -43,8 +47,6 @@ protected:
     CMacroStrings& m_labels;
     CMacroStrings& m_texts;
     CEventSubscriptions m_subscriptions;
-    // A machine started here runs: the rows stay disabled.
-    bool m_busy = false;
 
 private:
     void ShowMacro(HWND edit, size_t macro, const CMacroStrings& strings);
@@ -54,7 +56,7 @@ private:
     bool m_applied = false;
 };
 
-class CCommandMacrosPage1 : public CCommandMacrosPage {
+class CCommandMacrosPage1 : public CCommandMacrosPage, private CWaitCursorE<CCommandMacrosPage1> {
 public:
     CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& texts);
 
@@ -64,6 +66,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnShow(bool shown) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool IsBusy() const override { return CWaitCursorE::IsBusy(); }
 
 private:
     void EnableTransfers();
@@ -78,7 +81,6 @@ private:
     CCommandMacroStateMachine m_machine;
     // The user asked to cancel the running machine.
     bool m_cancelled = false;
-    HCURSOR m_waitCursor;
 };
 
 class CCommandMacrosPage2 : public CCommandMacrosPage {
