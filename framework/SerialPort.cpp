@@ -501,8 +501,11 @@ bool CSerialPort::WaitForEvent(DWORD* result)
         EndPendingWait(overlapped);
         return true;  // the caller sees the stop flag
     }
+    // Under Wine the event can be set before the wait's status is: asking
+    // without waiting then fails with ERROR_IO_INCOMPLETE, which would end
+    // the listener for good.
     DWORD unused = 0;
-    if (!GetOverlappedResult(m_handle, overlapped, &unused, FALSE)) {
+    if (!GetOverlappedResult(m_handle, overlapped, &unused, TRUE)) {
         *result = GetLastError();
         return false;
     }
