@@ -41,7 +41,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
     const double start = Now();
     if (!(write ? machine.StartWrite() : machine.StartRead()) || !window.WaitForFinish(900000) ||
         window.Result() != 0) {
-        printf("%s failed\n", name);
+        printf("%s failed: 0x%08lX\n", name, window.WaitForFinish(0) ? static_cast<unsigned long>(window.Result()) : 0ul);
         return false;
     }
     const double ms = Now() - start;
@@ -57,9 +57,10 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
         if (!entry.answered)
             continue;
         ++roundTrips;
-        // From the end of the reply on the wire to the next command's arrival.
+        // From the end of the reply on the wire to the next command's arrival
+        // (the simulated line delivers commands at once, replies at its speed).
         if (i + 1 < log.size()) {
-            gapsMs += log[i + 1].ms - entry.ms - WireMs(entry.reply.size() + log[i + 1].command.size());
+            gapsMs += log[i + 1].ms - entry.ms - WireMs(entry.reply.size());
             ++gaps;
         }
     }
