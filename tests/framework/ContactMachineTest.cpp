@@ -200,6 +200,35 @@ TEST_F(ContactMachineTest, AnEmptyPortEndsAtOnce)
               window.statusTexts.end());
 }
 
+TEST_F(ContactMachineTest, APortThatCannotBeOpenedIsReportedAndLeftClosed)
+{
+    const struct {
+        DWORD error;
+        std::wstring report;
+    } cases[] = {
+        {ERROR_ACCESS_DENIED,
+         L"Serial port \"COM1\" access denied; may be in use by another program or USB cable may have been removed."},
+        {ERROR_FILE_NOT_FOUND, FormatText(L"Unable to open serial port \"COM1\". Error 0x00000002: %s",
+                                          FormatErrorText(ERROR_FILE_NOT_FOUND).c_str())},
+    };
+    peer.open = false;
+    for (const auto& c : cases) {
+        GetModel().PortState.Set(0);
+        window.ResetFinished();
+        window.statusTexts.clear();
+        GetModel().SerialPort().FailNextOpen(c.error);
+        CBoxWatcher boxes;
+        ASSERT_TRUE(contact.StartAtOpenPort());
+        ASSERT_EQ(window.FinishCount(), 1);
+        EXPECT_EQ(window.Result(), static_cast<HRESULT>(c.error));
+        EXPECT_EQ(GetModel().PortState.Get(), -1);
+        EXPECT_NE(std::find(window.statusTexts.begin(), window.statusTexts.end(), c.report), window.statusTexts.end())
+            << c.error;
+        EXPECT_EQ(boxes.Count(), 0u) << "the contact machine reports in the status output, not in a box";
+        EXPECT_FALSE(GetModel().SerialPort().IsOpen());
+    }
+}
+
 TEST_F(ContactMachineTest, AutomaticSpeedSearchTriesEverySpeedFiveTimesThenGivesUp)
 {
     peer.radioSpeed = 0;  // never at the PC's speed

@@ -305,6 +305,21 @@ void CSimulatedTransceiver::SetCommandMode(const std::string& mode)
     Request("mode " + EscapeText(mode));
 }
 
+long long CSimulatedTransceiver::ClockOffset()
+{
+    return std::stoll(Request("clock").value_or("0"));
+}
+
+void CSimulatedTransceiver::SetClockOffset(long long seconds)
+{
+    Request("clock " + std::to_string(seconds));
+}
+
+void CSimulatedTransceiver::SetDayFirst(bool dayFirst)
+{
+    Request(dayFirst ? "date-order E" : "date-order U");
+}
+
 void CSimulatedTransceiver::WriteEeprom(unsigned address, const std::vector<uint8_t>& bytes)
 {
     Request("eeprom-write " + std::to_string(address) + " " + HexBytes(bytes));
