@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "AboutDlg.h"
+#include "ContactStateMachine.h"
 #include "FileVersionInfo.h"
 #include "Help.h"
 #include "ReleaseInfoDlg.h"
@@ -233,8 +234,14 @@ void CMainFrame::UpdateTitle()
 
 void CMainFrame::UpdateConnectionStatus()
 {
+    const FirmwareStatusEnum status = m_model.ConnectionStatus.Get();
+    // Either text would call another device a Q7; the "Unexpected Device"
+    // box has said what it is not.
+    if ((status == FIRMWARE_STATUS_BOOT_LOADER || status == FIRMWARE_STATUS_RUNNING) &&
+        m_model.Contact().m_result == E_UNEXPECTED_DEVICE)
+        return;
     std::wstring text;
-    switch (m_model.ConnectionStatus.Get()) {
+    switch (status) {
     case FIRMWARE_STATUS_BOOT_LOADER:
         text = m_model.DescribeBootLoaderConnection();
         break;
