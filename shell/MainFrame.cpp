@@ -51,6 +51,14 @@ bool CMainFrame::PreTranslateMessage(MSG* message)
 {
     if (m_accelerators && TranslateAcceleratorW(m_hwnd, m_accelerators, message))
         return true;
+    // Wine's dialog keys never end for a focus on a control no one sees, and
+    // arrow keys would change it unseen: whatever left the focus there, the
+    // current page takes it back and the key goes to it.
+    if (message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST && !IsWindowVisible(message->hwnd) &&
+        IsChild(m_tabView.Handle(), message->hwnd)) {
+        m_tabView.FocusCurrentPage();
+        message->hwnd = GetFocus();
+    }
     return m_tabView.IsDialogMessage(message);
 }
 
