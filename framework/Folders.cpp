@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "TextSinks.h"
 #include "resource.h"
 
 bool EnsureFolderExists(HWND owner, const std::wstring& path)
@@ -12,8 +13,10 @@ bool EnsureFolderExists(HWND owner, const std::wstring& path)
     const std::wstring question = FormatText(IDS_CREATE_FOLDER_QUESTION, path.c_str());
     const std::wstring caption = LoadResString(IDS_CREATE_FOLDER_CAPTION);
     while (!FolderExists(path)) {
-        if (MessageBoxW(owner, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (MessageBoxKeepingError(owner, question, caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            SetLastError(ERROR_CANCELLED);
             return false;
+        }
         CreateFolderTree(path);
     }
     return true;
@@ -142,13 +145,12 @@ unsigned short ParseFileNameVersion(const std::wstring& path)
         --i;
     if (i == end || i <= 1)
         return 0;
-    unsigned long value = 0;
-    for (size_t k = i; k < end; ++k) {
-        value = value * 10 + (name[k] - L'0');
-        if (value > 0xFFFF)
-            return 0;
-    }
-    return static_cast<unsigned short>(value);
+    // Only the low 16 bits, however long the run: the firmware page and the
+    // loaders must read one version from one name.
+    unsigned short value = 0;
+    for (size_t k = i; k < end; ++k)
+        value = static_cast<unsigned short>(value * 10 + (name[k] - L'0'));
+    return value;
 }
 
 std::wstring FormatVersionNumber(unsigned value)

@@ -263,6 +263,21 @@ void CSimulatedTransceiver::SetCommandMode(const std::string& mode)
     Request("mode " + EscapeText(mode));
 }
 
+long long CSimulatedTransceiver::ClockOffset()
+{
+    return std::stoll(Request("clock").value_or("0"));
+}
+
+void CSimulatedTransceiver::SetClockOffset(long long seconds)
+{
+    Request("clock " + std::to_string(seconds));
+}
+
+void CSimulatedTransceiver::SetDayFirst(bool dayFirst)
+{
+    Request(dayFirst ? "date-order E" : "date-order U");
+}
+
 void CSimulatedTransceiver::WriteEeprom(unsigned address, const std::vector<uint8_t>& bytes)
 {
     Request("eeprom-write " + std::to_string(address) + " " + HexBytes(bytes));
@@ -302,6 +317,28 @@ void CSimulatedTransceiver::SplitNextReply(unsigned firstBytes, unsigned pauseMs
 void CSimulatedTransceiver::AppendToNextReply(const std::string& extra)
 {
     Request("burst " + EscapeText(extra));
+}
+
+void CSimulatedTransceiver::QueueDecodedText(const std::string& text)
+{
+    Request("keyer receive " + EscapeText(text));
+}
+
+void CSimulatedTransceiver::SetKeyerPace(unsigned msPerCharacter)
+{
+    Request("keyer pace " + std::to_string(msPerCharacter));
+}
+
+CSimulatedTransceiver::KeyerState CSimulatedTransceiver::GetKeyerState()
+{
+    const std::vector<std::string> words = SplitWords(Request("keyer state").value_or(std::string()));
+    KeyerState state;
+    if (words.size() == 3) {
+        state.transmitting = words[0] == "1";
+        state.waiting = static_cast<unsigned>(std::stoul(words[1]));
+        state.sent = UnescapeText(words[2]).value_or(std::string());
+    }
+    return state;
 }
 
 void CSimulatedTransceiver::Unplug()
