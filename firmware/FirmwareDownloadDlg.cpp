@@ -111,7 +111,7 @@ bool CFtpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
         OnDestroy();
         break;
     case WM_SETCURSOR:
-        if (OnSetCursor(reinterpret_cast<HWND>(wParam))) {
+        if (m_wait.OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) {
             result = TRUE;
             return true;
         }
@@ -194,14 +194,6 @@ void CFtpDlg::OnDestroy()
         DeleteObject(m_logFont);
         m_logFont = nullptr;
     }
-}
-
-bool CFtpDlg::OnSetCursor(HWND window)
-{
-    if (m_busy <= 0 || window == Item(IDCANCEL))
-        return false;
-    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    return true;
 }
 
 void CFtpDlg::OnTimer(UINT_PTR id)
@@ -315,7 +307,7 @@ void CFtpDlg::OnHandleClosing(HINTERNET handle)
 
 void CFtpDlg::Start()
 {
-    ++m_busy;
+    m_wait.BeginBusy();
     m_index = -1;
     m_find.Close();
     m_connection.Close();
@@ -518,8 +510,7 @@ void CFtpDlg::Finish(const wchar_t* operation, DWORD error, bool forced)
     }
     DiscardPartialFile();
     m_session.Close();
-    if (m_busy > 0)
-        --m_busy;
+    m_wait.EndBusy();
     SetState(kIdle);
     if (m_result == ERROR_CANCELLED || (m_result == ERROR_SUCCESS && !Tracing())) {
         EndDialog(EndCode());

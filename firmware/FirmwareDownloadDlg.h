@@ -17,6 +17,7 @@
 #include "InternetHandles.h"
 #include "RichEditCtrlContext.h"
 #include "TextOrId.h"
+#include "WaitCursor.h"
 
 class CFtpDlg : public CDialog {
 public:
@@ -60,7 +61,6 @@ private:
     void OnCancel();
     void OnClose();
     void OnDestroy();
-    bool OnSetCursor(HWND window);
     void OnTimer(UINT_PTR id);
     void OnHandleCreated(HINTERNET handle);
     void OnRequestComplete(DWORD error, DWORD_PTR result);
@@ -99,7 +99,7 @@ private:
     }
     INT_PTR EndCode() const;
 
-    int m_busy = 0;
+    CWaitCursorE<CFtpDlg> m_wait;
     DWORD m_result = 0;
     bool m_cancelRequested = false;
     CFirmwareFileSet& m_files;

@@ -198,7 +198,6 @@
 // Firmware download
 #define IDD_FIRMWARE_DOWNLOAD           10022
 #define IDS_CLICK_CLOSE                 10042
-#define IDS_CLOSE                       10044
 #define IDS_FTP_FILE_VERIFIED           10060
 #define IDS_FTP_VERIFY_FAILED           10062
 #define IDS_FTP_AGENT                   10066
@@ -213,6 +212,7 @@
 #define IDS_FTP_UNABLE_TO_COPY          10086
 #define IDS_FTP_OPEN_CONNECTION         10090
 #define IDS_FIRMWARE_SERVER             10092
+
 // Configuration tools: power-on banner, date and time
 #define IDD_DATE_TIME                   13304
 #define IDC_DATE_TIME_UTC               13306
