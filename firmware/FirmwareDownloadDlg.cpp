@@ -32,10 +32,16 @@ enum : UINT_PTR {
 // How long a find-next may take to write its entry.
 constexpr DWORD kFindNextTimeoutMs = 5000;
 
-// A listed name that cannot lead out of the folder.
+// A listed name that stays in the folder and that the folder can hold.
 bool IsPlainFileName(const std::wstring& name)
 {
-    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
+    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
+        return false;
+    for (wchar_t c : name) {
+        if (c < L' ')
+            return false;
+    }
+    return true;
 }
 
 bool IsHexFileName(const std::wstring& name)
@@ -415,7 +421,7 @@ void CFtpDlg::CopyNextFile()
     }
     const std::wstring& name = m_copyList[m_index];
     const std::wstring path = CombinePath(m_folder, name);
-    if (path.empty() || path.size() + wcslen(kPartialSuffix) >= MAX_PATH) {
+    if (m_folder.empty() || path.empty() || path.size() + wcslen(kPartialSuffix) >= MAX_PATH) {
         Log(IDS_FTP_UNABLE_TO_COPY, name.c_str());
         if (!m_copyError)
             m_copyError = ERROR_FILENAME_EXCED_RANGE;
