@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CWMemoryDlg.h"
+#include "ConfigSaveDlg.h"
 #include "DateTimePage.h"
 #include "Help.h"
 #include "Model.h"
@@ -25,9 +26,17 @@ bool Never(int)
     return false;
 }
 
+// Each tool lives on the opener's stack for the time of its modal run.
+
+void OpenConfigSave(HWND page)
+{
+    CConfigSaveDlg dialog;
+    dialog.DoModal(page);
+}
+
 // What each button opens, and when it may be pressed.
 const CConfigurationPage::Tool kTools[] = {
-    {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, nullptr, Never},
+    {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, OpenConfigSave, WhenRunning},
     {IDC_RESTORE_CONFIGURATION, IDS_TIP_RESTORE_CONFIGURATION, nullptr, Never},
     {IDC_CONFIGURE_XTAL_FILTERS, 0, RunXtalFilterDialog, WhenRunning},
     {IDC_EDIT_CW_MEMORIES, 0, RunCWMemoryDialog, WhenRunning},

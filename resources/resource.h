@@ -173,6 +173,22 @@
 #define IDS_RECONCILIATION_COMPUTED     16022
 #define IDS_RECONCILIATION_ZERO         16024
 #define IDS_CHECKSUM_NOT_ZERO           16026
+// Firmware images: a reconciliation address the image does not hold
+#define IDS_RECONCILIATION_OUTSIDE      16028
+
+// Command Tester and macro editor
+#define IDC_READ_MACROS                 11203
+#define IDC_WRITE_MACROS                11205
+#define IDD_MACROS_PAGE1                11300
+#define IDD_MACROS_PAGE2                11301
+#define IDC_MACRO_LABEL_FIRST           11311
+#define IDC_MACRO_TEXT_FIRST            11351
+#define IDS_MACRO_SHEET_TITLE           11254
+#define IDS_DEFAULT_MACRO_LABEL         11262
+#define IDS_MACRO_LABEL_TOO_LONG        11264
+#define IDS_MACRO_LABEL_LENGTH_CAPTION  11266
+#define IDS_MACRO_TEXT_TOO_LONG         11270
+#define IDS_MACRO_TEXT_LENGTH_CAPTION   11272
 
 // Strings: frame prompts
 #define IDS_READY                       57345

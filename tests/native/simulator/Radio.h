@@ -68,6 +68,7 @@ private:
     Reply Reset(const std::string& command);
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
+    Reply VfoA(const std::string& command);  // RadioVfo.cpp
 
     struct Route {
         const char* text;
@@ -88,4 +89,5 @@ private:
     CRadioClock m_clock;
     CRadioReset m_reset;
     CKeyer m_keyer;
+    std::string m_vfoA = "00014060000";
 };
