@@ -7,7 +7,6 @@
 #include "Help.h"
 #include "TextSinks.h"
 #include "ToolTips.h"
-#include "WaitCursor.h"
 #include "resource.h"
 
 namespace {
@@ -75,7 +74,7 @@ bool CXtalFilterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         ShowHelpTopic(m_hwnd, kHelpTopic);
         return true;
     case WM_SETCURSOR:
-        if (!SetWaitCursor(m_hwnd, reinterpret_cast<HWND>(wParam), m_busy > 0))
+        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
             break;
         result = TRUE;
         return true;
@@ -357,17 +356,12 @@ void CXtalFilterDlg::EnableControls(bool enable)
             EnableWindow(child, enable);
     }
     if (!enable) {
-        ++m_busy;
+        BeginBusy();
         return;
     }
     UpdateApply();
     SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILTER_BANDWIDTH_FIRST)), TRUE);
-    if (m_busy > 0 && --m_busy == 0) {
-        // Moving the cursor where it is brings the normal cursor back.
-        POINT cursor;
-        GetCursorPos(&cursor);
-        SetCursorPos(cursor.x, cursor.y);
-    }
+    EndBusy();
 }
 
 bool CXtalFilterDlg::ValidateFilters()
