@@ -85,6 +85,7 @@ TEST_F(XtalFilterEndToEndTest, TheSubReceiverHidesTransmitAndClosingMidWriteLets
 {
     Contact();
     bool transmitHidden = false;
+    std::wstring snapped;
     size_t afterSubRead = 0;
     const INT_PTR result = Run({
         {false, [](HWND shown) { SendDlgItemMessageW(shown, IDC_FILTER_SUB, BM_CLICK, 0, 0); }},
@@ -92,6 +93,11 @@ TEST_F(XtalFilterEndToEndTest, TheSubReceiverHidesTransmitAndClosingMidWriteLets
          [&](HWND shown) {
              transmitHidden = !IsWindowVisible(GetDlgItem(shown, IDC_FILTER_TX_CW_FIRST));
              afterSubRead = radio.Commands().size();
+             // 12.8 kHz is the 13 kHz filter once the edit is left; then back to empty.
+             Type(shown, IDC_FILTER_BANDWIDTH_FIRST + 2, L"12.8");
+             SetFocus(GetDlgItem(shown, IDC_FILTER_BANDWIDTH_FIRST + 3));
+             snapped = GetWindowString(GetDlgItem(shown, IDC_FILTER_BANDWIDTH_FIRST + 2));
+             Type(shown, IDC_FILTER_BANDWIDTH_FIRST + 2, L"0");
              Type(shown, IDC_FILTER_BANDWIDTH_FIRST + 1, L"2.8");
              PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDC_FILTER_APPLY, BN_CLICKED), 0);
          }},
@@ -99,6 +105,7 @@ TEST_F(XtalFilterEndToEndTest, TheSubReceiverHidesTransmitAndClosingMidWriteLets
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(transmitHidden);
+    EXPECT_EQ(snapped, L"13.00");
     const std::vector<std::string> commands = radio.Commands();
     // The sub receiver's read and write never reach the transmit bytes.
     EXPECT_EQ(CountAfter(commands, 0, "ER00"), 3u);  // the main receiver's first read only
