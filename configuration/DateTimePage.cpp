@@ -9,7 +9,8 @@ bool CDateTimePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == IDC_DATE_TIME_UTC || LOWORD(wParam) == IDC_DATE_TIME_LOCAL)) {
+        if (HIWORD(wParam) == BN_CLICKED &&
+            (LOWORD(wParam) == IDC_DATE_TIME_UTC || LOWORD(wParam) == IDC_DATE_TIME_LOCAL)) {
             m_machine.DateTimeUtc.Set(LOWORD(wParam) == IDC_DATE_TIME_UTC ? 1 : 0);
             ShowPcTime();
             return true;

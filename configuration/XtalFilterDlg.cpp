@@ -135,7 +135,8 @@ void CXtalFilterDlg::OnInitDialog()
     CheckDlgButton(m_hwnd, IDC_FILTER_TX_FM, BST_CHECKED);
 
     m_toolTip = CreateBalloonToolTip(m_hwnd);
-    const UINT amTip = GetModel().McuVersion() < MCU_WIDE_TX_AM_VERSION ? IDS_TIP_FILTER_TX_AM : IDS_TIP_FILTER_TX_AM_WIDE;
+    const UINT amTip =
+        GetModel().McuVersion() < MCU_WIDE_TX_AM_VERSION ? IDS_TIP_FILTER_TX_AM : IDS_TIP_FILTER_TX_AM_WIDE;
     for (int s = 0; s < static_cast<int>(FILTER_SLOTS); ++s) {
         AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + s, IDS_TIP_FILTER_BANDWIDTH);
         AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_OFFSET_FIRST + s, IDS_TIP_FILTER_OFFSET);
