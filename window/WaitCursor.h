@@ -4,11 +4,19 @@
 
 #include <windows.h>
 
+// WM_SETCURSOR of a busy window: the wait cursor over its client area, except
+// over the Cancel button. True when it set the cursor (the message's result is TRUE).
+inline bool ShowWaitCursor(HWND under, UINT hitTest)
+{
+    if (hitTest != HTCLIENT || GetDlgCtrlID(under) == IDCANCEL)
+        return false;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return true;
+}
+
 template <typename T>
 class CWaitCursorE {
 public:
-    CWaitCursorE() : m_waitCursor(LoadCursorW(nullptr, IDC_WAIT)) {}
-
     void BeginBusy()
     {
         if (m_busyCount++ == 0)
@@ -22,13 +30,7 @@ public:
     bool IsBusy() const { return m_busyCount > 0; }
 
     // WM_SETCURSOR: true when the wait cursor was set.
-    bool OnSetCursor(HWND under, UINT hitTest)
-    {
-        if (hitTest != HTCLIENT || m_busyCount == 0 || GetDlgCtrlID(under) == IDCANCEL)
-            return false;
-        SetCursor(m_waitCursor);
-        return true;
-    }
+    bool OnSetCursor(HWND under, UINT hitTest) { return m_busyCount != 0 && ShowWaitCursor(under, hitTest); }
 
 private:
     // Puts the cursor where it is, so that the window is asked for it again now.
@@ -40,5 +42,4 @@ private:
     }
 
     unsigned m_busyCount = 0;
-    HCURSOR m_waitCursor;
 };
