@@ -3,6 +3,8 @@
 // message loop, and an arrow key cannot reach a control of a hidden page.
 #include "ShellFixture.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "resource.h"
@@ -100,7 +102,13 @@ TEST_F(StartFocusTest, OnEveryStartTabTheKeysReachTheShownPageAndTheMenu)
         ASSERT_EQ(Tabs().GetCurrentIndex(), tab);
         const HWND page = Tabs().GetCurrentPage();
         const HWND focus = GetFocus();
-        EXPECT_TRUE(focus && IsChild(page, focus) && IsWindowVisible(focus));
+        // Pages that disable every control without a running radio (Configuration,
+        // Terminal) leave the focus on the tabs.
+        const HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+        if (first && IsWindowEnabled(first))
+            EXPECT_TRUE(focus && IsChild(page, focus) && IsWindowVisible(focus));
+        else
+            EXPECT_EQ(focus, PropSheet_GetTabControl(Tabs().Handle()));
         if (tab == CTabView::TAB_PORT) {
             EXPECT_EQ(focus, GetDlgItem(page, IDC_TEST_COMMUNICATIONS));
         }
