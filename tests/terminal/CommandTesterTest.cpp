@@ -124,6 +124,43 @@ TEST_F(CommandTesterTest, MacrosReadFromTheRadioReachTheButtonsAndTheRegistry)
     EXPECT_TRUE(radio.WaitForCommand("FA;", 5000));
 }
 
+TEST_F(CommandTesterTest, OkAndEnterWhileReadingLeaveTheEditorOpenUntilTheReadIsDone)
+{
+    radio.WriteEeprom(0x7500 + 15 * 128, Field("LAST", 8));
+    Connect(false);
+    radio.SetReplyDelay(30);  // a read long enough to press OK in
+    EditMacros({
+        [](HWND, HWND page) {
+            CEditorSteps::Click(page, IDC_READ_MACROS);
+            return true;
+        },
+        [](HWND sheet, HWND page) {
+            PropSheet_PressButton(sheet, PSBTN_OK);
+            // Enter in a row: the sheet's default button, OK again.
+            const HWND edit = CEditorSteps::LabelEdit(page, 3);
+            PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+            return true;
+        },
+        [&](HWND sheet, HWND page) {
+            EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet), page);
+            EXPECT_FALSE(TransferDone(page)) << "the read ran too fast to be interrupted";
+            EXPECT_FALSE(model.IsIdle());
+            return true;
+        },
+        [](HWND sheet, HWND page) {
+            if (!TransferDone(page))
+                return false;
+            PropSheet_PressButton(sheet, PSBTN_OK);
+            return true;
+        },
+    });
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(radio.CountCommand("ER"), 48u) << "the read ran to its end";
+    EXPECT_EQ(GetWindowString(Item(IDC_MACRO_FIRST + 15)), L"LAST");
+    EXPECT_EQ(ReadString(L"CommandCaption16"), L"LAST");
+}
+
 TEST_F(CommandTesterTest, MacrosWrittenToTheRadioChangeOnlyTheirOwnBytes)
 {
     Connect(false);

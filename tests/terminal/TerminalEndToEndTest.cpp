@@ -60,6 +60,19 @@ protected:
         return PumpUntil([&] { return radio.GetKeyerState().sent == sent; }, ms);
     }
 
+    std::string Dump()
+    {
+        std::string all;
+        for (const SimulatedCommand& c : radio.Log()) {
+            char line[64];
+            snprintf(line, sizeof line, "%.0f ", c.ms);
+            all += line;
+            for (char ch : c.command + " -> " + c.reply + "\n")
+                all += (ch >= 32 || ch == '\n') ? std::string(1, ch) : "\\x" + std::to_string(ch);
+        }
+        return all;
+    }
+
     CSimulatedTransceiver radio;
 };
 
@@ -70,7 +83,7 @@ TEST_F(TerminalEndToEndTest, RttyMemoryStartsTransmitSendsItsLineAndStopsOnceThe
     Open(TERMINAL_MODE_RTTY);
     radio.ClearLog();
     Click(IDC_MEMORY_FIRST);
-    ASSERT_TRUE(PumpUntil([&] { return !Keyed().empty() && Keyed().back() == "\x04"; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !Keyed().empty() && Keyed().back() == "\x04"; }, 5000)) << Dump();
 
     const std::vector<std::string> keyed = Keyed();
     std::string together;
