@@ -14,7 +14,7 @@ RECT RectInParent(HWND control, HWND parent)
 
 }  // namespace
 
-void CDialogResize::Init(HWND dialog, std::initializer_list<ResizeRule> rules, bool sizeGrip, bool minimumTrackSize)
+void CDialogResize::Init(HWND dialog, const std::vector<ResizeRule>& rules, bool sizeGrip, bool minimumTrackSize)
 {
     m_dialog = dialog;
     m_controls.clear();
@@ -90,5 +90,6 @@ void CDialogResize::Layout(int clientWidth, int clientHeight)
     }
     if (positions)
         EndDeferWindowPos(positions);
-    InvalidateRect(m_dialog, nullptr, TRUE);
+    // WS_CLIPCHILDREN keeps the dialog's own repaint off its controls.
+    RedrawWindow(m_dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -150,14 +150,6 @@ TEST_F(ContactEndToEndTest, Q7ZeroShowsTheDspVersionsAsNotApplicable)
     EXPECT_EQ(radio.CountCommand("RVD;"), 0u);
 }
 
-TEST_F(ContactEndToEndTest, AnEmptyPortEndsAtOnce)
-{
-    GetModel().Port.Set(L"");
-    ASSERT_TRUE(GetModel().Contact().StartAtOpenPort());
-    EXPECT_TRUE(GetModel().Contact().IsIdle());
-    EXPECT_EQ(window.Result(), E_SERIAL_PORT_NAME_MISSING);
-}
-
 TEST_F(ContactEndToEndTest, ARadioThatGoesAwayClosesThePortAtTheNextCommand)
 {
     ASSERT_EQ(Contact(), 0);

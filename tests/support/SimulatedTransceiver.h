@@ -74,6 +74,11 @@ public:
     std::vector<uint8_t> ReadEeprom(unsigned address, unsigned count);
     // At 0x83FA, high byte first.
     void SetSerialNumber(unsigned number);
+    // The radio's clock, in seconds ahead of UTC (0 at start).
+    long long ClockOffset();
+    void SetClockOffset(long long seconds);
+    // The date menu shows the day before the month (false at start).
+    void SetDayFirst(bool dayFirst);
 
     // Faults.
     // A silent radio hears nothing: no reply, no effect.
@@ -89,6 +94,17 @@ public:
     // As a USB adapter pulled out: the line dies under an open port, the COM
     // port disappears, also from the registry. The log stays readable.
     void Unplug();
+
+    // The keyer ("KY", "TB;"): text the receiver decodes for the next
+    // polls, the time each keyed character takes, and what it has done.
+    void QueueDecodedText(const std::string& text);
+    void SetKeyerPace(unsigned msPerCharacter);
+    struct KeyerState {
+        bool transmitting = false;
+        unsigned waiting = 0;
+        std::string sent;
+    };
+    KeyerState GetKeyerState();
 
     // What the radio received.
     std::vector<SimulatedCommand> Log();

@@ -95,6 +95,7 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"clear-log", &CSimulator::ClearLog},
     {"count", &CSimulator::Count},
     {"quit", &CSimulator::Quit},
+    {"keyer", &CSimulator::KeyerRequest},
 };
 
 CSimulator::CSimulator(CRadio& radio) : m_radio(radio), m_start(Clock::now())
@@ -245,7 +246,10 @@ void CSimulator::OnRequest(const std::string& line)
             return;
         }
     }
-    m_control.Send(Error("unknown request " + words[0]));
+    if (const auto answer = m_radio.Clock().Control(words[0], args))
+        m_control.Send(*answer);
+    else
+        m_control.Send(Error("unknown request " + words[0]));
 }
 
 void CSimulator::Unplug()
