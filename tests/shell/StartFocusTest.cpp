@@ -157,3 +157,14 @@ TEST_F(StartFocusTest, AHiddenPageGivesUpTheFocus)
     ExpectFocusShown();
     PressAltVAndDown();
 }
+
+TEST_F(StartFocusTest, AKeyForAHiddenControlBringsTheFocusBackFirst)
+{
+    WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_FIRMWARE));
+    OpenFrame();
+    // However it got there.
+    SetFocus(GetDlgItem(Page(CTabView::TAB_PORT), IDC_PORT_COMBO));
+    ASSERT_FALSE(IsWindowVisible(GetFocus()));
+    PressAltVAndDown();
+    ExpectFocusShown();
+}
