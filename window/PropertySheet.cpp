@@ -117,13 +117,25 @@ void CPropertySheet::FocusCurrentPage()
         const HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
         PSHNOTIFY query{{m_hwnd, 0, PSN_QUERYINITIALFOCUS}, reinterpret_cast<LPARAM>(first)};
         target = reinterpret_cast<HWND>(SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&query)));
-        if (!target || !IsChild(page, target))
+        if (!IsChild(page, target) || !CanTakeFocus(target))
             target = first;
     }
-    if (!target)
+    // A page with nothing to focus yet: the tabs, never a hidden page.
+    if (!CanTakeFocus(target))
         target = GetTabControl();
     // Through the dialog manager, so that the sheet keeps it as its focus.
     Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+}
+
+bool CPropertySheet::CanTakeFocus(HWND window) const
+{
+    // By the style bits: before the frame is shown nothing is visible yet.
+    for (HWND w = window; w && w != m_hwnd; w = GetParent(w)) {
+        const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+        if (!(style & WS_VISIBLE) || (style & WS_DISABLED))
+            return false;
+    }
+    return window && IsChild(m_hwnd, window);
 }
 
 DWORD* CPropertySheet::TemplateStyle(void* dialogTemplate)

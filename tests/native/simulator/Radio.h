@@ -4,6 +4,8 @@
 #pragma once
 
 #include "Eeprom.h"
+#include "RadioClock.h"
+#include "RadioReset.h"
 #include "Keyer.h"
 
 #include <map>
@@ -41,6 +43,7 @@ public:
     void SetCommandMode(std::string mode) { m_commandMode = std::move(mode); }
 
     CEeprom& Eeprom() { return m_eeprom; }
+    CRadioClock& Clock() { return m_clock; }
     CKeyer& Keyer() { return m_keyer; }
 
     // A second receiver, a Q7, and long enough for the program to accept.
@@ -61,8 +64,11 @@ private:
     Reply BlockWrite(const std::string& command);
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
+    Reply ClockCommand(const std::string& command);
+    Reply Reset(const std::string& command);
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
+    Reply VfoA(const std::string& command);  // RadioVfo.cpp
 
     struct Route {
         const char* text;
@@ -80,5 +86,8 @@ private:
     std::optional<std::string> m_optionModuleReply;
     std::string m_commandMode = "0";
     CEeprom m_eeprom;
+    CRadioClock m_clock;
+    CRadioReset m_reset;
     CKeyer m_keyer;
+    std::string m_vfoA = "00014060000";
 };
