@@ -2,7 +2,10 @@
 
 #include <richedit.h>
 
+#include "FirmwareDownloadDlg.h"
 #include "LogText.h"
+#include "Model.h"
+#include "TextSinks.h"
 #include "TextOrId.h"
 #include "WindowMessages.h"
 #include "resource.h"
@@ -31,6 +34,12 @@ bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_APP_PAGE_TEXT:
         OnPageText(lParam);
         return true;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_COPY_NEW_FILES) {
+            OnCopyNewFiles();
+            return true;
+        }
+        break;
     case WM_DESTROY:
         m_log.Unsubclass();
         break;
@@ -51,4 +60,15 @@ void CFirmwarePage::OnPageText(LPARAM text)
 {
     const std::wstring line = text ? TextOrId(reinterpret_cast<const wchar_t*>(text)).Text() : std::wstring();
     AppendLogText(m_log.Handle(), FormatTimeStamp() + line);
+}
+
+void CFirmwarePage::OnCopyNewFiles()
+{
+    const std::wstring folder = GetModel().FirmwareFolder.Get();
+    CFirmwareFileSet files;
+    files.Scan(folder);
+    CFtpDlg(folder, files, LoadResString(IDS_FIRMWARE_SERVER)).DoModal(m_hwnd);
+    TraceToMainWindow(m_hwnd, IDS_READY);
+    // The folder's content changed: the page shows it afresh.
+    Send(WM_APP_FIRMWARE_FOLDER);
 }

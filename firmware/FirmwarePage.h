@@ -17,6 +17,8 @@ private:
     void OnInitDialog();
     // A time-stamped line in the log.
     void OnPageText(LPARAM text);
+    // Fetches newer firmware files from the maker's server into the folder.
+    void OnCopyNewFiles();
 
     HFONT m_logFont = nullptr;
     CRichEditCtrlContext m_log;

@@ -361,6 +361,14 @@ bool CSerialPort::WriteText(const wchar_t* text)
     return WriteBytes(bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
+// The result of a transfer whose event is set. Under Wine an event wait can
+// end (mask written, event set) with its status left pending for good;
+// waiting, GetOverlappedResult then counts it as done, as it is.
+bool CSerialPort::EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred)
+{
+    return GetOverlappedResult(m_handle, overlapped, transferred, TRUE) != FALSE;
+}
+
 bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeoutMs)
 {
     const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
@@ -368,16 +376,9 @@ bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeo
     case WAIT_OBJECT_0:
         return true;
     case WAIT_OBJECT_0 + 1:
-        return GetOverlappedResult(m_handle, overlapped, transferred, FALSE) != FALSE;
+        return EndedTransfer(overlapped, transferred);
     case WAIT_TIMEOUT:
-        // The cancelled transfer owns the structure and the buffer until it
-        // has ended: wait for that. Under Wine only a new mask ends an event
-        // wait.
-        ::CancelIo(m_handle);
-        if (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT)
-            ::SetCommMask(m_handle, EV_RXCHAR);
-        if (GetOverlappedResult(m_handle, overlapped, transferred, TRUE))
-            return true;  // it ended before the cancel could take
+        EndTransfer(overlapped);
         SetLastError(ERROR_TIMEOUT);
         return false;
     default:
@@ -498,33 +499,26 @@ bool CSerialPort::WaitForEvent(DWORD* result)
     }
     const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
     if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-        EndPendingWait(overlapped);
+        EndTransfer(overlapped);
         return true;  // the caller sees the stop flag
     }
-    // Under Wine the event can be set before the wait's status is: asking
-    // without waiting then fails with ERROR_IO_INCOMPLETE, which would end
-    // the listener for good.
     DWORD unused = 0;
-    if (!GetOverlappedResult(m_handle, overlapped, &unused, TRUE)) {
-        *result = GetLastError();
-        return false;
-    }
-    return true;
+    if (EndedTransfer(overlapped, &unused))
+        return true;
+    *result = GetLastError();
+    return false;
 }
 
-// The system writes the mask and the structure when the wait ends: it must
-// have ended before the listener leaves. Under Wine CancelIo does not end a
-// pending WaitCommEvent; a new mask does.
-void CSerialPort::EndPendingWait(OVERLAPPED* overlapped)
+// A cancelled transfer owns its structure (and the listener's mask, and a
+// read's buffer) until it has ended: wait for that. Under Wine CancelIo does
+// not end a pending WaitCommEvent; a new mask does.
+void CSerialPort::EndTransfer(OVERLAPPED* overlapped)
 {
-    for (;;) {
+    ::CancelIo(m_handle);
+    while (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT) {
         ::SetCommMask(m_handle, EV_RXCHAR);
-        if (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_OBJECT_0)
-            break;
         ::CancelIo(m_handle);
     }
-    DWORD unused = 0;
-    GetOverlappedResult(m_handle, overlapped, &unused, FALSE);
 }
 
 // One notice, then no new wait until the UI thread has taken the bytes: the

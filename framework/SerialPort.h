@@ -67,7 +67,8 @@ private:
     DWORD Listen();
     bool WaitForEvent(DWORD* result);
     void AnnounceAndWait(WPARAM notice, DWORD queued);
-    void EndPendingWait(OVERLAPPED* overlapped);
+    bool EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred);
+    void EndTransfer(OVERLAPPED* overlapped);
     DWORD ConfigureLine();
     DWORD ReportOpenError(DWORD error);
     bool QueuedBytes(DWORD* queued);

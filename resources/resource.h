@@ -195,6 +195,24 @@
 #define ID_APP_ABOUT                    57664
 #define ID_APP_EXIT                     57665
 
+// Firmware download
+#define IDD_FIRMWARE_DOWNLOAD           10022
+#define IDS_CLICK_CLOSE                 10042
+#define IDS_FTP_FILE_VERIFIED           10060
+#define IDS_FTP_VERIFY_FAILED           10062
+#define IDS_FTP_AGENT                   10066
+#define IDS_FTP_COMPLETED_WITH_ERROR    10070
+#define IDS_FTP_CONNECTED               10072
+#define IDS_FTP_COPIED_FILE             10074
+#define IDS_FTP_COPIED_FILES            10076
+#define IDS_FTP_COPYING_TO              10080
+#define IDS_FTP_FOUND                   10082
+#define IDS_FTP_SKIPPED                 10083
+#define IDS_FTP_NAVIGATE                10084
+#define IDS_FTP_UNABLE_TO_COPY          10086
+#define IDS_FTP_OPEN_CONNECTION         10090
+#define IDS_FIRMWARE_SERVER             10092
+
 // Configuration tools: power-on banner, date and time
 #define IDD_DATE_TIME                   13304
 #define IDC_DATE_TIME_UTC               13306

@@ -289,7 +289,8 @@ bool CTerminalPage::OnCommand(UINT id, UINT code)
 bool CTerminalPage::OnNotify(const NMHDR* header, LRESULT& result)
 {
     if (header->code == PSN_QUERYINITIALFOCUS && (header->hwndFrom == m_hwnd || header->hwndFrom == Sheet())) {
-        result = reinterpret_cast<LRESULT>(TransmitPane());
+        // A disabled pane cannot take the focus; the sheet then finds its own.
+        result = m_enabled ? reinterpret_cast<LRESULT>(TransmitPane()) : 0;
         return true;
     }
     if (header->hwndFrom != TransmitPane())
@@ -576,6 +577,11 @@ bool CTerminalPage::CanWrite()
 bool CTerminalPage::IsTracing()
 {
     return (m_model.AdvancedMode.Get() & kAdvancedTerminalTrace) && m_model.Trace.Get() != 0;
+}
+
+bool CTerminalPage::HasUnsentText()
+{
+    return GetSelection(TransmitPane()).cpMin > m_transmitPane.sendPosition;
 }
 
 void CTerminalPage::WriteKeyerCommand(const std::wstring& command)
