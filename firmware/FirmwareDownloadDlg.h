@@ -5,6 +5,9 @@
 //
 // WinINet runs asynchronously; its status callback runs on WinINet's threads
 // and only posts messages here. All the work happens on the dialog's thread.
+// Cancel closes the connection and ends the dialog once WinINet has let go
+// of it: WinINet under Wine finishes a running transfer first, and its file
+// must go afterwards.
 #pragma once
 
 #include <atomic>

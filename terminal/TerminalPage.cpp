@@ -579,6 +579,11 @@ bool CTerminalPage::IsTracing()
     return (m_model.AdvancedMode.Get() & kAdvancedTerminalTrace) && m_model.Trace.Get() != 0;
 }
 
+bool CTerminalPage::HasUnsentText()
+{
+    return GetSelection(TransmitPane()).cpMin > m_transmitPane.sendPosition;
+}
+
 void CTerminalPage::WriteKeyerCommand(const std::wstring& command)
 {
     if (IsTracing())

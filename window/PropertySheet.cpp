@@ -123,8 +123,17 @@ void CPropertySheet::FocusCurrentPage()
     // A page with nothing to focus yet: the tabs, never a hidden page.
     if (!CanTakeFocus(target))
         target = GetTabControl();
-    // Through the dialog manager, so that the sheet keeps it as its focus.
+    // Through the dialog manager, so that a push button becomes the default
+    // one; but a text control keeps its selection, which the dialog manager
+    // would make all of the text, for the next key to replace.
+    DWORD start = 0;
+    DWORD end = 0;
+    const bool text = (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0;
+    if (text)
+        SendMessageW(target, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    if (text)
+        SendMessageW(target, EM_SETSEL, start, end);
 }
 
 bool CPropertySheet::CanTakeFocus(HWND window) const

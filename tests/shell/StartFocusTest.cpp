@@ -136,6 +136,26 @@ TEST_F(StartFocusTest, OnEveryStartTabTheKeysReachTheShownPageAndTheMenu)
     }
 }
 
+TEST_F(StartFocusTest, ATextControlTakingTheFocusKeepsItsSelection)
+{
+    // The Firmware page's first control is its folder box.
+    WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_FIRMWARE));
+    OpenFrame();
+    const HWND box = GetFocus();
+    ASSERT_TRUE(SendMessageW(box, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL);
+    SetWindowTextW(box, L"C:\\Q7 Firmware");
+    SendMessageW(box, EM_SETSEL, 3, 3);
+    SetFocus(Tabs().GetTabControl());
+
+    Tabs().FocusCurrentPage();
+    ASSERT_EQ(GetFocus(), box);
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 3u) << "a key would replace the selected text";
+    EXPECT_EQ(end, 3u);
+}
+
 TEST_F(StartFocusTest, AHiddenPageGivesUpTheFocus)
 {
     WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_PORT));
@@ -156,4 +176,15 @@ TEST_F(StartFocusTest, AHiddenPageGivesUpTheFocus)
     ASSERT_EQ(Tabs().GetCurrentIndex(), CTabView::TAB_CONFIGURATION);
     ExpectFocusShown();
     PressAltVAndDown();
+}
+
+TEST_F(StartFocusTest, AKeyForAHiddenControlBringsTheFocusBackFirst)
+{
+    WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_FIRMWARE));
+    OpenFrame();
+    // However it got there.
+    SetFocus(GetDlgItem(Page(CTabView::TAB_PORT), IDC_PORT_COMBO));
+    ASSERT_FALSE(IsWindowVisible(GetFocus()));
+    PressAltVAndDown();
+    ExpectFocusShown();
 }

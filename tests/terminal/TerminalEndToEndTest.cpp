@@ -63,6 +63,14 @@ protected:
     std::string Dump()
     {
         std::string all;
+        CHARRANGE selection{};
+        SendMessageW(Terminal().TransmitPane(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        const std::wstring text = GetWindowString(Terminal().TransmitPane());
+        all += "tx " + std::to_string(Terminal().IsTransmitting()) + " enabled " + std::to_string(Terminal().IsEnabled()) +
+               " sel " + std::to_string(selection.cpMin) + "-" + std::to_string(selection.cpMax) + " sent " +
+               std::to_string(Terminal().SendPosition()) + " mode " + std::to_string(Terminal().Poller().Mode()) +
+               " text '" + std::string(text.begin(), text.end()) + "' idle " + std::to_string(model.IsIdle()) +
+               " status " + std::to_string(model.ConnectionStatus.Get()) + "\n";
         for (const SimulatedCommand& c : radio.Log()) {
             char line[64];
             snprintf(line, sizeof line, "%.0f ", c.ms);
@@ -123,7 +131,7 @@ TEST_F(TerminalEndToEndTest, PskGoesOutInPiecesOfEight)
     Type(L"abcdefghijklmnopqrst");
     radio.ClearLog();
     Click(IDC_TRANSMIT);
-    ASSERT_TRUE(WaitForSent("abcdefghijklmnopqrst", 8000));
+    ASSERT_TRUE(WaitForSent("abcdefghijklmnopqrst", 8000)) << Dump();
     const std::vector<std::string> keyed = Keyed();
     ASSERT_FALSE(keyed.empty());
     EXPECT_EQ(keyed.front(), "abcdefgh");
