@@ -1,0 +1,83 @@
+#include "LoaderPeer.h"
+
+#include <cstdio>
+
+CLoaderPeer::CLoaderPeer()
+{
+    radio.identity.clear();
+}
+
+size_t CLoaderPeer::CountCommand(const std::string& command) const
+{
+    size_t count = 0;
+    for (const std::string& seen : commands)
+        count += seen == command;
+    return count;
+}
+
+bool CLoaderPeer::WriteBytes(const void* buffer, DWORD count)
+{
+    if (!open) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    std::string replies;
+    const BYTE* bytes = static_cast<const BYTE*>(buffer);
+    for (DWORD i = 0; i < count; ++i) {
+        const CN8Accessory::Output out = n8.Receive(bytes[i]);
+        replies += out.toPc;
+        for (const char byte : out.toRadio)
+            replies += RadioByte(static_cast<BYTE>(byte));
+    }
+    // A notice a byte, as Wine repeats its notice while bytes wait.
+    for (const char byte : replies)
+        Deliver(std::string(1, byte));
+    return true;
+}
+
+std::string CLoaderPeer::RadioByte(BYTE byte)
+{
+    if (state == State::Resetting) {
+        if (static_cast<LONG>(GetTickCount() - m_resetEnds) < 0)
+            return {};
+        state = State::Running;
+    }
+    if (bootLoader.Downloading()) {
+        const std::string reply = bootLoader.Receive(byte, GetTickCount());
+        if (bootLoader.Finished()) {
+            state = State::Resetting;
+            m_resetEnds = GetTickCount() + resetMs;
+            radio.mcuVersion = versionAfterReset;
+            char version[16];
+            snprintf(version, sizeof version, "RVM%02u.%02u;", versionAfterReset / 100, versionAfterReset % 100);
+            radio.versions[0] = version;
+        }
+        return reply;
+    }
+    if (state == State::BootLoader && m_command.empty() && byte == 'D') {
+        commands.push_back("D");
+        bootLoader.Begin();
+        return "D";
+    }
+    m_command += static_cast<char>(byte);
+    if (byte != ';')
+        return {};
+    const std::string command = m_command;
+    m_command.clear();
+    commands.push_back(command);
+    return RadioCommand(command);
+}
+
+std::string CLoaderPeer::RadioCommand(const std::string& command)
+{
+    if (state == State::BootLoader) {
+        if (command == "I;")
+            return bootBlock;
+        return command == ";" ? "?;" : std::string();
+    }
+    if (command == "LDM;") {
+        state = State::BootLoader;
+        return {};
+    }
+    return speed == radioSpeed ? radio(command) : std::string();
+}
