@@ -1,9 +1,40 @@
-// The Configuration tab: the launcher of the configuration tools.
+// The Configuration tab: a launcher of the configuration tools, each opened
+// modally from its button. The buttons are usable only while the radio is
+// connected and running.
 #pragma once
 
+#include "Observable.h"
 #include "PropertyPage.h"
 
 class CConfigurationPage : public CPropertyPage {
 public:
+    // One row per tool button.
+    struct Tool {
+        int buttonId;
+        // The string-table id of the button's tool tip; 0 for none.
+        UINT toolTipId;
+        // Runs the tool modally over the page; null for a tool not built
+        // yet, whose button opens nothing.
+        void (*open)(HWND page);
+        // Whether the button may be pressed at this connection status.
+        bool (*usable)(int connectionStatus);
+    };
+
     CConfigurationPage();
+
+    // The row of a button; null for any other control.
+    static const Tool* FindTool(int buttonId);
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnInitDialog();
+    void OnShowWindow(bool shown);
+    void OnConnectionStatus();
+    bool OnCommand(UINT id, UINT code);
+    bool OnNotify(const NMHDR* header, LRESULT& result);
+
+    HWND m_toolTip = nullptr;
+    CEventSubscriptions m_subscriptions;
 };

@@ -42,7 +42,7 @@ public:
             host->ArmTimer(this->m_delay);
             return;
         }
-        host->m_result = static_cast<HRESULT>(GetLastError());
+        host->m_result = static_cast<HRESULT>(LastFailure());
         this->GoFinal();
     }
 
@@ -103,15 +103,22 @@ public:
 
     std::wstring m_constructorCommand;
     std::wstring m_prefix;
-    HRESULT m_errorCode = 0;
+    // Never 0: a time-out must not end the machine as a success.
+    HRESULT m_errorCode = E_FAIL;
     unsigned m_retries = 0;
 };
 
-// No reply in time ends the machine with the state's code.
+// No reply in time ends the machine with the state's code, which every
+// constructor names so that none is forgotten.
 template <typename T>
 class CCommandResponseState : public CCommandOptionalResponseState<T> {
 public:
-    using CCommandOptionalResponseState<T>::CCommandOptionalResponseState;
+    CCommandResponseState(T* host, const wchar_t* name, CState<T>* next, TextOrId command, UINT timeout,
+                          HRESULT errorCode)
+        : CCommandOptionalResponseState<T>(host, name, next, command, timeout)
+    {
+        this->m_errorCode = errorCode;
+    }
     void OnTimeout() override { this->Abort(this->m_errorCode); }
 };
 
@@ -154,9 +161,8 @@ template <typename T>
 class CSetQ7HiddenState : public CGetQ7State<T> {
 public:
     CSetQ7HiddenState(T* host, const wchar_t* name, CState<T>* next)
-        : CGetQ7State<T>(host, name, next, L"Q7;", kQueryMs)
+        : CGetQ7State<T>(host, name, next, L"Q7;", kQueryMs, E_NO_RESPONSE_Q7)
     {
-        this->m_errorCode = E_NO_RESPONSE_Q7;
     }
 
     void Init() override
@@ -202,9 +208,8 @@ template <typename T>
 class CRestoreQ7State : public CCommandResponseRetryState<T> {
 public:
     CRestoreQ7State(T* host, const wchar_t* name, CState<T>* next)
-        : CCommandResponseRetryState<T>(host, name, next, L"", 500)
+        : CCommandResponseRetryState<T>(host, name, next, L"", 500, E_NO_RESPONSE_Q7)
     {
-        this->m_errorCode = E_NO_RESPONSE_Q7;
     }
     void Init() override
     {
@@ -216,14 +221,15 @@ public:
 };
 
 // Polls ";" until the radio answers: five polls a speed, then (automatic
-// speed) the next lower speed; back at the start speed it gives up.
+// speed) the next lower speed; after the last speed it gives up. Polls and
+// speeds are counted: a speed change that fails, or a fixed speed the port
+// cannot take, must not keep the search going for ever.
 template <typename T>
 class CFindSpeedState : public CCommandResponseRetryState<T> {
 public:
     CFindSpeedState(T* host, const wchar_t* name, CState<T>* next, UINT timeout = 500)
-        : CCommandResponseRetryState<T>(host, name, next, L";", timeout)
+        : CCommandResponseRetryState<T>(host, name, next, L";", timeout, E_NO_RESPONSE_AFTER_RESET)
     {
-        this->m_errorCode = E_NO_RESPONSE_AFTER_RESET;
     }
 
     void Init() override
@@ -233,6 +239,7 @@ public:
         m_startSpeed = (model.FixedSerialSpeed.Get() + 4799) / 4800 * 4800;
         if (m_startSpeed == 0 || m_startSpeed > 38400)
             m_startSpeed = 38400;
+        m_speedsTried = 1;
         if (model.IsLinkOpen() && model.GetPortSpeed() != m_startSpeed)
             model.SetPortSpeed(m_startSpeed);
         model.PortSpeed.SendToListeners(0, 0);
@@ -247,23 +254,16 @@ public:
         }
         this->m_retries = 0;
         CModel& model = GetModel();
-        if (model.FixedSerialSpeed.Get() == 0)
-            model.SetPortSpeed(NextSpeed(model.GetPortSpeed()));
-        if (model.GetPortSpeed() == m_startSpeed) {
+        if (model.FixedSerialSpeed.Get() != 0 || m_speedsTried >= kAutomaticSpeeds) {
             GiveUp();
             return;
         }
+        ++m_speedsTried;
+        model.SetPortSpeed(NextSpeed(model.GetPortSpeed()));
         ReportAttempt();
         this->Send();
     }
     const wchar_t* GetTerminators() override { return L";"; }
-    void Process() override
-    {
-        CModel& model = GetModel();
-        SendStatusText(model.MainWindow(),
-                       FormatText(IDS_CONNECTED, kDeviceWord, model.Port.Get().c_str(), model.GetPortSpeed()));
-        this->GoNext();
-    }
     virtual void GiveUp() { this->Abort(this->m_errorCode); }
 
     static DWORD NextSpeed(DWORD speed)
@@ -272,10 +272,13 @@ public:
     }
 
     DWORD m_startSpeed = 38400;
+    unsigned m_speedsTried = 0;
 
 protected:
     static constexpr UINT kPollMs = 100;
     static constexpr unsigned kPollsPerSpeed = 5;
+    // 38400, 19200, 9600, 4800.
+    static constexpr unsigned kAutomaticSpeeds = 4;
 
     void ReportAttempt()
     {

@@ -145,9 +145,8 @@ void CContactStateMachine::CIdentifyState::GoNext()
 CContactStateMachine::CGetVersionState::CGetVersionState(CContactStateMachine* host, const wchar_t* name,
                                                          State* next, const wchar_t* command, unsigned index,
                                                          HRESULT errorCode)
-    : CCommandResponseRetryState(host, name, next, command, kVersionMs), m_index(index)
+    : CCommandResponseRetryState(host, name, next, command, kVersionMs, errorCode), m_index(index)
 {
-    m_errorCode = errorCode;
 }
 
 BOOL CContactStateMachine::CGetVersionState::IsMatch()

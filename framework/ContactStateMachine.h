@@ -5,6 +5,20 @@
 
 #include "EepromStates.h"
 
+// Only the contact machine tells the user which speed answered.
+template <typename Search>
+class CAnnouncedSearch : public Search {
+public:
+    using Search::Search;
+    void Process() override
+    {
+        CModel& model = GetModel();
+        SendStatusText(model.MainWindow(),
+                       FormatText(IDS_CONNECTED, kDeviceWord, model.Port.Get().c_str(), model.GetPortSpeed()));
+        this->GoNext();
+    }
+};
+
 class CContactStateMachine : public CStateHost<CContactStateMachine> {
 public:
     using State = CState<CContactStateMachine>;
@@ -96,7 +110,7 @@ public:
     CGetMcuVersionState m_getMcuVersion;
     CTextTerminalOffState<CContactStateMachine> m_textTerminalOff;
     CIdentifyState m_identify;
-    CFindSpeedLoopState<CContactStateMachine> m_findSpeedLoop;
+    CAnnouncedSearch<CFindSpeedLoopState<CContactStateMachine>> m_findSpeedLoop;
     COpenPortState m_openPort;
-    CFindSpeedState<CContactStateMachine> m_findSpeed;
+    CAnnouncedSearch<CFindSpeedState<CContactStateMachine>> m_findSpeed;
 };

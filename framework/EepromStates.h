@@ -13,12 +13,11 @@ class CPicPromState : public CCommandResponseRetryState<T> {
 public:
     CPicPromState(T* host, const wchar_t* name, CState<T>* next, unsigned start, unsigned count,
                   HRESULT blockErrorCode)
-        : CCommandResponseRetryState<T>(host, name, next, L"", kTimeoutMs),
+        : CCommandResponseRetryState<T>(host, name, next, L"", kTimeoutMs, blockErrorCode),
           m_total(count),
           m_start(start),
           m_blockErrorCode(blockErrorCode)
     {
-        this->m_errorCode = blockErrorCode;
     }
 
     void Init() override
@@ -72,6 +71,8 @@ protected:
             return;
         }
         const unsigned address = m_start + m_done;
+        // Each chunk has the whole retry limit to itself.
+        this->m_retries = 0;
         m_chunk = std::min(left, EEPROM_CHUNK);
         // A chunk never crosses a 256-byte page.
         if ((address >> 8) != ((address + m_chunk - 1) >> 8))
@@ -94,12 +95,23 @@ private:
 template <typename T>
 class CReadPicPromState : public CPicPromState<T> {
 public:
-    // With no destination the bytes go to the state's own small buffer.
+    // With no destination the bytes go to the state's own small buffer. A
+    // destination's capacity, when given, is checked against the count.
     CReadPicPromState(T* host, const wchar_t* name, CState<T>* next, unsigned start, unsigned count,
-                      BYTE* destination = nullptr)
-        : CPicPromState<T>(host, name, next, start, count, E_NO_RESPONSE_READ_EEPROM_BLOCK),
-          m_destination(destination ? destination : m_inline.data())
+                      BYTE* destination = nullptr, unsigned capacity = kUnknownCapacity)
+        : CPicPromState<T>(host, name, next, start, count, E_NO_RESPONSE_READ_EEPROM_BLOCK)
     {
+        SetDestination(destination, capacity);
+    }
+
+    // A count the destination cannot hold is refused before anything is sent.
+    void Enter() override
+    {
+        if (this->m_total > m_capacity) {
+            this->Abort(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+            return;
+        }
+        CPicPromState<T>::Enter();
     }
 
     BOOL IsMatch() override
@@ -128,7 +140,11 @@ public:
     }
 
     // Sets where the bytes go; the machine calls it before the state runs.
-    void SetDestination(BYTE* destination) { m_destination = destination ? destination : m_inline.data(); }
+    void SetDestination(BYTE* destination, unsigned capacity = kUnknownCapacity)
+    {
+        m_destination = destination ? destination : m_inline.data();
+        m_capacity = destination ? capacity : static_cast<unsigned>(m_inline.size());
+    }
     const BYTE* Data() const { return m_destination; }
 
     BYTE m_equalReads = 0;
@@ -148,7 +164,9 @@ protected:
     }
 
 private:
-    BYTE* m_destination;
+    static constexpr unsigned kUnknownCapacity = ~0u;
+    BYTE* m_destination = nullptr;
+    unsigned m_capacity = 0;
     std::array<BYTE, 16> m_inline{};
 };
 

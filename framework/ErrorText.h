@@ -17,5 +17,13 @@ inline HRESULT MapResult(HRESULT result)
 
 inline bool IsFailure(HRESULT result) { return MapResult(result) < 0; }
 
+// The thread's last error after a call that failed; a failure that left no
+// code behind must still read as one.
+inline DWORD LastFailure()
+{
+    const DWORD error = GetLastError();
+    return error != 0 ? error : static_cast<DWORD>(E_FAIL);
+}
+
 // The text of any code, without trailing line breaks; empty when none is known.
 std::wstring FormatErrorText(DWORD code);

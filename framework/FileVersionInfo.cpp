@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "TextOrId.h"
+#include "resource.h"
 
 namespace {
 
@@ -111,4 +112,17 @@ size_t CFileVersionInfo::ChooseTranslation(const std::vector<Translation>& trans
         }
     }
     return 0;
+}
+
+const std::wstring& GetProgramVersionText()
+{
+    static std::wstring text;
+    if (text.empty()) {
+        CFileVersionInfo version;
+        if (version.LoadFromModule(nullptr))
+            text = FormatText(IDS_TITLE_VERSION, version.GetString(CFileVersionInfo::FileDescription).c_str(),
+                              version.GetFileVersionPart(3), version.GetFileVersionPart(2),
+                              version.GetFileVersionPart(1), version.GetFileVersionPart(0));
+    }
+    return text;
 }

@@ -54,3 +54,7 @@ private:
     VS_FIXEDFILEINFO m_fixed;
     std::wstring m_strings[StringCount];
 };
+
+// "Zentrova Q7 Utility Version 1.0.0.0" from the program's own version block:
+// made once, tried again while empty.
+const std::wstring& GetProgramVersionText();

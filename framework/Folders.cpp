@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "TextSinks.h"
 #include "resource.h"
 
 bool EnsureFolderExists(HWND owner, const std::wstring& path)
@@ -12,8 +13,10 @@ bool EnsureFolderExists(HWND owner, const std::wstring& path)
     const std::wstring question = FormatText(IDS_CREATE_FOLDER_QUESTION, path.c_str());
     const std::wstring caption = LoadResString(IDS_CREATE_FOLDER_CAPTION);
     while (!FolderExists(path)) {
-        if (MessageBoxW(owner, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (MessageBoxKeepingError(owner, question, caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            SetLastError(ERROR_CANCELLED);
             return false;
+        }
         CreateFolderTree(path);
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "TextSinks.h"
 #include "resource.h"
 
 namespace {
@@ -74,6 +75,6 @@ void ShowHtmlHelpError(HWND owner, TextOrId fallback)
         SysFreeString(last.description);
     if (text.empty())
         text = fallback.Text();
-    MessageBoxW(owner, text.c_str(), LoadResString(IDS_HELP_ERROR_CAPTION).c_str(), MB_ICONEXCLAMATION);
+    MessageBoxKeepingError(owner, text, LoadResString(IDS_HELP_ERROR_CAPTION), MB_ICONEXCLAMATION);
     HtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }

@@ -137,7 +137,12 @@ public:
     void Transition(CState<T>& state)
     {
         m_current = &state;
+        const unsigned transition = ++m_transitions;
         state.Init();
+        // An Init that moved on to the end has ended the machine already:
+        // a second Enter of the final state would end it twice.
+        if (m_current == &m_final && transition != m_transitions)
+            return;
         m_current->Enter();
     }
 
@@ -155,6 +160,9 @@ public:
     const UINT_PTR m_timerId;
     CFinalState<T> m_final;
     CState<T>* m_current;
+
+private:
+    unsigned m_transitions = 0;
 };
 
 template <typename T>
@@ -187,9 +195,10 @@ public:
     virtual void Init() {}
     virtual void OnTimeout() {}
     virtual void TraceSend(const wchar_t* /*command*/) {}
+    // An abort is never a success, whatever code it was given.
     virtual void Abort(HRESULT hr)
     {
-        m_host->m_result = hr;
+        m_host->m_result = hr != 0 ? hr : E_FAIL;
         GoFinal();
     }
 

@@ -17,15 +17,25 @@ void SendStatusText(HWND window, const std::wstring& text)
         SendMessageW(top, WM_APP_STATUS_TEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+int MessageBoxKeepingError(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags)
+{
+    const DWORD error = GetLastError();
+    const int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+    SetLastError(error);
+    return answer;
+}
+
 int ShowTracedBox(HWND window, UINT flags, TextOrId caption, const std::wstring& text)
 {
+    const DWORD error = GetLastError();
     SendStatusText(window, text);
-    return MessageBoxW(window, text.c_str(), caption.Text().c_str(), flags);
+    SetLastError(error);
+    return MessageBoxKeepingError(window, text, caption.Text(), flags);
 }
 
 int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId)
 {
-    return MessageBoxW(owner, FormatErrorText(code).c_str(), LoadResString(captionId).c_str(), MB_ICONHAND);
+    return MessageBoxKeepingError(owner, FormatErrorText(code), LoadResString(captionId), MB_ICONHAND);
 }
 
 namespace {

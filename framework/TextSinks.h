@@ -20,6 +20,10 @@ void TraceToMainWindow(HWND window, TextOrId format, Args... args)
     SendStatusText(window, FormatText(format, args...));
 }
 
+// Under Wine a message box clears the thread's last error: every box of the
+// program keeps it, so that a failure shown in a box still tells its code.
+int MessageBoxKeepingError(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
+
 int ShowTracedBox(HWND window, UINT flags, TextOrId caption, const std::wstring& text);
 
 // Sends the text like TraceToMainWindow, then shows it in a message box.

@@ -17,20 +17,6 @@ namespace {
 const wchar_t kPlacementSubkey[] = L"Window";
 const wchar_t kNoPort[] = L"NONE";
 
-// "Zentrova Q7 Utility Version 1.0.0.0": made once, tried again while empty.
-const std::wstring& VersionTitle()
-{
-    static std::wstring title;
-    if (title.empty()) {
-        CFileVersionInfo version;
-        if (version.LoadFromModule(nullptr))
-            title = FormatText(IDS_TITLE_VERSION, version.GetString(CFileVersionInfo::FileDescription).c_str(),
-                               version.GetFileVersionPart(3), version.GetFileVersionPart(2),
-                               version.GetFileVersionPart(1), version.GetFileVersionPart(0));
-    }
-    return title;
-}
-
 }  // namespace
 
 CMainFrame::CMainFrame()
@@ -92,6 +78,7 @@ bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         OnStatusText(IDS_READY);
         return true;
     case WM_APP_SERIAL_NUMBER:
+    case WM_APP_PORT_STATE:
     case WM_APP_PORT_SPEED:
         UpdateTitle();
         return true;
@@ -164,6 +151,7 @@ LRESULT CMainFrame::OnCreate()
     if (m_model.Port.Get().empty() || start < 0 || start >= m_tabView.GetTabCount())
         start = CTabView::TAB_PORT;
     m_tabView.SetCurrentIndex(start);
+    m_tabView.FocusCurrentPage();
 
     m_model.MainWindowReady = 1;
     if (CMessageLoop* loop = CMessageLoop::Current())
@@ -176,6 +164,8 @@ LRESULT CMainFrame::OnCreate()
     m_model.SerialNumber.NotifyWindow(m_hwnd);
     m_subscriptions.Add(m_hwnd, m_model.Port);
     m_subscriptions.Add(m_hwnd, m_model.PortSpeed);
+    // A port closed before any radio answered changes no connection status.
+    m_subscriptions.Add(m_hwnd, m_model.PortState);
 
     // With no port it ends at once with "Serial port name is missing".
     StartContactAtOpenPort();
@@ -185,8 +175,12 @@ LRESULT CMainFrame::OnCreate()
 LRESULT CMainFrame::RouteToBusyMachineOrPage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!m_model.IsIdle()) {
-        return message == WM_TIMER ? m_model.DispatchTimer(m_hwnd, message, wParam, lParam)
-                                   : m_model.DispatchReceive(m_hwnd, message, wParam, lParam);
+        const LRESULT result = message == WM_TIMER ? m_model.DispatchTimer(m_hwnd, message, wParam, lParam)
+                                                   : m_model.DispatchReceive(m_hwnd, message, wParam, lParam);
+        // A speed search moves the port from speed to speed without a notice.
+        if (m_model.IsPortOpen() && m_model.GetPortSpeed() != m_titleSpeed)
+            UpdateTitle();
+        return result;
     }
     // The Terminal and Command Tester pages read the port while no machine runs.
     if (HWND page = m_tabView.GetCurrentPage())
@@ -225,12 +219,13 @@ void CMainFrame::OnPortChanged()
 
 void CMainFrame::UpdateTitle()
 {
-    std::wstring title = VersionTitle();
+    std::wstring title = GetProgramVersionText();
     if (m_model.SerialNumber.Get() != SERIAL_NUMBER_UNKNOWN)
         title += FormatText(IDS_TITLE_SERIAL_NUMBER, static_cast<unsigned>(m_model.SerialNumber.Get()));
     const std::wstring& port = m_model.Port.Get();
+    m_titleSpeed = m_model.IsPortOpen() ? m_model.GetPortSpeed() : 0;
     if (!port.empty()) {
-        title += m_model.IsPortOpen() ? FormatText(IDS_ON_PORT_AT_SPEED, port.c_str(), m_model.GetPortSpeed())
+        title += m_model.IsPortOpen() ? FormatText(IDS_ON_PORT_AT_SPEED, port.c_str(), m_titleSpeed)
                                       : FormatText(IDS_TITLE_PORT_CLOSED, port.c_str());
     }
     SetWindowTextW(m_hwnd, title.c_str());

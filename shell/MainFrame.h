@@ -65,6 +65,8 @@ private:
     HMENU m_portMenu = nullptr;
     CReleaseInfoDlg* m_releaseNotes = nullptr;
     CEventSubscriptions m_subscriptions;
+    // The speed the title names; 0 while the port is closed.
+    DWORD m_titleSpeed = 0;
     bool m_shown = false;
     SIZE m_minimumTrackSize{};
     CUpdateUI m_updateUI;

@@ -145,7 +145,9 @@ bool CPortPage::OnCommand(UINT id, UINT code)
 
 void CPortPage::OnConnectionStatus()
 {
-    if (m_model.IsPortOpen())
+    // The "Unexpected Device" box has said all there is about a device that
+    // is not a Q7; its boot loader is not a Q7 waiting for firmware.
+    if (m_model.IsPortOpen() && m_model.Contact().m_result != E_UNEXPECTED_DEVICE)
         ShowConnectionStatus();
 }
 

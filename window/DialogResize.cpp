@@ -14,7 +14,7 @@ RECT RectInParent(HWND control, HWND parent)
 
 }  // namespace
 
-void CDialogResize::Init(HWND dialog, std::initializer_list<ResizeRule> rules, bool sizeGrip, bool minimumTrackSize)
+void CDialogResize::Init(HWND dialog, const std::vector<ResizeRule>& rules, bool sizeGrip, bool minimumTrackSize)
 {
     m_dialog = dialog;
     m_controls.clear();

@@ -29,7 +29,12 @@ class CDialogResize {
 public:
     // Records the layout as it is now. WS_CLIPCHILDREN is added to the
     // dialog's style to keep resizing from flickering.
-    void Init(HWND dialog, std::initializer_list<ResizeRule> rules, bool sizeGrip, bool minimumTrackSize = true);
+    void Init(HWND dialog, std::initializer_list<ResizeRule> rules, bool sizeGrip, bool minimumTrackSize = true)
+    {
+        Init(dialog, std::vector<ResizeRule>(rules), sizeGrip, minimumTrackSize);
+    }
+    // For rules made at run time (rows of controls).
+    void Init(HWND dialog, const std::vector<ResizeRule>& rules, bool sizeGrip, bool minimumTrackSize = true);
 
     // WM_SIZE lays the controls out; WM_GETMINMAXINFO gives the minimum size.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

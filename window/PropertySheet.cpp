@@ -108,6 +108,24 @@ bool CPropertySheet::IsDialogMessage(MSG* message) const
     return m_hwnd && Send(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(message)) != 0;
 }
 
+void CPropertySheet::FocusCurrentPage()
+{
+    if (!m_hwnd)
+        return;
+    HWND target = nullptr;
+    if (const HWND page = GetCurrentPage()) {
+        const HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+        PSHNOTIFY query{{m_hwnd, 0, PSN_QUERYINITIALFOCUS}, reinterpret_cast<LPARAM>(first)};
+        target = reinterpret_cast<HWND>(SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&query)));
+        if (!target || !IsChild(page, target))
+            target = first;
+    }
+    if (!target)
+        target = GetTabControl();
+    // Through the dialog manager, so that the sheet keeps it as its focus.
+    Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+}
+
 DWORD* CPropertySheet::TemplateStyle(void* dialogTemplate)
 {
     auto* extended = static_cast<DialogTemplateEx*>(dialogTemplate);

@@ -35,6 +35,11 @@ public:
     int GetTabCount() const;
     // PSM_ISDIALOGMESSAGE: the sheet's dialog keys.
     bool IsDialogMessage(MSG* message) const;
+    // Puts the focus on the current page's first control: the one the page
+    // names for PSN_QUERYINITIALFOCUS, else its first tab stop, else the tab
+    // control. Wine's sheet never asks, and leaves the focus on the first
+    // page when another is selected before the sheet is shown.
+    void FocusCurrentPage();
 
     const PROPSHEETHEADERW& Header() const { return m_header; }
 

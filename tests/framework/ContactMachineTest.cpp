@@ -235,6 +235,27 @@ TEST_F(ContactMachineTest, FixedSpeedIsRoundedAndPolledAlone)
     }
 }
 
+TEST_F(ContactMachineTest, ASpeedThePortCannotTakeStillEndsTheSearch)
+{
+    peer.radioSpeed = 0;
+    // 14400 is no speed of the port; the search must not wait for the port
+    // to come round to it.
+    GetModel().FixedSerialSpeed.Set(14400);
+    contact.RestartAtFindSpeed();
+    ASSERT_TRUE(window.WaitForFinish(3000));
+    EXPECT_EQ(window.Result(), E_NO_RESPONSE_AFTER_RESET);
+    EXPECT_EQ(peer.Commands().size(), 5u);
+
+    // Automatic search on a port that refuses every change of speed.
+    GetModel().FixedSerialSpeed.Set(0);
+    peer.refuseSpeedChanges = true;
+    window.ResetFinished();
+    contact.RestartAtFindSpeed();
+    ASSERT_TRUE(window.WaitForFinish(5000));
+    EXPECT_EQ(window.Result(), E_NO_RESPONSE_AFTER_RESET);
+    EXPECT_EQ(peer.Commands().size(), 5u + 20u);
+}
+
 TEST_F(ContactMachineTest, TheSpeedLoopWaitsLongerEachRoundAndFindsASlowRadio)
 {
     peer.radioSpeed = 4800;

@@ -1,6 +1,8 @@
 #include "EepromMachine.h"
 #include "MachineFixture.h"
 
+#include <set>
+
 namespace {
 
 class EepromTest : public MachineTest {
@@ -167,6 +169,36 @@ TEST_F(EepromTest, ByteWritesAreConfirmedByTheirReadBack)
     EXPECT_EQ(peer.CommandTexts(), (std::vector<std::string>{"LDPW001.035.200;", "LDPR001.035;"}));
     EXPECT_EQ(machine.write.m_expected, L"LDPR001.035.200;");
     EXPECT_EQ(radio.eeprom[0x0123], 200);
+}
+
+TEST_F(EepromTest, EveryChunkHasTheWholeRetryLimit)
+{
+    // The first send of every chunk is lost; one resend each saves it.
+    std::set<std::string> heard;
+    peer.responder = [&](const std::string& command) {
+        return heard.insert(command).second ? std::string() : radio(command);
+    };
+    machine.m_retryLimit = 2;
+    machine.read.m_delay = 100;
+    for (unsigned i = 0; i < 0xC0; ++i)
+        radio.eeprom[0x4D00 + i] = static_cast<unsigned char>(i);
+    EXPECT_EQ(Read(0x4D00, 0xC0), 0);
+    EXPECT_EQ(peer.Commands().size(), 6u);
+    for (unsigned i = 0; i < 0xC0; ++i)
+        ASSERT_EQ(machine.buffer[i], i);
+}
+
+TEST_F(EepromTest, AReadLargerThanItsDestinationIsRefused)
+{
+    // Without a destination the bytes would go to the state's 16-byte buffer.
+    CReadPicPromState<CEepromMachine> inline16(&machine, L"Inline", &machine.m_final, 0x4D00, 17);
+    ASSERT_TRUE(machine.Start(inline16));
+    EXPECT_EQ(window.Result(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    CReadPicPromState<CEepromMachine> sized(&machine, L"Sized", &machine.m_final, 0x4D00, 65, machine.buffer, 64);
+    window.ResetFinished();
+    ASSERT_TRUE(machine.Start(sized));
+    EXPECT_EQ(window.Result(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_TRUE(peer.Commands().empty());
 }
 
 TEST_F(EepromTest, UnansweredReadsFailWithTheCodeOfTheirFamily)

@@ -90,6 +90,7 @@ TEST_F(Folders, MissingFolderStaysMissingWhenTheUserDeclines)
     const std::wstring wanted = folder.File(L"declined");
     CBoxWatcher boxes{IDNO};
     EXPECT_FALSE(EnsureFolderExists(owner, wanted));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANCELLED));
     EXPECT_FALSE(FolderExists(wanted));
     EXPECT_EQ(boxes.Count(), 1u);
 }

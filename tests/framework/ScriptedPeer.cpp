@@ -82,6 +82,8 @@ bool CScriptedPeer::Read(void* buffer, DWORD count, DWORD* read)
 
 bool CScriptedPeer::SetSpeed(DWORD baud)
 {
+    if (refuseSpeedChanges)
+        return false;
     switch (baud) {
     case 4800:
     case 9600:

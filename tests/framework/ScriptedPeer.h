@@ -40,6 +40,8 @@ public:
 
     bool open = true;
     DWORD speed = 38400;
+    // A port whose speed cannot be changed.
+    bool refuseSpeedChanges = false;
 
     bool IsOpen() override { return open; }
     bool PurgeRx() override;

@@ -9,11 +9,7 @@ class CTestMachine : public CStateHost<CTestMachine> {
 public:
     using State = CState<CTestMachine>;
 
-    CTestMachine() : CStateHost(99)
-    {
-        retried.m_errorCode = E_NO_RESPONSE_FIRMWARE_VERSION;
-        required.m_errorCode = E_NO_RESPONSE_RVF;
-    }
+    CTestMachine() : CStateHost(99) {}
     int LoopCount() const { return loopCount; }
 
     std::wstring m_savedModeReply;
@@ -30,8 +26,8 @@ public:
 
     CRestoreQ7State<CTestMachine> restore{this, L"Restore", &m_final};
     CSetQ7HiddenState<CTestMachine> setHidden{this, L"SetHidden", &restore};
-    CCommandResponseRetryState<CTestMachine> retried{this, L"Retried", &m_final, L"RVM;", 200};
-    CCommandResponseState<CTestMachine> required{this, L"Required", &m_final, L"RVF;", 200};
+    CCommandResponseRetryState<CTestMachine> retried{this, L"Retried", &m_final, L"RVM;", 200, E_NO_RESPONSE_FIRMWARE_VERSION};
+    CCommandResponseState<CTestMachine> required{this, L"Required", &m_final, L"RVF;", 200, E_NO_RESPONSE_RVF};
     CCommandOptionalResponseState<CTestMachine> optional{this, L"Optional", &retried, L"RVD;", 200};
     CLoopStepState<CTestMachine> step{this, L"Step", nullptr};
     CCommandDelayState<CTestMachine> body{this, L"Body", &step, L"TT0;", 10};
@@ -82,8 +78,7 @@ TEST_F(StateMachineTest, RequiredReplyFailsAtOnceAndOptionalReplyGoesOn)
 TEST_F(StateMachineTest, AReplyWithAnotherPrefixIsDroppedWithoutResettingTheTimer)
 {
     // The radio answers the query with something else, late in the wait.
-    CGetQ7State<CTestMachine> query(&machine, L"Query", &machine.m_final, L"Q7;", 500);
-    query.m_errorCode = E_NO_RESPONSE_Q7;
+    CGetQ7State<CTestMachine> query(&machine, L"Query", &machine.m_final, L"Q7;", 500, E_NO_RESPONSE_Q7);
     radio.silentCommands = {"Q7;"};
     ASSERT_TRUE(machine.Start(query));
     PumpFor(300);
@@ -158,6 +153,36 @@ TEST_F(StateMachineTest, CompleteNeverHidesAnEarlierFailure)
     machine.m_current = &machine.last;
     machine.last.GoNext();
     EXPECT_EQ(machine.Current(), &machine.last);
+}
+
+TEST_F(StateMachineTest, AnAbortWithoutACodeIsStillAFailure)
+{
+    ASSERT_TRUE(machine.Start(machine.first));
+    machine.first.Abort(0);
+    EXPECT_TRUE(machine.IsIdle());
+    EXPECT_TRUE(IsFailure(machine.m_result));
+    EXPECT_TRUE(IsFailure(window.Result()));
+}
+
+TEST_F(StateMachineTest, AnInitThatSkipsToTheEndEndsTheMachineOnce)
+{
+    // Before MCU 245 the option-module state moves on from its Init.
+    SetMcuVersion(200);
+    CGetOptionModuleState<CTestMachine> options(&machine, L"Options", &machine.m_final);
+    ASSERT_TRUE(machine.Start(options));
+    EXPECT_TRUE(machine.IsIdle());
+    PumpFor(50);
+    EXPECT_EQ(window.FinishCount(), 1);
+}
+
+TEST_F(StateMachineTest, OnlyTheContactMachineAnnouncesTheSpeedThatAnswered)
+{
+    CFindSpeedState<CTestMachine> search(&machine, L"FindSpeed", &machine.m_final);
+    ASSERT_TRUE(machine.Start(search));
+    ASSERT_TRUE(window.WaitForFinish(2000));
+    EXPECT_EQ(window.Result(), 0);
+    for (const std::wstring& text : window.statusTexts)
+        EXPECT_NE(text.rfind(L"Connected to ", 0), 0u) << "a generic search announced: " << text;
 }
 
 TEST_F(StateMachineTest, LoopRunsTheBodyTheMachinesNumberOfTimes)
@@ -239,9 +264,9 @@ namespace {
 // Ends like the loaders and configuration restore: through EndOperation.
 class CEndingMachine : public CStateHost<CEndingMachine> {
 public:
-    CEndingMachine() : CStateHost(97) { query.m_errorCode = E_NO_RESPONSE_RVF; }
+    CEndingMachine() : CStateHost(97) {}
     void OnFinished() override { EndOperation(); }
-    CCommandResponseState<CEndingMachine> query{this, L"Query", &m_final, L"RVF;", 200};
+    CCommandResponseState<CEndingMachine> query{this, L"Query", &m_final, L"RVF;", 200, E_NO_RESPONSE_RVF};
 };
 
 }  // namespace
@@ -255,7 +280,10 @@ TEST_F(MachineTest, EndOperationContactsTheRadioAgainAfterSuccessOrAnotherDevice
         window.ResetFinished();
         ASSERT_TRUE(machine.Start(machine.query));
         const size_t sent = peer.Commands().size();
-        machine.query.Abort(code);
+        if (code == 0)
+            machine.query.Complete(0);
+        else
+            machine.query.Abort(code);
         EXPECT_EQ(model.ActiveMachine(), nullptr);
         EXPECT_FALSE(model.Contact().IsIdle()) << "contact restarted at the speed search";
         EXPECT_EQ(window.FinishCount(), 0) << "only the contact run's end tells the windows";

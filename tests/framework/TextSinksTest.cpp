@@ -49,8 +49,10 @@ TEST(TextSinks, ShowErrorBoxTracesAndShowsAStopBox)
 {
     StatusWindows windows;
     CBoxWatcher boxes;
+    SetLastError(ERROR_ACCESS_DENIED);
     const int answer = ShowErrorBox(windows.child, IDS_COM_PORT_ERROR_CAPTION, IDS_WIN32_CALL_FAILED, L"SetupComm",
                                     L"COM3", 5u, L"Access denied.");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the box lost the code";
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].caption, L"COM Port Error");
     EXPECT_EQ(boxes[0].text, L"SetupComm failed on \"COM3\"\r\nError 0x00000005: Access denied.");

@@ -31,22 +31,10 @@ void Choose(HWND page, int comboId, const std::wstring& text)
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-struct ToolTipSearch {
-    HWND owner;
-    HWND tip = nullptr;
-};
-
-// The tool-tip window whose first tool belongs to the searched window.
-BOOL CALLBACK FindToolTipOf(HWND window, LPARAM context)
+// For failure messages.
+std::string Narrow(const std::wstring& text)
 {
-    auto* search = reinterpret_cast<ToolTipSearch*>(context);
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    TTTOOLINFOW tool{TTTOOLINFOW_V2_SIZE};
-    if (wcscmp(name, TOOLTIPS_CLASSW) == 0 && SendMessageW(window, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)) &&
-        tool.hwnd == search->owner)
-        search->tip = window;
-    return TRUE;
+    return std::string(text.begin(), text.end());
 }
 
 void Click(HWND page, int id)
@@ -83,7 +71,7 @@ TEST_F(PortPageTest, TestCommunicationsFindsTheRadioAndReportsItInTheStatusBox)
     EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONASTERISK));
     PumpUntil([&] { return model.Contact().IsIdle(); }, 5000);
     EXPECT_NE(Title().find(L" - S/N 04711 on " + radio.PortName() + L" at 38400 bit/s"), std::wstring::npos)
-        << std::string(Title().begin(), Title().end());
+        << Narrow(Title());
 
     // Again by the button: the port is closed and the radio found afresh.
     radio.ClearLog();
@@ -179,21 +167,13 @@ TEST_F(PortPageTest, ButtonsCarryTheirTipsAndTestCommunicationsTakesTheFirstFocu
 {
     OpenFrame();
     const HWND page = PortPage();
-    ToolTipSearch search{page};
-    EnumThreadWindows(GetCurrentThreadId(), &FindToolTipOf, reinterpret_cast<LPARAM>(&search));
-    ASSERT_TRUE(search.tip) << "no tool tips on the page";
-    EXPECT_EQ(SendMessageW(search.tip, TTM_GETTOOLCOUNT, 0, 0), 2);
-    EXPECT_TRUE(GetWindowLongPtrW(search.tip, GWL_STYLE) & TTS_BALLOON);
+    const HWND tip = FindToolTipOf(page);
+    ASSERT_TRUE(tip) << "no tool tips on the page";
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 2);
+    EXPECT_TRUE(GetWindowLongPtrW(tip, GWL_STYLE) & TTS_BALLOON);
     for (const auto& [id, text] : {std::pair<int, const wchar_t*>{IDC_TEST_COMMUNICATIONS, L"Reopen port and determine speed"},
-                                   {IDC_CLOSE_PORT, L"Stop polling and close the serial port"}}) {
-        wchar_t buffer[80] = {};
-        TTTOOLINFOW tool{TTTOOLINFOW_V2_SIZE};
-        tool.hwnd = page;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(page, id));
-        tool.lpszText = buffer;
-        SendMessageW(search.tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
-        EXPECT_STREQ(buffer, text);
-    }
+                                   {IDC_CLOSE_PORT, L"Stop polling and close the serial port"}})
+        EXPECT_EQ(ToolTipText(tip, page, id), text);
 
     NMHDR query{Tabs().Handle(), 0, static_cast<UINT>(PSN_QUERYINITIALFOCUS)};
     EXPECT_TRUE(SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&query)));
@@ -237,4 +217,36 @@ TEST_F(PortPageTest, OpeningTheListRefreshesItAndKeepsTheChoice)
     // A port emptied elsewhere (the Port menu) empties the choice.
     model.Port.Set(std::wstring());
     EXPECT_EQ(SelectedText(Combo(IDC_PORT_COMBO)), L"");
+}
+
+TEST_F(PortPageTest, TheTitleNamesTheSpeedOfTheSearchAndTheClosedPort)
+{
+    ASSERT_TRUE(radio.Start());
+    radio.SetSilent(true);
+    WriteSetting(L"Port", radio.PortName());
+    OpenFrame();
+    const std::wstring on = L" on " + radio.PortName();
+    ASSERT_TRUE(PumpUntil([&] { return Title().find(on + L" at 38400 bit/s") != std::wstring::npos; }, 5000));
+    // After five unanswered polls the search goes down a speed.
+    ASSERT_TRUE(PumpUntil([&] { return radio.LineSpeed() == 19200; }, 5000));
+    PumpFor(50);
+    EXPECT_NE(Title().find(on + L" at 19200 bit/s"), std::wstring::npos) << Narrow(Title());
+
+    // No radio ever answered, so no connection status changes on the close.
+    Click(PortPage(), IDC_CLOSE_PORT);
+    EXPECT_NE(Title().find(on + L" closed"), std::wstring::npos) << Narrow(Title());
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(PortPageTest, AnotherDevicesBootLoaderGetsOnlyTheUnexpectedDeviceBox)
+{
+    ASSERT_TRUE(radio.Start());
+    radio.SetIdentifyReply("MV9;");
+    WriteSetting(L"Port", radio.PortName());
+    OpenFrame();
+    ASSERT_TRUE(WaitForBox(1));
+    PumpUntil([&] { return model.Contact().IsIdle(); }, 5000);
+    PumpFor(200);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Unexpected Device");
 }

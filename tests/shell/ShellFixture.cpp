@@ -1,5 +1,7 @@
 #include "ShellFixture.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "ContactStateMachine.h"
@@ -12,7 +14,42 @@ const wchar_t kSerialComm[] = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
 std::map<HWND, CMessageRecorder*> g_recorders;
 
+struct ToolTipSearch {
+    HWND owner;
+    HWND tip = nullptr;
+};
+
+BOOL CALLBACK FindToolTip(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<ToolTipSearch*>(context);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    TTTOOLINFOW tool{TTTOOLINFOW_V2_SIZE};
+    if (wcscmp(name, TOOLTIPS_CLASSW) == 0 && SendMessageW(window, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)) &&
+        tool.hwnd == search->owner)
+        search->tip = window;
+    return TRUE;
+}
+
 }  // namespace
+
+HWND FindToolTipOf(HWND owner)
+{
+    ToolTipSearch search{owner};
+    EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(&search));
+    return search.tip;
+}
+
+std::wstring ToolTipText(HWND toolTip, HWND owner, int id)
+{
+    wchar_t buffer[80] = {};
+    TTTOOLINFOW tool{TTTOOLINFOW_V2_SIZE};
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(owner, id));
+    tool.lpszText = buffer;
+    SendMessageW(toolTip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    return buffer;
+}
 
 CSerialCommEntries::~CSerialCommEntries()
 {

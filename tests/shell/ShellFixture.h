@@ -87,3 +87,8 @@ private:
 
 // The settings key's path for tests that read it directly.
 std::wstring AppKeyPath();
+
+// The tool-tip window of this thread whose first tool belongs to `owner`.
+HWND FindToolTipOf(HWND owner);
+// The text of the tool-tip for control `id` of `owner`.
+std::wstring ToolTipText(HWND toolTip, HWND owner, int id);

@@ -346,6 +346,28 @@ void CSimulatedTransceiver::AppendToNextReply(const std::string& extra)
     Request("burst " + EscapeText(extra));
 }
 
+void CSimulatedTransceiver::QueueDecodedText(const std::string& text)
+{
+    Request("keyer receive " + EscapeText(text));
+}
+
+void CSimulatedTransceiver::SetKeyerPace(unsigned msPerCharacter)
+{
+    Request("keyer pace " + std::to_string(msPerCharacter));
+}
+
+CSimulatedTransceiver::KeyerState CSimulatedTransceiver::GetKeyerState()
+{
+    const std::vector<std::string> words = SplitWords(Request("keyer state").value_or(std::string()));
+    KeyerState state;
+    if (words.size() == 3) {
+        state.transmitting = words[0] == "1";
+        state.waiting = static_cast<unsigned>(std::stoul(words[1]));
+        state.sent = UnescapeText(words[2]).value_or(std::string());
+    }
+    return state;
+}
+
 void CSimulatedTransceiver::Unplug()
 {
     Request("unplug");

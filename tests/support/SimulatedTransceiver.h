@@ -90,6 +90,17 @@ public:
     // port disappears, also from the registry. The log stays readable.
     void Unplug();
 
+    // The keyer ("KY", "TB;"): text the receiver decodes for the next
+    // polls, the time each keyed character takes, and what it has done.
+    void QueueDecodedText(const std::string& text);
+    void SetKeyerPace(unsigned msPerCharacter);
+    struct KeyerState {
+        bool transmitting = false;
+        unsigned waiting = 0;
+        std::string sent;
+    };
+    KeyerState GetKeyerState();
+
     // What the radio received.
     std::vector<SimulatedCommand> Log();
     // The command texts of the log, in order.

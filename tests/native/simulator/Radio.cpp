@@ -37,6 +37,8 @@ const CRadio::Route CRadio::s_routes[] = {
     {"EW", false, false, &CRadio::BlockWrite},
     {"LDPR", false, false, &CRadio::ByteRead},
     {"LDPW", false, false, &CRadio::ByteWrite},
+    {"KY", false, false, &CRadio::Key},
+    {"TB;", true, false, &CRadio::TransmitBuffer},
 };
 
 CRadio::CRadio()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Eeprom.h"
+#include "Keyer.h"
 
 #include <map>
 #include <optional>
@@ -40,6 +41,7 @@ public:
     void SetCommandMode(std::string mode) { m_commandMode = std::move(mode); }
 
     CEeprom& Eeprom() { return m_eeprom; }
+    CKeyer& Keyer() { return m_keyer; }
 
     // A second receiver, a Q7, and long enough for the program to accept.
     static const char* const kDefaultOptionModuleReply;
@@ -59,6 +61,8 @@ private:
     Reply BlockWrite(const std::string& command);
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
+    Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
+    Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
 
     struct Route {
         const char* text;
@@ -76,4 +80,5 @@ private:
     std::optional<std::string> m_optionModuleReply;
     std::string m_commandMode = "0";
     CEeprom m_eeprom;
+    CKeyer m_keyer;
 };

@@ -95,6 +95,7 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"clear-log", &CSimulator::ClearLog},
     {"count", &CSimulator::Count},
     {"quit", &CSimulator::Quit},
+    {"keyer", &CSimulator::KeyerRequest},
 };
 
 CSimulator::CSimulator(CRadio& radio) : m_radio(radio), m_start(Clock::now())

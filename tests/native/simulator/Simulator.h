@@ -12,7 +12,7 @@
 //     silent 0|1              ignore PREFIX N         delay MS
 //     split AT MS             burst TEXT              unplug
 //     log                     clear-log               count PATTERN
-//     quit
+//     quit                    keyer ...  (KeyerRequest.cpp)
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "log" answers
 // "ok N" and N entry lines (LogEntry.h). "quit" answers "bye" once the
@@ -85,6 +85,7 @@ private:
     std::string ClearLog(const Args& args);
     std::string Count(const Args& args);
     std::string Quit(const Args& args);
+    std::string KeyerRequest(const Args& args);
 
     CRadio& m_radio;
     CFaults m_faults;

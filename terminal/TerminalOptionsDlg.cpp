@@ -1,0 +1,105 @@
+#include "TerminalOptionsDlg.h"
+
+#include <cwchar>
+
+#include "Help.h"
+#include "Model.h"
+#include "resource.h"
+
+namespace {
+
+const int kTwipsPerPoint = 20;
+
+// Sets and saves at once; the registry keeps up with every choice.
+template <typename T>
+void Store(CPersistable<T>& setting, const T& value)
+{
+    setting.Set(value);
+    setting.Save(GetModel().AppKey());
+}
+
+}  // namespace
+
+CTerminalOptionsDlg::CTerminalOptionsDlg(CPersistable<unsigned long>& activityTimeout,
+                                         const STerminalFontSettings& font, CHARFORMAT2W& format)
+    : CDialog(IDD_TERMINAL_OPTIONS), m_activityTimeout(activityTimeout), m_font(font), m_format(format)
+{
+}
+
+bool CTerminalOptionsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        result = TRUE;
+        return true;
+    case WM_HELP:
+        ShowHelpTopic(m_hwnd, L"Terminal.htm#Options");
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            OnSave();
+            return true;
+        case IDCANCEL:
+            EndDialog(IDCANCEL);
+            return true;
+        case IDC_TERMINAL_FONT:
+            OnFont();
+            return true;
+        case IDC_HELP_BUTTON:
+            ShowHelpTopic(m_hwnd, L"Terminal.htm#Options");
+            return true;
+        }
+        break;
+    }
+    return CDialog::OnMessage(message, wParam, lParam, result);
+}
+
+void CTerminalOptionsDlg::OnInitDialog()
+{
+    SendDlgItemMessageW(m_hwnd, IDC_IDLE_TIMEOUT, EM_LIMITTEXT, kTimeoutDigits, 0);
+    SetDlgItemInt(m_hwnd, IDC_IDLE_TIMEOUT, static_cast<UINT>(m_activityTimeout.Get()), TRUE);
+}
+
+void CTerminalOptionsDlg::OnSave()
+{
+    BOOL number = FALSE;
+    const UINT timeout = GetDlgItemInt(m_hwnd, IDC_IDLE_TIMEOUT, &number, FALSE);
+    Store(m_activityTimeout, static_cast<unsigned long>(number ? timeout : 0));
+    EndDialog(IDOK);
+}
+
+void CTerminalOptionsDlg::OnFont()
+{
+    LOGFONTW font{};
+    const HDC screen = GetDC(nullptr);
+    font.lfHeight = -MulDiv(m_format.yHeight, GetDeviceCaps(screen, LOGPIXELSY), 72 * kTwipsPerPoint);
+    ReleaseDC(nullptr, screen);
+    font.lfWeight = (m_format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (m_format.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(font.lfFaceName, m_format.szFaceName, LF_FACESIZE - 1);
+
+    CHOOSEFONTW choice{sizeof choice};
+    choice.hwndOwner = m_hwnd;
+    choice.lpLogFont = &font;
+    choice.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+    if (ChooseFontW(&choice))
+        ApplyChosenFont(choice);
+}
+
+void CTerminalOptionsDlg::ApplyChosenFont(const CHOOSEFONTW& choice)
+{
+    const LOGFONTW& font = *choice.lpLogFont;
+    Store(m_font.bold, font.lfWeight == FW_BOLD ? 1 : 0);
+    Store(m_font.italic, font.lfItalic ? 1 : 0);
+    Store(m_font.name, std::wstring(font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE)));
+    Store(m_font.size, static_cast<unsigned long>((choice.iPointSize + 5) / 10));
+
+    wcsncpy(m_format.szFaceName, font.lfFaceName, LF_FACESIZE - 1);
+    m_format.szFaceName[LF_FACESIZE - 1] = L'\0';
+    m_format.yHeight = choice.iPointSize * 2;
+    m_format.dwEffects = (font.lfWeight == FW_BOLD ? CFE_BOLD : 0) | (font.lfItalic ? CFE_ITALIC : 0);
+}

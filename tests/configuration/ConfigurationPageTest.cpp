@@ -1,0 +1,80 @@
+// The Configuration tab: which tool buttons may be pressed at each connection
+// status, and its tool tips.
+#include "ShellFixture.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "ConfigurationPage.h"
+#include "resource.h"
+
+namespace {
+
+const int kToolButtons[] = {IDC_SAVE_CONFIGURATION, IDC_RESTORE_CONFIGURATION, IDC_CONFIGURE_XTAL_FILTERS,
+                            IDC_EDIT_CW_MEMORIES,   IDC_EDIT_BANNER,           IDC_SET_DATE_TIME};
+
+}  // namespace
+
+class ConfigurationPageTest : public ShellTest {
+protected:
+    HWND ShowPage()
+    {
+        OpenFrame();
+        SelectTab(CTabView::TAB_CONFIGURATION);
+        return Page(CTabView::TAB_CONFIGURATION);
+    }
+
+    // The buttons that may be pressed now.
+    std::vector<int> EnabledButtons(HWND page)
+    {
+        std::vector<int> enabled;
+        for (int id : kToolButtons) {
+            if (IsWindowEnabled(GetDlgItem(page, id)))
+                enabled.push_back(id);
+        }
+        return enabled;
+    }
+
+    // The tools built so far open something; the others stay disabled.
+    static std::vector<int> BuiltTools()
+    {
+        std::vector<int> built;
+        for (int id : kToolButtons) {
+            if (CConfigurationPage::FindTool(id)->open)
+                built.push_back(id);
+        }
+        return built;
+    }
+};
+
+TEST_F(ConfigurationPageTest, ToolsArePressableOnlyWhileTheRadioRuns)
+{
+    const HWND page = ShowPage();
+    EXPECT_TRUE(EnabledButtons(page).empty());
+    model.ConnectionStatus.Set(FIRMWARE_STATUS_BOOT_LOADER);
+    EXPECT_TRUE(EnabledButtons(page).empty());
+    model.ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+    EXPECT_EQ(EnabledButtons(page), BuiltTools());
+    model.ConnectionStatus.Set(FIRMWARE_STATUS_UNKNOWN);
+    EXPECT_TRUE(EnabledButtons(page).empty());
+
+    // Hidden, the page hears nothing; shown again, it catches up at once.
+    SelectTab(CTabView::TAB_FIRMWARE);
+    model.ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+    EXPECT_TRUE(EnabledButtons(page).empty());
+    SelectTab(CTabView::TAB_CONFIGURATION);
+    EXPECT_EQ(EnabledButtons(page), BuiltTools());
+}
+
+TEST_F(ConfigurationPageTest, SaveRestoreAndDateTimeCarryBalloonTips)
+{
+    const HWND page = ShowPage();
+    const HWND tip = FindToolTipOf(page);
+    ASSERT_TRUE(tip);
+    EXPECT_TRUE(GetWindowLongPtrW(tip, GWL_STYLE) & TTS_BALLOON);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 3);
+    EXPECT_EQ(ToolTipText(tip, page, IDC_SAVE_CONFIGURATION), L"Save configuration in a computer file");
+    EXPECT_EQ(ToolTipText(tip, page, IDC_RESTORE_CONFIGURATION), L"Restore a previously saved configuration");
+    EXPECT_EQ(ToolTipText(tip, page, IDC_SET_DATE_TIME), L"Set Q7 Date and Time from PC Date and Time");
+}
