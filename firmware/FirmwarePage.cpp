@@ -6,6 +6,8 @@
 #include "ContactStateMachine.h"
 #include "Help.h"
 #include "LogText.h"
+#include "DspLoaderDlg.h"
+#include "FpfLoaderDlg.h"
 #include "McuLoaderDlg.h"
 #include "TextSinks.h"
 #include "ToolTips.h"
@@ -70,14 +72,19 @@ public:
     CPageSendDriver(const SendContext& context, HWND page) : CFirmwareSendDriver(context), m_page(page) {}
 
 protected:
-    bool HasLoader(FirmwareFileKind kind) override { return kind == kFirmwareMcu; }
+    bool HasLoader(FirmwareFileKind) override { return true; }
     bool RunLoader(const LoadRequest& request) override
     {
         switch (request.kind) {
-        case kFirmwareMcu: {
-            CMcuLoaderDlg dialog(request.path, request.companion);
-            return dialog.DoModal(m_page) == IDOK;
-        }
+        case kFirmwareMcu:
+            return CMcuLoaderDlg(request.path, request.companion).DoModal(m_page) == IDOK;
+        case kFirmwareFpf:
+            return CFpfLoaderDlg(request.path).DoModal(m_page) == IDOK;
+        case kFirmwareDsp1:
+        case kFirmwareDsp2:
+            return CDspLoaderDlg(request.kind == kFirmwareDsp1 ? DSP_MAIN : DSP_SECOND, request.path,
+                                 request.tinyBoot, request.dataTable)
+                       .DoModal(m_page) == IDOK;
         default:
             return false;
         }

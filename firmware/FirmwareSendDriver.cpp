@@ -6,11 +6,6 @@
 
 namespace {
 
-bool IsKnown(unsigned short version)
-{
-    return version != VERSION_UNREAD && version != VERSION_LOADING && version != VERSION_NOT_APPLICABLE;
-}
-
 bool DspApplies()
 {
     return GetModel().Contact().m_q7Zero == 0;

@@ -110,11 +110,12 @@ class CLoadResyncState;
 template <typename T>
 class CPacketState : public CCommandResponseRetryState<T> {
 public:
-    CPacketState(T* host, const wchar_t* name, CState<T>* next, CState<T>* resync, wchar_t ack, UINT timeout)
-        : CCommandResponseRetryState<T>(host, name, next, L";", timeout), m_resync(resync)
+    // `terminators` end a reply and start with the acknowledgement.
+    CPacketState(T* host, const wchar_t* name, CState<T>* next, CState<T>* resync, const wchar_t* terminators,
+                 UINT timeout)
+        : CCommandResponseRetryState<T>(host, name, next, L";", timeout, E_NO_RESPONSE_FIRMWARE_PACKET),
+          m_resync(resync), m_terminators(terminators)
     {
-        this->m_errorCode = E_NO_RESPONSE_FIRMWARE_PACKET;
-        m_terminators = std::wstring(1, ack) + L"NC";
     }
 
     void Init() override
@@ -156,7 +157,7 @@ public:
             else
                 this->Abort(E_RETRY_LIMIT_EXHAUSTED);
         }
-        // Anything else ('C') is dropped and the packet's time-out runs on.
+        // Anything else (the MCU's 'C') is dropped and the packet's time-out runs on.
     }
     void OnTimeout() override
     {
@@ -201,10 +202,9 @@ template <typename T>
 class CLoadResyncState : public CCommandResponseState<T> {
 public:
     CLoadResyncState(T* host, const wchar_t* name, const wchar_t* terminators, unsigned limit)
-        : CCommandResponseState<T>(host, name, nullptr, L";", kPollMs), m_resyncTerminators(terminators),
-          m_limit(limit)
+        : CCommandResponseState<T>(host, name, nullptr, L";", kPollMs, E_NO_RESPONSE_RESYNC_POLL),
+          m_resyncTerminators(terminators), m_limit(limit)
     {
-        this->m_errorCode = E_NO_RESPONSE_RESYNC_POLL;
     }
 
     void SetReturn(CPacketState<T>* packet) { m_return = packet; }

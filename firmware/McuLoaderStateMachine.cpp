@@ -164,7 +164,6 @@ void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::OnTimeout()
 CMcuLoaderStateMachine::CIdentifyQ7BootBlockState::CIdentifyQ7BootBlockState(T* host, State* next)
     : CCommandOptionalResponseState<T>(host, L"IdentifyQ7BootBlock", next, L"I;", kIdentifyMs)
 {
-    m_errorCode = E_NO_RESPONSE_AFTER_RESET;  // never reported: no answer keeps image 1
 }
 
 void CMcuLoaderStateMachine::CIdentifyQ7BootBlockState::Init()
@@ -194,9 +193,8 @@ void CMcuLoaderStateMachine::CIdentifyQ7BootBlockState::OnMatch()
 // LoadBeginDownload
 
 CMcuLoaderStateMachine::CLoadBeginDownloadState::CLoadBeginDownloadState(T* host, State* next)
-    : CCommandResponseState<T>(host, L"LoadBeginDownload", next, L"D", kEchoMs)
+    : CCommandResponseState<T>(host, L"LoadBeginDownload", next, L"D", kEchoMs, E_BOOT_LOADER_NO_D_ECHO)
 {
-    m_errorCode = E_BOOT_LOADER_NO_D_ECHO;
 }
 
 void CMcuLoaderStateMachine::CLoadBeginDownloadState::OnResponse()
@@ -222,7 +220,7 @@ void CMcuLoaderStateMachine::CLoadBeginDownloadState::GoFinal()
 // The packet states
 
 CMcuLoaderStateMachine::CLoadFirmwareInitialState::CLoadFirmwareInitialState(T* host, State* next, State* resync)
-    : CLoadFirmwareState(host, L"LoadFirmwareInitial", next, resync, L'A')
+    : CLoadFirmwareState(host, L"LoadFirmwareInitial", next, resync, L"ANC")
 {
 }
 
@@ -233,7 +231,7 @@ void CMcuLoaderStateMachine::CLoadFirmwareInitialState::Init()
 }
 
 CMcuLoaderStateMachine::CLoadFirmwareLastState::CLoadFirmwareLastState(T* host, State* next, State* resync)
-    : CLoadFirmwareState(host, L"LoadFirmwareLast", next, resync, L'B')
+    : CLoadFirmwareState(host, L"LoadFirmwareLast", next, resync, L"BNC")
 {
 }
 

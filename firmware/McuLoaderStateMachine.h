@@ -73,8 +73,8 @@ public:
 
     class CLoadFirmwareState : public CPacketState<T> {
     public:
-        CLoadFirmwareState(T* host, const wchar_t* name, State* next, State* resync, wchar_t ack)
-            : CPacketState<T>(host, name, next, resync, ack, kPacketMs)
+        CLoadFirmwareState(T* host, const wchar_t* name, State* next, State* resync, const wchar_t* terminators)
+            : CPacketState<T>(host, name, next, resync, terminators, kPacketMs)
         {
         }
 

@@ -22,10 +22,10 @@ template <typename T>
 class CDetermineN8FirmwareState : public CCommandResponseState<T> {
 public:
     CDetermineN8FirmwareState(T* host, CState<T>* next, CState<T>* getVersion, CState<T>* switchOff)
-        : CCommandResponseState<T>(host, L"DetermineN8Firmware", next, L";=", 500), m_getVersion(getVersion),
-          m_switchOff(switchOff)
+        // The code is never reported: a time-out means no N8.
+        : CCommandResponseState<T>(host, L"DetermineN8Firmware", next, L";=", 500, E_N8_MUST_BE_OFF),
+          m_getVersion(getVersion), m_switchOff(switchOff)
     {
-        this->m_errorCode = E_N8_MUST_BE_OFF;  // never reported: a time-out means no N8
     }
     void Init() override
     {
@@ -74,9 +74,9 @@ template <typename T>
 class CGetN8McuVersionState : public CCommandResponseRetryState<T> {
 public:
     CGetN8McuVersionState(T* host, CState<T>* switchOff)
-        : CCommandResponseRetryState<T>(host, L"GetN8McuVersion", switchOff, L"#RVM;", 500)
+        : CCommandResponseRetryState<T>(host, L"GetN8McuVersion", switchOff, L"#RVM;", 500,
+                                        E_NO_RESPONSE_FIRMWARE_VERSION)
     {
-        this->m_errorCode = E_NO_RESPONSE_FIRMWARE_VERSION;
     }
     BOOL IsMatch() override { return this->m_host->ParseVersionReply(L"#RVM", VERSION_N8_MCU); }
 };
@@ -147,9 +147,9 @@ template <typename T>
 class CSetN8PassThruOffState : public CCommandResponseRetryState<T> {
 public:
     CSetN8PassThruOffState(T* host, CState<T>* next)
-        : CCommandResponseRetryState<T>(host, L"SetN8PassThruOff", next, L";", kFirstPollMs)
+        : CCommandResponseRetryState<T>(host, L"SetN8PassThruOff", next, L";", kFirstPollMs,
+                                        E_NO_RESPONSE_POLL_AFTER_N8_TEST)
     {
-        this->m_errorCode = E_NO_RESPONSE_POLL_AFTER_N8_TEST;
     }
     void Init() override
     {

@@ -80,7 +80,8 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
 
     m_ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!m_ioEvent || !m_stopEvent) {
+    m_readEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!m_ioEvent || !m_stopEvent || !m_readEvent) {
         const DWORD error = ReportError(L"CreateEvent", GetLastError());
         Close();
         return error;
@@ -167,7 +168,9 @@ void CSerialPort::Close()
         CloseHandle(m_ioEvent);
     if (m_stopEvent)
         CloseHandle(m_stopEvent);
-    m_ioEvent = m_stopEvent = nullptr;
+    if (m_readEvent)
+        CloseHandle(m_readEvent);
+    m_ioEvent = m_stopEvent = m_readEvent = nullptr;
     m_announced = 0;
 }
 
@@ -211,6 +214,7 @@ bool CSerialPort::PurgeRx()
         SetLastError(error);
         return false;
     }
+    SetEvent(m_readEvent);
     return true;
 }
 
@@ -250,6 +254,7 @@ bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overl
     if (count == 0)
         return true;
     ForgetQueued(static_cast<LONG>(count));
+    SetEvent(m_readEvent);
 
     OVERLAPPED* ov = PrepareIo(overlapped);
     return FinishIo(ReadFile(m_handle, buffer, count, read, ov), L"ReadFile", ov, overlapped, read, timeoutMs);
@@ -389,6 +394,13 @@ bool CSerialPort::StopListener(DWORD timeoutMs)
     return ended;
 }
 
+bool CSerialPort::IsStillThere()
+{
+    COMSTAT status{};
+    DWORD errors = 0;
+    return ClearCommError(m_handle, &errors, &status) != FALSE;
+}
+
 bool CSerialPort::HasOnlyAnnouncedBytes()
 {
     const LONG announced = m_announced;
@@ -426,7 +438,9 @@ DWORD CSerialPort::Listen()
         // Bytes already announced and still unread: Wine would report them
         // again and again, so only watch for their number to grow.
         if (HasOnlyAnnouncedBytes()) {
-            WaitForSingleObject(m_stopEvent, kIdleRestMs);
+            // Until the UI thread reads: the next reply may follow at once.
+            const HANDLE events[] = {m_stopEvent, m_readEvent};
+            WaitForMultipleObjects(2, events, FALSE, kIdleRestMs);
             continue;
         }
         DWORD mask = 0;
@@ -439,6 +453,12 @@ DWORD CSerialPort::Listen()
                 if (!WaitIo(&overlapped, &transferred, INFINITE)) {
                     pending = false;
                     result = GetLastError();
+                    // Under Wine a purge ends a pending wait, or leaves its
+                    // event set with the wait unfinished: while the port is
+                    // still there, wait again.
+                    if ((result == ERROR_OPERATION_ABORTED || result == ERROR_IO_INCOMPLETE) && !m_stop &&
+                        IsStillThere())
+                        continue;
                     break;
                 }
                 if (m_stop)

@@ -58,6 +58,7 @@ private:
     DWORD ConfigureLine();
     DWORD ReportOpenError(DWORD error);
     bool QueuedBytes(DWORD* queued);
+    bool IsStillThere();
     bool HasOnlyAnnouncedBytes();
     OVERLAPPED* PrepareIo(OVERLAPPED* overlapped);
     bool FinishIo(BOOL done, const wchar_t* api, OVERLAPPED* ov, OVERLAPPED* callers, DWORD* transferred,
@@ -69,6 +70,8 @@ private:
     volatile LONG m_stop = 0;
     HANDLE m_ioEvent = nullptr;
     HANDLE m_stopEvent = nullptr;
+    // Set when the UI thread has read or purged what the listener announced.
+    HANDLE m_readEvent = nullptr;
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     HANDLE m_thread = nullptr;
     HWND m_notify = nullptr;

@@ -221,6 +221,10 @@
 #define IDS_VERSION_VERIFIED            16072
 #define IDS_VERSION_VERIFY_FAILED       16074
 #define IDS_WAITING_FOR_RESET           16080
+#define IDS_ERASING_PROGRAM             16034
+#define IDS_ERASING_PROGRAM_AND_TABLE   16036
+#define IDS_DSP_PACKET_TRACE            16066
+#define IDS_WAITING_FOR_ERASE           16076
 // Configuration save and restore, and the Configuration page's tool tips
 #define IDS_CLOSE                       10044
 #define IDS_CRITICAL_OPERATION_CAPTION  10052

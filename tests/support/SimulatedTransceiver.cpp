@@ -368,6 +368,11 @@ CSimulatedTransceiver::KeyerState CSimulatedTransceiver::GetKeyerState()
     return state;
 }
 
+std::string CSimulatedTransceiver::Loader(const std::string& request)
+{
+    return Request("loader " + request).value_or(std::string());
+}
+
 void CSimulatedTransceiver::Unplug()
 {
     Request("unplug");

@@ -15,6 +15,7 @@ CN8Accessory::Output CN8Accessory::Receive(uint8_t byte)
         m_command.push_back(static_cast<char>(byte));
         if (byte != ';')
             return out;
+        out.taken = m_command;
         if (m_mode == Mode::Running && m_command == "#RVM;") {
             char reply[32];
             std::snprintf(reply, sizeof reply, "#RVM%02u.%02u;", m_version / 100, m_version % 100);
@@ -27,6 +28,7 @@ CN8Accessory::Output CN8Accessory::Receive(uint8_t byte)
     }
     if (previous == ';' && byte == '=') {
         ++m_probes;
+        out.taken = ";=";
         out.toPc = m_mode == Mode::Running ? "N8" : "n8";
         return out;
     }

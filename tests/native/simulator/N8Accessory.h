@@ -15,6 +15,8 @@ public:
     struct Output {
         std::string toRadio;
         std::string toPc;
+        // A probe or command the N8 took for itself, complete with this byte.
+        std::string taken;
     };
 
     void Set(Mode mode, unsigned version)

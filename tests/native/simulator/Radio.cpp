@@ -39,6 +39,7 @@ const CRadio::Route CRadio::s_routes[] = {
     {"LDPW", false, false, &CRadio::ByteWrite},
     {"KY", false, false, &CRadio::Key},
     {"TB;", true, false, &CRadio::TransmitBuffer},
+    {"LDM;", true, false, &CRadio::EnterBootLoader},
 };
 
 CRadio::CRadio()
