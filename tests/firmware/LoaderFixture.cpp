@@ -41,13 +41,6 @@ LoaderTest::~LoaderTest()
     GetModel().SetActiveMachine(nullptr);
 }
 
-bool LoaderTest::RunLoad(CMcuLoaderStateMachine& machine, DWORD timeoutMs)
-{
-    GetModel().SetActiveMachine(&machine);
-    machine.StartLoad(window.Handle());
-    return window.WaitForFinish(timeoutMs);
-}
-
 Bytes LoaderTest::ReceivedWindow() const
 {
     Bytes bytes(kHigh - kLow, 0);

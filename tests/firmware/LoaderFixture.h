@@ -30,7 +30,13 @@ protected:
 
     // Registers the machine as the dialog does and runs it to its end (the
     // contact run after a load included).
-    bool RunLoad(CMcuLoaderStateMachine& machine, DWORD timeoutMs = 30000);
+    template <typename Machine>
+    bool RunLoad(Machine& machine, DWORD timeoutMs = 30000)
+    {
+        GetModel().SetActiveMachine(&machine);
+        machine.StartLoad(window.Handle());
+        return window.WaitForFinish(timeoutMs);
+    }
 
     bool Logged(const std::wstring& line) const
     {

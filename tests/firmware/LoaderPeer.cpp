@@ -54,6 +54,21 @@ std::string CLoaderPeer::RadioByte(BYTE byte)
         }
         return reply;
     }
+    if (textLoad.Active()) {
+        const std::string reply = textLoad.Receive(byte);
+        if (textLoad.Finished()) {
+            commands.push_back("LDD20000;");
+            state = State::Resetting;
+            m_resetEnds = GetTickCount() + resetMs;
+            const std::string query = textLoad.Prefix() == "LDF2" ? "RVF" : textLoad.Prefix() == "LDA2" ? "RVA" : "RVD";
+            const int index = query == "RVF" ? 1 : query == "RVD" ? 2 : 3;
+            char version[16];
+            snprintf(version, sizeof version, "%s%02u.%02u;", query.c_str(), textVersionAfterReset / 100,
+                     textVersionAfterReset % 100);
+            radio.versions[index] = version;
+        }
+        return reply;
+    }
     if (state == State::BootLoader && m_command.empty() && byte == 'D') {
         commands.push_back("D");
         bootLoader.Begin();
@@ -77,6 +92,10 @@ std::string CLoaderPeer::RadioCommand(const std::string& command)
     }
     if (command == "LDM;") {
         state = State::BootLoader;
+        return {};
+    }
+    if (command == "LDD2;" || command == "LDA2;" || command == "LDF2;") {
+        textLoad.Begin(command.substr(0, 4));
         return {};
     }
     return speed == radioSpeed ? radio(command) : std::string();

@@ -9,6 +9,7 @@
 
 #include "BootLoader.h"
 #include "N8Accessory.h"
+#include "TextLoadMode.h"
 #include "RadioResponder.h"
 #include "ScriptedPeer.h"
 
@@ -26,6 +27,9 @@ public:
 
     CN8Accessory n8;
     CMcuBootLoader bootLoader;
+    CTextLoadMode textLoad;
+    // The DSP or FPF version the radio reports after such a load.
+    unsigned textVersionAfterReset = 0;
     CRadioResponder radio;
     State state = State::Running;
     // The boot loader's answer to "I;".
