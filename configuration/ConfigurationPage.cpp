@@ -2,10 +2,15 @@
 
 #include <commctrl.h>
 
+#include "CWMemoryDlg.h"
+#include "ConfigSaveDlg.h"
+#include "DateTimePage.h"
 #include "Help.h"
 #include "Model.h"
+#include "PowerOnBannerPage.h"
 #include "ToolTips.h"
 #include "WindowMessages.h"
+#include "XtalFilterDlg.h"
 #include "resource.h"
 
 namespace {
@@ -21,14 +26,22 @@ bool Never(int)
     return false;
 }
 
+// Each tool lives on the opener's stack for the time of its modal run.
+
+void OpenConfigSave(HWND page)
+{
+    CConfigSaveDlg dialog;
+    dialog.DoModal(page);
+}
+
 // What each button opens, and when it may be pressed.
 const CConfigurationPage::Tool kTools[] = {
-    {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, nullptr, Never},
+    {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, OpenConfigSave, WhenRunning},
     {IDC_RESTORE_CONFIGURATION, IDS_TIP_RESTORE_CONFIGURATION, nullptr, Never},
-    {IDC_CONFIGURE_XTAL_FILTERS, 0, nullptr, Never},
-    {IDC_EDIT_CW_MEMORIES, 0, nullptr, Never},
-    {IDC_EDIT_BANNER, 0, nullptr, Never},
-    {IDC_SET_DATE_TIME, IDS_TIP_SET_DATE_TIME, nullptr, Never},
+    {IDC_CONFIGURE_XTAL_FILTERS, 0, RunXtalFilterDialog, WhenRunning},
+    {IDC_EDIT_CW_MEMORIES, 0, RunCWMemoryDialog, WhenRunning},
+    {IDC_EDIT_BANNER, 0, RunPowerOnBannerSheet, WhenRunning},
+    {IDC_SET_DATE_TIME, IDS_TIP_SET_DATE_TIME, RunDateTimeSheet, WhenRunning},
 };
 
 BOOL CALLBACK EnableChildWindow(HWND child, LPARAM connectionStatus)

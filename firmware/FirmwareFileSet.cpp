@@ -5,6 +5,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "Folders.h"
+
 namespace {
 
 // Slots 6 and 7 have no prefix and never match.
@@ -48,8 +50,6 @@ bool StartsWithNoCase(std::wstring_view text, const wchar_t* prefix)
     return prefix && EqualsNoCase(text.substr(0, wcslen(prefix)), prefix);
 }
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
 bool IsHexFileOf(const FileName& name, FirmwareFileKind kind)
 {
     return StartsWithNoCase(name.stem, kPrefixes[kind]) && EqualsNoCase(name.extension, kExtension);
@@ -73,24 +73,6 @@ std::wstring CurrentDirectory()
 }
 
 }  // namespace
-
-WORD CFirmwareFileSet::NameVersion(const std::wstring& path)
-{
-    const std::wstring_view stem = FileName(path).stem;
-    size_t end = stem.size();
-    while (end > 0 && !IsDigit(stem[end - 1]))
-        --end;
-    size_t begin = end;
-    while (begin > 0 && IsDigit(stem[begin - 1]))
-        --begin;
-    if (begin == 0)
-        return 0;
-    // Unsigned arithmetic keeps the value's low 16 bits, however long the run.
-    WORD version = 0;
-    for (size_t i = begin; i < end; ++i)
-        version = static_cast<WORD>(version * 10 + (stem[i] - L'0'));
-    return version;
-}
 
 void CFirmwareFileSet::Clear()
 {
@@ -125,7 +107,7 @@ void CFirmwareFileSet::Scan(const std::wstring& folder)
 bool CFirmwareFileSet::AddFile(const std::wstring& path)
 {
     const FileName name(path);
-    const WORD version = NameVersion(path);
+    const WORD version = ParseFileNameVersion(path);
     if (EqualsNoCase(name.Whole(), kNotesName)) {
         m_hasNotes = true;
         return true;

@@ -24,7 +24,8 @@ public:
     // The process's current directory is the same afterwards.
     void Scan(const std::wstring& folder);
     // Keeps the file when it is newer than the one held of its kind (or the
-    // release notes); true when it was kept.
+    // release notes); true when it was kept. The version is the loaders' own
+    // reading of the name (ParseFileNameVersion).
     bool AddFile(const std::wstring& path);
     void Clear();
 
@@ -40,11 +41,6 @@ public:
     const std::wstring& GetCompanionPath() const { return m_companionPath; }
     WORD GetCompanionVersion() const { return m_companionVersion; }
     bool HasNotes() const { return m_hasNotes; }
-
-    // The version in a firmware file name: the last run of digits before the
-    // extension, so hmcu0462b.hex gives 462. 0 when there is none or the run
-    // starts the name.
-    static WORD NameVersion(const std::wstring& path);
 
 private:
     bool IsDspValid(FirmwareFileKind program) const;

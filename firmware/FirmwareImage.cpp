@@ -199,6 +199,11 @@ HRESULT ReconcileAndDescribe(CFirmwareImage& image, DWORD address, const std::ws
         lines.push_back(LoadResString(IDS_RECONCILIATION_ZERO));
         return S_OK;
     }
+    if (result == E_INVALIDARG) {
+        lines.push_back(
+            FormatText(IDS_RECONCILIATION_OUTSIDE, machineName.c_str(), address, image.GetPath().c_str()));
+        return result;
+    }
     lines.push_back(FormatText(IDS_CHECKSUM_NOT_ZERO, static_cast<DWORD>(image.Sum16())));
     return result;
 }

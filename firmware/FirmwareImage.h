@@ -85,7 +85,8 @@ private:
 
 // The MCU loader's reconciliation of the word at `address`, with the lines it
 // logs, in order: the word as found, then the computed word, the zero-word
-// note or the image's sum. The words are logged as the two bytes read
-// little-endian. 0 also after the zero-word warning, which is only logged.
+// note, the image's sum, or the address the image does not hold
+// (E_INVALIDARG). The words are logged as the two bytes read little-endian.
+// 0 also after the zero-word warning, which is only logged.
 HRESULT ReconcileAndDescribe(CFirmwareImage& image, DWORD address, const std::wstring& machineName,
                              std::vector<std::wstring>& lines);

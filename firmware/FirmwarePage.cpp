@@ -7,6 +7,7 @@
 #include "Help.h"
 #include "LogText.h"
 #include "DspLoaderDlg.h"
+#include "FirmwareDownloadDlg.h"
 #include "FpfLoaderDlg.h"
 #include "McuLoaderDlg.h"
 #include "TextSinks.h"
@@ -240,6 +241,10 @@ bool CFirmwarePage::OnCommand(UINT id, UINT code)
         if (!m_sending)
             OnCheckVersionsNow();
         return true;
+    case IDC_COPY_NEW_FILES:
+        if (!m_sending)
+            OnCopyNewFiles();
+        return true;
     case IDC_SEND_ALL:
         OnSend(SendMode::CheckedOrAll);
         return true;
@@ -247,7 +252,6 @@ bool CFirmwarePage::OnCommand(UINT id, UINT code)
         OnSend(SendMode::NewOnly);
         return true;
     }
-    // "Copy New Files" belongs to the download dialog.
     return false;
 }
 
@@ -324,6 +328,16 @@ void CFirmwarePage::OnBrowse()
     if (SHGetPathFromIDListW(chosen, path))
         SetFolder(path);
     CoTaskMemFree(chosen);
+}
+
+void CFirmwarePage::OnCopyNewFiles()
+{
+    const std::wstring folder = m_model.FirmwareFolder.Get();
+    m_files.Scan(folder);
+    CFtpDlg(folder, m_files, LoadResString(IDS_FIRMWARE_SERVER)).DoModal(m_hwnd);
+    TraceToMainWindow(m_hwnd, IDS_READY);
+    // The folder's content changed.
+    Refresh();
 }
 
 void CFirmwarePage::OnCheckVersionsNow()

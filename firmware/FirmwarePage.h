@@ -32,6 +32,7 @@ private:
     void OnFolderEdited();
     void OnBrowse();
     void OnCheckVersionsNow();
+    void OnCopyNewFiles();
     void OnSend(SendMode mode);
 
     void Refresh();

@@ -16,43 +16,11 @@
 #include "LogText.h"
 #include "RichEditCtrlContext.h"
 #include "TextSinks.h"
+#include "WaitCursor.h"
 #include "resource.h"
 
 // The program's name and version and the system, the first lines of a log.
 std::wstring ProgramVersionLine();
-
-// The wait cursor over a window while its machine runs, except over Cancel.
-class CWaitCursorE {
-public:
-    CWaitCursorE() : m_waitCursor(LoadCursorW(nullptr, IDC_WAIT)) {}
-
-    void BeginWait()
-    {
-        if (m_busyCount++ == 0)
-            SetCursor(m_waitCursor);
-    }
-    void EndWait()
-    {
-        if (m_busyCount == 0 || --m_busyCount != 0)
-            return;
-        POINT at;
-        if (GetCursorPos(&at))
-            SetCursorPos(at.x, at.y);  // the arrow comes back at once
-    }
-    bool IsWaiting() const { return m_busyCount != 0; }
-    // WM_SETCURSOR; true when it set the wait cursor.
-    bool OnSetCursor(HWND over, UINT hitTest)
-    {
-        if (hitTest != HTCLIENT || m_busyCount == 0 || GetDlgCtrlID(over) == IDCANCEL)
-            return false;
-        SetCursor(m_waitCursor);
-        return true;
-    }
-
-private:
-    unsigned m_busyCount = 0;
-    HCURSOR m_waitCursor;
-};
 
 template <typename Machine>
 class CLoaderDlg : public CDialog {
@@ -154,11 +122,11 @@ private:
             m_started = true;
             m_subscriptions.Add(m_hwnd, m_model.MachineFinished);
             SetWindowTextW(m_hwnd, FormatText(IDS_SENDING_FIRMWARE_TITLE, kDeviceWord).c_str());
-            m_wait.BeginWait();
+            m_wait.BeginBusy();
             StartMachine();
             return;
         }
-        if (status != 0 || m_wait.IsWaiting())
+        if (status != 0 || m_wait.IsBusy())
             return;
         m_subscriptions.RemoveAll();
         Unregister();
@@ -182,13 +150,13 @@ private:
 
     void OnMachineFinished(HRESULT result)
     {
-        if (!m_wait.IsWaiting() || !m_machine->IsIdle())
+        if (!m_wait.IsBusy() || !m_machine->IsIdle())
             return;
         // The loader's own failure stands, whatever the contact run found.
         const HRESULT own = MapResult(m_machine->m_result);
         m_result = own < 0 ? own : MapResult(result);
         SetDlgItemTextW(m_hwnd, IDCANCEL, LoadResString(IDS_CLOSE).c_str());
-        m_wait.EndWait();
+        m_wait.EndBusy();
         LogRetryStatistics();
         if (m_result >= 0 && own >= 0) {
             m_result = MapResult(m_machine->VerifyVersion());
@@ -217,13 +185,13 @@ private:
     // Busy lasts until the contact run after the load has ended too.
     void OnClose()
     {
-        if (m_wait.IsWaiting()) {
+        if (m_wait.IsBusy()) {
             const std::wstring text = LoadResString(IDS_CLOSE_WHILE_SENDING);
             const std::wstring caption = LoadResString(IDS_CRITICAL_OPERATION);
             if (MessageBoxW(m_hwnd, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) !=
                 IDYES)
                 return;
-            if (m_wait.IsWaiting()) {
+            if (m_wait.IsBusy()) {
                 // The machine stays where it is; nothing may tick it again.
                 if (!m_machine->IsIdle())
                     m_machine->KillTimer();
@@ -240,7 +208,7 @@ private:
     CRichEditCtrlContext m_log;
     HFONT m_logFont = nullptr;
     CDialogResize m_resize;
-    CWaitCursorE m_wait;
+    CWaitCursorE<CLoaderDlg> m_wait;
     CEventSubscriptions m_subscriptions;
     HRESULT m_result = 0;
     bool m_started = false;

@@ -145,13 +145,12 @@ unsigned short ParseFileNameVersion(const std::wstring& path)
         --i;
     if (i == end || i <= 1)
         return 0;
-    unsigned long value = 0;
-    for (size_t k = i; k < end; ++k) {
-        value = value * 10 + (name[k] - L'0');
-        if (value > 0xFFFF)
-            return 0;
-    }
-    return static_cast<unsigned short>(value);
+    // Only the low 16 bits, however long the run: the firmware page and the
+    // loaders must read one version from one name.
+    unsigned short value = 0;
+    for (size_t k = i; k < end; ++k)
+        value = static_cast<unsigned short>(value * 10 + (name[k] - L'0'));
+    return value;
 }
 
 std::wstring FormatVersionNumber(unsigned value)

@@ -39,7 +39,8 @@ std::wstring CombinePath(const std::wstring& folder, const std::wstring& name);
 std::wstring GetParentFolder(TextOrId path);
 
 // The number at the end of a file name, before the extension ("hmcu0383.hex"
-// gives 383); 0 when there is none.
+// and "hmcu0383b.hex" give 383), kept to 16 bits; 0 when there is none or
+// nothing but its first character comes before it ("h7.hex").
 unsigned short ParseFileNameVersion(const std::wstring& path);
 // "%02u.%02u" of major x 100 + minor.
 std::wstring FormatVersionNumber(unsigned value);

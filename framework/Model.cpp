@@ -42,7 +42,23 @@ void CModelBase::ClosePort()
 
 bool CModelBase::PurgeRx()
 {
-    return m_link ? m_link->PurgeRx() : m_port.PurgeRx();
+    return m_link ? m_link->PurgeRx() : NoticeLostPort(m_port.PurgeRx());
+}
+
+// A port call that failed because the device went away has closed the port:
+// the port state and the facts about the radio follow at once, so that no
+// window goes on claiming the connection.
+bool CModelBase::NoticeLostPort(bool succeeded)
+{
+    if (succeeded || PortState.Get() != 0)
+        return succeeded;
+    const DWORD error = GetLastError();
+    if (!m_port.IsOpen()) {
+        PortState.Set(-1);
+        ResetDeviceFacts();
+    }
+    SetLastError(error);
+    return false;
 }
 
 void CModelBase::ResetDeviceFacts()
@@ -90,7 +106,7 @@ bool CModelBase::SaveSettings()
 bool CModelBase::WriteText(const wchar_t* text)
 {
     if (!m_link)
-        return m_port.WriteText(text);
+        return NoticeLostPort(m_port.WriteText(text));
     const int length = static_cast<int>(wcslen(text));
     std::string bytes(WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text, length, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
@@ -99,12 +115,12 @@ bool CModelBase::WriteText(const wchar_t* text)
 
 bool CModelBase::WriteBytes(const void* buffer, DWORD count)
 {
-    return m_link ? m_link->WriteBytes(buffer, count) : m_port.WriteBytes(buffer, count);
+    return m_link ? m_link->WriteBytes(buffer, count) : NoticeLostPort(m_port.WriteBytes(buffer, count));
 }
 
 bool CModelBase::ReadPort(void* buffer, DWORD count, DWORD* read)
 {
-    return m_link ? m_link->Read(buffer, count, read) : m_port.Read(buffer, count, read, nullptr, INFINITE);
+    return m_link ? m_link->Read(buffer, count, read) : NoticeLostPort(m_port.Read(buffer, count, read));
 }
 
 std::wstring CModelBase::FormatVersion(unsigned index)

@@ -130,6 +130,8 @@ public:
     int MainWindowReady = 0;
 
 private:
+    bool NoticeLostPort(bool succeeded);
+
     CAppInfoT<CModelBase> m_appInfo{kAppKeyPath};
     HWND m_mainWindow = nullptr;
     std::unique_ptr<CContactStateMachine> m_contact;

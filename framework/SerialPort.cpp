@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include <cstring>
+
 #include "ErrorText.h"
 #include "TextSinks.h"
 #include "WindowMessages.h"
@@ -9,12 +11,21 @@ namespace {
 
 constexpr DWORD kQueueSize = 16384;
 constexpr DWORD kSettleMs = 50;
-// How long the listener rests when a wake-up brought nothing new.
+// How long the listener rests when its wait ended without an event.
 constexpr DWORD kIdleRestMs = 50;
-// How long a stopping listener waits for its pending wait to end.
-constexpr DWORD kWaitEndMs = 1000;
+// How often the listener looks for new bytes while a notice is not taken.
+constexpr DWORD kUntakenPollMs = 50;
+// How long to wait for a cancelled transfer before ending it harder.
+constexpr DWORD kWaitEndMs = 100;
 
 const DWORD kSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200, 230400};
+
+// A pulled USB adapter: Windows says access denied, Wine says not ready
+// (its pending event wait ends as cancelled, which ends the listener too).
+bool IsVanishedDevice(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_NOT_READY || error == ERROR_DEVICE_NOT_CONNECTED;
+}
 
 bool IsSupportedSpeed(DWORD baud)
 {
@@ -80,16 +91,21 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
 
     m_ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_readEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (!m_ioEvent || !m_stopEvent || !m_readEvent) {
+    m_noticeTaken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!m_ioEvent || !m_stopEvent || !m_noticeTaken) {
         const DWORD error = ReportError(L"CreateEvent", GetLastError());
         Close();
         return error;
     }
 
     const std::wstring device = L"\\\\.\\" + m_name;
-    m_handle = CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OVERLAPPED, nullptr);
+    if (m_openFault != 0) {
+        SetLastError(m_openFault);
+        m_openFault = 0;
+    } else {
+        m_handle = CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, nullptr);
+    }
     if (m_handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         Close();
@@ -110,6 +126,8 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
         return error;
     }
 
+    m_rx.assign(kQueueSize, 0);
+    m_rxBegin = m_rxEnd = 0;
     const DWORD error = ConfigureLine();
     if (error != 0) {
         Close();
@@ -164,14 +182,12 @@ void CSerialPort::Close()
     if (m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr)
         CloseHandle(m_handle);
     m_handle = INVALID_HANDLE_VALUE;
-    if (m_ioEvent)
-        CloseHandle(m_ioEvent);
-    if (m_stopEvent)
-        CloseHandle(m_stopEvent);
-    if (m_readEvent)
-        CloseHandle(m_readEvent);
-    m_ioEvent = m_stopEvent = m_readEvent = nullptr;
-    m_announced = 0;
+    for (HANDLE event : {m_ioEvent, m_stopEvent, m_noticeTaken}) {
+        if (event)
+            CloseHandle(event);
+    }
+    m_ioEvent = m_stopEvent = m_noticeTaken = nullptr;
+    m_rxBegin = m_rxEnd = 0;
 }
 
 bool CSerialPort::IsOpen() const
@@ -207,14 +223,14 @@ bool CSerialPort::PurgeRx()
 {
     if (!IsOpen())
         return false;
-    // Forget before purging: a wrong guess may only cost an extra notice.
-    InterlockedExchange(&m_announced, 0);
     if (!PurgeComm(m_handle, PURGE_RXCLEAR)) {
         const DWORD error = ReportError(L"PurgeComm", GetLastError());
         SetLastError(error);
         return false;
     }
-    SetEvent(m_readEvent);
+    // What the program holds goes too; a pending notice has nothing left.
+    m_rxBegin = m_rxEnd = 0;
+    NoticeTaken();
     return true;
 }
 
@@ -231,33 +247,60 @@ bool CSerialPort::QueuedBytes(DWORD* queued)
     return true;
 }
 
-void CSerialPort::ForgetQueued(LONG count)
+void CSerialPort::NoticeTaken()
 {
-    for (;;) {
-        const LONG announced = m_announced;
-        const LONG left = announced > count ? announced - count : 0;
-        if (InterlockedCompareExchange(&m_announced, left, announced) == announced)
-            return;
-    }
+    if (InterlockedExchange(&m_noticePending, 0) != 0 && m_noticeTaken)
+        SetEvent(m_noticeTaken);
 }
 
-bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped, DWORD timeoutMs)
+bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read)
 {
     *read = 0;
     if (!IsOpen())
         return false;
-    // Under Wine a read asking for more than is queued stays pending.
-    DWORD queued = 0;
-    if (!QueuedBytes(&queued))
+    if ((m_noticePending || m_rxBegin == m_rxEnd) && !TakeFromDriver())
         return false;
-    count = std::min(count, queued);
-    if (count == 0)
-        return true;
-    ForgetQueued(static_cast<LONG>(count));
-    SetEvent(m_readEvent);
+    const DWORD taken = std::min(count, m_rxEnd - m_rxBegin);
+    std::memcpy(buffer, m_rx.data() + m_rxBegin, taken);
+    m_rxBegin += taken;
+    if (m_rxBegin == m_rxEnd)
+        m_rxBegin = m_rxEnd = 0;
+    *read = taken;
+    return true;
+}
 
-    OVERLAPPED* ov = PrepareIo(overlapped);
-    return FinishIo(ReadFile(m_handle, buffer, count, read, ov), L"ReadFile", ov, overlapped, read, timeoutMs);
+// One ReadFile of everything the driver holds (under Wine a read asking for
+// more than is queued stays pending), then the listener may wait again.
+bool CSerialPort::TakeFromDriver()
+{
+    // Cleared before the queue is looked at: bytes that arrive after it
+    // make the listener's next wait end at once.
+    const bool noticed = InterlockedExchange(&m_noticePending, 0) != 0;
+    DWORD queued = 0;
+    bool ok = QueuedBytes(&queued);
+    if (ok && queued > 0) {
+        if (m_rxBegin > 0) {
+            std::memmove(m_rx.data(), m_rx.data() + m_rxBegin, m_rxEnd - m_rxBegin);
+            m_rxEnd -= m_rxBegin;
+            m_rxBegin = 0;
+        }
+        const DWORD room = static_cast<DWORD>(m_rx.size()) - m_rxEnd;
+        if (room == 0) {
+            // Nobody takes the replies: drop the new bytes as a full driver
+            // queue would, rather than be woken for them again and again.
+            PurgeComm(m_handle, PURGE_RXCLEAR);
+        } else {
+            DWORD got = 0;
+            OVERLAPPED* ov = PrepareIo(nullptr);
+            ok = FinishIo(ReadFile(m_handle, m_rx.data() + m_rxEnd, std::min(queued, room), &got, ov), L"ReadFile",
+                          ov, nullptr, &got, INFINITE);
+            if (ok)
+                m_rxEnd += got;
+        }
+    }
+    if (noticed && m_noticeTaken)
+        SetEvent(m_noticeTaken);
+    return ok;
 }
 
 bool CSerialPort::Write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped, DWORD timeoutMs)
@@ -318,6 +361,14 @@ bool CSerialPort::WriteText(const wchar_t* text)
     return WriteBytes(bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
+// The result of a transfer whose event is set. Under Wine an event wait can
+// end (mask written, event set) with its status left pending for good;
+// waiting, GetOverlappedResult then counts it as done, as it is.
+bool CSerialPort::EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred)
+{
+    return GetOverlappedResult(m_handle, overlapped, transferred, TRUE) != FALSE;
+}
+
 bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeoutMs)
 {
     const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
@@ -325,9 +376,9 @@ bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeo
     case WAIT_OBJECT_0:
         return true;
     case WAIT_OBJECT_0 + 1:
-        return GetOverlappedResult(m_handle, overlapped, transferred, FALSE) != FALSE;
+        return EndedTransfer(overlapped, transferred);
     case WAIT_TIMEOUT:
-        ::CancelIo(m_handle);
+        EndTransfer(overlapped);
         SetLastError(ERROR_TIMEOUT);
         return false;
     default:
@@ -367,7 +418,7 @@ bool CSerialPort::StartListener()
     if (m_thread)
         return true;
     m_stop = 0;
-    m_announced = 0;
+    m_noticePending = 0;
     m_thread = CreateThread(nullptr, 0, &CSerialPort::ListenerThreadProc, this, 0, nullptr);
     if (!m_thread) {
         const DWORD error = ReportError(L"CreateThread", GetLastError());
@@ -394,28 +445,6 @@ bool CSerialPort::StopListener(DWORD timeoutMs)
     return ended;
 }
 
-bool CSerialPort::IsStillThere()
-{
-    COMSTAT status{};
-    DWORD errors = 0;
-    return ClearCommError(m_handle, &errors, &status) != FALSE;
-}
-
-bool CSerialPort::HasOnlyAnnouncedBytes()
-{
-    const LONG announced = m_announced;
-    COMSTAT status{};
-    DWORD errors = 0;
-    if (!ClearCommError(m_handle, &errors, &status))
-        return false;
-    const LONG queued = static_cast<LONG>(status.cbInQue);
-    if (queued == 0 || queued > announced)
-        return false;
-    // The UI thread read some: what is left is all it knows of.
-    InterlockedCompareExchange(&m_announced, queued, announced);
-    return true;
-}
-
 DWORD WINAPI CSerialPort::ListenerThreadProc(void* self)
 {
     return static_cast<CSerialPort*>(self)->Listen();
@@ -425,77 +454,93 @@ DWORD WINAPI CSerialPort::ListenerThreadProc(void* self)
 // would hold the thread that the UI thread joins when it closes the port.
 DWORD CSerialPort::Listen()
 {
-    // A member, not a local: it must outlive a wait that does not end.
-    OVERLAPPED& overlapped = m_listenerOverlapped;
-    overlapped = {};
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!overlapped.hEvent)
+    m_listenerOverlapped = {};
+    m_listenerOverlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!m_listenerOverlapped.hEvent)
         return GetLastError();
 
     DWORD result = 0;
-    bool pending = false;
-    while (!m_stop) {
-        // Bytes already announced and still unread: Wine would report them
-        // again and again, so only watch for their number to grow.
-        if (HasOnlyAnnouncedBytes()) {
-            // Until the UI thread reads: the next reply may follow at once.
-            const HANDLE events[] = {m_stopEvent, m_readEvent};
-            WaitForMultipleObjects(2, events, FALSE, kIdleRestMs);
-            continue;
-        }
-        DWORD mask = 0;
-        ResetEvent(overlapped.hEvent);
-        if (!WaitCommEvent(m_handle, &mask, &overlapped)) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_IO_PENDING) {
-                pending = true;
-                DWORD transferred = 0;
-                if (!WaitIo(&overlapped, &transferred, INFINITE)) {
-                    pending = false;
-                    result = GetLastError();
-                    // Under Wine a purge ends a pending wait, or leaves its
-                    // event set with the wait unfinished: while the port is
-                    // still there, wait again.
-                    if ((result == ERROR_OPERATION_ABORTED || result == ERROR_IO_INCOMPLETE) && !m_stop &&
-                        IsStillThere())
-                        continue;
-                    break;
-                }
-                if (m_stop)
-                    break;
-                pending = false;
-            } else if (error != ERROR_INVALID_PARAMETER) {
-                // Access denied: the device went away. Anything else ends
-                // the listener too; the next write tells the user.
-                result = error;
-                break;
-            }
-        }
+    while (!m_stop && WaitForEvent(&result)) {
         if (m_stop)
             break;
-
-        const LONG announced = m_announced;
         COMSTAT status{};
         DWORD errors = 0;
-        ClearCommError(m_handle, &errors, &status);
-        const LONG queued = static_cast<LONG>(status.cbInQue);
-        InterlockedCompareExchange(&m_announced, queued, announced);
-        if (mask != 0 && queued > announced)
-            PostMessageW(m_notify, WM_APP_SERIAL_DATA, MAKEWPARAM(LOWORD(mask), LOWORD(errors)), 0);
-        else if (mask == 0)
+        if (!ClearCommError(m_handle, &errors, &status)) {
+            result = GetLastError();
+            break;
+        }
+        if (m_listenerMask == 0) {
+            // A new mask ended the wait; nothing happened on the line.
             WaitForSingleObject(m_stopEvent, kIdleRestMs);
+        } else if (status.cbInQue != 0 || errors != 0) {
+            AnnounceAndWait(MAKEWPARAM(LOWORD(m_listenerMask), LOWORD(errors)), status.cbInQue);
+        }
     }
-    if (pending) {
-        // The wait began after the stop's new mask: end it the same way
-        // (under Wine CancelIo does not end a pending WaitCommEvent).
-        ::SetCommMask(m_handle, EV_RXCHAR);
-        if (WaitForSingleObject(overlapped.hEvent, kWaitEndMs) != WAIT_OBJECT_0)
-            ::CancelIo(m_handle);
-        DWORD transferred = 0;
-        GetOverlappedResult(m_handle, &overlapped, &transferred, FALSE);
-    }
-    CloseHandle(overlapped.hEvent);
+    CloseHandle(m_listenerOverlapped.hEvent);
+    m_listenerOverlapped.hEvent = nullptr;
     return result;
+}
+
+// False when the listener must end (the reason in `result`): the device went
+// away (error 5, or what Wine says instead), or another failure.
+bool CSerialPort::WaitForEvent(DWORD* result)
+{
+    OVERLAPPED* overlapped = &m_listenerOverlapped;
+    m_listenerMask = 0;
+    ResetEvent(overlapped->hEvent);
+    if (WaitCommEvent(m_handle, &m_listenerMask, overlapped))
+        return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_INVALID_PARAMETER)
+        return true;
+    if (error != ERROR_IO_PENDING) {
+        *result = error;
+        return false;
+    }
+    const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+        EndTransfer(overlapped);
+        return true;  // the caller sees the stop flag
+    }
+    DWORD unused = 0;
+    if (EndedTransfer(overlapped, &unused))
+        return true;
+    *result = GetLastError();
+    return false;
+}
+
+// A cancelled transfer owns its structure (and the listener's mask, and a
+// read's buffer) until it has ended: wait for that. Under Wine CancelIo does
+// not end a pending WaitCommEvent; a new mask does.
+void CSerialPort::EndTransfer(OVERLAPPED* overlapped)
+{
+    ::CancelIo(m_handle);
+    while (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT) {
+        ::SetCommMask(m_handle, EV_RXCHAR);
+        ::CancelIo(m_handle);
+    }
+}
+
+// One notice, then no new wait until the UI thread has taken the bytes: the
+// notice cannot be lost and nothing spins while bytes wait. Bytes that come
+// while a notice lies untaken (nobody reads) are announced once more.
+void CSerialPort::AnnounceAndWait(WPARAM notice, DWORD queued)
+{
+    ResetEvent(m_noticeTaken);
+    InterlockedExchange(&m_noticePending, 1);
+    PostMessageW(m_notify, WM_APP_SERIAL_DATA, notice, 0);
+    const HANDLE events[] = {m_stopEvent, m_noticeTaken};
+    while (WaitForMultipleObjects(2, events, FALSE, kUntakenPollMs) == WAIT_TIMEOUT) {
+        COMSTAT status{};
+        DWORD errors = 0;
+        if (!ClearCommError(m_handle, &errors, &status) || status.cbInQue == 0)
+            return;
+        if (status.cbInQue > queued) {
+            queued = status.cbInQue;
+            InterlockedExchange(&m_noticePending, 1);
+            PostMessageW(m_notify, WM_APP_SERIAL_DATA, notice, 0);
+        }
+    }
 }
 
 DWORD CSerialPort::ReportError(const wchar_t* api, DWORD error)
@@ -504,7 +549,7 @@ DWORD CSerialPort::ReportError(const wchar_t* api, DWORD error)
                  FormatErrorText(error).c_str());
     if (m_handle == INVALID_HANDLE_VALUE || m_handle == nullptr)
         return error;
-    if (error == ERROR_ACCESS_DENIED) {
+    if (IsVanishedDevice(error)) {
         Close();
         return error;
     }

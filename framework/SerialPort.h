@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CSerialPort {
 public:
@@ -24,8 +25,13 @@ public:
     DWORD GetSpeed() const { return m_dcb.BaudRate; }
     bool PurgeRx();
 
-    // Returns at once with at most what the driver holds.
-    bool Read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped, DWORD timeoutMs);
+    // Returns at once with what is held: bytes come from the port's own
+    // buffer, which takes everything the driver holds in one read when it is
+    // empty or when a notice is pending. A reply's bytes after its
+    // terminator stay there for the next reply; PurgeRx empties it too.
+    bool Read(void* buffer, DWORD count, DWORD* read);
+    // Received bytes the program holds and has not read yet.
+    DWORD Buffered() const { return m_rxEnd - m_rxBegin; }
     bool Write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped, DWORD timeoutMs);
     // True when every byte was written.
     bool WriteBytes(const void* buffer, DWORD count);
@@ -43,6 +49,10 @@ public:
     // Shows the failure of a Win32 call in a box and returns the error.
     DWORD ReportError(const wchar_t* api, DWORD error);
 
+    // Tests: the next Open fails with this error before it touches the port
+    // (under Wine a second open of a port in use succeeds).
+    void FailNextOpen(DWORD error) { m_openFault = error; }
+
     void SetNotifyWindow(HWND window) { m_notify = window; }
     HWND NotifyWindow() const { return m_notify; }
     const std::wstring& Name() const { return m_name; }
@@ -55,32 +65,46 @@ public:
 private:
     static DWORD WINAPI ListenerThreadProc(void* self);
     DWORD Listen();
+    bool WaitForEvent(DWORD* result);
+    void AnnounceAndWait(WPARAM notice, DWORD queued);
+    bool EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred);
+    void EndTransfer(OVERLAPPED* overlapped);
     DWORD ConfigureLine();
     DWORD ReportOpenError(DWORD error);
     bool QueuedBytes(DWORD* queued);
-    bool IsStillThere();
-    bool HasOnlyAnnouncedBytes();
+    bool TakeFromDriver();
+    void NoticeTaken();
     OVERLAPPED* PrepareIo(OVERLAPPED* overlapped);
     bool FinishIo(BOOL done, const wchar_t* api, OVERLAPPED* ov, OVERLAPPED* callers, DWORD* transferred,
                   DWORD timeoutMs);
-    void ForgetQueued(LONG count);
 
     COMMPROP m_properties{};
     DCB m_dcb{};
     volatile LONG m_stop = 0;
     HANDLE m_ioEvent = nullptr;
     HANDLE m_stopEvent = nullptr;
-    // Set when the UI thread has read or purged what the listener announced.
-    HANDLE m_readEvent = nullptr;
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     HANDLE m_thread = nullptr;
     HWND m_notify = nullptr;
     std::wstring m_name;
+    DWORD m_openFault = 0;
     OVERLAPPED m_overlapped{};
-    OVERLAPPED m_listenerOverlapped{};
 
-    // Received bytes the listener has already announced and the UI thread has
-    // not yet read: under Wine EV_RXCHAR repeats while bytes wait unread, and
-    // only bytes beyond these are news.
-    volatile LONG m_announced = 0;
+    // The listener's wait: members, because the system writes them when the
+    // wait ends, which may be after the loop that began it has left.
+    OVERLAPPED m_listenerOverlapped{};
+    DWORD m_listenerMask = 0;
+
+    // The hand-over: the listener sets the flag and posts one notice, then
+    // waits until the UI thread has taken the driver's bytes (which clears
+    // the flag and signals the event) before it waits for more. Under Wine
+    // EV_RXCHAR repeats while bytes wait in the driver; taken into the
+    // program's buffer, they no longer do.
+    volatile LONG m_noticePending = 0;
+    HANDLE m_noticeTaken = nullptr;
+
+    // Received bytes taken from the driver, not yet read (UI thread only).
+    std::vector<BYTE> m_rx;
+    DWORD m_rxBegin = 0;
+    DWORD m_rxEnd = 0;
 };

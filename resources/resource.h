@@ -173,6 +173,22 @@
 #define IDS_RECONCILIATION_COMPUTED     16022
 #define IDS_RECONCILIATION_ZERO         16024
 #define IDS_CHECKSUM_NOT_ZERO           16026
+// Firmware images: a reconciliation address the image does not hold
+#define IDS_RECONCILIATION_OUTSIDE      16028
+
+// Command Tester and macro editor
+#define IDC_READ_MACROS                 11203
+#define IDC_WRITE_MACROS                11205
+#define IDD_MACROS_PAGE1                11300
+#define IDD_MACROS_PAGE2                11301
+#define IDC_MACRO_LABEL_FIRST           11311
+#define IDC_MACRO_TEXT_FIRST            11351
+#define IDS_MACRO_SHEET_TITLE           11254
+#define IDS_DEFAULT_MACRO_LABEL         11262
+#define IDS_MACRO_LABEL_TOO_LONG        11264
+#define IDS_MACRO_LABEL_LENGTH_CAPTION  11266
+#define IDS_MACRO_TEXT_TOO_LONG         11270
+#define IDS_MACRO_TEXT_LENGTH_CAPTION   11272
 
 // Strings: frame prompts
 #define IDS_READY                       57345
@@ -225,6 +241,36 @@
 #define IDS_ERASING_PROGRAM_AND_TABLE   16036
 #define IDS_DSP_PACKET_TRACE            16066
 #define IDS_WAITING_FOR_ERASE           16076
+// Firmware download
+#define IDD_FIRMWARE_DOWNLOAD           10022
+#define IDS_CLICK_CLOSE                 10042
+#define IDS_FTP_FILE_VERIFIED           10060
+#define IDS_FTP_VERIFY_FAILED           10062
+#define IDS_FTP_AGENT                   10066
+#define IDS_FTP_COMPLETED_WITH_ERROR    10070
+#define IDS_FTP_CONNECTED               10072
+#define IDS_FTP_COPIED_FILE             10074
+#define IDS_FTP_COPIED_FILES            10076
+#define IDS_FTP_COPYING_TO              10080
+#define IDS_FTP_FOUND                   10082
+#define IDS_FTP_SKIPPED                 10083
+#define IDS_FTP_NAVIGATE                10084
+#define IDS_FTP_UNABLE_TO_COPY          10086
+#define IDS_FTP_OPEN_CONNECTION         10090
+#define IDS_FIRMWARE_SERVER             10092
+
+// Configuration tools: power-on banner, date and time
+#define IDD_DATE_TIME                   13304
+#define IDC_DATE_TIME_UTC               13306
+#define IDC_DATE_TIME_LOCAL             13307
+#define IDC_RADIO_DATE                  13308
+#define IDC_RADIO_TIME                  13310
+#define IDC_PC_DATE                     13312
+#define IDC_PC_TIME                     13314
+#define IDD_POWER_ON_BANNER             13402
+#define IDC_BANNER_TEXT                 13404
+#define IDS_BANNER_SHEET_CAPTION        13406
+#define IDS_SAVE                        10114
 // Configuration save and restore, and the Configuration page's tool tips
 #define IDS_CLOSE                       10044
 #define IDS_CRITICAL_OPERATION_CAPTION  10052
@@ -279,3 +325,58 @@
 #define IDS_EDIT_RTTY_MEMORIES          12792
 #define IDS_EDIT_CW_MEMORIES            12793
 #define IDS_MEMORY_CAPTION              12806
+
+// Configuration tools: CW memories; memory edits 11010-11017
+#define IDD_CW_MEMORY                   11002
+#define IDC_CW_BANK1                    11004
+#define IDC_CW_BANK2                    11006
+#define IDC_CW_LEGEND                   11008
+#define IDC_CW_LEGEND2                  11009
+#define IDC_CW_MEMORY_FIRST             11010
+#define IDS_CW_CANCEL_WRITE_QUERY       11020
+#define IDS_READING_CW_MEMORIES         11024
+#define IDS_WRITING_CW_MEMORIES         11026
+#define IDS_UNSAVED_CHANGES_QUERY       10130
+#define IDS_UNSAVED_CHANGES_CAPTION     10132
+
+// Configuration tools: crystal filters (slot s: 14011+s ... 14171+s)
+#define IDD_XTAL_FILTER                 14002
+#define IDD_XTAL_FILTER_ACCESSIBLE      14004
+#define IDC_FILTER_APPLY                14006
+#define IDC_FILTER_AM_FIRST             14011
+#define IDC_FILTER_CW_FIRST             14021
+#define IDC_FILTER_DATA_FIRST           14031
+#define IDC_FILTER_FM_FIRST             14041
+#define IDC_FILTER_LSB_FIRST            14051
+#define IDC_FILTER_USB_FIRST            14061
+#define IDC_FILTER_GAIN_FIRST           14071
+#define IDC_FILTER_OFFSET_FIRST         14081
+#define IDC_FILTER_BANDWIDTH_FIRST      14091
+#define IDS_FILTER_SLOT_EMPTY           14103
+#define IDC_FILTER_MAIN                 14105
+#define IDC_FILTER_SUB                  14106
+#define IDC_FILTER_TX_AM_FIRST          14111
+#define IDC_FILTER_TX_CW_FIRST          14121
+#define IDC_FILTER_TX_FM                14131
+#define IDC_FILTER_TX_SSB_FIRST         14141
+#define IDC_FILTER_GAIN_SPIN_FIRST      14151
+#define IDC_FILTER_OFFSET_SPIN_FIRST    14161
+#define IDC_FILTER_BANDWIDTH_SPIN_FIRST 14171
+#define IDC_FILTER_TX_AM_LABEL          14181
+#define IDC_FILTER_TX_CW_LABEL          14182
+#define IDC_FILTER_TX_FM_LABEL          14183
+#define IDC_FILTER_TX_SSB_LABEL         14184
+#define IDS_TIP_FILTER_APPLY            14191
+#define IDS_TIP_FILTER_GAIN             14192
+#define IDS_TIP_FILTER_OFFSET           14193
+#define IDS_FILTER_TOO_WIDE_FOR_CW      14194
+#define IDS_TIP_FILTER_TX_AM            14201
+#define IDS_TIP_FILTER_TX_AM_WIDE       14202
+#define IDS_TIP_FILTER_TX_CW            14203
+#define IDS_TIP_FILTER_TX_FM            14204
+#define IDS_TIP_FILTER_TX_SSB           14205
+#define IDS_TIP_FILTER_BANDWIDTH        14206
+#define IDS_FILTER_FM_POSITION          14212
+#define IDS_FILTER_TX_CW_SSB            14213
+#define IDS_FILTER_TX_AM                14214
+#define IDS_FILTER_TX_AM_WIDE           14215

@@ -13,14 +13,37 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps
 build=${Q7_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake >/dev/null
-cmake --build "$build" -j"$(nproc)" --target Q7Utility q7_native
+mkdir -p "$build/run"
 build=$(cd "$build" && pwd)
-
+run=$build/run
 device=${1:-}
 com=${2:-COM20}
-run=$build/run
-mkdir -p "$run"
+
+# One line a step; the tools' own output goes to the log, and only a failing
+# step shows it.
+log=$run/build.log
+: >"$log"
+quietly() {
+  local what=$1
+  shift
+  echo "$what"
+  if ! "$@" >>"$log" 2>&1; then
+    echo "$what failed; the end of $log:" >&2
+    tail -n 40 "$log" >&2
+    exit 1
+  fi
+}
+# A configured tree keeps its toolchain: passing it again only earns a warning.
+[ -f "$build/CMakeCache.txt" ] ||
+  quietly "Configuring $build" cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake
+quietly "Building Q7Utility.exe" cmake --build "$build" -j"$(nproc)" --target Q7Utility
+# Only the simulator and the modem-line shim of the native test tree, none of
+# its tests.
+native=$build/native
+[ -f "$native/CMakeCache.txt" ] ||
+  quietly "Configuring the simulated transceiver" cmake -S tests/native -B "$native" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
+quietly "Building the simulated transceiver" cmake --build "$native" -j"$(nproc)" --target q7sim q7modem_i386 q7modem_x86_64
 export WINEPREFIX=$run/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 app_key='HKCU\Software\Zentrova\Q7 Utility'
 serialcomm='HKLM\HARDWARE\DEVICEMAP\SERIALCOMM'
@@ -55,7 +78,7 @@ else
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Creating the Wine prefix $WINEPREFIX"
+  echo "Creating the Wine prefix $WINEPREFIX (once; about 15 s)"
   wineboot -i >"$run/wineboot.log" 2>&1 || true
   wineserver -w
 fi

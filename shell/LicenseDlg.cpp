@@ -26,7 +26,7 @@ bool CLicenseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog();
-        result = TRUE;
+        result = FALSE;  // the focus is set
         return true;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
@@ -53,4 +53,5 @@ void CLicenseDlg::OnInitDialog()
     }
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
+    m_text.FocusAtStart();
 }

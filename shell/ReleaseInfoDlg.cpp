@@ -44,7 +44,7 @@ bool CReleaseInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(reinterpret_cast<const wchar_t*>(lParam));
-        result = TRUE;
+        result = FALSE;  // the focus is set
         return true;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
@@ -64,6 +64,7 @@ void CReleaseInfoDlg::OnInitDialog(const wchar_t* path)
     }
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(m_owner);
+    m_text.FocusAtStart();
 }
 
 bool CReleaseInfoDlg::LoadFile(const std::wstring& path)

@@ -172,7 +172,7 @@ void CTerminalPage::OnInitDialog()
         rules.push_back({id, DLSZ_MOVE_Y});
     m_resize.Init(m_hwnd, rules, false, false);
 
-    m_sendPosition = 0;
+    m_transmitPane.sendPosition = 0;
     SetTransmit(false);
 }
 
@@ -204,7 +204,7 @@ void CTerminalPage::CreatePanes()
     // A longer name from the registry is cut, not copied past the field.
     m_fontName.Get().copy(font.lfFaceName, LF_FACESIZE - 1);
     m_font = CreateFontIndirectW(&font);
-    for (CRichEditCtrlContext* pane : {&m_receivePane, &m_transmitPane}) {
+    for (CRichEditCtrlContext* pane : std::initializer_list<CRichEditCtrlContext*>{&m_receivePane, &m_transmitPane}) {
         pane->Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
         pane->Send(EM_EXLIMITTEXT, 0, kPaneTextLimit);
     }
@@ -289,14 +289,15 @@ bool CTerminalPage::OnCommand(UINT id, UINT code)
 bool CTerminalPage::OnNotify(const NMHDR* header, LRESULT& result)
 {
     if (header->code == PSN_QUERYINITIALFOCUS && (header->hwndFrom == m_hwnd || header->hwndFrom == Sheet())) {
-        result = reinterpret_cast<LRESULT>(TransmitPane());
+        // A disabled pane cannot take the focus; the sheet then finds its own.
+        result = m_enabled ? reinterpret_cast<LRESULT>(TransmitPane()) : 0;
         return true;
     }
     if (header->hwndFrom != TransmitPane())
         return false;
     switch (header->code) {
     case EN_PROTECTED:
-        result = m_internalEdit ? 0 : 1;
+        result = m_transmitPane.internalEdit ? 0 : 1;
         return true;
     case EN_MSGFILTER:
         result = OnTxKeyFilter(*reinterpret_cast<const MSGFILTER*>(header));
@@ -307,8 +308,13 @@ bool CTerminalPage::OnNotify(const NMHDR* header, LRESULT& result)
 
 void CTerminalPage::OnTimer(UINT_PTR id)
 {
-    if (id == kPollTimer && m_poller.OnPollTick() && m_enabled && m_model.IsIdle())
-        m_model.WriteText(CTerminalPoller::kPollCommand);
+    if (id == kPollTimer) {
+        if (m_poller.OnPollTick() && m_enabled && m_model.IsIdle())
+            m_model.WriteText(CTerminalPoller::kPollCommand);
+        // Text held back while a machine had the port goes out now.
+        if (m_transmitting && m_poller.Pending().empty())
+            OnTerminalSend();
+    }
     SetTimer(m_hwnd, kPollTimer, m_poller.PollInterval(), nullptr);
 }
 
@@ -483,31 +489,30 @@ void CTerminalPage::ExpandTerminalTokens(size_t index)
 
 std::wstring CTerminalPage::TakeUnsentText(size_t count)
 {
-    const HWND pane = TransmitPane();
-    const CHARRANGE selection = GetSelection(pane);
+    CTransmitPane& pane = m_transmitPane;
+    const CHARRANGE selection = GetSelection(pane.Handle());
     const LONG caret = selection.cpMin;
-    if (caret <= m_sendPosition)
+    if (caret <= pane.sendPosition)
         return {};
-    const LONG end = m_sendPosition + static_cast<LONG>(std::min<size_t>(count, caret - m_sendPosition));
-    const std::wstring text = TextRange(pane, m_sendPosition, end);
-    m_internalEdit = true;
-    SetSelection(pane, m_sendPosition, end);
-    m_transmitPane.Send(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&m_sent));
-    SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LONG end = pane.sendPosition + static_cast<LONG>(std::min<size_t>(count, caret - pane.sendPosition));
+    const std::wstring text = TextRange(pane.Handle(), pane.sendPosition, end);
+    pane.internalEdit = true;
+    SetSelection(pane.Handle(), pane.sendPosition, end);
+    pane.Send(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&m_sent));
+    pane.Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     // What is typed next must not take on the sent format.
     if (selection.cpMin == selection.cpMax)
-        m_transmitPane.Send(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&m_normal));
+        pane.Send(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&m_normal));
     // Undo must not take the protection off sent text.
-    m_transmitPane.Send(EM_EMPTYUNDOBUFFER);
-    m_internalEdit = false;
-    m_sendPosition = end;
+    pane.Send(EM_EMPTYUNDOBUFFER);
+    pane.internalEdit = false;
+    pane.sendPosition = end;
     return text;
 }
 
 void CTerminalPage::ClearUnsentText()
 {
-    const HWND pane = TransmitPane();
-    SetSelection(pane, m_sendPosition, -1);
+    SetSelection(TransmitPane(), m_transmitPane.sendPosition, -1);
     m_transmitPane.Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
     if (!m_transmitting)
         RemoveSentLines(true);
@@ -515,25 +520,25 @@ void CTerminalPage::ClearUnsentText()
 
 void CTerminalPage::RemoveSentLines(bool all)
 {
-    const HWND pane = TransmitPane();
-    LONG end = m_sendPosition;
+    CTransmitPane& pane = m_transmitPane;
+    LONG end = pane.sendPosition;
     if (!all) {
-        const size_t lineEnd = TextRange(pane, 0, m_sendPosition).find(L'\r');
+        const size_t lineEnd = TextRange(pane.Handle(), 0, pane.sendPosition).find(L'\r');
         if (lineEnd == std::wstring::npos)
             return;
         end = static_cast<LONG>(lineEnd) + 1;
     }
     if (end == 0)
         return;
-    CHARRANGE selection = GetSelection(pane);
-    m_internalEdit = true;
-    SetSelection(pane, 0, end);
-    m_transmitPane.Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-    m_internalEdit = false;
-    m_sendPosition -= end;
+    CHARRANGE selection = GetSelection(pane.Handle());
+    pane.internalEdit = true;
+    SetSelection(pane.Handle(), 0, end);
+    pane.Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    pane.internalEdit = false;
+    pane.sendPosition -= end;
     selection.cpMin = std::max(selection.cpMin - end, 0L);
     selection.cpMax = std::max(selection.cpMax - end, 0L);
-    SendMessageW(pane, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    pane.Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
 }
 
 void CTerminalPage::FocusTransmitPane()
@@ -572,6 +577,11 @@ bool CTerminalPage::CanWrite()
 bool CTerminalPage::IsTracing()
 {
     return (m_model.AdvancedMode.Get() & kAdvancedTerminalTrace) && m_model.Trace.Get() != 0;
+}
+
+bool CTerminalPage::HasUnsentText()
+{
+    return GetSelection(TransmitPane()).cpMin > m_transmitPane.sendPosition;
 }
 
 void CTerminalPage::WriteKeyerCommand(const std::wstring& command)

@@ -15,6 +15,7 @@
 #include "SplitterWindow.h"
 #include "TerminalMemoriesDlg.h"
 #include "TerminalPoller.h"
+#include "TransmitPane.h"
 
 class CTerminalPage : public CPropertyPage, private ITerminalPollerHost {
 public:
@@ -28,7 +29,7 @@ public:
     HWND ReceivePane() const { return m_receivePane.Handle(); }
     bool IsTransmitting() override { return m_transmitting; }
     bool IsEnabled() const { return m_enabled; }
-    LONG SendPosition() const { return m_sendPosition; }
+    LONG SendPosition() const { return m_transmitPane.sendPosition; }
     const CTerminalPoller& Poller() const { return m_poller; }
     CMemoryArray& Captions(unsigned mode);
     CMemoryArray& Texts(unsigned mode);
@@ -67,6 +68,7 @@ private:
     bool IsTracing();
 
     // ITerminalPollerHost
+    bool HasUnsentText() override;
     void WriteKeyerCommand(const std::wstring& command) override;
     void ShowReceived(const std::wstring& text) override;
     void ShowEcho(const std::wstring& text) override;
@@ -75,7 +77,7 @@ private:
 
     CModel& m_model;
     CHorizontalSplitter m_splitter;
-    CRichEditCtrlContext m_transmitPane;
+    CTransmitPane m_transmitPane;
     CRichEditCtrlContext m_receivePane;
     CHARFORMATW m_normal;
     CHARFORMATW m_sent;
@@ -87,12 +89,8 @@ private:
     CEventSubscriptions m_subscriptions;
     CTerminalPoller m_poller{*this};
 
-    // Characters of the transmit pane before this have been taken for sending.
-    LONG m_sendPosition = 0;
     bool m_enabled = false;
     bool m_transmitting = false;
-    // Lets the page itself change protected (sent) text.
-    bool m_internalEdit = false;
     CMemoryArray* m_captions;
     CMemoryArray* m_texts;
 

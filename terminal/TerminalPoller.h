@@ -12,6 +12,8 @@
 class ITerminalPollerHost {
 public:
     virtual bool IsTransmitting() = 0;
+    // Typed text the page has not handed over yet.
+    virtual bool HasUnsentText() = 0;
     // A "KY" command on its way to the radio (traced and shown by the page).
     virtual void WriteKeyerCommand(const std::wstring& command) = 0;
     virtual void ShowReceived(const std::wstring& text) = 0;

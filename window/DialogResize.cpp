@@ -90,5 +90,6 @@ void CDialogResize::Layout(int clientWidth, int clientHeight)
     }
     if (positions)
         EndDeferWindowPos(positions);
-    InvalidateRect(m_dialog, nullptr, TRUE);
+    // WS_CLIPCHILDREN keeps the dialog's own repaint off its controls.
+    RedrawWindow(m_dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -32,6 +32,14 @@ void CRichEditCtrlContext::SelectAll()
     Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
 }
 
+void CRichEditCtrlContext::FocusAtStart()
+{
+    SetFocus(m_hwnd);
+    CHARRANGE start{0, 0};
+    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+    Send(WM_VSCROLL, SB_TOP);
+}
+
 void CRichEditCtrlContext::UpdateMenuItems(HMENU menu) const
 {
     const bool selection = HasSelection();

@@ -10,6 +10,10 @@ public:
     // A RichEdit20W control of its own.
     HWND CreateControl(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, int id);
 
+    // The focus, with the caret before the first character and the first
+    // line at the top. (A dialog's default focus would select all the text.)
+    void FocusAtStart();
+
     // Enables or grays each edit command of the menu for the control's state.
     void UpdateMenuItems(HMENU menu) const;
     // An edit command (ID_EDIT_*); false for other ids.

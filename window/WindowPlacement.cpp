@@ -77,6 +77,11 @@ bool RestoreWindowPlacement(HWND window, TextOrId appKeyPath, const wchar_t* sub
         if (ReadRegistryDword(key, value.name, *value.field(placement)) != ERROR_SUCCESS)
             return false;
     }
+    // A program closed while minimised starts as it was before minimising,
+    // not as an icon the user must find.
+    if (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
+        placement.showCmd == SW_SHOWMINNOACTIVE)
+        placement.showCmd = placement.flags & WPF_RESTORETOMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     return SetWindowPlacement(window, &placement) != FALSE;
 }
 

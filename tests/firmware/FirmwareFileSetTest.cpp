@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FirmwareFileSet.h"
+#include "Folders.h"
 #include "TempFolder.h"
 
 namespace {
@@ -22,7 +23,7 @@ CFirmwareFileSet SetOf(std::initializer_list<const wchar_t*> names)
 
 }  // namespace
 
-TEST(FirmwareFileNameVersion, IsTheLastDigitRunBeforeTheExtension)
+TEST(FirmwareFileNameVersion, IsTheLastDigitRunBeforeTheExtensionAsTheLoadersReadIt)
 {
     const struct {
         const wchar_t* name;
@@ -32,19 +33,25 @@ TEST(FirmwareFileNameVersion, IsTheLastDigitRunBeforeTheExtension)
         {L"hmcu0462b.hex", 462},
         {L"HMCU0461.HEX", 461},
         {L"hdsp9999.hex", 9999},
-        {L"h7.hex", 7},             // a run that starts at the second character counts
         {L"hmcu1x2.hex", 2},
         {L"hmcu0450", 450},         // no extension: the end of the name
         {L"hmcu0450.hex.txt", 450}, // only the last '.' starts the extension
-        {L"hmcu99999.hex", 99999 % 65536},
+        {L"hmcu70000.hex", 70000 % 65536},
         {L"hmcu.hex", 0},
         {L"0462.hex", 0},           // the run reaches the first character
+        {L"h7.hex", 0},             // or the second
         {L"C:\\fw2\\hmcu.hex", 0},  // folders are not part of the name
         {L"C:\\fw\\hfpf0123.hex", 123},
         {L"fw3/hfpf0124.hex", 124},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CFirmwareFileSet::NameVersion(c.name), c.version) << c.name;
+        EXPECT_EQ(ParseFileNameVersion(c.name), c.version) << c.name;
+
+    // The set holds the versions the loaders will verify.
+    const CFirmwareFileSet set = SetOf({L"hmcu70000.hex", L"hmcu70000b.hex", L"haux1x2.hex"});
+    EXPECT_EQ(set.GetVersion(kFirmwareMcu), ParseFileNameVersion(L"hmcu70000.hex"));
+    EXPECT_EQ(set.GetCompanionVersion(), ParseFileNameVersion(L"hmcu70000b.hex"));
+    EXPECT_EQ(set.GetVersion(kFirmwareDsp2), ParseFileNameVersion(L"haux1x2.hex"));
 }
 
 TEST(FirmwareFileSetAddFile, GivesEachPrefixItsKind)
@@ -115,9 +122,16 @@ TEST(FirmwareFileSetAddFile, KeepsTheNewestMcuCompanionApart)
     EXPECT_TRUE(set.AddFile(L"hmcu0463b.HEX"));
     EXPECT_EQ(set.GetCompanionVersion(), 463);
     EXPECT_EQ(set.GetCompanionPath(), L"hmcu0463b.HEX");
-    // Never the main MCU file.
+    // Of two with one version the first stays.
+    EXPECT_FALSE(set.AddFile(L"C:\\other\\hmcu463b.hex"));
+    EXPECT_EQ(set.GetCompanionPath(), L"hmcu0463b.HEX");
+    // Never the main MCU file, nor in its place.
     EXPECT_TRUE(set.GetPath(kFirmwareMcu).empty());
     EXPECT_FALSE(set.IsMcuValid());
+    EXPECT_TRUE(set.AddFile(L"hmcu0463.hex"));
+    EXPECT_FALSE(set.AddFile(L"C:\\other\\hmcu0463B.hex"));
+    EXPECT_EQ(set.GetPath(kFirmwareMcu), L"hmcu0463.hex");
+    EXPECT_EQ(set.GetCompanionPath(), L"hmcu0463b.HEX");
     // A "b" of another kind is just that kind's file.
     EXPECT_TRUE(set.AddFile(L"hdsp0140b.hex"));
     EXPECT_EQ(set.GetVersion(kFirmwareDsp1), 140);

@@ -91,7 +91,11 @@ TEST_F(FirmwareImageTest, LoadsTheMcuWindowCuttingRecordsAtItsEdges)
     Bytes expected = hex.Window(kMcuLow, kMcuHigh);
     std::fill(expected.begin(), expected.begin() + 0x10, 0xFF);  // the dropped record's tail
     EXPECT_EQ(ImageBytes(m_image), expected);
-    EXPECT_EQ(expected[0x900 - kMcuLow - 1], 0xFF);  // a gap
+    // On the image itself: the dropped record's tail and the gap read as
+    // fill, and the cut record keeps the head that fits.
+    EXPECT_EQ(Bytes(m_image.GetPointer(kMcuLow), m_image.GetPointer(0x900)), Bytes(0x100, 0xFF));
+    const Bytes& cut = hex.Runs()[3].bytes;
+    EXPECT_EQ(Bytes(m_image.GetPointer(0x1FD70), m_image.GetPointer(kMcuHigh - 1) + 1), Bytes(cut.begin(), cut.begin() + 16));
 
     EXPECT_EQ(m_image.GetPointer(kMcuLow - 1), nullptr);
     EXPECT_EQ(m_image.GetPointer(kMcuHigh), nullptr);
@@ -182,6 +186,13 @@ TEST_F(FirmwareImageTest, RefusesSpansAboveTheCapWithoutAllocating)
     EXPECT_EQ(GetLastError(), kHexAddressOutOfRange);
     EXPECT_EQ(m_image.GetAllocatedSize(), 0u);
 
+    // Data that runs past 32-bit addresses within the cap.
+    const std::string wrap = HexRecord(4, 0, {0xFF, 0xFF}) + "\r\n" + HexRecord(0, 0xFF00, Bytes(16, 1)) + "\r\n" +
+                             HexRecord(0, 0xFFF8, Bytes(16, 2)) + "\r\n" + EndOfFileRecord() + "\r\n";
+    ASSERT_FALSE(LoadWhole(Write(wrap)));
+    EXPECT_EQ(GetLastError(), kHexAddressOutOfRange);
+    EXPECT_FALSE(m_image.IsLoaded());
+
     // The cap itself is allowed.
     ASSERT_TRUE(m_image.Load(Write(small), 0, kMaxHexImageSpan, 64, 0xFFFFFFFF));
     EXPECT_EQ(m_image.GetSize(), kMaxHexImageSpan);
@@ -268,6 +279,12 @@ TEST_F(FirmwareImageTest, RefusesAReconciliationWordOutsideTheImage)
     EXPECT_EQ(m_image.ReconcileChecksum16(kMcuLow + 15), E_INVALIDARG);  // half outside
     EXPECT_EQ(m_image.ReconcileChecksum16(kMcuLow + 3), E_INVALIDARG);   // not on a summed word
     EXPECT_EQ(ImageBytes(m_image), before);
+
+    // The loader's log names the address, not a checksum.
+    std::vector<std::wstring> lines;
+    EXPECT_EQ(ReconcileAndDescribe(m_image, kMcuLow - 2, L"MCU", lines), E_INVALIDARG);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], L"MCU checksum reconciliation address 0x7FE lies outside firmware file " + m_image.GetPath());
 }
 
 TEST_F(FirmwareImageTest, LoadsTheFrontPanelImageFrom0x40WithItsHeader)

@@ -199,6 +199,13 @@ TEST_F(IntelHexReaderTest, RefusesDataBeyondWhatAnImageCanHold)
     EXPECT_FALSE(wrap.ok);
     EXPECT_EQ(wrap.error, kHexAddressOutOfRange);
     EXPECT_EQ(wrap.line, 2u);
+    // Past them inside the cap: in 32 bits the second record's end would
+    // wrap to 8, leaving the range as the first record made it.
+    const Outcome narrowWrap =
+        Range(Line(4, 0, {0xFF, 0xFF}) + Line(0, 0xFF00, Bytes(16, 1)) + Line(0, 0xFFF8, Bytes(16, 2)) + kEnd);
+    EXPECT_FALSE(narrowWrap.ok) << narrowWrap;
+    EXPECT_EQ(narrowWrap.error, kHexAddressOutOfRange);
+    EXPECT_EQ(narrowWrap.line, 3u);
 
     // Spread wider than the cap, and exactly as wide.
     const std::string first = Line(0, 0, {1});

@@ -150,12 +150,21 @@ TEST_F(ContactEndToEndTest, Q7ZeroShowsTheDspVersionsAsNotApplicable)
     EXPECT_EQ(radio.CountCommand("RVD;"), 0u);
 }
 
-TEST_F(ContactEndToEndTest, AnEmptyPortEndsAtOnce)
+TEST_F(ContactEndToEndTest, ARadioThatGoesAwayClosesThePortAtTheNextCommand)
 {
-    GetModel().Port.Set(L"");
-    ASSERT_TRUE(GetModel().Contact().StartAtOpenPort());
-    EXPECT_TRUE(GetModel().Contact().IsIdle());
-    EXPECT_EQ(window.Result(), E_SERIAL_PORT_NAME_MISSING);
+    ASSERT_EQ(Contact(), 0);
+    CModel& model = GetModel();
+    ASSERT_EQ(model.PortState.Get(), 0);
+    radio.Unplug();
+    CBoxWatcher boxes;
+    GetModel().SetActiveMachine(&eeprom);
+    const HRESULT result = Run(eeprom.read, 0x0000, 4);
+    EXPECT_TRUE(IsFailure(result)) << std::hex << result;
+    EXPECT_EQ(boxes.Count(), 1u);
+    // Nothing goes on claiming the connection.
+    EXPECT_EQ(model.PortState.Get(), -1);
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN);
+    EXPECT_FALSE(model.SerialPort().IsOpen());
 }
 
 TEST_F(ContactEndToEndTest, EveryWritableRegionRoundTripsInBlocks)

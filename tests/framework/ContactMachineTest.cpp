@@ -158,16 +158,30 @@ TEST_F(ContactMachineTest, IdentificationTableIsSearchedInOrder)
     EXPECT_EQ(CContactStateMachine::Identify(L"mv9;"), nullptr);
 }
 
-TEST_F(ContactMachineTest, Q7ZeroMarksTheDspAndDvrVersionsNotApplicable)
+TEST_F(ContactMachineTest, OnlyAQ7ZeroByteOfOneMarksTheDspAndDvrVersionsNotApplicable)
 {
-    radio.eeprom[0x00FB] = 1;
-    ASSERT_TRUE(contact.StartAtOpenPort());
-    ASSERT_TRUE(window.WaitForFinish(5000));
-    EXPECT_EQ(window.Result(), 0);
-    EXPECT_EQ(peer.Count("RVD;") + peer.Count("RVA;") + peer.Count("RVR;"), 0u);
-    for (unsigned index : {VERSION_DSP1, VERSION_DSP2, VERSION_DVR}) {
-        EXPECT_EQ(GetModel().FirmwareVersion.Get(index), VERSION_NOT_APPLICABLE);
-        EXPECT_EQ(GetModel().FormatVersion(index), L" N/A ");
+    // In this order: the flag, once set, must not outlive a radio without it.
+    const struct {
+        BYTE byte;
+        bool set;
+    } cases[] = {{1, true}, {0xFF, false}, {2, false}, {0, false}};  // 0xFF: an erased EEPROM
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.byte);
+        radio.eeprom[0x00FB] = c.byte;
+        const auto dspQueries = [&] { return peer.Count("RVD;") + peer.Count("RVA;") + peer.Count("RVR;"); };
+        const size_t queriesBefore = dspQueries();
+        window.ResetFinished();
+        ASSERT_TRUE(contact.StartAtOpenPort());
+        ASSERT_TRUE(window.WaitForFinish(5000));
+        EXPECT_EQ(window.Result(), 0);
+        EXPECT_EQ(contact.m_q7Zero != 0, c.set);
+        EXPECT_EQ(dspQueries() - queriesBefore, c.set ? 0u : 3u);
+        for (unsigned index : {VERSION_DSP1, VERSION_DSP2, VERSION_DVR}) {
+            EXPECT_EQ(GetModel().FirmwareVersion.Get(index) == VERSION_NOT_APPLICABLE, c.set) << index;
+            if (c.set) {
+                EXPECT_EQ(GetModel().FormatVersion(index), L" N/A ");
+            }
+        }
     }
 }
 
@@ -184,6 +198,35 @@ TEST_F(ContactMachineTest, AnEmptyPortEndsAtOnce)
     EXPECT_NE(std::find(window.statusTexts.begin(), window.statusTexts.end(),
                         L"Contact failed 0xe200000f Serial port name is missing\n"),
               window.statusTexts.end());
+}
+
+TEST_F(ContactMachineTest, APortThatCannotBeOpenedIsReportedAndLeftClosed)
+{
+    const struct {
+        DWORD error;
+        std::wstring report;
+    } cases[] = {
+        {ERROR_ACCESS_DENIED,
+         L"Serial port \"COM1\" access denied; may be in use by another program or USB cable may have been removed."},
+        {ERROR_FILE_NOT_FOUND, FormatText(L"Unable to open serial port \"COM1\". Error 0x00000002: %s",
+                                          FormatErrorText(ERROR_FILE_NOT_FOUND).c_str())},
+    };
+    peer.open = false;
+    for (const auto& c : cases) {
+        GetModel().PortState.Set(0);
+        window.ResetFinished();
+        window.statusTexts.clear();
+        GetModel().SerialPort().FailNextOpen(c.error);
+        CBoxWatcher boxes;
+        ASSERT_TRUE(contact.StartAtOpenPort());
+        ASSERT_EQ(window.FinishCount(), 1);
+        EXPECT_EQ(window.Result(), static_cast<HRESULT>(c.error));
+        EXPECT_EQ(GetModel().PortState.Get(), -1);
+        EXPECT_NE(std::find(window.statusTexts.begin(), window.statusTexts.end(), c.report), window.statusTexts.end())
+            << c.error;
+        EXPECT_EQ(boxes.Count(), 0u) << "the contact machine reports in the status output, not in a box";
+        EXPECT_FALSE(GetModel().SerialPort().IsOpen());
+    }
 }
 
 TEST_F(ContactMachineTest, AutomaticSpeedSearchTriesEverySpeedFiveTimesThenGivesUp)

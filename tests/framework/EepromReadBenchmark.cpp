@@ -1,9 +1,13 @@
 // Reads the configuration's saved EEPROM regions from the simulated
 // transceiver at 38400 bit/s and compares the time taken with the time the
-// bytes exchanged need on the wire.
+// bytes exchanged need on the wire; then, from the radio's log, the gap
+// between the end of each reply and the next command of the same read.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "ContactStateMachine.h"
 #include "EepromMachine.h"
@@ -19,6 +23,31 @@ constexpr double kLineSpeed = 38400;
 unsigned ExchangedCharacters(unsigned count)
 {
     return 11 + 8 + 2 * count + 3;
+}
+
+// "ER" address count checksum ";": the address and the count, or false.
+bool ParseBlockRead(const std::string& command, unsigned& address, unsigned& count)
+{
+    if (command.size() != 11 || command.compare(0, 2, "ER") != 0)
+        return false;
+    address = std::strtoul(command.substr(2, 4).c_str(), nullptr, 16);
+    count = std::strtoul(command.substr(6, 2).c_str(), nullptr, 16);
+    return true;
+}
+
+// Reply end to next command, in ms, for the commands that continue a read.
+std::vector<double> ReplyToCommandGaps(const std::vector<SimulatedCommand>& log)
+{
+    std::vector<double> gaps;
+    for (size_t i = 1; i < log.size(); ++i) {
+        unsigned address = 0, count = 0, nextAddress = 0, nextCount = 0;
+        if (!ParseBlockRead(log[i - 1].command, address, count) ||
+            !ParseBlockRead(log[i].command, nextAddress, nextCount) || nextAddress != address + count)
+            continue;
+        const double replyEnd = log[i - 1].ms + 1000.0 * log[i - 1].reply.size() * kBitsPerByte / log[i - 1].speed;
+        gaps.push_back(log[i].ms - replyEnd);
+    }
+    return gaps;
 }
 
 }  // namespace
@@ -42,6 +71,7 @@ int main()
 
     CEepromMachine eeprom;
     model.SetActiveMachine(&eeprom);
+    radio.ClearLog();
     constexpr int kRounds = 5;
     double best = 1e9, total = 0;
     unsigned characters = 0;
@@ -68,10 +98,24 @@ int main()
         total += ms;
     }
     const double wireMs = 1000.0 * characters * kBitsPerByte / kLineSpeed;
-    printf("saved EEPROM bytes: %u in %u characters exchanged\n", GetSavedByteCount(), characters);
+    std::vector<double> gaps = ReplyToCommandGaps(radio.Log());
+    std::sort(gaps.begin(), gaps.end());
+    double gapTotal = 0;
+    for (double gap : gaps)
+        gapTotal += gap;
+    const double gapMean = gaps.empty() ? 0 : gapTotal / gaps.size();
+    const double gap95 = gaps.empty() ? 0 : gaps[std::min(gaps.size() - 1, gaps.size() * 95 / 100)];
+
+    printf("saved EEPROM bytes: %u bytes\n", GetSavedByteCount());
+    printf("characters exchanged: %u characters\n", characters);
     printf("wire time at 38400 bit/s: %.1f ms\n", wireMs);
-    printf("read time: mean %.1f ms, best %.1f ms over %d rounds\n", total / kRounds, best, kRounds);
-    printf("ratio read/wire: mean %.2f, best %.2f\n", total / kRounds / wireMs, best / wireMs);
+    printf("read time mean: %.1f ms\n", total / kRounds);
+    printf("read time best: %.1f ms\n", best);
+    printf("ratio read/wire mean: %.2f x\n", total / kRounds / wireMs);
+    printf("ratio read/wire best: %.2f x\n", best / wireMs);
+    printf("reply-to-command gap mean: %.2f ms\n", gapMean);
+    printf("reply-to-command gap 95th percentile: %.2f ms\n", gap95);
+    printf("reply-to-command gaps measured: %u gaps\n", static_cast<unsigned>(gaps.size()));
     model.SetActiveMachine(nullptr);
     model.ClosePort();
     CoUninitialize();

@@ -156,8 +156,8 @@ TEST(Paths, VersionInFileName)
         {L"hmcu.hex", 0},
         {L"", 0},
         {L"xy65535.hex", 65535},
-        {L"xy65536.hex", 0},  // no 16-bit version
-        {L"xy123456789012.hex", 0},
+        {L"xy65536.hex", 0},  // the low 16 bits
+        {L"xy123456789012.hex", 123456789012 % 65536},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseFileNameVersion(c.path), c.version) << c.path;

@@ -34,13 +34,19 @@ TEST_F(MachineTest, VersionsAreShownWithTheirSpecialValues)
     const struct {
         unsigned short value;
         const wchar_t* text;
-    } cases[] = {{0xFFFE, L"Loading"}, {9999, L" N/A "}, {0, L"??.??"}, {123, L"01.23"}, {455, L"04.55"}};
+        bool known;
+    } cases[] = {{0xFFFE, L"Loading", false},
+                 {9999, L" N/A ", false},
+                 {0, L"??.??", false},
+                 {123, L"01.23", true},
+                 {455, L"04.55", true}};
     for (const auto& c : cases) {
         model.FirmwareVersion.Set(VERSION_DSP2, c.value);
         EXPECT_EQ(model.FormatVersion(VERSION_DSP2), c.text);
+        EXPECT_EQ(model.HasVersion(VERSION_DSP2), c.known) << c.value;
     }
     EXPECT_EQ(model.FormatVersion(8), L"");
-    EXPECT_FALSE(model.HasVersion(VERSION_DSP2) && model.FirmwareVersion.Get(VERSION_DSP2) == 9999);
+    EXPECT_FALSE(model.HasVersion(8));
 }
 
 TEST_F(MachineTest, ConnectionTextsNameTheVersionPortAndSpeed)

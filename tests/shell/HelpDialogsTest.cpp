@@ -59,6 +59,21 @@ std::vector<HWND> NotesViewers()
     return viewers;
 }
 
+// Where a viewer's text stands: the selection and the first line shown.
+struct ViewerPlace {
+    CHARRANGE selection{-1, -1};
+    LRESULT firstLine = -1;
+};
+
+ViewerPlace PlaceOf(HWND viewer)
+{
+    ViewerPlace place;
+    const HWND text = GetDlgItem(viewer, IDC_RICH_EDIT);
+    SendMessageW(text, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&place.selection));
+    place.firstLine = SendMessageW(text, EM_GETFIRSTVISIBLELINE, 0, 0);
+    return place;
+}
+
 }  // namespace
 
 class ReleaseNotesTest : public ShellTest {
@@ -145,4 +160,39 @@ TEST_F(ShellTest, TheAboutBoxShowsTheVersionBlockAndTheLicenceText)
     EXPECT_FALSE(firstLine.empty());
     EXPECT_EQ(licenseText.find(firstLine), 0u);
     EXPECT_GT(licenseText.size(), expected.size() / 2);
+}
+
+TEST_F(ReleaseNotesTest, TheViewerOpensAtTheTopWithNothingSelected)
+{
+    std::string rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 200; ++i)
+        rtf += "Line " + std::to_string(i) + " of the notes.\\par ";
+    folder.Write(rtf + "}");
+    OpenFrame();
+    SendMessageW(Frame(), WM_COMMAND, ID_HELP_RELEASE_NOTES, 0);
+    PumpPending();
+    ASSERT_EQ(NotesViewers().size(), 1u);
+    const ViewerPlace place = PlaceOf(NotesViewers()[0]);
+    EXPECT_EQ(place.selection.cpMin, 0);
+    EXPECT_EQ(place.selection.cpMax, 0);
+    EXPECT_EQ(place.firstLine, 0);
+}
+
+TEST_F(ShellTest, TheLicenceOpensAtTheTopWithNothingSelected)
+{
+    ViewerPlace place;
+    bool seen = false;
+    boxes.OnDialog(L"Zentrova Q7 Utility License Agreement", [&](HWND license) {
+        place = PlaceOf(license);
+        seen = true;
+        PostMessageW(license, WM_CLOSE, 0, 0);
+        return true;
+    });
+    OpenFrame();
+    CLicenseDlg license;
+    license.DoModal(Frame());
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(place.selection.cpMin, 0);
+    EXPECT_EQ(place.selection.cpMax, 0);
+    EXPECT_EQ(place.firstLine, 0);
 }

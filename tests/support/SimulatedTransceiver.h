@@ -74,6 +74,11 @@ public:
     std::vector<uint8_t> ReadEeprom(unsigned address, unsigned count);
     // At 0x83FA, high byte first.
     void SetSerialNumber(unsigned number);
+    // The radio's clock, in seconds ahead of UTC (0 at start).
+    long long ClockOffset();
+    void SetClockOffset(long long seconds);
+    // The date menu shows the day before the month (false at start).
+    void SetDayFirst(bool dayFirst);
 
     // Faults.
     // A silent radio hears nothing: no reply, no effect.

@@ -5,6 +5,26 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
+#include "Model.h"
+
+namespace {
+
+// The model is one per process, and every test of a program shares it: each
+// test starts with a new one, so that a failure points at its own cause and
+// not at what an earlier test left behind.
+class CFreshModel : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override
+    {
+        CModel& model = GetModel();
+        model.~CModel();
+        new (&model) CModel();
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     CoInitialize(nullptr);
@@ -14,6 +34,7 @@ int main(int argc, char** argv)
     HMODULE richEdit = LoadLibraryW(L"RICHED20.DLL");
 
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new CFreshModel);
     const int result = RUN_ALL_TESTS();
 
     FreeLibrary(richEdit);

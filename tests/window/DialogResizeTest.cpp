@@ -78,3 +78,22 @@ TEST(DialogResizeTest, ControlsFollowTheirRulesAndTheDialogKeepsItsFirstSizeAsMi
     dialog.Destroy();
     EXPECT_EQ(CWindow::FromHandle(window), nullptr);
 }
+
+TEST(DialogResizeTest, AResizeRepaintsTheControlsAsWellAsTheDialog)
+{
+    CResizableDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    const HWND window = dialog.Handle();
+    ShowWindow(window, SW_SHOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ASSERT_FALSE(GetUpdateRect(GetDlgItem(window, IDCANCEL), nullptr, FALSE));
+
+    RECT frame;
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 80, frame.bottom - frame.top + 40,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    // The dialog clips its children, so its own repaint leaves them alone.
+    for (int id : {IDC_RICH_EDIT, IDCANCEL})
+        EXPECT_TRUE(GetUpdateRect(GetDlgItem(window, id), nullptr, FALSE)) << id;
+    dialog.Destroy();
+}

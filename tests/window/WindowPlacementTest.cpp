@@ -102,3 +102,26 @@ TEST_F(WindowPlacementTest, SignedValuesReadBackNegative)
     EXPECT_EQ(value, -1);
     RegCloseKey(key);
 }
+
+TEST_F(WindowPlacementTest, AWindowSavedMinimisedComesBackAsItWasBeforeMinimising)
+{
+    for (const bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised);
+        ShowWindow(window, maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+        ShowWindow(window, SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(window));
+        ASSERT_TRUE(SaveWindowPlacement(window, kTestKey));
+
+        const HWND next = CreateWindowExW(0, L"STATIC", L"next", WS_OVERLAPPEDWINDOW, 10, 10, 50, 50, nullptr,
+                                          nullptr, nullptr, nullptr);
+        ASSERT_TRUE(RestoreWindowPlacement(next, kTestKey));
+        EXPECT_FALSE(IsIconic(next));
+        EXPECT_EQ(IsZoomed(next) != FALSE, maximised);
+        EXPECT_TRUE(IsWindowVisible(next));
+        const RECT restored = NormalRect(next);
+        const RECT saved = NormalRect(window);
+        EXPECT_TRUE(EqualRect(&restored, &saved));
+        DestroyWindow(next);
+        ShowWindow(window, SW_RESTORE);
+    }
+}

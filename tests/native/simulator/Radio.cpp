@@ -37,9 +37,16 @@ const CRadio::Route CRadio::s_routes[] = {
     {"EW", false, false, &CRadio::BlockWrite},
     {"LDPR", false, false, &CRadio::ByteRead},
     {"LDPW", false, false, &CRadio::ByteWrite},
+    {"MN", false, false, &CRadio::ClockCommand},
+    {"DS;", true, false, &CRadio::ClockCommand},
+    {"SWT", false, false, &CRadio::ClockCommand},
+    {"UP;", true, false, &CRadio::ClockCommand},
+    {"DN;", true, false, &CRadio::ClockCommand},
+    {"LDD20000;", true, false, &CRadio::Reset},
     {"KY", false, false, &CRadio::Key},
     {"TB;", true, false, &CRadio::TransmitBuffer},
     {"LDM;", true, false, &CRadio::EnterBootLoader},
+    {"FA", false, false, &CRadio::VfoA},
 };
 
 CRadio::CRadio()
@@ -50,6 +57,8 @@ CRadio::CRadio()
 
 std::optional<std::string> CRadio::Handle(const std::string& command)
 {
+    if (m_reset.Deaf())
+        return std::nullopt;
     for (const Route& route : s_routes) {
         if (m_bootLoader && !route.inBootLoader)
             continue;
@@ -150,5 +159,19 @@ CRadio::Reply CRadio::ByteWrite(const std::string& command)
 {
     if (McuVersion() < kBlockEepromVersion)
         m_eeprom.ByteWrite(command);
+    return std::nullopt;
+}
+
+CRadio::Reply CRadio::ClockCommand(const std::string& command)
+{
+    // Older firmware takes switch presses only in the extended command mode.
+    return m_clock.Handle(command, McuVersion() >= CRadioClock::kSwitchEmulationVersion || m_commandMode == "1");
+}
+
+CRadio::Reply CRadio::Reset(const std::string&)
+{
+    m_commandMode = "0";
+    m_clock.Handle("MN255;", false);
+    m_reset.Start();
     return std::nullopt;
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "Eeprom.h"
+#include "RadioClock.h"
+#include "RadioReset.h"
 #include "Keyer.h"
 
 #include <map>
@@ -42,6 +44,7 @@ public:
     void SetCommandMode(std::string mode) { m_commandMode = std::move(mode); }
 
     CEeprom& Eeprom() { return m_eeprom; }
+    CRadioClock& Clock() { return m_clock; }
     CKeyer& Keyer() { return m_keyer; }
 
     // A second receiver, a Q7, and long enough for the program to accept.
@@ -62,9 +65,12 @@ private:
     Reply BlockWrite(const std::string& command);
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
+    Reply ClockCommand(const std::string& command);
+    Reply Reset(const std::string& command);
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
     Reply EnterBootLoader(const std::string&) { m_bootLoader = true; return std::nullopt; }
+    Reply VfoA(const std::string& command);  // RadioVfo.cpp
 
     struct Route {
         const char* text;
@@ -82,5 +88,8 @@ private:
     std::optional<std::string> m_optionModuleReply;
     std::string m_commandMode = "0";
     CEeprom m_eeprom;
+    CRadioClock m_clock;
+    CRadioReset m_reset;
     CKeyer m_keyer;
+    std::string m_vfoA = "00014060000";
 };

@@ -133,3 +133,13 @@ TEST(Radio, EepromCommandFamilyFollowsTheMcuVersion)
 }
 
 }  // namespace
+
+TEST(Radio, AnswersAndSetsVfoA)
+{
+    CRadio radio;
+    EXPECT_EQ(radio.Handle("FA;"), Reply("FA00014060000;"));
+    EXPECT_FALSE(radio.Handle("FA00007030000;"));
+    EXPECT_EQ(radio.Handle("FA;"), Reply("FA00007030000;"));
+    EXPECT_FALSE(radio.Handle("FA7030;"));
+    EXPECT_EQ(radio.Handle("FA;"), Reply("FA00007030000;"));
+}

@@ -249,7 +249,10 @@ void CSimulator::OnRequest(const std::string& line)
             return;
         }
     }
-    m_control.Send(Error("unknown request " + words[0]));
+    if (const auto answer = m_radio.Clock().Control(words[0], args))
+        m_control.Send(*answer);
+    else
+        m_control.Send(Error("unknown request " + words[0]));
 }
 
 void CSimulator::Unplug()

@@ -14,6 +14,7 @@
 //     log                     clear-log               count PATTERN
 //     quit                    keyer ...  (KeyerRequest.cpp)
 //     loader ...  (LoaderRequest.cpp)
+// and the radio clock's requests (RadioClock.h).
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "log" answers
 // "ok N" and N entry lines (LogEntry.h). "quit" answers "bye" once the

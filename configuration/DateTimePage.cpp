@@ -1,0 +1,146 @@
+#include "DateTimePage.h"
+
+#include "TextSinks.h"
+#include "resource.h"
+
+CDateTimePage::CDateTimePage() : CToolPage(IDD_DATE_TIME, m_machine, L"Configuration.htm#SetDateTime") {}
+
+bool CDateTimePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED &&
+            (LOWORD(wParam) == IDC_DATE_TIME_UTC || LOWORD(wParam) == IDC_DATE_TIME_LOCAL)) {
+            m_machine.DateTimeUtc.Set(LOWORD(wParam) == IDC_DATE_TIME_UTC ? 1 : 0);
+            ShowPcTime();
+            return true;
+        }
+        break;
+    case WM_APP_MACHINE_FINISHED:
+        OnFinished(static_cast<HRESULT>(wParam));
+        return true;
+    case WM_APP_DATE_TIME_UTC:
+        CheckRadioButton(m_hwnd, IDC_DATE_TIME_UTC, IDC_DATE_TIME_LOCAL,
+                         m_machine.DateTimeUtc.Get() > 0 ? IDC_DATE_TIME_UTC : IDC_DATE_TIME_LOCAL);
+        return true;
+    case WM_APP_RADIO_DATE_TIME:
+        if (m_machine.RadioDate.Get() != 0)
+            ShowDate(IDC_RADIO_DATE, IDC_RADIO_TIME, m_machine.RadioDate.Get(), m_machine.RadioTime.Get());
+        return true;
+    }
+    return CToolPage::OnMessage(message, wParam, lParam, result);
+}
+
+void CDateTimePage::OnShow()
+{
+    CModel& model = GetModel();
+    ShowPcTime();
+    PropSheet_Changed(Sheet(), m_hwnd);
+    m_machine.DateTimeUtc.Load(model.AppKey());
+    m_subscriptions.Add(m_hwnd, m_machine.RadioDate);
+    m_subscriptions.Add(m_hwnd, m_machine.RadioTime);
+    m_subscriptions.Add(m_hwnd, m_machine.DateTimeUtc);
+    m_machine.DateTimeUtc.NotifyWindow(m_hwnd);
+    m_subscriptions.Add(m_hwnd, model.MachineFinished);
+    // Shown again after a hide, the running pass goes on where it was.
+    if (m_phase == 0)
+        StartAt(1);
+}
+
+void CDateTimePage::OnHide()
+{
+    m_machine.DateTimeUtc.Save(GetModel().AppKey());
+}
+
+void CDateTimePage::StartAt(int phase)
+{
+    m_phase = phase;
+    m_machine.StartChain(phase);
+}
+
+int NextDateTimePhase(const DateTimePhaseState& state)
+{
+    if (state.closing && state.phase != 6)
+        return 6;
+    switch (state.phase) {
+    case 1:
+        return 2;
+    case 2:
+    case 3:
+        return state.writeRequested ? 4 : 3;
+    case 4:
+        return state.timeMatches ? 5 : 4;
+    case 5:
+        if (!state.dateMatches)
+            return 5;
+        return state.okPressed ? 6 : 2;
+    }
+    return 0;
+}
+
+void CDateTimePage::OnFinished(HRESULT result)
+{
+    // The event is the model's: other machines end through it too.
+    if (m_phase == 0 || !m_machine.IsIdle())
+        return;
+    if (IsFailure(result)) {
+        // The radio stays in its menu: the restore needs the link that failed.
+        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(result), IDS_DATE_TIME_CAPTION);
+        m_phase = 0;
+        PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        return;
+    }
+    ShowPcTime();
+    const int next = NextDateTimePhase({m_phase, m_closing, m_writeRequested, m_okPressed,
+                                        m_machine.RadioTimeMatches(m_pcTime), m_machine.RadioDateMatches(m_pcTime)});
+    // After Apply the date pass leads back to reading, which no longer writes.
+    if (m_phase == 5 && next == 2)
+        m_writeRequested = false;
+    if (next != 0) {
+        StartAt(next);
+        return;
+    }
+    m_phase = 0;
+    PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_OK, 0);
+}
+
+LRESULT CDateTimePage::OnNotify(const NMHDR* header)
+{
+    switch (header->code) {
+    case PSN_APPLY:
+        // The writing begins when the running pass ends.
+        m_writeRequested = true;
+        m_okPressed = reinterpret_cast<const PSHNOTIFY*>(header)->lParam != 0;
+        return m_phase > 0 ? PSNRET_INVALID_NOCHANGEPAGE : PSNRET_NOERROR;
+    case PSN_QUERYCANCEL:
+        // The radio leaves its menu through phase 6 first.
+        m_closing = true;
+        return m_phase > 0;
+    }
+    return 0;
+}
+
+void CDateTimePage::ShowPcTime()
+{
+    m_pcTime = m_machine.TakePcTime();
+    if (m_pcTime.wYear != 0)
+        ShowDate(IDC_PC_DATE, IDC_PC_TIME, PackDateTime(m_pcTime.wYear % 100, m_pcTime.wMonth, m_pcTime.wDay),
+                 PackDateTime(m_pcTime.wHour, m_pcTime.wMinute, m_pcTime.wSecond));
+}
+
+void CDateTimePage::ShowDate(int dateId, int timeId, unsigned date, unsigned time)
+{
+    const bool dayFirst = m_machine.m_dateOrder == 1;
+    const unsigned first = dayFirst ? PackedLow(date) : PackedMiddle(date);
+    const unsigned second = dayFirst ? PackedMiddle(date) : PackedLow(date);
+    SetDlgItemTextW(m_hwnd, dateId, FormatText(L"%u/%u/%u", first, second, PackedHigh(date)).c_str());
+    SetDlgItemTextW(m_hwnd, timeId,
+                    FormatText(L"%02u:%02u:%02u", PackedHigh(time), PackedMiddle(time), PackedLow(time)).c_str());
+}
+
+void RunDateTimeSheet(HWND owner)
+{
+    CDateTimePage page;
+    CToolSheet sheet(IDS_DATE_TIME_CAPTION, 0);
+    sheet.Run(owner, page);
+}

@@ -1,0 +1,40 @@
+// A machine host that moves a progress bar as its bytes go by: the firmware
+// loaders and the configuration save and restore.
+#pragma once
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "StateMachine.h"
+
+template <typename T>
+class CProgressBarStateHost : public CStateHost<T> {
+public:
+    using CStateHost<T>::CStateHost;
+
+    void Progress(UINT bytes) override
+    {
+        m_position = std::min(m_position + static_cast<int>(bytes), m_maximum);
+        if (m_progressBar)
+            SendMessageW(m_progressBar, PBM_SETPOS, m_position / m_divisor, 0);
+    }
+
+    // Position 0 of `total` bytes on the bar (which may be null), counted in
+    // units of the divisor.
+    void SetUpProgress(HWND progressBar, int total)
+    {
+        m_progressBar = progressBar;
+        m_position = 0;
+        m_maximum = total;
+        if (m_progressBar) {
+            SendMessageW(m_progressBar, PBM_SETPOS, 0, 0);
+            SendMessageW(m_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, total / m_divisor));
+        }
+    }
+
+    int m_divisor = 32;
+    int m_position = 0;
+    int m_maximum = 0;
+    HWND m_progressBar = nullptr;
+};

@@ -1,0 +1,66 @@
+#include "TransmitPane.h"
+
+#include <richedit.h>
+
+bool CTransmitPane::TouchesSentText(bool deletesBack) const
+{
+    if (internalEdit)
+        return false;
+    CHARRANGE selection{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LONG reach = deletesBack && selection.cpMin == selection.cpMax ? selection.cpMin - 1 : selection.cpMin;
+    return reach < sendPosition;
+}
+
+bool CTransmitPane::RefusesKey(WPARAM key) const
+{
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    switch (key) {
+    case VK_BACK:
+        return TouchesSentText(true);
+    case VK_DELETE:
+        return TouchesSentText(false);
+    case VK_INSERT:
+        return shift && TouchesSentText(false);
+    case 'X':
+    case 'V':
+        return ctrl && TouchesSentText(false);
+    }
+    return false;
+}
+
+bool CTransmitPane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_GETDLGCODE:
+        // The dialog manager would select everything when the focus comes
+        // back, and only text before the caret is sent.
+        result = DefaultProc(message, wParam, lParam) & ~DLGC_HASSETSEL;
+        return true;
+    case WM_KEYDOWN:
+        if (RefusesKey(wParam)) {
+            result = 0;
+            return true;
+        }
+        break;
+    case WM_CHAR:
+        // Printable characters, Enter, Tab and Backspace change the text.
+        if ((wParam >= 0x20 || wParam == '\r' || wParam == '\t' || wParam == '\b') &&
+            TouchesSentText(wParam == '\b')) {
+            result = 0;
+            return true;
+        }
+        break;
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_PASTE:
+    case EM_REPLACESEL:
+        if (TouchesSentText(false)) {
+            result = 0;
+            return true;
+        }
+        break;
+    }
+    return CRichEditCtrlContext::OnMessage(message, wParam, lParam, result);
+}

@@ -1,0 +1,82 @@
+// Sets the simulated radio's clock, off by 1 day 3 h 20 min 53 s, through the
+// date and time sheet, and compares the time the passes after OK took (from
+// the pass under way when OK was pressed to the end of the last wait, on the
+// radio's clock) with their mandated waits plus the wire time of the bytes
+// exchanged.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "BenchmarkRadio.h"
+#include "BoxWatcher.h"
+#include "DateTimePage.h"
+#include "ToolSheet.h"
+#include "resource.h"
+
+int main()
+{
+    CoInitialize(nullptr);
+    CSimulatedTransceiver radio;
+    CMachineTestWindow window;
+    if (!FindRadio(radio, window))
+        return 1;
+    CModel& model = GetModel();
+    radio.SetClockOffset(86400 + 3 * 3600 + 20 * 60 + 53);
+
+    CDateTimePage page;
+    CToolSheet sheet(IDS_DATE_TIME_CAPTION, 0);
+    CBoxWatcher boxes;
+    size_t beforeOk = 0;
+    double pressed = 0;
+    boxes.OnDialog(L"Set Date and Time", [&](HWND shown) {
+        if (page.Phase() != 3)
+            return false;
+        page.Machine().DateTimeUtc.Set(1);
+        beforeOk = radio.Log().size();
+        pressed = NowMs();
+        PostMessageW(shown, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        return true;
+    });
+    sheet.Run(window.Handle(), page);
+    const double closed = NowMs() - pressed;
+
+    // From the time menu of the poll under way at OK.
+    const std::vector<SimulatedCommand> log = radio.Log();
+    size_t first = beforeOk;
+    while (first > 0 && log[first - 1].command != "MN073;")
+        --first;
+    if (first == 0 || log.back().command != "MN255;") {
+        printf("unexpected command log\n");
+        return 1;
+    }
+    --first;
+    const double elapsed = log.back().ms + 10 - log[first].ms + log[first].command.size() * kMsPerCharacter;
+
+    // The waits each command is followed by, and the menu passes.
+    double waits = 0, wire = 0;
+    unsigned timePasses = 0, datePasses = 0;
+    bool dateMenu = false;
+    for (size_t i = first; i < log.size(); ++i) {
+        const SimulatedCommand& entry = log[i];
+        wire += (entry.command.size() + entry.reply.size()) * kMsPerCharacter;
+        const std::string& command = entry.command;
+        if (command == "MN073;" || command == "MN029;" || command == "MN030;") {
+            waits += 250;
+            dateMenu = command != "MN073;";
+            (dateMenu ? datePasses : timePasses) += 1;
+        } else if (command == "MN255;") {
+            waits += 10;
+        } else if (command.compare(0, 3, "SWT") == 0) {
+            waits += dateMenu ? 500 : 10;
+        }
+    }
+    printf("radio clock off by 1 d 3 h 20 min 53 s; from OK: %u time passes, %u date passes\n", timePasses,
+           datePasses);
+    printf("clock now off by %lld s\n", radio.ClockOffset());
+    printf("mandated waits %.0f ms + wire time %.1f ms = %.1f ms\n", waits, wire, waits + wire);
+    printf("passes took %.1f ms, ratio %.2f (OK to closed: %.1f ms)\n", elapsed, elapsed / (waits + wire), closed);
+    model.SetActiveMachine(nullptr);
+    model.ClosePort();
+    CoUninitialize();
+    return 0;
+}

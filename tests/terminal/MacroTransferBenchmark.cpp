@@ -1,0 +1,111 @@
+// Reads and writes the radio's 16 command macros on the simulated
+// transceiver at 38400 bit/s, with block commands (MCU 455) and with byte
+// commands (MCU 382), and compares the time taken with the wire time of the
+// characters exchanged plus the pauses the commands require.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CommandMacroStateMachine.h"
+#include "ContactStateMachine.h"
+#include "MachineTestWindow.h"
+#include "SimulatedTransceiver.h"
+
+namespace {
+
+constexpr double kBitsPerByte = 10;
+constexpr double kLineSpeed = 38400;
+// "TT0;" and "Q7H;" are each followed by a 10 ms pause.
+constexpr double kModePauseMs = 10;
+
+double WireMs(size_t characters)
+{
+    return 1000.0 * characters * kBitsPerByte / kLineSpeed;
+}
+
+double Now()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * counter.QuadPart / frequency.QuadPart;
+}
+
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandMacroStateMachine& machine,
+             bool write, const char* name)
+{
+    radio.ClearLog();
+    window.ResetFinished();
+    const double start = Now();
+    if (!(write ? machine.StartWrite() : machine.StartRead()) || !window.WaitForFinish(900000) ||
+        window.Result() != 0) {
+        printf("%s failed\n", name);
+        return false;
+    }
+    const double ms = Now() - start;
+    double characters = 0, pausesMs = 0, gapsMs = 0;
+    size_t commands = 0, roundTrips = 0, gaps = 0;
+    const std::vector<SimulatedCommand> log = radio.Log();
+    for (size_t i = 0; i < log.size(); ++i) {
+        const SimulatedCommand& entry = log[i];
+        characters += entry.command.size() + (entry.answered ? entry.reply.size() : 0);
+        if (entry.command == "TT0;" || entry.command == "Q7H;")
+            pausesMs += kModePauseMs;
+        ++commands;
+        if (!entry.answered)
+            continue;
+        ++roundTrips;
+        // From the end of the reply on the wire to the next command's arrival.
+        if (i + 1 < log.size()) {
+            gapsMs += log[i + 1].ms - entry.ms - WireMs(entry.reply.size() + log[i + 1].command.size());
+            ++gaps;
+        }
+    }
+    const double wireMs = WireMs(static_cast<size_t>(characters)) + pausesMs;
+    printf("%s: %zu commands, %zu round trips, %.0f characters, wire and pauses %.1f ms, took %.1f ms, "
+           "mean gap after a reply %.1f ms, ratio %.2f\n",
+           name, commands, roundTrips, characters, wireMs, ms, gaps ? gapsMs / gaps : 0.0, ms / wireMs);
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    CoInitialize(nullptr);
+    CSimulatedTransceiver radio;
+    if (!radio.Start())
+        return 1;
+    CModel& model = GetModel();
+    model.Port.Set(radio.PortName());
+    CMachineTestWindow window;
+
+    CMacroStrings labels{WM_APP_MACRO_CAPTION};
+    CMacroStrings texts{WM_APP_MACRO_TEXT};
+    for (unsigned i = 0; i < kRadioMacroCount; ++i) {
+        labels.Set(i, L"MACRO" + std::to_wstring(i + 1));
+        texts.Set(i, std::wstring(i * 7, L'F'));
+    }
+    int status = 0;
+    for (const unsigned version : {455u, 382u}) {
+        radio.SetMcuVersion(version);
+        window.ResetFinished();
+        model.Contact().StartAtOpenPort();
+        if (!window.WaitForFinish(30000) || window.Result() != 0) {
+            printf("the radio was not found\n");
+            return 1;
+        }
+        CCommandMacroStateMachine machine(labels, texts);
+        model.SetActiveMachine(&machine);
+        const std::string mcu = " at MCU " + std::to_string(version);
+        if (!Measure(radio, window, machine, true, ("write 16 macros" + mcu).c_str()) ||
+            !Measure(radio, window, machine, false, ("read 16 macros" + mcu).c_str()))
+            status = 1;
+        model.SetActiveMachine(nullptr);
+    }
+    model.ClosePort();
+    CoUninitialize();
+    return status;
+}
