@@ -122,7 +122,9 @@ bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         UpdateLoadColumn();
         return true;
     case WM_APP_FIRMWARE_FOLDER:
-        SetDlgItemTextW(m_hwnd, IDC_FIRMWARE_FOLDER, m_model.FirmwareFolder.Get().c_str());
+        // The edit that made the change keeps its text, and with it its selection.
+        if (GetWindowString(Item(IDC_FIRMWARE_FOLDER)) != m_model.FirmwareFolder.Get())
+            SetDlgItemTextW(m_hwnd, IDC_FIRMWARE_FOLDER, m_model.FirmwareFolder.Get().c_str());
         Refresh();
         return true;
     case WM_APP_CONNECTION_STATUS:

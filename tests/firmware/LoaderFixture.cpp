@@ -20,6 +20,30 @@ McuFile WriteMcuFile(const CTempFolder& folder, const std::wstring& name, size_t
     return {folder.Write(name, image.ToHex()), image.Window(kLow, kHigh)};
 }
 
+std::wstring WriteWholeFile(const CTempFolder& folder, const std::wstring& name, const Bytes& bytes)
+{
+    CHexImage image;
+    if (!bytes.empty())
+        image.Put(0, bytes);
+    return folder.Write(name, image.ToHex());
+}
+
+std::wstring WriteFrontPanelFile(const CTempFolder& folder, const std::wstring& name, const Bytes& bytes,
+                                 std::array<BYTE, 16>& header)
+{
+    for (size_t i = 0; i < 14; ++i)
+        header[i] = static_cast<BYTE>(0x30 + i);
+    const WORD word = static_cast<WORD>(0x10000 - WordSum(bytes));
+    header[14] = static_cast<BYTE>(word >> 8);
+    header[15] = static_cast<BYTE>(word);
+    CHexImage image;
+    if (!bytes.empty())
+        image.Put(CFirmwareImage::kFrontPanelLow, bytes);
+    HexFileOptions options;
+    options.header = header;
+    return folder.Write(name, image.ToHex(options));
+}
+
 LoaderTest::LoaderTest()
 {
     CModel& model = GetModel();

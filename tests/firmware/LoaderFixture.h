@@ -22,6 +22,12 @@ struct McuFile {
 
 // `size` random bytes from 0x800, the reconciling word in their first two.
 McuFile WriteMcuFile(const CTempFolder& folder, const std::wstring& name, size_t size, uint32_t seed);
+// The bytes from address 0, as DSP files hold them.
+std::wstring WriteWholeFile(const CTempFolder& folder, const std::wstring& name, const Bytes& bytes);
+// The bytes from 0x40 and the 16-byte record at 0xFF00 whose last two bytes
+// reconcile them; the record is returned in `header`.
+std::wstring WriteFrontPanelFile(const CTempFolder& folder, const std::wstring& name, const Bytes& bytes,
+                                 std::array<BYTE, 16>& header);
 
 class LoaderTest : public testing::Test {
 protected:

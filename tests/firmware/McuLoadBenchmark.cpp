@@ -3,28 +3,15 @@
 // the wire time of every byte exchanged plus the waits the load must make.
 #include <windows.h>
 
-#include <cstdio>
-
-#include "ContactStateMachine.h"
-#include "HexFixture.h"
-#include "MachineTestWindow.h"
-#include "McuLoaderStateMachine.h"
-#include "SimulatedTransceiver.h"
-#include "TempFolder.h"
+#include "LoadBenchmark.h"
+#include "LoaderFixture.h"
 
 namespace {
-
-constexpr double kBitsPerByte = 10;
 
 // The load's own waits: the N8 probe's time-out, the first poll after it
 // (the radio takes the probe's '=' into it), "LDM;", the reset; then the
 // contact run's unanswered "I;" and its pause after "TT0;".
 constexpr double kMandatedMs = 500 + 10 + 2000 + 5500 + 200 + 10;
-
-double WireMs(size_t bytes, unsigned speed)
-{
-    return 1000.0 * bytes * kBitsPerByte / speed;
-}
 
 }  // namespace
 
@@ -32,28 +19,12 @@ int main()
 {
     CoInitialize(nullptr);
     CSimulatedTransceiver radio;
-    if (!radio.Start())
-        return 1;
-    radio.Loader("reset-version 460");
-    CModel& model = GetModel();
-    model.Port.Set(radio.PortName());
-
     CMachineTestWindow window;
-    model.Contact().StartAtOpenPort();
-    if (!window.WaitForFinish(30000) || window.Result() != 0) {
-        printf("the radio was not found\n");
+    if (!StartRadio(radio, window))
         return 1;
-    }
-
+    CModel& model = GetModel();
     CTempFolder folder;
-    Bytes data = RandomBytes(0x1F000, 1);
-    data[0] = data[1] = 0;
-    CHexImage image;
-    image.Put(CMcuLoaderStateMachine::kImageLow, data);
-    const WORD word = ReconcilingWord(
-        image.Window(CMcuLoaderStateMachine::kImageLow, CMcuLoaderStateMachine::kImageHigh), 0);
-    image.Patch(CMcuLoaderStateMachine::kImageLow, {static_cast<BYTE>(word >> 8), static_cast<BYTE>(word)});
-    const std::wstring path = folder.Write(L"hmcu0460.hex", image.ToHex());
+    const std::wstring path = WriteMcuFile(folder, L"hmcu0460.hex", 0x1F000, 1).path;
 
     CMcuLoaderStateMachine machine(L"MCU", path, L"");
     radio.ClearLog();

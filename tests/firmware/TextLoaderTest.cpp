@@ -18,28 +18,10 @@ Bytes Concat(const Bytes& a, const Bytes& b)
 
 class TextLoaderTest : public LoaderTest {
 protected:
-    // Whole-file images from address 0.
-    std::wstring Write(const std::wstring& name, const Bytes& bytes)
-    {
-        CHexImage image;
-        if (!bytes.empty())
-            image.Put(0, bytes);
-        return folder.Write(name, image.ToHex());
-    }
-
+    std::wstring Write(const std::wstring& name, const Bytes& bytes) { return WriteWholeFile(folder, name, bytes); }
     std::wstring WriteFrontPanel(const std::wstring& name, const Bytes& bytes, std::array<BYTE, 16>& header)
     {
-        for (size_t i = 0; i < 14; ++i)
-            header[i] = static_cast<BYTE>(0x30 + i);
-        const WORD word = static_cast<WORD>(0x10000 - WordSum(bytes));
-        header[14] = static_cast<BYTE>(word >> 8);
-        header[15] = static_cast<BYTE>(word);
-        CHexImage image;
-        if (!bytes.empty())
-            image.Put(CFirmwareImage::kFrontPanelLow, bytes);
-        HexFileOptions options;
-        options.header = header;
-        return folder.Write(name, image.ToHex(options));
+        return WriteFrontPanelFile(folder, name, bytes, header);
     }
 
     std::vector<std::string> Headers() const { return peer.textLoad.Headers(); }

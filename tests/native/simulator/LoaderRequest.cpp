@@ -9,9 +9,15 @@
 //     loader reset-ms MS                     how long the reset keeps the radio silent
 //     loader image ADDR COUNT                "ok HEX": the kept image (64-byte blocks)
 //     loader summary                         "ok PACKETS ACCEPTED DUPLICATES IGNORED FINISHED"
+//     loader text-version V                  the DSP or FPF version after such a load
+//     loader text-refuse K N | text-silence K | text-drop K N    as above, for DSP and FPF packets
+//     loader text-load PREFIX PART           a finished DSP or FPF load (LDD2, LDA2, LDF2):
+//                                            "ok ACCEPTED REFUSED DUPLICATES ERASE HEX", PART
+//                                            tiny-boot, data or record, "-" for no bytes
 // What the N8 takes for itself (";=", "#RVM;", "#PT;") is logged as a command.
-// Every packet is logged as the command "packet:AAAAAA" (its address bytes
-// as sent, in hex) with its answer as the reply.
+// Every MCU packet is logged as the command "packet:AAAAAA" (its address bytes
+// as sent, in hex) with its answer as the reply; a DSP or FPF packet as
+// "packet:" and its header.
 #include "Simulator.h"
 
 #include "ControlWords.h"
@@ -80,6 +86,16 @@ bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed)
         }
         return true;
     }
+    if (side.textLoad.Active())
+        return TextLoadTakes(byte, speed, now);
+    // "LDD2;", "LDA2;", "LDF2;": the running radio takes DSP or FPF packets.
+    if (!m_radio.InBootLoader() && byte == ';' && speed == m_radio.Speed() &&
+        (m_command == "LDD2" || m_command == "LDA2" || m_command == "LDF2")) {
+        m_log.Add({Milliseconds(now), m_command + ";", speed, false, {}});
+        side.textLoad.Begin(m_command);
+        m_command.clear();
+        return true;
+    }
     if (m_radio.InBootLoader() && m_command.empty() && byte == 'D') {
         if (speed == SLoaderSide::kBootLoaderSpeed) {
             m_log.Add({Milliseconds(now), "D", speed, true, "D"});
@@ -89,6 +105,33 @@ bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed)
         return true;
     }
     return false;
+}
+
+bool CSimulator::TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point now)
+{
+    SLoaderSide& side = m_loader;
+    CTextLoadMode& load = side.textLoad;
+    const auto byteTime = std::chrono::nanoseconds(10 * 1000000000ll / speed);
+    side.lineFree = std::max(side.lineFree, now) + byteTime;
+    const Clock::time_point arrived = side.lineFree;
+    const std::string reply = load.Receive(speed == m_radio.Speed() ? byte : static_cast<uint8_t>(byte ^ 0x5A));
+    if (load.Finished()) {
+        m_log.Add({Milliseconds(arrived), "LDD20000;", speed, false, {}});
+        const std::string prefix = load.Prefix();
+        side.finishedTextLoads[prefix] = load;
+        side.resetEnds = arrived + std::chrono::milliseconds(side.resetMs);
+        if (side.textVersionAfterReset != 0)
+            m_radio.SetVersion(prefix == "LDF2" ? "RVF" : prefix == "LDA2" ? "RVA" : "RVD", side.textVersionAfterReset);
+        load = CTextLoadMode{};
+        return true;
+    }
+    if (!reply.empty()) {
+        // A refused header is labelled with the last good one.
+        const std::string header = load.Headers().empty() ? std::string("?") : load.Headers().back();
+        m_log.Add({Milliseconds(arrived), "packet:" + header, speed, true, reply});
+        m_transmitter.Queue(reply, m_radio.Speed(), arrived);
+    }
+    return true;
 }
 
 std::string CSimulator::LoaderRequest(const Args& args)
@@ -126,6 +169,26 @@ std::string CSimulator::LoaderRequest(const Args& args)
                 bytes[i] = block->second[(a + i) & 63u];
         }
         return "ok " + HexBytes(bytes);
+    } else if (what == "text-version" && one) {
+        side.textVersionAfterReset = a;
+    } else if (what == "text-refuse" && two) {
+        side.textLoad.RefusePacket(a, b);
+    } else if (what == "text-silence" && one) {
+        side.textLoad.SilenceFrom(a);
+    } else if (what == "text-drop" && two) {
+        side.textLoad.DropBytes(a, b);
+    } else if (what == "text-load" && args.size() == 3) {
+        // "ok ACCEPTED REFUSED DUPLICATES ERASE HEX" of the finished load with
+        // that prefix; the part is tiny-boot, data or record.
+        const auto found = side.finishedTextLoads.find(args[1]);
+        if (found == side.finishedTextLoads.end())
+            return "error no such load";
+        const CTextLoadMode& load = found->second;
+        const std::vector<uint8_t>& bytes =
+            args[2] == "tiny-boot" ? load.TinyBoot() : args[2] == "record" ? load.Record() : load.Data();
+        return "ok " + std::to_string(load.Accepted()) + " " + std::to_string(load.Refused()) + " " +
+               std::to_string(load.Duplicates()) + " " + std::to_string(load.EraseByte()) + " " +
+               (bytes.empty() ? std::string("-") : HexBytes(bytes));
     } else if (what == "summary" && args.size() == 1) {
         return "ok " + std::to_string(loader.Packets().size()) + " " + std::to_string(loader.Accepted()) + " " +
                std::to_string(loader.Duplicates()) + " " + std::to_string(loader.Ignored()) + " " +

@@ -6,15 +6,23 @@
 
 #include "BootLoader.h"
 #include "N8Accessory.h"
+#include "TextLoadMode.h"
 
 #include <chrono>
+#include <map>
 #include <optional>
+#include <string>
 
 struct SLoaderSide {
     using Clock = std::chrono::steady_clock;
 
     CN8Accessory n8;
     CMcuBootLoader bootLoader;
+    // A DSP or FPF load under way, and each one finished, by its prefix.
+    CTextLoadMode textLoad;
+    std::map<std::string, CTextLoadMode> finishedTextLoads;
+    // The version the loaded processor reports after a DSP or FPF load; 0 keeps it.
+    unsigned textVersionAfterReset = 0;
     // The boot loader's own line speed.
     static constexpr unsigned kBootLoaderSpeed = 38400;
     unsigned speedBefore = 0;

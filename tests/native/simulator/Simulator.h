@@ -92,6 +92,7 @@ private:
     std::string LoaderRequest(const Args& args);
     // The byte went to the N8, the boot loader or a reset, not to the radio.
     bool LoaderTakes(uint8_t byte, unsigned speed);
+    bool TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point now);
 
     CRadio& m_radio;
     CFaults m_faults;
