@@ -341,6 +341,11 @@ CSimulatedTransceiver::KeyerState CSimulatedTransceiver::GetKeyerState()
     return state;
 }
 
+std::string CSimulatedTransceiver::Loader(const std::string& request)
+{
+    return Request("loader " + request).value_or(std::string());
+}
+
 void CSimulatedTransceiver::Unplug()
 {
     Request("unplug");
