@@ -111,9 +111,10 @@ TEST_F(TerminalEndToEndTest, RttyMemoryStartsTransmitSendsItsLineAndStopsOnceThe
         << "the echo";
 }
 
-TEST_F(TerminalEndToEndTest, CwSendsASemicolonAsACommaAndShowsDecodedText)
+TEST_F(TerminalEndToEndTest, AnUnknownModeIsCwWhichSendsASemicolonAsACommaAndShowsDecodedText)
 {
-    Open(TERMINAL_MODE_CW);
+    Open(7);
+    EXPECT_EQ(IsDlgButtonChecked(Page(CTabView::TAB_TERMINAL), IDC_MODE_CW), BST_CHECKED) << "an unknown mode is CW";
     Click(IDC_TRANSMIT);
     Type(L"CQ;_");
     ASSERT_TRUE(WaitForSent("CQ,_"));
