@@ -93,7 +93,7 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
     m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_noticeTaken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (!m_ioEvent || !m_stopEvent || !m_noticeTaken) {
-        const DWORD error = ReportError(L"CreateEvent", GetLastError());
+        const DWORD error = ReportError(L"CreateEvent", LastFailure());
         Close();
         return error;
     }
@@ -107,7 +107,7 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
                                FILE_FLAG_OVERLAPPED, nullptr);
     }
     if (m_handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         Close();
         if (!silent)
             ReportOpenError(error);
@@ -118,7 +118,7 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
     m_properties = {};
     m_properties.wPacketLength = sizeof(COMMPROP);
     if (!GetCommProperties(m_handle, &m_properties)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         if (!silent)
             ReportError(L"GetCommProperties", error);
         Close();
@@ -140,12 +140,12 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
 DWORD CSerialPort::ConfigureLine()
 {
     if (!SetupComm(m_handle, kQueueSize, kQueueSize))
-        return ReportError(L"SetupComm", GetLastError());
+        return ReportError(L"SetupComm", LastFailure());
     if (!GetCommState(m_handle, &m_dcb))
-        return ReportError(L"GetCommState", GetLastError());
+        return ReportError(L"GetCommState", LastFailure());
     ApplyLineSettings(m_dcb, m_properties);
     if (!SetCommState(m_handle, &m_dcb)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         ReportError(L"SetCommState", error);
         return ReportError(L"SetCommState", error);
     }
@@ -153,17 +153,17 @@ DWORD CSerialPort::ConfigureLine()
 
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
     if (!SetCommTimeouts(m_handle, &timeouts)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         ReportError(L"SetCommTimeouts", error);
         return ReportError(L"SetComTimeouts", error);
     }
     if (!::SetCommMask(m_handle, EV_RXCHAR)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         ReportError(L"SetCommMask", error);
         return ReportError(L"SetCommMask", error);
     }
     if (!StartListener())
-        return ReportError(L"StartListener", GetLastError());
+        return ReportError(L"StartListener", LastFailure());
     return 0;
 }
 

@@ -41,11 +41,11 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
     const double start = Now();
     if (!(write ? machine.StartWrite() : machine.StartRead()) || !window.WaitForFinish(900000) ||
         window.Result() != 0) {
-        printf("%s failed\n", name);
+        printf("%s failed: 0x%08lX\n", name, window.WaitForFinish(0) ? static_cast<unsigned long>(window.Result()) : 0ul);
         return false;
     }
     const double ms = Now() - start;
-    double characters = 0, pausesMs = 0, gapsMs = 0;
+    double characters = 0, replyCharacters = 0, pausesMs = 0, gapsMs = 0;
     size_t commands = 0, roundTrips = 0, gaps = 0;
     const std::vector<SimulatedCommand> log = radio.Log();
     for (size_t i = 0; i < log.size(); ++i) {
@@ -57,16 +57,22 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
         if (!entry.answered)
             continue;
         ++roundTrips;
-        // From the end of the reply on the wire to the next command's arrival.
+        replyCharacters += entry.reply.size();
+        // From the end of the reply on the wire to the next command's arrival
+        // (the simulated line delivers commands at once, replies at its speed).
         if (i + 1 < log.size()) {
-            gapsMs += log[i + 1].ms - entry.ms - WireMs(entry.reply.size() + log[i + 1].command.size());
+            gapsMs += log[i + 1].ms - entry.ms - WireMs(entry.reply.size());
             ++gaps;
         }
     }
+    // A real line carries both directions at its speed; the simulated one
+    // paces only the radio's replies, so the second ratio is the one it can show.
     const double wireMs = WireMs(static_cast<size_t>(characters)) + pausesMs;
-    printf("%s: %zu commands, %zu round trips, %.0f characters, wire and pauses %.1f ms, took %.1f ms, "
-           "mean gap after a reply %.1f ms, ratio %.2f\n",
-           name, commands, roundTrips, characters, wireMs, ms, gaps ? gapsMs / gaps : 0.0, ms / wireMs);
+    const double replyWireMs = WireMs(static_cast<size_t>(replyCharacters)) + pausesMs;
+    printf("%s: %zu commands, %zu round trips, %.0f characters, took %.1f ms; wire and pauses %.1f ms, ratio %.2f; "
+           "replies' wire and pauses %.1f ms, ratio %.2f; mean gap after a reply %.1f ms\n",
+           name, commands, roundTrips, characters, ms, wireMs, ms / wireMs, replyWireMs, ms / replyWireMs,
+           gaps ? gapsMs / gaps : 0.0);
     return true;
 }
 
