@@ -60,8 +60,10 @@ void Measure(CSimulatedTransceiver& radio, Machine& machine, double waitsMs)
     radio.ClearLog();
     const double elapsed = RunLoad(machine);
     const double wire = LogWireMs(radio.Log());
-    printf("%ls load at 38400 bit/s: %.0f ms; wire %.1f ms; mandated waits %.0f ms; ratio %.3f\n", machine.m_name,
-           elapsed, wire, waitsMs, elapsed / (wire + waitsMs));
+    printf("%ls load time at 38400 bit/s: %.0f ms\n", machine.m_name, elapsed);
+    printf("%ls wire time of every byte exchanged: %.1f ms\n", machine.m_name, wire);
+    printf("%ls mandated waits: %.0f ms\n", machine.m_name, waitsMs);
+    printf("%ls ratio load / (wire + waits): %.3f\n", machine.m_name, elapsed / (wire + waitsMs));
 }
 
 // The send's own decisions, each load run straight on its machine.
@@ -149,9 +151,11 @@ int main()
     const double chain = GetTickCount() - start;
     // A switch: "BRn;" at the old speed, the 50 ms pause, the port's own change.
     const double switchMs = driver.switches * (WireMs(4, 9600) + 50);
-    printf("whole send from 9600 bit/s: %.0f ms; its loads %.0f ms; %u speed switches %.0f ms; "
-           "ratio %.3f (the contact run back at 9600 included in the send)\n",
-           chain, driver.loadsMs, driver.switches, switchMs, chain / (driver.loadsMs + switchMs));
+    // The contact run that finds the radio at 9600 again belongs to the send.
+    printf("whole send time from 9600 bit/s: %.0f ms\n", chain);
+    printf("whole send, its loads: %.0f ms\n", driver.loadsMs);
+    printf("whole send, %u speed switches: %.0f ms\n", driver.switches, switchMs);
+    printf("whole send ratio / (loads + switches): %.3f\n", chain / (driver.loadsMs + switchMs));
     model.SetActiveMachine(nullptr);
     model.ClosePort();
     CoUninitialize();
