@@ -19,7 +19,8 @@ scripts/wine-session start "$build" >/dev/null
 trap 'scripts/wine-session stop "$build" >/dev/null 2>&1 || true' EXIT
 for program in "${benchmarks[@]}"; do
   name=$(basename "$program" .exe)
-  output=$(scripts/wine-run "$build" "$program" 2>&1) && status=0 || status=$?
+  # Wine's console ends lines with CR LF.
+  output=$(scripts/wine-run "$build" "$program" 2>&1 | tr -d '\r'; exit "${PIPESTATUS[0]}") && status=0 || status=$?
   # A figure is "name: number [unit]"; other lines are the benchmark's own talk.
   grep -E '^[^:]+: -?[0-9][0-9.]*( .*)?$' <<<"$output" | sed "s/^/$name /" || true
   [ "$status" -eq 0 ] || echo "$name: failed with exit code $status"
