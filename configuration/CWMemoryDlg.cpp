@@ -3,7 +3,6 @@
 #include "Help.h"
 #include "LogText.h"
 #include "TextSinks.h"
-#include "WaitCursor.h"
 #include "resource.h"
 
 namespace {
@@ -105,7 +104,7 @@ bool CCWMemoryDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         ShowHelpTopic(m_hwnd, kHelpTopic);
         return true;
     case WM_SETCURSOR:
-        if (!(!m_machine.IsIdle()) || !ShowWaitCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
+        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
             break;
         result = TRUE;
         return true;
@@ -246,6 +245,10 @@ void CCWMemoryDlg::EnableControls(bool enable)
             id != IDC_CW_LEGEND2)
             EnableWindow(child, enable);
     }
+    if (enable)
+        EndBusy();
+    else
+        BeginBusy();
 }
 
 void CCWMemoryDlg::Cleanup()

@@ -5,6 +5,7 @@
 
 #include "CWMemoryStateMachine.h"
 #include "Dialog.h"
+#include "WaitCursor.h"
 #include "DialogResize.h"
 
 // A memory's edit: keys and pastes without a Morse code are dropped.
@@ -13,7 +14,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
-class CCWMemoryDlg : public CDialog {
+class CCWMemoryDlg : public CDialog, private CWaitCursorE<CCWMemoryDlg> {
 public:
     CCWMemoryDlg();
     ~CCWMemoryDlg() override;

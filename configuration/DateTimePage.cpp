@@ -9,7 +9,8 @@ bool CDateTimePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == IDC_DATE_TIME_UTC || LOWORD(wParam) == IDC_DATE_TIME_LOCAL)) {
+        if (HIWORD(wParam) == BN_CLICKED &&
+            (LOWORD(wParam) == IDC_DATE_TIME_UTC || LOWORD(wParam) == IDC_DATE_TIME_LOCAL)) {
             m_machine.DateTimeUtc.Set(LOWORD(wParam) == IDC_DATE_TIME_UTC ? 1 : 0);
             ShowPcTime();
             return true;
@@ -57,6 +58,26 @@ void CDateTimePage::StartAt(int phase)
     m_machine.StartChain(phase);
 }
 
+int NextDateTimePhase(const DateTimePhaseState& state)
+{
+    if (state.closing && state.phase != 6)
+        return 6;
+    switch (state.phase) {
+    case 1:
+        return 2;
+    case 2:
+    case 3:
+        return state.writeRequested ? 4 : 3;
+    case 4:
+        return state.timeMatches ? 5 : 4;
+    case 5:
+        if (!state.dateMatches)
+            return 5;
+        return state.okPressed ? 6 : 2;
+    }
+    return 0;
+}
+
 void CDateTimePage::OnFinished(HRESULT result)
 {
     // The event is the model's: other machines end through it too.
@@ -70,36 +91,17 @@ void CDateTimePage::OnFinished(HRESULT result)
         return;
     }
     ShowPcTime();
-    if (m_closing && m_phase != 6) {
-        StartAt(6);
+    const int next = NextDateTimePhase({m_phase, m_closing, m_writeRequested, m_okPressed,
+                                        m_machine.RadioTimeMatches(m_pcTime), m_machine.RadioDateMatches(m_pcTime)});
+    // After Apply the date pass leads back to reading, which no longer writes.
+    if (m_phase == 5 && next == 2)
+        m_writeRequested = false;
+    if (next != 0) {
+        StartAt(next);
         return;
     }
-    switch (m_phase) {
-    case 1:
-        StartAt(2);
-        break;
-    case 2:
-    case 3:
-        StartAt(m_writeRequested ? 4 : 3);
-        break;
-    case 4:
-        StartAt(m_machine.RadioTimeMatches(m_pcTime) ? 5 : 4);
-        break;
-    case 5:
-        if (!m_machine.RadioDateMatches(m_pcTime)) {
-            StartAt(5);
-        } else if (m_okPressed) {
-            StartAt(6);
-        } else {
-            m_writeRequested = false;
-            StartAt(2);
-        }
-        break;
-    case 6:
-        m_phase = 0;
-        PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_OK, 0);
-        break;
-    }
+    m_phase = 0;
+    PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_OK, 0);
 }
 
 LRESULT CDateTimePage::OnNotify(const NMHDR* header)

@@ -6,6 +6,19 @@
 #include "DateTimeStateMachine.h"
 #include "ToolSheet.h"
 
+// What decides the next phase when a pass has ended well; the radio's clock
+// is compared with the PC's as taken at that moment.
+struct DateTimePhaseState {
+    int phase;
+    bool closing;
+    bool writeRequested;
+    bool okPressed;
+    bool timeMatches;
+    bool dateMatches;
+};
+// The phase to start next; 0 when the sheet is to close (after phase 6).
+int NextDateTimePhase(const DateTimePhaseState& state);
+
 class CDateTimePage : public CToolPage {
 public:
     CDateTimePage();

@@ -7,7 +7,6 @@
 #include "Help.h"
 #include "TextSinks.h"
 #include "ToolTips.h"
-#include "WaitCursor.h"
 #include "resource.h"
 
 namespace {
@@ -75,7 +74,7 @@ bool CXtalFilterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         ShowHelpTopic(m_hwnd, kHelpTopic);
         return true;
     case WM_SETCURSOR:
-        if (!(m_busy > 0) || !ShowWaitCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
+        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
             break;
         result = TRUE;
         return true;
@@ -136,7 +135,8 @@ void CXtalFilterDlg::OnInitDialog()
     CheckDlgButton(m_hwnd, IDC_FILTER_TX_FM, BST_CHECKED);
 
     m_toolTip = CreateBalloonToolTip(m_hwnd);
-    const UINT amTip = GetModel().McuVersion() < MCU_WIDE_TX_AM_VERSION ? IDS_TIP_FILTER_TX_AM : IDS_TIP_FILTER_TX_AM_WIDE;
+    const UINT amTip =
+        GetModel().McuVersion() < MCU_WIDE_TX_AM_VERSION ? IDS_TIP_FILTER_TX_AM : IDS_TIP_FILTER_TX_AM_WIDE;
     for (int s = 0; s < static_cast<int>(FILTER_SLOTS); ++s) {
         AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + s, IDS_TIP_FILTER_BANDWIDTH);
         AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_OFFSET_FIRST + s, IDS_TIP_FILTER_OFFSET);
@@ -357,17 +357,12 @@ void CXtalFilterDlg::EnableControls(bool enable)
             EnableWindow(child, enable);
     }
     if (!enable) {
-        ++m_busy;
+        BeginBusy();
         return;
     }
     UpdateApply();
     SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILTER_BANDWIDTH_FIRST)), TRUE);
-    if (m_busy > 0 && --m_busy == 0) {
-        // Moving the cursor where it is brings the normal cursor back.
-        POINT cursor;
-        GetCursorPos(&cursor);
-        SetCursorPos(cursor.x, cursor.y);
-    }
+    EndBusy();
 }
 
 bool CXtalFilterDlg::ValidateFilters()

@@ -8,9 +8,10 @@
 #include <commctrl.h>
 
 #include "Dialog.h"
+#include "WaitCursor.h"
 #include "XtalFilterStateMachine.h"
 
-class CXtalFilterDlg : public CDialog {
+class CXtalFilterDlg : public CDialog, private CWaitCursorE<CXtalFilterDlg> {
 public:
     CXtalFilterDlg();
     ~CXtalFilterDlg() override;
@@ -48,7 +49,6 @@ private:
     CXtalFilterStateMachine m_machine;
     CEventSubscriptions m_subscriptions;
     HWND m_toolTip = nullptr;
-    int m_busy = 0;
     bool m_shown = false;
     bool m_writing = false;
     bool m_closeWhenWritten = false;

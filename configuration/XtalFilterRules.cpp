@@ -101,7 +101,8 @@ std::optional<FilterRuleFailure> CheckFilterRules(const FilterSettings& settings
     }
     const bool wide = settings.mcuVersion >= MCU_WIDE_TX_AM_VERSION;
     const auto suitsAm = [wide](int hz) { return wide ? hz >= 6000 : hz == 6000; };
-    if (!suitsAm(width(settings.txAm)) && std::any_of(std::begin(settings.bandwidth), std::end(settings.bandwidth), suitsAm))
+    const bool anySuits = std::any_of(std::begin(settings.bandwidth), std::end(settings.bandwidth), suitsAm);
+    if (!suitsAm(width(settings.txAm)) && anySuits)
         return FilterRuleFailure{static_cast<UINT>(wide ? IDS_FILTER_TX_AM_WIDE : IDS_FILTER_TX_AM), 0};
     return std::nullopt;
 }

@@ -1,7 +1,12 @@
-// The Firmware tab. For now it keeps the activity log of firmware work, into
-// which the main frame passes the program's status text.
+// The Firmware tab: the firmware folder, the versions it holds against those
+// installed in the radio, the activity log of firmware work, and the sends
+// that run the loader dialogs one after the other.
 #pragma once
 
+#include "FirmwareFileSet.h"
+#include "FirmwareSendDriver.h"
+#include "Model.h"
+#include "Observable.h"
 #include "PropertyPage.h"
 #include "RichEditCtrlContext.h"
 
@@ -10,14 +15,40 @@ public:
     CFirmwarePage();
     ~CFirmwarePage() override;
 
+    CPersistable<unsigned long> LoadCheckbox{L"LoadCheckbox", WM_APP_LOAD_CHECKBOX, 0};
+
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnInitDialog();
+    void OnShowWindow(bool shown);
+    bool OnCommand(UINT id, UINT code);
     // A time-stamped line in the log.
     void OnPageText(LPARAM text);
+    void OnInstalledVersion(unsigned index);
+    void OnLoadCheckbox();
+    void OnBoxClicked(UINT id);
+    void OnFolderEdited();
+    void OnBrowse();
+    void OnCheckVersionsNow();
+    void OnCopyNewFiles();
+    void OnSend(SendMode mode);
 
+    void Refresh();
+    void UpdateLoadColumn();
+    void EnableBoxes();
+    void EnableButtons();
+    void CheckReleaseNotes();
+    void SetFolder(const std::wstring& folder);
+    SendContext Context() const { return {m_files, LoadCheckbox.Get()}; }
+
+    CModel& m_model;
+    CFirmwareFileSet m_files;
+    bool m_sending = false;
+    bool m_subscribing = false;
     HFONT m_logFont = nullptr;
+    HWND m_toolTip = nullptr;
     CRichEditCtrlContext m_log;
+    CEventSubscriptions m_subscriptions;
 };

@@ -93,7 +93,7 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
     m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_noticeTaken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (!m_ioEvent || !m_stopEvent || !m_noticeTaken) {
-        const DWORD error = ReportError(L"CreateEvent", GetLastError());
+        const DWORD error = ReportError(L"CreateEvent", LastFailure());
         Close();
         return error;
     }
@@ -107,7 +107,7 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
                                FILE_FLAG_OVERLAPPED, nullptr);
     }
     if (m_handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         Close();
         if (!silent)
             ReportOpenError(error);
@@ -118,7 +118,7 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
     m_properties = {};
     m_properties.wPacketLength = sizeof(COMMPROP);
     if (!GetCommProperties(m_handle, &m_properties)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         if (!silent)
             ReportError(L"GetCommProperties", error);
         Close();
@@ -140,12 +140,12 @@ DWORD CSerialPort::Open(const wchar_t* name, bool silent)
 DWORD CSerialPort::ConfigureLine()
 {
     if (!SetupComm(m_handle, kQueueSize, kQueueSize))
-        return ReportError(L"SetupComm", GetLastError());
+        return ReportError(L"SetupComm", LastFailure());
     if (!GetCommState(m_handle, &m_dcb))
-        return ReportError(L"GetCommState", GetLastError());
+        return ReportError(L"GetCommState", LastFailure());
     ApplyLineSettings(m_dcb, m_properties);
     if (!SetCommState(m_handle, &m_dcb)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         ReportError(L"SetCommState", error);
         return ReportError(L"SetCommState", error);
     }
@@ -153,17 +153,17 @@ DWORD CSerialPort::ConfigureLine()
 
     COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
     if (!SetCommTimeouts(m_handle, &timeouts)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         ReportError(L"SetCommTimeouts", error);
         return ReportError(L"SetComTimeouts", error);
     }
     if (!::SetCommMask(m_handle, EV_RXCHAR)) {
-        const DWORD error = GetLastError();
+        const DWORD error = LastFailure();
         ReportError(L"SetCommMask", error);
         return ReportError(L"SetCommMask", error);
     }
     if (!StartListener())
-        return ReportError(L"StartListener", GetLastError());
+        return ReportError(L"StartListener", LastFailure());
     return 0;
 }
 
@@ -361,6 +361,14 @@ bool CSerialPort::WriteText(const wchar_t* text)
     return WriteBytes(bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
+// The result of a transfer whose event is set. Under Wine an event wait can
+// end (mask written, event set) with its status left pending for good;
+// waiting, GetOverlappedResult then counts it as done, as it is.
+bool CSerialPort::EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred)
+{
+    return GetOverlappedResult(m_handle, overlapped, transferred, TRUE) != FALSE;
+}
+
 bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeoutMs)
 {
     const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
@@ -368,16 +376,9 @@ bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeo
     case WAIT_OBJECT_0:
         return true;
     case WAIT_OBJECT_0 + 1:
-        return GetOverlappedResult(m_handle, overlapped, transferred, FALSE) != FALSE;
+        return EndedTransfer(overlapped, transferred);
     case WAIT_TIMEOUT:
-        // The cancelled transfer owns the structure and the buffer until it
-        // has ended: wait for that. Under Wine only a new mask ends an event
-        // wait.
-        ::CancelIo(m_handle);
-        if (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT)
-            ::SetCommMask(m_handle, EV_RXCHAR);
-        if (GetOverlappedResult(m_handle, overlapped, transferred, TRUE))
-            return true;  // it ended before the cancel could take
+        EndTransfer(overlapped);
         SetLastError(ERROR_TIMEOUT);
         return false;
     default:
@@ -497,41 +498,27 @@ bool CSerialPort::WaitForEvent(DWORD* result)
         return false;
     }
     const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
-    for (;;) {
-        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-            EndPendingWait(overlapped);
-            return true;  // the caller sees the stop flag
-        }
-        // Under Wine the wait before can signal the event once more after
-        // this wait began: this one still runs. Looked at again after the
-        // reset, so that an end in between is not missed.
-        for (int look = 0; look < 2; ++look) {
-            DWORD unused = 0;
-            if (GetOverlappedResult(m_handle, overlapped, &unused, FALSE))
-                return true;
-            if (GetLastError() != ERROR_IO_INCOMPLETE) {
-                *result = GetLastError();
-                return false;
-            }
-            if (look == 0)
-                ResetEvent(overlapped->hEvent);
-        }
-    }
-}
-
-// The system writes the mask and the structure when the wait ends: it must
-// have ended before the listener leaves. Under Wine CancelIo does not end a
-// pending WaitCommEvent; a new mask does.
-void CSerialPort::EndPendingWait(OVERLAPPED* overlapped)
-{
-    for (;;) {
-        ::SetCommMask(m_handle, EV_RXCHAR);
-        if (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_OBJECT_0)
-            break;
-        ::CancelIo(m_handle);
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+        EndTransfer(overlapped);
+        return true;  // the caller sees the stop flag
     }
     DWORD unused = 0;
-    GetOverlappedResult(m_handle, overlapped, &unused, FALSE);
+    if (EndedTransfer(overlapped, &unused))
+        return true;
+    *result = GetLastError();
+    return false;
+}
+
+// A cancelled transfer owns its structure (and the listener's mask, and a
+// read's buffer) until it has ended: wait for that. Under Wine CancelIo does
+// not end a pending WaitCommEvent; a new mask does.
+void CSerialPort::EndTransfer(OVERLAPPED* overlapped)
+{
+    ::CancelIo(m_handle);
+    while (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT) {
+        ::SetCommMask(m_handle, EV_RXCHAR);
+        ::CancelIo(m_handle);
+    }
 }
 
 // One notice, then no new wait until the UI thread has taken the bytes: the

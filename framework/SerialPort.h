@@ -1,6 +1,7 @@
 // The one COM port through which the program talks to the radio: overlapped
-// I/O with fixed line settings, and a listener thread that only wakes the
-// notify window (WM_APP_SERIAL_DATA); all reading happens on the UI thread.
+// I/O with fixed line settings, and a listener thread that wakes the notify
+// window (WM_APP_SERIAL_DATA) and waits until the UI thread has taken the
+// bytes; all reading happens on the UI thread.
 #pragma once
 
 #include <windows.h>
@@ -67,7 +68,8 @@ private:
     DWORD Listen();
     bool WaitForEvent(DWORD* result);
     void AnnounceAndWait(WPARAM notice, DWORD queued);
-    void EndPendingWait(OVERLAPPED* overlapped);
+    bool EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred);
+    void EndTransfer(OVERLAPPED* overlapped);
     DWORD ConfigureLine();
     DWORD ReportOpenError(DWORD error);
     bool QueuedBytes(DWORD* queued);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "AboutDlg.h"
+#include "ContactStateMachine.h"
 #include "FileVersionInfo.h"
 #include "Help.h"
 #include "ReleaseInfoDlg.h"
@@ -50,6 +51,14 @@ bool CMainFrame::PreTranslateMessage(MSG* message)
 {
     if (m_accelerators && TranslateAcceleratorW(m_hwnd, m_accelerators, message))
         return true;
+    // Wine's dialog keys never end for a focus on a control no one sees, and
+    // arrow keys would change it unseen: whatever left the focus there, the
+    // current page takes it back and the key goes to it.
+    if (message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST && !IsWindowVisible(message->hwnd) &&
+        IsChild(m_tabView.Handle(), message->hwnd)) {
+        m_tabView.FocusCurrentPage();
+        message->hwnd = GetFocus();
+    }
     return m_tabView.IsDialogMessage(message);
 }
 
@@ -233,8 +242,14 @@ void CMainFrame::UpdateTitle()
 
 void CMainFrame::UpdateConnectionStatus()
 {
+    const FirmwareStatusEnum status = m_model.ConnectionStatus.Get();
+    // Either text would call another device a Q7; the "Unexpected Device"
+    // box has said what it is not.
+    if ((status == FIRMWARE_STATUS_BOOT_LOADER || status == FIRMWARE_STATUS_RUNNING) &&
+        m_model.Contact().m_result == E_UNEXPECTED_DEVICE)
+        return;
     std::wstring text;
-    switch (m_model.ConnectionStatus.Get()) {
+    switch (status) {
     case FIRMWARE_STATUS_BOOT_LOADER:
         text = m_model.DescribeBootLoaderConnection();
         break;

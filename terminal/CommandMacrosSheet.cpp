@@ -127,14 +127,14 @@ void CCommandMacrosPage::CopyRowsToStrings()
 void CCommandMacrosPage::ShowMacro(HWND edit, size_t macro, const CMacroStrings& strings)
 {
     SetWindowTextW(edit, strings.Get(macro).c_str());
-    EnableWindow(edit, TRUE);
+    if (!IsBusy())
+        EnableWindow(edit, TRUE);
 }
 
 CCommandMacrosPage1::CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& texts)
     : CCommandMacrosPage(IDD_MACROS_PAGE1, 0, labels, texts),
       m_model(GetModel()),
-      m_machine(labels, texts),
-      m_waitCursor(LoadCursorW(nullptr, IDC_WAIT))
+      m_machine(labels, texts)
 {
 }
 
@@ -167,9 +167,8 @@ bool CCommandMacrosPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         return true;
     case WM_SETCURSOR:
         // The sheet's Cancel is not a child of the page: it keeps its arrow.
-        if (!m_busy || LOWORD(lParam) != HTCLIENT)
+        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
             break;
-        SetCursor(m_waitCursor);
         result = TRUE;
         return true;
     }
@@ -195,7 +194,7 @@ bool CCommandMacrosPage1::OnNotify(const NMHDR& header, LRESULT& result)
 {
     // While the machine runs the page stays: OK, Enter and a change of page
     // would leave the machine working for a page that is gone.
-    const bool running = m_busy || !m_machine.IsIdle();
+    const bool running = IsBusy() || !m_machine.IsIdle();
     switch (header.code) {
     case PSN_APPLY:
         if (!running)
@@ -214,7 +213,7 @@ bool CCommandMacrosPage1::OnNotify(const NMHDR& header, LRESULT& result)
 
 void CCommandMacrosPage1::EnableTransfers()
 {
-    const BOOL enable = !m_busy && m_model.ConnectionStatus.Get() == FIRMWARE_STATUS_RUNNING;
+    const BOOL enable = !IsBusy() && m_model.ConnectionStatus.Get() == FIRMWARE_STATUS_RUNNING;
     EnableWindow(Item(IDC_READ_MACROS), enable);
     EnableWindow(Item(IDC_WRITE_MACROS), enable);
 }
@@ -257,7 +256,7 @@ void CCommandMacrosPage1::StartMachine(bool write)
 void CCommandMacrosPage1::OnMachineFinished(HRESULT hr)
 {
     // Only the end of what this page started (or was asked to cancel).
-    if (!m_busy && !m_cancelled)
+    if (!IsBusy() && !m_cancelled)
         return;
     const bool cancelled = m_cancelled;
     m_cancelled = false;
@@ -281,23 +280,20 @@ bool CCommandMacrosPage1::OnQueryCancel()
 
 void CCommandMacrosPage1::SetBusy(bool busy)
 {
-    m_busy = busy;
-    // The focus must not stay on a control about to be disabled; Cancel
-    // is what the keyboard can still do.
+    // The focus must not stay on a control about to be disabled. The tabs
+    // take it: on Cancel (made the default button) Enter would cancel.
     const HWND focus = GetFocus();
     if (busy && focus && IsChild(m_hwnd, focus))
-        SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(Sheet(), IDCANCEL)), TRUE);
+        SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(PropSheet_GetTabControl(Sheet())), TRUE);
+    if (busy)
+        BeginBusy();
+    else
+        EndBusy();
     for (HWND child = GetWindow(m_hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsStatic(child))
             EnableWindow(child, !busy);
     }
     EnableTransfers();
-    if (!busy) {
-        // The arrow comes back at once, not at the next mouse move.
-        POINT at;
-        if (GetCursorPos(&at))
-            SetCursorPos(at.x, at.y);
-    }
 }
 
 CCommandMacrosPage2::CCommandMacrosPage2(CMacroStrings& labels, CMacroStrings& texts)

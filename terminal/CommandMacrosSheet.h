@@ -8,6 +8,7 @@
 
 #include "CommandMacroStateMachine.h"
 #include "PropertySheet.h"
+#include "WaitCursor.h"
 
 // The first field too long for the radio, rows in order and the label before
 // the text of a row: its message, caption, row number (1-based) and limit.
@@ -35,6 +36,9 @@ protected:
     virtual void OnShow(bool shown);
     virtual bool OnNotify(const NMHDR& header, LRESULT& result);
 
+    // A machine started here runs: the rows stay disabled.
+    virtual bool IsBusy() const { return false; }
+
     HWND LabelEdit(unsigned row) const;
     HWND TextEdit(unsigned row) const;
     void CopyRowsToStrings();
@@ -52,7 +56,7 @@ private:
     bool m_applied = false;
 };
 
-class CCommandMacrosPage1 : public CCommandMacrosPage {
+class CCommandMacrosPage1 : public CCommandMacrosPage, private CWaitCursorE<CCommandMacrosPage1> {
 public:
     CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& texts);
 
@@ -62,6 +66,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnShow(bool shown) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool IsBusy() const override { return CWaitCursorE::IsBusy(); }
 
 private:
     void EnableTransfers();
@@ -74,10 +79,8 @@ private:
 
     CModel& m_model;
     CCommandMacroStateMachine m_machine;
-    // The machine started here runs; the user asked to cancel it.
-    bool m_busy = false;
+    // The user asked to cancel the running machine.
     bool m_cancelled = false;
-    HCURSOR m_waitCursor;
 };
 
 class CCommandMacrosPage2 : public CCommandMacrosPage {

@@ -24,6 +24,7 @@ const unsigned long kAdvancedTerminalTrace = 0x80;
 // Bold, italic, size and face: what the options dialog changes.
 const DWORD kFontMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_FACE;
 const DWORD kFontEffects = CFE_BOLD | CFE_ITALIC;
+// A size from the registry beyond reason must not overflow the font height.
 const unsigned long kLargestFontPoints = 1000;
 
 CHARFORMATW MakeFormat(COLORREF colour, bool isProtected)
@@ -252,14 +253,13 @@ bool CTerminalPage::OnCommand(UINT id, UINT code)
     if (code != BN_CLICKED)
         return false;
     switch (id) {
-    case IDC_TRANSMIT:
+    case IDC_TRANSMIT: {
         ToggleTransmit();
         FocusTransmitPane();
-        {
-            const CHARRANGE selection = GetSelection(TransmitPane());
-            SetSelection(TransmitPane(), selection.cpMax, selection.cpMax);
-        }
+        const LONG end = GetSelection(TransmitPane()).cpMax;
+        SetSelection(TransmitPane(), end, end);
         return true;
+    }
     case IDC_EDIT_MEMORIES:
         OnEditMemories();
         FocusTransmitPane();
@@ -289,7 +289,8 @@ bool CTerminalPage::OnCommand(UINT id, UINT code)
 bool CTerminalPage::OnNotify(const NMHDR* header, LRESULT& result)
 {
     if (header->code == PSN_QUERYINITIALFOCUS && (header->hwndFrom == m_hwnd || header->hwndFrom == Sheet())) {
-        result = reinterpret_cast<LRESULT>(TransmitPane());
+        // A disabled pane cannot take the focus; the sheet then finds its own.
+        result = m_enabled ? reinterpret_cast<LRESULT>(TransmitPane()) : 0;
         return true;
     }
     if (header->hwndFrom != TransmitPane())
@@ -576,6 +577,11 @@ bool CTerminalPage::CanWrite()
 bool CTerminalPage::IsTracing()
 {
     return (m_model.AdvancedMode.Get() & kAdvancedTerminalTrace) && m_model.Trace.Get() != 0;
+}
+
+bool CTerminalPage::HasUnsentText()
+{
+    return GetSelection(TransmitPane()).cpMin > m_transmitPane.sendPosition;
 }
 
 void CTerminalPage::WriteKeyerCommand(const std::wstring& command)

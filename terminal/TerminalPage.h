@@ -68,6 +68,7 @@ private:
     bool IsTracing();
 
     // ITerminalPollerHost
+    bool HasUnsentText() override;
     void WriteKeyerCommand(const std::wstring& command) override;
     void ShowReceived(const std::wstring& text) override;
     void ShowEcho(const std::wstring& text) override;

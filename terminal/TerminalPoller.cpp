@@ -124,6 +124,10 @@ void CTerminalPoller::OnTransmitBufferReply(const STransmitBufferReply& reply)
         const DWORD now = m_clock();
         if (!m_pending.empty()) {
             m_lastSend = m_lastActivity = now;
+        } else if (m_host.HasUnsentText()) {
+            // Transmit was switched on and this reply overtook the first
+            // piece: the text is not done, it has not even started.
+            m_host.SendNextPiece();
         } else if (IsRttyOrPsk() && (m_stopWhenDone || now - m_lastSend >= m_activityTimeout)) {
             m_host.StopTransmit();
         } else if (m_host.IsTransmitting() && IsRttyOrPsk() && now - m_lastActivity >= kKeepAliveAfterMs) {

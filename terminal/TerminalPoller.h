@@ -12,6 +12,8 @@
 class ITerminalPollerHost {
 public:
     virtual bool IsTransmitting() = 0;
+    // Typed text the page has not handed over yet.
+    virtual bool HasUnsentText() = 0;
     // A "KY" command on its way to the radio (traced and shown by the page).
     virtual void WriteKeyerCommand(const std::wstring& command) = 0;
     virtual void ShowReceived(const std::wstring& text) = 0;
@@ -56,8 +58,8 @@ public:
     void SetMode(unsigned mode) { m_mode = mode; }
     unsigned Mode() const { return m_mode; }
     void SetActivityTimeout(DWORD ms) { m_activityTimeout = ms; }
+    // "[TXOFF]": end transmit once everything has gone out (RTTY, PSK).
     void SetStopWhenDone(bool stop) { m_stopWhenDone = stop; }
-    bool StopWhenDone() const { return m_stopWhenDone; }
 
     // The page was shown: the first tick stays quiet, polling starts fast.
     void Restart();
@@ -69,7 +71,6 @@ public:
     size_t SendRoom() const;
     // Filtered text: pending, then "KY text;".
     void SendKeyerText(const std::wstring& text);
-    void SendCommand(const std::wstring& command);
     // Stopping sends "KY \x04;" only in RTTY and PSK, with the radio's buffer
     // empty and activity recent.
     bool WantsEndOfTransmission() const;
@@ -84,6 +85,7 @@ public:
     unsigned RadioBufferCount() const { return m_radioCount; }
 
 private:
+    void SendCommand(const std::wstring& command);
     void OnTransmitBufferReply(const STransmitBufferReply& reply);
     void EchoTransmitted(unsigned waiting);
     bool IsRttyOrPsk() const { return m_mode == 1 || m_mode == 2; }

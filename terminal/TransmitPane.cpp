@@ -33,6 +33,11 @@ bool CTransmitPane::RefusesKey(WPARAM key) const
 bool CTransmitPane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
+    case WM_GETDLGCODE:
+        // The dialog manager would select everything when the focus comes
+        // back, and only text before the caret is sent.
+        result = DefaultProc(message, wParam, lParam) & ~DLGC_HASSETSEL;
+        return true;
     case WM_KEYDOWN:
         if (RefusesKey(wParam)) {
             result = 0;

@@ -17,5 +17,21 @@ INT_PTR CALLBACK CPropertyPage::PageProc(HWND dialog, UINT message, WPARAM wPara
         self = reinterpret_cast<CPropertyPage*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         self->Attach(dialog);
     }
+    if (message == WM_SHOWWINDOW && !wParam && lParam == 0)
+        LeaveFocus(dialog);
     return self ? self->DispatchDialog(message, wParam, lParam) : FALSE;
+}
+
+void CPropertyPage::LeaveFocus(HWND page)
+{
+    // Wine's sheet keeps the focus on a page it hides (another page chosen by
+    // Ctrl+Tab or PSM_SETCURSEL); its dialog keys then loop for good, and
+    // arrow keys reach controls no one sees. The tabs take it, as after a
+    // click on them. A wizard's tabs are hidden: there the sheet moves it.
+    const HWND focus = GetFocus();
+    if (!focus || (focus != page && !IsChild(page, focus)))
+        return;
+    const auto tabs = reinterpret_cast<HWND>(SendMessageW(GetParent(page), PSM_GETTABCONTROL, 0, 0));
+    if (tabs && (GetWindowLongPtrW(tabs, GWL_STYLE) & WS_VISIBLE))
+        SetFocus(tabs);
 }

@@ -22,4 +22,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // A page being hidden hands the focus it holds to the sheet's tabs.
+    static void LeaveFocus(HWND page);
 };

@@ -117,13 +117,34 @@ void CPropertySheet::FocusCurrentPage()
         const HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
         PSHNOTIFY query{{m_hwnd, 0, PSN_QUERYINITIALFOCUS}, reinterpret_cast<LPARAM>(first)};
         target = reinterpret_cast<HWND>(SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&query)));
-        if (!target || !IsChild(page, target))
+        if (!IsChild(page, target) || !CanTakeFocus(target))
             target = first;
     }
-    if (!target)
+    // A page with nothing to focus yet: the tabs, never a hidden page.
+    if (!CanTakeFocus(target))
         target = GetTabControl();
-    // Through the dialog manager, so that the sheet keeps it as its focus.
+    // Through the dialog manager, so that a push button becomes the default
+    // one; but a text control keeps its selection, which the dialog manager
+    // would make all of the text, for the next key to replace.
+    DWORD start = 0;
+    DWORD end = 0;
+    const bool text = (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0;
+    if (text)
+        SendMessageW(target, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    if (text)
+        SendMessageW(target, EM_SETSEL, start, end);
+}
+
+bool CPropertySheet::CanTakeFocus(HWND window) const
+{
+    // By the style bits: before the frame is shown nothing is visible yet.
+    for (HWND w = window; w && w != m_hwnd; w = GetParent(w)) {
+        const LONG_PTR style = GetWindowLongPtrW(w, GWL_STYLE);
+        if (!(style & WS_VISIBLE) || (style & WS_DISABLED))
+            return false;
+    }
+    return window && IsChild(m_hwnd, window);
 }
 
 DWORD* CPropertySheet::TemplateStyle(void* dialogTemplate)

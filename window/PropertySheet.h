@@ -36,9 +36,10 @@ public:
     // PSM_ISDIALOGMESSAGE: the sheet's dialog keys.
     bool IsDialogMessage(MSG* message) const;
     // Puts the focus on the current page's first control: the one the page
-    // names for PSN_QUERYINITIALFOCUS, else its first tab stop, else the tab
-    // control. Wine's sheet never asks, and leaves the focus on the first
-    // page when another is selected before the sheet is shown.
+    // names for PSN_QUERYINITIALFOCUS, else its first tab stop, else (nothing
+    // there is shown and enabled) the tab control. Wine's sheet never asks,
+    // and leaves the focus on the first page when another is selected before
+    // the sheet is shown.
     void FocusCurrentPage();
 
     const PROPSHEETHEADERW& Header() const { return m_header; }
@@ -57,5 +58,7 @@ protected:
 
 private:
     void Prepare(HWND parent);
+    // Shown and enabled, and so are its parents within the sheet.
+    bool CanTakeFocus(HWND window) const;
     static int CALLBACK Callback(HWND sheet, UINT message, LPARAM lParam);
 };

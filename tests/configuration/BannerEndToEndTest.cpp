@@ -77,7 +77,7 @@ TEST_F(BannerEndToEndTest, ALostAcknowledgementShowsTheBannerErrorBox)
     radio.IgnoreNext("EW", 100);
     page.Machine().m_retryLimit = 2;
     Run(L"HELLO");
-    EXPECT_EQ(radio.CountCommand("EW"), 2u);
+    EXPECT_EQ(radio.CountCommand("EW83E00648454C4C4F0023;"), 2u);  // the text and its 0
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Power On Banner Error");
     EXPECT_EQ(boxes[0].text, FormatErrorText(E_NO_RESPONSE_WRITE_EEPROM_BLOCK));

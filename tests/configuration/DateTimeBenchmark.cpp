@@ -7,42 +7,20 @@
 
 #include <cstdio>
 
+#include "BenchmarkRadio.h"
 #include "BoxWatcher.h"
-#include "ContactStateMachine.h"
 #include "DateTimePage.h"
-#include "MachineTestWindow.h"
-#include "SimulatedTransceiver.h"
 #include "ToolSheet.h"
 #include "resource.h"
-
-namespace {
-
-constexpr double kMsPerCharacter = 10 * 1000.0 / 38400;
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * counter.QuadPart / frequency.QuadPart;
-}
-
-}  // namespace
 
 int main()
 {
     CoInitialize(nullptr);
     CSimulatedTransceiver radio;
-    if (!radio.Start())
+    CMachineTestWindow window;
+    if (!FindRadio(radio, window))
         return 1;
     CModel& model = GetModel();
-    model.Port.Set(radio.PortName());
-    CMachineTestWindow window;
-    model.Contact().StartAtOpenPort();
-    if (!window.WaitForFinish(30000) || window.Result() != 0) {
-        printf("the radio was not found\n");
-        return 1;
-    }
     radio.SetClockOffset(86400 + 3 * 3600 + 20 * 60 + 53);
 
     CDateTimePage page;
@@ -55,12 +33,12 @@ int main()
             return false;
         page.Machine().DateTimeUtc.Set(1);
         beforeOk = radio.Log().size();
-        pressed = Now();
+        pressed = NowMs();
         PostMessageW(shown, PSM_PRESSBUTTON, PSBTN_OK, 0);
         return true;
     });
     sheet.Run(window.Handle(), page);
-    const double closed = Now() - pressed;
+    const double closed = NowMs() - pressed;
 
     // From the time menu of the poll under way at OK.
     const std::vector<SimulatedCommand> log = radio.Log();

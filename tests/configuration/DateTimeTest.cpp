@@ -2,6 +2,7 @@
 // display decoding, and the command-mode preparation on old firmware.
 #include <gtest/gtest.h>
 
+#include "DateTimePage.h"
 #include "DateTimeStateMachine.h"
 #include "MachineFixture.h"
 
@@ -74,6 +75,31 @@ TEST(ClockRunTest, CorrectsTheFirstFieldThatDiffers)
     pc.wDay = 31;
     EXPECT_EQ(machine.DateRun(pc), L"");
     EXPECT_TRUE(machine.RadioDateMatches(pc));
+}
+
+TEST(DateTimePhaseTest, PassesFollowOneAnother)
+{
+    struct Case {
+        DateTimePhaseState state;  // phase, closing, write, OK, time matches, date matches
+        int next;
+    } const cases[] = {
+        {{1, false, false, false, false, false}, 2},
+        {{2, false, false, false, false, false}, 3},  // nothing asked: poll the time
+        {{3, false, false, false, false, false}, 3},
+        {{3, false, true, false, false, false}, 4},   // OK or Apply pressed
+        {{2, false, true, true, false, false}, 4},
+        {{4, false, true, true, false, true}, 4},     // the time still differs
+        {{4, false, true, true, true, false}, 5},
+        {{5, false, true, true, true, false}, 5},     // the date still differs
+        {{5, false, true, true, true, true}, 6},      // OK: restore and close
+        {{5, false, true, false, true, true}, 2},     // Apply: read again
+        {{6, false, true, true, true, true}, 0},
+        {{3, true, false, false, false, false}, 6},   // Cancel: restore first
+        {{4, true, true, false, false, false}, 6},
+        {{6, true, false, false, false, false}, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NextDateTimePhase(c.state), c.next) << "phase " << c.state.phase << " closing " << c.state.closing;
 }
 
 class DateTimeMachineTest : public MachineTest {

@@ -71,6 +71,16 @@ FilterSettings ValidSettings()
     return settings;
 }
 
+// The 13 kHz FM filter in slot 1, TX CW and SSB on a 2.7 kHz slot 4, TX AM on slot 1.
+void FmFilterFirst(FilterSettings& s)
+{
+    s.bandwidth[0] = 13000;
+    s.enabled[0][MODE_CW] = false;
+    s.bandwidth[3] = 2700;
+    s.txCw = s.txSsb = 3;
+    s.txAm = 0;
+}
+
 TEST(FilterRuleTest, TheFirstBrokenRuleIsReported)
 {
     struct Case {
@@ -85,18 +95,15 @@ TEST(FilterRuleTest, TheFirstBrokenRuleIsReported)
         {"2.8 kHz CW", [](FilterSettings& s) { s.bandwidth[0] = 2800; }, 0, 0},
         {"TX CW narrow", [](FilterSettings& s) { s.txCw = 2; }, IDS_FILTER_TX_CW_SSB, 0},
         {"no TX SSB is slot 1", [](FilterSettings& s) { s.txSsb = -1; }, 0, 0},
-        {"no TX SSB, slot 1 narrow", [](FilterSettings& s) { s.txSsb = -1; s.bandwidth[0] = 2900; s.enabled[0][MODE_CW] = false; s.txCw = 3; },
-         IDS_FILTER_TX_CW_SSB, 0},
+        {"no TX SSB, slot 1 wide", [](FilterSettings& s) { FmFilterFirst(s); s.txSsb = -1; }, IDS_FILTER_TX_CW_SSB, 0},
         {"FM filter in slot 3", [](FilterSettings& s) { s.bandwidth[2] = 13000; s.enabled[2][MODE_CW] = false; },
          IDS_FILTER_FM_POSITION, 0},
         {"TX AM not 6 kHz", [](FilterSettings& s) { s.txAm = 2; }, IDS_FILTER_TX_AM, 0},
-        {"TX AM 13 kHz before 455", [](FilterSettings& s) { s.bandwidth[0] = 13000; s.enabled[0][MODE_CW] = false; s.txCw = s.txSsb = 3; s.bandwidth[3] = 2700; s.txAm = 0; },
-         IDS_FILTER_TX_AM, 0},
-        {"TX AM 13 kHz from 455", [](FilterSettings& s) { s.bandwidth[0] = 13000; s.enabled[0][MODE_CW] = false; s.txCw = s.txSsb = 3; s.bandwidth[3] = 2700; s.txAm = 0; s.mcuVersion = 455; },
-         0, 0},
+        {"TX AM 13 kHz before 455", FmFilterFirst, IDS_FILTER_TX_AM, 0},
+        {"TX AM 13 kHz from 455", [](FilterSettings& s) { FmFilterFirst(s); s.mcuVersion = 455; }, 0, 0},
         {"TX AM narrow from 455", [](FilterSettings& s) { s.txAm = 2; s.mcuVersion = 455; }, IDS_FILTER_TX_AM_WIDE, 0},
         {"no 6 kHz filter at all", [](FilterSettings& s) { s.bandwidth[1] = 2400; s.txAm = 2; }, 0, 0},
-        {"sub receiver skips TX", [](FilterSettings& s) { s.subReceiver = true; s.txCw = 2; s.bandwidth[2] = 13000; s.enabled[2][MODE_CW] = false; }, 0, 0},
+        {"sub receiver skips TX", [](FilterSettings& s) { FmFilterFirst(s); s.subReceiver = true; s.txCw = 2; }, 0, 0},
     };
     for (const Case& c : cases) {
         FilterSettings settings = ValidSettings();

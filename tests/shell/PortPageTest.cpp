@@ -243,10 +243,18 @@ TEST_F(PortPageTest, AnotherDevicesBootLoaderGetsOnlyTheUnexpectedDeviceBox)
     ASSERT_TRUE(radio.Start());
     radio.SetIdentifyReply("MV9;");
     WriteSetting(L"Port", radio.PortName());
-    OpenFrame();
-    ASSERT_TRUE(WaitForBox(1));
-    PumpUntil([&] { return model.Contact().IsIdle(); }, 5000);
-    PumpFor(200);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Unexpected Device");
+    for (const int tab : {CTabView::TAB_PORT, CTabView::TAB_FIRMWARE}) {
+        SCOPED_TRACE(tab);
+        WriteSetting(L"ActivePage", static_cast<DWORD>(tab));
+        const size_t before = boxes.Count();
+        OpenFrame();
+        ASSERT_TRUE(WaitForBox(before + 1));
+        PumpUntil([&] { return model.Contact().IsIdle(); }, 5000);
+        PumpFor(200);
+        ASSERT_EQ(boxes.Count(), before + 1);
+        EXPECT_EQ(boxes[before].caption, L"Unexpected Device");
+        // Nor does the status line call it a Q7.
+        EXPECT_EQ(FirmwareLog().find(L"waiting for firmware load"), std::wstring::npos);
+        CloseFrame();
+    }
 }

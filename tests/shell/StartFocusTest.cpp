@@ -1,6 +1,7 @@
 // The keyboard right after start, on every start tab: the focus is in the
-// page that shows, a menu key opens its menu through the program's own
-// message loop, and an arrow key cannot reach a control of a hidden page.
+// page that shows (or on the tabs while it has nothing enabled), a menu key
+// opens its menu through the program's own message loop, and an arrow key
+// cannot reach a control of a hidden page.
 #include "ShellFixture.h"
 
 #include <cstdio>
@@ -89,6 +90,33 @@ protected:
         ports.Add(L"Q7ShellTestC", L"COM209");
         WriteSetting(L"Port", std::wstring(L"COM207"));
     }
+
+    // The focus is on a control that shows: in the current page, or on the
+    // tabs while the page has nothing enabled.
+    void ExpectFocusShown()
+    {
+        const HWND focus = GetFocus();
+        EXPECT_TRUE(focus && (IsChild(Tabs().GetCurrentPage(), focus) || focus == Tabs().GetTabControl()) &&
+                    IsWindowVisible(focus));
+    }
+
+    // Alt+V opens the View menu, Down moves in it, Escape twice leaves it;
+    // then Down on whatever has the focus. Nothing hangs, the port stays.
+    void PressAltVAndDown()
+    {
+        CMessageRecorder frame(Frame(), {WM_INITMENUPOPUP});
+        g_menuKeysPosted = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &PostMenuKeys);
+        {
+            CHangWatchdog watchdog("Alt+V and Down", 20000);
+            PressKey(WM_SYSKEYDOWN, 'V', kAltDown | 1);
+            PressKey(WM_KEYDOWN, VK_DOWN, 1);
+        }
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(frame.Count(WM_INITMENUPOPUP), 1u) << "the View menu opens";
+        EXPECT_EQ(g_menuKeysPosted, 1);
+        EXPECT_EQ(model.Port.Get(), L"COM207");
+    }
 };
 
 TEST_F(StartFocusTest, OnEveryStartTabTheKeysReachTheShownPageAndTheMenu)
@@ -98,26 +126,65 @@ TEST_F(StartFocusTest, OnEveryStartTabTheKeysReachTheShownPageAndTheMenu)
         WriteSetting(L"ActivePage", static_cast<DWORD>(tab));
         OpenFrame();
         ASSERT_EQ(Tabs().GetCurrentIndex(), tab);
-        const HWND page = Tabs().GetCurrentPage();
-        const HWND focus = GetFocus();
-        EXPECT_TRUE(focus && IsChild(page, focus) && IsWindowVisible(focus));
+        ExpectFocusShown();
         if (tab == CTabView::TAB_PORT) {
-            EXPECT_EQ(focus, GetDlgItem(page, IDC_TEST_COMMUNICATIONS));
+            EXPECT_EQ(GetFocus(), GetDlgItem(Tabs().GetCurrentPage(), IDC_TEST_COMMUNICATIONS));
         }
-
-        CMessageRecorder frame(Frame(), {WM_INITMENUPOPUP});
-        g_menuKeysPosted = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &PostMenuKeys);
-        {
-            CHangWatchdog watchdog("Alt+V and Down after start", 20000);
-            PressKey(WM_SYSKEYDOWN, 'V', kAltDown | 1);
-            PressKey(WM_KEYDOWN, VK_DOWN, 1);
-        }
-        KillTimer(nullptr, timer);
-        EXPECT_EQ(frame.Count(WM_INITMENUPOPUP), 1u) << "the View menu opens";
-        EXPECT_EQ(g_menuKeysPosted, 1);
-        EXPECT_EQ(model.Port.Get(), L"COM207");
+        PressAltVAndDown();
         CloseFrame();
         EXPECT_EQ(model.Port.Get(), L"COM207");
     }
+}
+
+TEST_F(StartFocusTest, ATextControlTakingTheFocusKeepsItsSelection)
+{
+    // The Firmware page's first control is its folder box.
+    WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_FIRMWARE));
+    OpenFrame();
+    const HWND box = GetFocus();
+    ASSERT_TRUE(SendMessageW(box, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL);
+    SetWindowTextW(box, L"C:\\Q7 Firmware");
+    SendMessageW(box, EM_SETSEL, 3, 3);
+    SetFocus(Tabs().GetTabControl());
+
+    Tabs().FocusCurrentPage();
+    ASSERT_EQ(GetFocus(), box);
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 3u) << "a key would replace the selected text";
+    EXPECT_EQ(end, 3u);
+}
+
+TEST_F(StartFocusTest, AHiddenPageGivesUpTheFocus)
+{
+    WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_PORT));
+    OpenFrame();
+    SelectTab(CTabView::TAB_FIRMWARE);
+    ExpectFocusShown();
+    PressAltVAndDown();
+
+    // Ctrl+Tab, the sheet's own key for the next page, from inside a page.
+    SetFocus(GetNextDlgTabItem(Tabs().GetCurrentPage(), nullptr, FALSE));
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PressKey(WM_KEYDOWN, VK_TAB, 1);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    ASSERT_EQ(Tabs().GetCurrentIndex(), CTabView::TAB_CONFIGURATION);
+    ExpectFocusShown();
+    PressAltVAndDown();
+}
+
+TEST_F(StartFocusTest, AKeyForAHiddenControlBringsTheFocusBackFirst)
+{
+    WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_FIRMWARE));
+    OpenFrame();
+    // However it got there.
+    SetFocus(GetDlgItem(Page(CTabView::TAB_PORT), IDC_PORT_COMBO));
+    ASSERT_FALSE(IsWindowVisible(GetFocus()));
+    PressAltVAndDown();
+    ExpectFocusShown();
 }

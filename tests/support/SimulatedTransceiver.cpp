@@ -3,6 +3,8 @@
 
 #include "SimulatedTransceiver.h"
 
+#include "CallbackProcess.h"
+
 #include "ControlWords.h"
 #include "MessagePump.h"
 
@@ -39,17 +41,6 @@ std::wstring WindowsPath(const std::wstring& unixPath)
     return path;
 }
 
-// Once for the process, never cleaned up: Wine's last WSACleanup closes
-// handles that by then belong to other objects.
-bool StartWinsock()
-{
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
 unsigned ToNumber(const std::optional<std::string>& text)
 {
     return text ? static_cast<unsigned>(std::strtoul(text->c_str(), nullptr, 10)) : 0;
@@ -60,55 +51,22 @@ unsigned ToNumber(const std::optional<std::string>& text)
 bool CSimulatedTransceiver::Start()
 {
     Stop();
-    if (!StartWinsock()) {
-        ADD_FAILURE() << "WSAStartup failed";
-        return false;
-    }
-
-    // The simulator connects back to us, so it dies with the test.
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 1) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ADD_FAILURE() << "cannot listen on the loopback: " << WSAGetLastError();
-        closesocket(listener);
-        return false;
-    }
-
     wchar_t prefix[MAX_PATH];
     if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH)) {
         ADD_FAILURE() << "WINEPREFIX is not set";
-        closesocket(listener);
         return false;
     }
+    // The simulator connects back to us, so it dies with the test.
     const std::wstring program = WindowsPath(Widen(Q7SIM_PATH));
-    std::wstring commandLine = L"\"" + program + L"\" --control 127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) +
-                               L" --prefix \"" + prefix + L"\"";
-    STARTUPINFOW startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ADD_FAILURE() << "cannot start the simulator: error " << GetLastError();
-        closesocket(listener);
+    m_socket = StartCallbackProcess(
+        program,
+        [&](unsigned short port) {
+            return L"\"" + program + L"\" --control 127.0.0.1:" + std::to_wstring(port) + L" --prefix \"" + prefix +
+                   L"\"";
+        },
+        kStartTimeoutMs);
+    if (m_socket == INVALID_SOCKET)
         return false;
-    }
-    // For a Unix program Wine leaves stale stack values in `process`: closing
-    // them could close a handle of ours (this listener, for one).
-
-    fd_set ready;
-    FD_ZERO(&ready);
-    FD_SET(listener, &ready);
-    timeval wait{static_cast<long>(kStartTimeoutMs / 1000), 0};
-    if (select(0, &ready, nullptr, nullptr, &wait) == 1)
-        m_socket = accept(listener, nullptr, nullptr);
-    closesocket(listener);
-    if (m_socket == INVALID_SOCKET) {
-        ADD_FAILURE() << "the simulator did not call back";
-        return false;
-    }
     const BOOL on = TRUE;
     setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
 
@@ -381,6 +339,11 @@ CSimulatedTransceiver::KeyerState CSimulatedTransceiver::GetKeyerState()
         state.sent = UnescapeText(words[2]).value_or(std::string());
     }
     return state;
+}
+
+std::string CSimulatedTransceiver::Loader(const std::string& request)
+{
+    return Request("loader " + request).value_or(std::string());
 }
 
 void CSimulatedTransceiver::Unplug()

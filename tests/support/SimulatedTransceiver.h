@@ -106,6 +106,10 @@ public:
     };
     KeyerState GetKeyerState();
 
+    // The firmware loaders' side: the N8, the MCU boot loader and its faults
+    // ("loader ..." requests of the simulator); the value after "ok".
+    std::string Loader(const std::string& request);
+
     // What the radio received.
     std::vector<SimulatedCommand> Log();
     // The command texts of the log, in order.

@@ -124,42 +124,4 @@ TEST_P(CommandMacroMachineTest, WritesWhatTheRadioCanHoldAndNothingElse)
     }
 }
 
-TEST_P(CommandMacroMachineTest, ReadingBackWhatWasWrittenGivesTheSameTexts)
-{
-    labels.Set(3, L"\x20AC" L"1");
-    texts.Set(3, L"fa;fb;");
-    ASSERT_EQ(Run(true), 0);
-    labels.Set(3, L"");
-    texts.Set(3, L"");
-    ASSERT_EQ(Run(false), 0);
-    EXPECT_EQ(labels.Get(3), L"\x20AC" L"1");
-    EXPECT_EQ(texts.Get(3), L"FA;FB;");
-}
-
 INSTANTIATE_TEST_SUITE_P(Firmware, CommandMacroMachineTest, testing::Values(455, 382));
-
-class CommandMacroMachineRunTest : public MachineTest {
-protected:
-    CommandMacroMachineRunTest() { GetModel().SetActiveMachine(&machine); }
-
-    CMacroStrings labels{WM_APP_MACRO_CAPTION};
-    CMacroStrings texts{WM_APP_MACRO_TEXT};
-    CCommandMacroStateMachine machine{labels, texts};
-};
-
-TEST_F(CommandMacroMachineRunTest, ACancelledReadEndsAtItsNextSend)
-{
-    SetMcuVersion(455);
-    size_t reads = 0;
-    peer.responder = [&](const std::string& command) {
-        // What the editor does when the user presses Cancel mid-read.
-        if (command.rfind("ER", 0) == 0 && ++reads == 5)
-            machine.m_result = ERROR_CANCELLED;
-        return radio(command);
-    };
-    ASSERT_TRUE(machine.StartRead());
-    ASSERT_TRUE(window.WaitForFinish(10000));
-    EXPECT_EQ(window.Result(), static_cast<HRESULT>(ERROR_CANCELLED));
-    EXPECT_EQ(reads, 5u);
-    EXPECT_TRUE(machine.IsIdle());
-}

@@ -22,16 +22,6 @@ void ForgetMacroValues()
     }
 }
 
-std::wstring ReadString(const std::wstring& name)
-{
-    wchar_t value[64] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueW(GetModel().AppKey().Key(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return L"<none>";
-    return value;
-}
-
 class CommandTesterPageTest : public MachineTest {
 protected:
     CommandTesterPageTest()
@@ -168,24 +158,4 @@ TEST_F(CommandTesterPageTest, WithoutALinkEverythingIsDisabledAndNothingIsSent)
 
     GetModel().ConnectionStatus.Set(FIRMWARE_STATUS_BOOT_LOADER);
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_MACRO_FIRST)));
-}
-
-TEST_F(CommandTesterPageTest, EmptyLabelsGetDefaultsAndOnlySixteenButtonsOutsideAdvancedMode)
-{
-    const std::wstring label = L"VFO A";
-    RegSetValueExW(GetModel().AppKey().Key(), L"CommandCaption2", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(label.c_str()), static_cast<DWORD>((label.size() + 1) * 2));
-    Open();
-    EXPECT_EQ(GetWindowString(Item(IDC_MACRO_FIRST)), L"MACRO1");
-    EXPECT_EQ(GetWindowString(Item(IDC_MACRO_FIRST + 1)), L"VFO A");
-    EXPECT_EQ(GetWindowString(Item(IDC_MACRO_LAST)), L"MACRO32");
-    EXPECT_EQ(ReadString(L"CommandCaption1"), L"MACRO1");
-    EXPECT_EQ(ReadString(L"CommandCaption32"), L"MACRO32");
-    EXPECT_EQ(ReadString(L"CommandText1"), L"<none>");
-    EXPECT_TRUE(IsWindowVisible(Item(IDC_MACRO_FIRST + 15)));
-    EXPECT_FALSE(IsWindowVisible(Item(IDC_MACRO_FIRST + 16)));
-    EXPECT_FALSE(IsWindowVisible(Item(IDC_MACRO_LAST)));
-
-    tester.Labels.Set(4, L"RIT");
-    EXPECT_EQ(GetWindowString(Item(IDC_MACRO_FIRST + 4)), L"RIT");
 }

@@ -124,9 +124,47 @@ TEST_F(CommandTesterTest, MacrosReadFromTheRadioReachTheButtonsAndTheRegistry)
     EXPECT_TRUE(radio.WaitForCommand("FA;", 5000));
 }
 
+TEST_F(CommandTesterTest, OkAndEnterWhileReadingLeaveTheEditorOpenUntilTheReadIsDone)
+{
+    radio.WriteEeprom(0x7500 + 15 * 128, Field("LAST", 8));
+    Connect(false);
+    radio.SetReplyDelay(30);  // a read long enough to press OK in
+    EditMacros({
+        [](HWND, HWND page) {
+            CEditorSteps::Click(page, IDC_READ_MACROS);
+            return true;
+        },
+        [](HWND sheet, HWND page) {
+            PropSheet_PressButton(sheet, PSBTN_OK);
+            // Enter in a row: the sheet's default button, OK again.
+            const HWND edit = CEditorSteps::LabelEdit(page, 3);
+            PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+            PostMessageW(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+            return true;
+        },
+        [&](HWND sheet, HWND page) {
+            EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet), page);
+            EXPECT_FALSE(TransferDone(page)) << "the read ran too fast to be interrupted";
+            EXPECT_FALSE(model.IsIdle());
+            return true;
+        },
+        [](HWND sheet, HWND page) {
+            if (!TransferDone(page))
+                return false;
+            PropSheet_PressButton(sheet, PSBTN_OK);
+            return true;
+        },
+    });
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(radio.CountCommand("ER"), 48u) << "the read ran to its end";
+    EXPECT_EQ(GetWindowString(Item(IDC_MACRO_FIRST + 15)), L"LAST");
+    EXPECT_EQ(ReadString(L"CommandCaption16"), L"LAST");
+}
+
 TEST_F(CommandTesterTest, MacrosWrittenToTheRadioChangeOnlyTheirOwnBytes)
 {
     Connect(false);
+    const std::vector<uint8_t> before = radio.ReadEeprom(0, 0x8400);
     EditMacros({
         [](HWND, HWND page) {
             CEditorSteps::SetRow(page, 0, L" rit on ", L"rt1;");
@@ -156,16 +194,12 @@ TEST_F(CommandTesterTest, MacrosWrittenToTheRadioChangeOnlyTheirOwnBytes)
     }
     put(0x7C80, "ABCDEFGH");
     put(0x7C88, std::string(120, 'Z'));
-    EXPECT_EQ(radio.ReadEeprom(0x7500, 0x800), expected);
-    EXPECT_EQ(radio.ReadEeprom(0x7400, 0x100), std::vector<uint8_t>(0x100, 0xFF));
-    EXPECT_EQ(radio.ReadEeprom(0x7D00, 0x100), std::vector<uint8_t>(0x100, 0xFF));
-    for (const std::string& command : radio.Commands()) {
-        if (command.rfind("EW", 0) != 0)
-            continue;
-        const unsigned address = std::stoul(command.substr(2, 4), nullptr, 16);
-        const unsigned count = std::stoul(command.substr(6, 2), nullptr, 16);
-        EXPECT_TRUE(address >= 0x7500 && address + count <= 0x7D00) << command;
-    }
+    std::vector<uint8_t> after = radio.ReadEeprom(0, 0x8400);
+    ASSERT_EQ(after.size(), 0x8400u);
+    EXPECT_EQ(std::vector<uint8_t>(after.begin() + 0x7500, after.begin() + 0x7D00), expected);
+    // Everything else as it was.
+    std::copy(before.begin() + 0x7500, before.begin() + 0x7D00, after.begin() + 0x7500);
+    EXPECT_TRUE(after == before);
     EXPECT_EQ(GetWindowString(Item(IDC_MACRO_FIRST)), L"RIT ON");
     EXPECT_EQ(ReadString(L"CommandCaption1"), L"RIT ON");
     EXPECT_EQ(ReadString(L"CommandText16"), std::wstring(120, L'Z'));

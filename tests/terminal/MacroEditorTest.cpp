@@ -96,6 +96,7 @@ TEST_F(MacroEditorTest, WhileReadingOkAndAPageChangeAreRefusedAndCancelClosesWit
         [&](HWND sheet, HWND page) {
             EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet), page);
             EXPECT_EQ(peer.Count(third), 1u);
+            EXPECT_FALSE(IsWindowEnabled(LabelEdit(page, 0))) << "a row read stays disabled until the end";
             PropSheet_PressButton(sheet, PSBTN_CANCEL);
             return true;
         },

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "CommandMacroStateMachine.h"
 #include "ContactStateMachine.h"
@@ -18,6 +19,11 @@ constexpr double kBitsPerByte = 10;
 constexpr double kLineSpeed = 38400;
 // "TT0;" and "Q7H;" are each followed by a 10 ms pause.
 constexpr double kModePauseMs = 10;
+
+double WireMs(size_t characters)
+{
+    return 1000.0 * characters * kBitsPerByte / kLineSpeed;
+}
 
 double Now()
 {
@@ -33,23 +39,40 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
     radio.ClearLog();
     window.ResetFinished();
     const double start = Now();
-    if (!(write ? machine.StartWrite() : machine.StartRead()) || !window.WaitForFinish(120000) ||
+    if (!(write ? machine.StartWrite() : machine.StartRead()) || !window.WaitForFinish(900000) ||
         window.Result() != 0) {
-        printf("%s failed\n", name);
+        printf("%s failed: 0x%08lX\n", name, window.WaitForFinish(0) ? static_cast<unsigned long>(window.Result()) : 0ul);
         return false;
     }
     const double ms = Now() - start;
-    double characters = 0, pausesMs = 0;
-    size_t exchanges = 0;
-    for (const SimulatedCommand& entry : radio.Log()) {
+    double characters = 0, replyCharacters = 0, pausesMs = 0, gapsMs = 0;
+    size_t commands = 0, roundTrips = 0, gaps = 0;
+    const std::vector<SimulatedCommand> log = radio.Log();
+    for (size_t i = 0; i < log.size(); ++i) {
+        const SimulatedCommand& entry = log[i];
         characters += entry.command.size() + (entry.answered ? entry.reply.size() : 0);
         if (entry.command == "TT0;" || entry.command == "Q7H;")
             pausesMs += kModePauseMs;
-        ++exchanges;
+        ++commands;
+        if (!entry.answered)
+            continue;
+        ++roundTrips;
+        replyCharacters += entry.reply.size();
+        // From the end of the reply on the wire to the next command's arrival
+        // (the simulated line delivers commands at once, replies at its speed).
+        if (i + 1 < log.size()) {
+            gapsMs += log[i + 1].ms - entry.ms - WireMs(entry.reply.size());
+            ++gaps;
+        }
     }
-    const double wireMs = 1000.0 * characters * kBitsPerByte / kLineSpeed + pausesMs;
-    printf("%s: %zu commands, %.0f characters, wire and pauses %.1f ms, took %.1f ms, ratio %.2f\n", name,
-           exchanges, characters, wireMs, ms, ms / wireMs);
+    // A real line carries both directions at its speed; the simulated one
+    // paces only the radio's replies, so the second ratio is the one it can show.
+    const double wireMs = WireMs(static_cast<size_t>(characters)) + pausesMs;
+    const double replyWireMs = WireMs(static_cast<size_t>(replyCharacters)) + pausesMs;
+    printf("%s: %zu commands, %zu round trips, %.0f characters, took %.1f ms; wire and pauses %.1f ms, ratio %.2f; "
+           "replies' wire and pauses %.1f ms, ratio %.2f; mean gap after a reply %.1f ms\n",
+           name, commands, roundTrips, characters, ms, wireMs, ms / wireMs, replyWireMs, ms / replyWireMs,
+           gaps ? gapsMs / gaps : 0.0);
     return true;
 }
 

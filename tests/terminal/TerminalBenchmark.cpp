@@ -35,14 +35,16 @@ double ProcessCpuMilliseconds()
     return (ticks(kernel) + ticks(user)) / 10000.0;
 }
 
+// One figure a line, as scripts/bench.sh reads them.
 void PrintFigure(const char* name, std::vector<double> samples)
 {
     std::sort(samples.begin(), samples.end());
     double total = 0;
     for (const double sample : samples)
         total += sample;
-    printf("%s: mean %.1f ms, median %.1f ms, worst %.1f ms (%zu samples)\n", name, total / samples.size(),
-           samples[samples.size() / 2], samples.back(), samples.size());
+    printf("%s mean: %.1f ms\n", name, total / samples.size());
+    printf("%s median: %.1f ms\n", name, samples[samples.size() / 2]);
+    printf("%s worst: %.1f ms\n", name, samples.back());
 }
 
 void WriteSetting(const wchar_t* name, DWORD type, const void* data, DWORD size)
@@ -128,7 +130,7 @@ int main()
     PumpFor(30000);
     const double elapsed = Milliseconds() - start;
     const double polls = static_cast<double>(radio.CountCommand("TB;") - pollsBefore);
-    printf("idle polls: %.1f TB; a minute\n", polls * 60000.0 / elapsed);
+    printf("idle polls: %.1f per minute\n", polls * 60000.0 / elapsed);
     printf("idle CPU on the Terminal tab: %.2f %% of one core\n",
            100.0 * (ProcessCpuMilliseconds() - cpuBefore) / elapsed);
 

@@ -60,6 +60,27 @@ protected:
         return PumpUntil([&] { return radio.GetKeyerState().sent == sent; }, ms);
     }
 
+    std::string Dump()
+    {
+        std::string all;
+        CHARRANGE selection{};
+        SendMessageW(Terminal().TransmitPane(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        const std::wstring text = GetWindowString(Terminal().TransmitPane());
+        all += "tx " + std::to_string(Terminal().IsTransmitting()) + " enabled " + std::to_string(Terminal().IsEnabled()) +
+               " sel " + std::to_string(selection.cpMin) + "-" + std::to_string(selection.cpMax) + " sent " +
+               std::to_string(Terminal().SendPosition()) + " mode " + std::to_string(Terminal().Poller().Mode()) +
+               " text '" + std::string(text.begin(), text.end()) + "' idle " + std::to_string(model.IsIdle()) +
+               " status " + std::to_string(model.ConnectionStatus.Get()) + "\n";
+        for (const SimulatedCommand& c : radio.Log()) {
+            char line[64];
+            snprintf(line, sizeof line, "%.0f ", c.ms);
+            all += line;
+            for (char ch : c.command + " -> " + c.reply + "\n")
+                all += (ch >= 32 || ch == '\n') ? std::string(1, ch) : "\\x" + std::to_string(ch);
+        }
+        return all;
+    }
+
     CSimulatedTransceiver radio;
 };
 
@@ -70,7 +91,7 @@ TEST_F(TerminalEndToEndTest, RttyMemoryStartsTransmitSendsItsLineAndStopsOnceThe
     Open(TERMINAL_MODE_RTTY);
     radio.ClearLog();
     Click(IDC_MEMORY_FIRST);
-    ASSERT_TRUE(PumpUntil([&] { return !Keyed().empty() && Keyed().back() == "\x04"; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !Keyed().empty() && Keyed().back() == "\x04"; }, 5000)) << Dump();
 
     const std::vector<std::string> keyed = Keyed();
     std::string together;
@@ -90,9 +111,10 @@ TEST_F(TerminalEndToEndTest, RttyMemoryStartsTransmitSendsItsLineAndStopsOnceThe
         << "the echo";
 }
 
-TEST_F(TerminalEndToEndTest, CwSendsASemicolonAsACommaAndShowsDecodedText)
+TEST_F(TerminalEndToEndTest, AnUnknownModeIsCwWhichSendsASemicolonAsACommaAndShowsDecodedText)
 {
-    Open(TERMINAL_MODE_CW);
+    Open(7);
+    EXPECT_EQ(IsDlgButtonChecked(Page(CTabView::TAB_TERMINAL), IDC_MODE_CW), BST_CHECKED) << "an unknown mode is CW";
     Click(IDC_TRANSMIT);
     Type(L"CQ;_");
     ASSERT_TRUE(WaitForSent("CQ,_"));
@@ -110,7 +132,7 @@ TEST_F(TerminalEndToEndTest, PskGoesOutInPiecesOfEight)
     Type(L"abcdefghijklmnopqrst");
     radio.ClearLog();
     Click(IDC_TRANSMIT);
-    ASSERT_TRUE(WaitForSent("abcdefghijklmnopqrst", 8000));
+    ASSERT_TRUE(WaitForSent("abcdefghijklmnopqrst", 8000)) << Dump();
     const std::vector<std::string> keyed = Keyed();
     ASSERT_FALSE(keyed.empty());
     EXPECT_EQ(keyed.front(), "abcdefgh");

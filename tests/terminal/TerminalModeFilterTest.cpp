@@ -49,11 +49,6 @@ TEST(TerminalModeFilter, DropsEverythingAboveSevenBits)
         EXPECT_EQ(FilterForMode(L"C\x00C1Q\x0141\x00E9\x0416 ", mode), L"CQ ") << mode;
 }
 
-TEST(TerminalModeFilter, ModeBeyondPskSendsNothing)
-{
-    EXPECT_EQ(FilterForMode(L"CQ", 3), L"");
-}
-
 TEST(TerminalModeFilter, RewritesWithinAText)
 {
     EXPECT_EQ(FilterForMode(L"CQ;DE\rK", TERMINAL_MODE_CW), L"CQ,DE K");

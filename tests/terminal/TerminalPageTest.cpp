@@ -36,7 +36,6 @@ void WriteBinarySetting(const wchar_t* name, BYTE value)
 TEST_F(TerminalPageTest, TypedTextGoesOutGreyAndProtectedAndBackspaceCannotTakeItBack)
 {
     OpenOnTerminal();
-    EXPECT_EQ(GetFocus(), Pane());
     EXPECT_EQ(ButtonText(TerminalPage(), IDC_TRANSMIT), L"Transmit");
     Type(L"CQ");
     PumpFor(300);
@@ -119,6 +118,19 @@ TEST_F(TerminalPageTest, CtrlTTogglesAndCtrlWClearsWhatIsNotSent)
     }
     EXPECT_EQ(TransmitText(), L"") << "unsent text gone, and sent lines too while not transmitting";
     EXPECT_EQ(Terminal().SendPosition(), 0);
+}
+
+TEST_F(TerminalPageTest, FocusComingBackLeavesTheCaretWhereItWas)
+{
+    OpenOnTerminal();
+    Type(L"CQ CQ");
+    // As when the window is activated again: the dialog manager gives the pane the focus.
+    SendMessageW(Tabs().Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(TerminalPage(), IDC_TRANSMIT)), TRUE);
+    SendMessageW(Tabs().Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Pane()), TRUE);
+    CHARRANGE selection{};
+    SendMessageW(Pane(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    EXPECT_EQ(selection.cpMin, 5);
+    EXPECT_EQ(selection.cpMax, 5) << "nothing selected, so the text still goes out up to the caret";
 }
 
 TEST_F(TerminalPageTest, EnterDropsTheFirstSentLine)

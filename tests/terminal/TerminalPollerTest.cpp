@@ -24,6 +24,7 @@ std::string Narrow(const std::wstring& text)
 class CFakePage : public ITerminalPollerHost {
 public:
     bool IsTransmitting() override { return transmitting; }
+    bool HasUnsentText() override { return unsent; }
     void WriteKeyerCommand(const std::wstring& command) override { events.push_back("write " + Narrow(command)); }
     void ShowReceived(const std::wstring& text) override { events.push_back("received " + Narrow(text)); }
     void ShowEcho(const std::wstring& text) override { events.push_back("echo " + Narrow(text)); }
@@ -32,6 +33,7 @@ public:
     void SendNextPiece() override { events.push_back("next"); }
 
     bool transmitting = true;
+    bool unsent = false;
     std::vector<std::string> events;
 };
 
@@ -191,6 +193,16 @@ TEST_F(TerminalPollerTest, RttyAndPskStopAtTheFirstEmptyPollWithTimeoutZeroButCw
     poller.SetMode(TERMINAL_MODE_CW);
     g_now += 100000;
     EXPECT_EQ(Reply("TB000;"), Events{});
+}
+
+TEST_F(TerminalPollerTest, AnEmptyReplyThatOvertakesTheFirstPieceSendsItInsteadOfStopping)
+{
+    poller.SetMode(TERMINAL_MODE_RTTY);
+    poller.SetStopWhenDone(true);
+    page.unsent = true;
+    EXPECT_EQ(Reply("TB000;"), Events{"next"});
+    page.unsent = false;
+    EXPECT_EQ(Reply("TB000;"), Events{"stop"});
 }
 
 TEST_F(TerminalPollerTest, StopsOnTxOffOrAfterTheIdleTimeout)

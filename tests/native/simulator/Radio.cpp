@@ -45,6 +45,7 @@ const CRadio::Route CRadio::s_routes[] = {
     {"LDD20000;", true, false, &CRadio::Reset},
     {"KY", false, false, &CRadio::Key},
     {"TB;", true, false, &CRadio::TransmitBuffer},
+    {"LDM;", true, false, &CRadio::EnterBootLoader},
     {"FA", false, false, &CRadio::VfoA},
 };
 

@@ -37,6 +37,7 @@ public:
     void SetIdentifyReply(std::optional<std::string> reply) { m_identifyReply = std::move(reply); }
     // The boot loader answers "I;" and ";" only.
     void SetBootLoader(bool on) { m_bootLoader = on; }
+    bool InBootLoader() const { return m_bootLoader; }
     void SetOptionModuleReply(std::optional<std::string> reply) { m_optionModuleReply = std::move(reply); }
 
     const std::string& CommandMode() const { return m_commandMode; }
@@ -68,6 +69,7 @@ private:
     Reply Reset(const std::string& command);
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
+    Reply EnterBootLoader(const std::string&) { m_bootLoader = true; return std::nullopt; }
     Reply VfoA(const std::string& command);  // RadioVfo.cpp
 
     struct Route {

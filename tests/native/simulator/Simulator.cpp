@@ -96,6 +96,7 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"count", &CSimulator::Count},
     {"quit", &CSimulator::Quit},
     {"keyer", &CSimulator::KeyerRequest},
+    {"loader", &CSimulator::LoaderRequest},
 };
 
 CSimulator::CSimulator(CRadio& radio) : m_radio(radio), m_start(Clock::now())
@@ -202,6 +203,8 @@ void CSimulator::ReadTerminal()
         }
         const unsigned speed = m_terminal.LineSpeed();
         for (ssize_t i = 0; i < received; ++i) {
+            if (LoaderTakes(static_cast<uint8_t>(buffer[i]), speed))
+                continue;
             // Checked byte by byte: a speed command changes what the next byte is.
             m_garbled = m_garbled || speed != m_radio.Speed();
             if (m_command.size() < kMaxCommand)

@@ -13,6 +13,7 @@
 //     split AT MS             burst TEXT              unplug
 //     log                     clear-log               count PATTERN
 //     quit                    keyer ...  (KeyerRequest.cpp)
+//     loader ...  (LoaderRequest.cpp)
 // and the radio clock's requests (RadioClock.h).
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "log" answers
@@ -26,6 +27,7 @@
 #include "Faults.h"
 #include "PseudoTerminal.h"
 #include "Radio.h"
+#include "LoaderSide.h"
 #include "Transmitter.h"
 
 #include <string>
@@ -87,6 +89,10 @@ private:
     std::string Count(const Args& args);
     std::string Quit(const Args& args);
     std::string KeyerRequest(const Args& args);
+    std::string LoaderRequest(const Args& args);
+    // The byte went to the N8, the boot loader or a reset, not to the radio.
+    bool LoaderTakes(uint8_t byte, unsigned speed);
+    bool TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point now);
 
     CRadio& m_radio;
     CFaults m_faults;
@@ -95,6 +101,7 @@ private:
     CComPortLink m_link;
     CControlChannel m_control;
     CTransmitter m_transmitter;
+    SLoaderSide m_loader;
     bool m_controlled = false;
     bool m_quit = false;
     const Clock::time_point m_start;

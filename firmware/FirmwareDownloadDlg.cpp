@@ -1,0 +1,554 @@
+#include "FirmwareDownloadDlg.h"
+
+#include <richedit.h>
+#include <shlwapi.h>
+
+#include "DeviceFacts.h"
+#include "ErrorText.h"
+#include "Folders.h"
+#include "IntelHexReader.h"
+#include "LogText.h"
+#include "Model.h"
+#include "WindowMessages.h"
+#include "resource.h"
+
+namespace {
+
+constexpr DWORD kContextSignature = 0xDCCE192C;
+constexpr LPARAM kLogLimit = 2 * 1024 * 1024;
+
+constexpr DWORD kFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NEED_FILE;
+constexpr DWORD kGetFlags = INTERNET_FLAG_RESYNCHRONIZE | INTERNET_FLAG_NEED_FILE | FTP_TRANSFER_TYPE_BINARY;
+
+// A fetched file waits under this suffix until it has been checked: the
+// folder scan never takes it for firmware.
+const wchar_t kPartialSuffix[] = L".partial";
+const wchar_t kNotesName[] = L"hfwnotes.rtf";
+
+enum : UINT_PTR {
+    kStartTimer = 1,
+    kFindNextTimer = 2,
+};
+// How long a find-next may take to write its entry.
+constexpr DWORD kFindNextTimeoutMs = 5000;
+
+// A listed name that stays in the folder and that the folder can hold.
+bool IsPlainFileName(const std::wstring& name)
+{
+    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
+        return false;
+    for (wchar_t c : name) {
+        if (c < L' ')
+            return false;
+    }
+    return true;
+}
+
+bool IsHexFileName(const std::wstring& name)
+{
+    return _wcsicmp(PathFindExtensionW(name.c_str()), L".hex") == 0;
+}
+
+HINTERNET HandleAt(const void* info, DWORD length)
+{
+    return info && length >= sizeof(HINTERNET) ? *static_cast<const HINTERNET*>(info) : nullptr;
+}
+
+}  // namespace
+
+CFtpDlg::CFtpDlg(const std::wstring& folder, CFirmwareFileSet& files, const std::wstring& server)
+    : CDialog(IDD_FIRMWARE_DOWNLOAD), m_files(files), m_folder(folder), m_server(server)
+{
+}
+
+void CALLBACK CFtpDlg::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD length)
+{
+    auto* target = reinterpret_cast<CallbackContext*>(context);
+    if (IS_INTRESOURCE(target) || target->signature != kContextSignature)
+        return;
+    const unsigned state = target->state;
+    if (state == kIdle || state == kClosed)
+        return;
+    switch (status) {
+    case INTERNET_STATUS_CONNECTED_TO_SERVER:
+    case INTERNET_STATUS_CLOSING_CONNECTION:
+    case INTERNET_STATUS_CONNECTION_CLOSED:
+        PostMessageW(target->window, WM_APP_INET_CONNECTION_STATE, status, 0);
+        break;
+    case INTERNET_STATUS_HANDLE_CREATED:
+        PostMessageW(target->window, WM_APP_INET_HANDLE_CREATED, 0, reinterpret_cast<LPARAM>(HandleAt(info, length)));
+        break;
+    case INTERNET_STATUS_HANDLE_CLOSING:
+        PostMessageW(target->window, WM_APP_INET_HANDLE_CLOSING, status,
+                     reinterpret_cast<LPARAM>(HandleAt(info, length)));
+        break;
+    case INTERNET_STATUS_REQUEST_COMPLETE:
+        if (info && length >= sizeof(INTERNET_ASYNC_RESULT)) {
+            const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+            PostMessageW(target->window, WM_APP_INET_REQUEST_COMPLETE, result->dwError,
+                         static_cast<LPARAM>(result->dwResult));
+        }
+        break;
+    }
+}
+
+bool CFtpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (m_resize.OnMessage(message, wParam, lParam, result))
+        return true;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        result = TRUE;
+        return true;
+    case WM_SHOWWINDOW:
+        OnShowWindow(wParam != FALSE);
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return true;
+        }
+        break;
+    case WM_CLOSE:
+        OnClose();
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        break;
+    case WM_SETCURSOR:
+        if (m_wait.OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) {
+            result = TRUE;
+            return true;
+        }
+        break;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_APP_INET_HANDLE_CREATED:
+        OnHandleCreated(reinterpret_cast<HINTERNET>(lParam));
+        return true;
+    case WM_APP_INET_REQUEST_COMPLETE:
+        OnRequestComplete(static_cast<DWORD>(wParam), static_cast<DWORD_PTR>(lParam));
+        return true;
+    case WM_APP_INET_CONNECTION_STATE:
+        OnConnectionState(static_cast<DWORD>(wParam));
+        return true;
+    case WM_APP_INET_HANDLE_CLOSING:
+        OnHandleClosing(reinterpret_cast<HINTERNET>(lParam));
+        return true;
+    }
+    return CDialog::OnMessage(message, wParam, lParam, result);
+}
+
+void CFtpDlg::OnInitDialog()
+{
+    m_context.window = m_hwnd;
+    m_context.signature = kContextSignature;
+    m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
+    m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
+    m_logFont = CreateLogFont(m_hwnd);
+    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
+    m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
+    CenterOn(GetWindow(m_hwnd, GW_OWNER));
+}
+
+void CFtpDlg::OnShowWindow(bool shown)
+{
+    // Once only: hiding and showing the owner shows the dialog again. The
+    // connection starts after the first paint, since it may block a while.
+    if (shown && !m_started) {
+        m_started = true;
+        SetTimer(m_hwnd, kStartTimer, 0, nullptr);
+    }
+}
+
+void CFtpDlg::OnCancel()
+{
+    if (GetState() == kIdle) {
+        OnClose();
+        return;
+    }
+    // Closing waits for a running transfer to end, so that its file can go.
+    if (m_cancelRequested || GetState() == kClosing)
+        return;
+    m_cancelRequested = true;
+    Finish(L"Cancel Button", ERROR_CANCELLED, false);
+}
+
+void CFtpDlg::OnClose()
+{
+    if (GetState() == kIdle)
+        EndDialog(EndCode());
+}
+
+void CFtpDlg::OnDestroy()
+{
+    KillTimer(m_hwnd, kStartTimer);
+    KillTimer(m_hwnd, kFindNextTimer);
+    // No callback may reach this object once it is gone.
+    SetState(kClosed);
+    m_find.RemoveCallback();
+    m_connection.RemoveCallback();
+    m_session.RemoveCallback();
+    m_find.Close();
+    m_connection.Close();
+    m_session.Close();
+    DiscardPartialFile();
+    m_log.Unsubclass();
+    if (m_logFont) {
+        DeleteObject(m_logFont);
+        m_logFont = nullptr;
+    }
+}
+
+void CFtpDlg::OnTimer(UINT_PTR id)
+{
+    if (id == kStartTimer) {
+        KillTimer(m_hwnd, kStartTimer);
+        Start();
+        return;
+    }
+    if (id != kFindNextTimer || GetState() != kFindingNext)
+        return;
+    if (m_find.FindNextFilled()) {
+        KillTimer(m_hwnd, kFindNextTimer);
+        // An empty entry is the end of the list.
+        if (m_find.FileName().empty())
+            OnDirectoryRead();
+        else
+            OnEntry();
+    } else if (GetTickCount() - m_findNextTick > kFindNextTimeoutMs) {
+        Finish(L"InternetFindNextFile", ERROR_INTERNET_TIMEOUT, true);
+    }
+}
+
+void CFtpDlg::OnHandleCreated(HINTERNET handle)
+{
+    if (!handle)
+        return;
+    // A listing that ends after the connection was closed holds the
+    // connection open until its own handle goes.
+    if (GetState() == kClosing)
+        InternetCloseHandle(handle);
+    else if (GetState() == kConnecting && !m_connection.IsOpen())
+        m_connection.Attach(handle);
+    else if (GetState() == kFindingFirst && !m_find.IsOpen())
+        m_find.Attach(handle);
+}
+
+void CFtpDlg::OnRequestComplete(DWORD error, DWORD_PTR result)
+{
+    if (error != ERROR_SUCCESS && error != ERROR_NO_MORE_FILES)
+        Trace(L"FtpDlg::OnInternetStatusRequestComplete error 0x%08X: %s", error, FormatErrorText(error).c_str());
+    const HINTERNET handle = reinterpret_cast<HINTERNET>(result);
+    switch (GetState()) {
+    case kConnecting:
+        if (!result) {
+            Finish(L"InternetConnect", error, true);
+            return;
+        }
+        if (!m_connection.IsOpen())
+            m_connection.Attach(handle);
+        Navigate();
+        return;
+    case kNavigating:
+        if (!result)
+            Finish(L"FtpSetCurrentDirectory", error, true);
+        else if (!Cancelled(L"Directory Navigation Complete"))
+            FindFirstFile();
+        return;
+    case kFindingFirst:
+        if (result) {
+            if (!m_find.IsOpen())
+                m_find.Attach(handle);
+            OnEntry();
+        } else if (error == ERROR_NO_MORE_FILES) {
+            OnDirectoryRead();
+        } else {
+            Finish(L"FtpFindFile", error, true);
+        }
+        return;
+    case kFindingNext:
+        KillTimer(m_hwnd, kFindNextTimer);
+        if (result)
+            OnEntry();
+        else if (error == ERROR_NO_MORE_FILES)
+            OnDirectoryRead();
+        else
+            Finish(L"InternetFindNextFile", error, true);
+        return;
+    case kGettingFile:
+        if (result) {
+            OnFileCopied();
+        } else {
+            DiscardPartialFile();
+            Finish(L"FtpGetFile", error, true);
+        }
+        return;
+    case kClosing:
+        // A transfer that was running when the connection closed is over.
+        DiscardPartialFile();
+        return;
+    default:
+        Trace(L"FtpDlg::OnInternetStatusRequestComplete unexpected state %u", static_cast<unsigned>(GetState()));
+    }
+}
+
+void CFtpDlg::OnConnectionState(DWORD status)
+{
+    if (status == INTERNET_STATUS_CONNECTED_TO_SERVER)
+        Log(IDS_FTP_CONNECTED);
+    else if (status == INTERNET_STATUS_CONNECTION_CLOSED && GetState() == kClosing)
+        Finish(L"Session closed", ERROR_SUCCESS, false);
+}
+
+void CFtpDlg::OnHandleClosing(HINTERNET handle)
+{
+    if (GetState() != kClosing || handle != m_closingConnection)
+        return;
+    SetState(kClosed);
+    Finish(L"Session Closed", ERROR_SUCCESS, false);
+}
+
+void CFtpDlg::Start()
+{
+    m_wait.BeginBusy();
+    m_index = -1;
+    m_find.Close();
+    m_connection.Close();
+    if (!m_session.Open(FormatText(IDS_FTP_AGENT, kDeviceWord), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
+                        INTERNET_FLAG_ASYNC)) {
+        Finish(L"Internet Session Open", GetLastError(), true);
+        return;
+    }
+    if (!m_session.SetStatusCallback(&CFtpDlg::StatusCallback)) {
+        Finish(L"Enable Status Callback", GetLastError(), true);
+        return;
+    }
+    Log(IDS_FTP_OPEN_CONNECTION, m_server.c_str());
+    SetState(kConnecting);
+    if (m_session.GetFtpConnection(m_connection, m_server, INTERNET_DEFAULT_FTP_PORT,
+                                   reinterpret_cast<DWORD_PTR>(&m_context)))
+        Navigate();
+    else
+        OnCallFailed(L"InternetConnect", GetLastError());
+}
+
+void CFtpDlg::Navigate()
+{
+    const std::wstring directory = FormatText(L"%s/firmware", kDeviceWord);
+    Trace(IDS_FTP_NAVIGATE, directory.c_str());
+    SetState(kNavigating);
+    // Wine reports success at once and still ends the request in the
+    // callback, so every request here waits for its completion.
+    if (!FtpSetCurrentDirectoryW(m_connection.Handle(), directory.c_str()))
+        OnCallFailed(L"FtpSetCurrentDirectory", GetLastError());
+}
+
+void CFtpDlg::FindFirstFile()
+{
+    SetState(kFindingFirst);
+    if (m_find.FindFirst(m_connection, kFindFlags, reinterpret_cast<DWORD_PTR>(&m_context))) {
+        OnEntry();
+        return;
+    }
+    // Wine queues the listing and leaves no error.
+    const DWORD error = GetLastError();
+    if (error != ERROR_SUCCESS)
+        OnCallFailed(L"FtpFindFile", error);
+}
+
+void CFtpDlg::FindNextFile()
+{
+    SetState(kFindingNext);
+    if (m_find.FindNext()) {
+        m_findNextTick = GetTickCount();
+        SetTimer(m_hwnd, kFindNextTimer, USER_TIMER_MINIMUM, nullptr);
+        return;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_NO_MORE_FILES)
+        OnDirectoryRead();
+    else
+        OnCallFailed(L"InternetFindNextFile", error);
+}
+
+void CFtpDlg::OnEntry()
+{
+    if (Cancelled(L"File Find Complete"))
+        return;
+    if (!m_find.IsDirectory()) {
+        const std::wstring name = m_find.FileName();
+        if (IsPlainFileName(name) && m_files.AddFile(CombinePath(m_folder, name))) {
+            m_copyList.push_back(name);
+            Trace(IDS_FTP_FOUND, name.c_str());
+        } else {
+            Trace(IDS_FTP_SKIPPED, name.c_str());
+        }
+    }
+    FindNextFile();
+}
+
+void CFtpDlg::OnDirectoryRead()
+{
+    KillTimer(m_hwnd, kFindNextTimer);
+    if (Cancelled(L"Directory Read Complete"))
+        return;
+    m_find.Close();
+    // The notes alone are no news.
+    if (m_copyList.size() == 1 && _wcsicmp(m_copyList[0].c_str(), kNotesName) == 0) {
+        Trace(IDS_FTP_SKIPPED, m_copyList[0].c_str());
+        m_copyList.clear();
+    }
+    if (m_copyList.empty()) {
+        Finish(L"All Copy Complete", ERROR_SUCCESS, false);
+        return;
+    }
+    Log(IDS_FTP_COPYING_TO, m_folder.c_str());
+    m_index = -1;
+    CopyNextFile();
+}
+
+void CFtpDlg::CopyNextFile()
+{
+    if (Cancelled(L"File Copy"))
+        return;
+    if (++m_index >= static_cast<int>(m_copyList.size())) {
+        Log(IDS_FTP_COPIED_FILES, m_copied, m_folder.c_str());
+        Finish(L"All Copy Complete", m_copyError, false);
+        return;
+    }
+    const std::wstring& name = m_copyList[m_index];
+    const std::wstring path = CombinePath(m_folder, name);
+    if (m_folder.empty() || path.empty() || path.size() + wcslen(kPartialSuffix) >= MAX_PATH) {
+        Log(IDS_FTP_UNABLE_TO_COPY, name.c_str());
+        if (!m_copyError)
+            m_copyError = ERROR_FILENAME_EXCED_RANGE;
+        CopyNextFile();
+        return;
+    }
+    m_partialPath = path + kPartialSuffix;
+    SetState(kGettingFile);
+    if (!FtpGetFileW(m_connection.Handle(), name.c_str(), m_partialPath.c_str(), FALSE, FILE_ATTRIBUTE_NORMAL,
+                     kGetFlags, reinterpret_cast<DWORD_PTR>(&m_context)))
+        OnCallFailed(L"FtpGetFile", GetLastError());
+}
+
+void CFtpDlg::OnFileCopied()
+{
+    const std::wstring& name = m_copyList[m_index];
+    DWORD error = ERROR_SUCCESS;
+    DWORD line = 0;
+    bool taken = !IsHexFileName(name) || CIntelHexReader().ValidateFile(m_partialPath, line);
+    if (taken) {
+        Log(IDS_FTP_FILE_VERIFIED, name.c_str());
+    } else {
+        error = GetLastError();
+        Log(IDS_FTP_VERIFY_FAILED, name.c_str());
+        Log(IDS_HEX_LOAD_FAILED, line, error, FormatErrorText(error).c_str());
+    }
+    if (taken && !MoveFileExW(m_partialPath.c_str(), CombinePath(m_folder, name).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        error = GetLastError();
+        Log(IDS_FTP_COMPLETED_WITH_ERROR, L"MoveFileEx", error, FormatErrorText(error).c_str());
+        taken = false;
+    }
+    if (taken) {
+        m_partialPath.clear();
+        ++m_copied;
+        Log(IDS_FTP_COPIED_FILE, name.c_str());
+    } else {
+        DiscardPartialFile();
+        Log(IDS_FTP_UNABLE_TO_COPY, name.c_str());
+        if (!m_copyError)
+            m_copyError = error ? error : ERROR_INVALID_DATA;
+    }
+    if (!Cancelled(L"File Copy Complete"))
+        CopyNextFile();
+}
+
+void CFtpDlg::OnCallFailed(const wchar_t* operation, DWORD error)
+{
+    if (error == ERROR_IO_PENDING)
+        return;
+    const bool listing = GetState() == kFindingFirst || GetState() == kFindingNext;
+    if (listing && error == ERROR_NO_MORE_FILES) {
+        OnDirectoryRead();
+        return;
+    }
+    if (listing && error == ERROR_FILE_NOT_FOUND) {
+        Log(IDS_FTP_COMPLETED_WITH_ERROR, operation, error, FormatErrorText(error).c_str());
+        OnDirectoryRead();
+        return;
+    }
+    Finish(operation, error, true);
+}
+
+bool CFtpDlg::Cancelled(const wchar_t* operation)
+{
+    if (!m_cancelRequested)
+        return false;
+    Finish(operation, ERROR_CANCELLED, false);
+    return true;
+}
+
+void CFtpDlg::Finish(const wchar_t* operation, DWORD error, bool forced)
+{
+    KillTimer(m_hwnd, kFindNextTimer);
+    // A forced end is a failure even when the call left no error.
+    if (forced && error == ERROR_SUCCESS)
+        error = ERROR_INTERNET_INTERNAL_ERROR;
+    // The first failure stands; later steps of the shutdown report 0.
+    if (error != ERROR_SUCCESS && m_result != ERROR_CANCELLED)
+        m_result = error;
+    if (forced || error != ERROR_SUCCESS) {
+        Trace(L"FtpDlg::Finish %s State %u dwErrorCode 0x%08X fForceError %u", operation,
+              static_cast<unsigned>(GetState()), error, forced ? 1u : 0u);
+        Log(IDS_FTP_COMPLETED_WITH_ERROR, operation, error, FormatErrorText(error).c_str());
+    }
+    m_find.Close();
+    if (m_connection.IsOpen()) {
+        // Its closing (CONNECTION_CLOSED or HANDLE_CLOSING) finishes again.
+        SetState(kClosing);
+        m_closingConnection = m_connection.Handle();
+        m_connection.Close();
+        return;
+    }
+    DiscardPartialFile();
+    m_session.Close();
+    m_wait.EndBusy();
+    SetState(kIdle);
+    if (m_result == ERROR_CANCELLED || (m_result == ERROR_SUCCESS && !Tracing())) {
+        EndDialog(EndCode());
+        return;
+    }
+    SetDlgItemTextW(m_hwnd, IDCANCEL, LoadResString(IDS_CLOSE).c_str());
+    Log(IDS_CLICK_CLOSE);
+}
+
+bool CFtpDlg::DiscardPartialFile()
+{
+    if (m_partialPath.empty())
+        return true;
+    if (!DeleteFileW(m_partialPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        return false;
+    m_partialPath.clear();
+    return true;
+}
+
+bool CFtpDlg::Tracing() const
+{
+    return GetModel().Trace.Get() != 0;
+}
+
+void CFtpDlg::Log(const std::wstring& text)
+{
+    AppendLogText(m_log.Handle(), text);
+}
+
+INT_PTR CFtpDlg::EndCode() const
+{
+    if (m_result == ERROR_SUCCESS)
+        return IDOK;
+    return m_result == ERROR_CANCELLED ? IDCANCEL : kFailed;
+}

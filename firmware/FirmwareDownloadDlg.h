@@ -1,0 +1,130 @@
+// "Copy New Files from Zentrova": a modal dialog that fetches, over
+// anonymous passive FTP, every file of the server's "Q7/firmware" directory
+// that is newer than what the local firmware folder holds, and checks each
+// Intel hex file before it takes its place in the folder.
+//
+// WinINet runs asynchronously; its status callback runs on WinINet's threads
+// and only posts messages here. All the work happens on the dialog's thread.
+// Cancel closes the connection and ends the dialog once WinINet has let go
+// of it: WinINet under Wine finishes a running transfer first, and its file
+// must go afterwards.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "Dialog.h"
+#include "DialogResize.h"
+#include "FirmwareFileSet.h"
+#include "InternetHandles.h"
+#include "RichEditCtrlContext.h"
+#include "TextOrId.h"
+#include "WaitCursor.h"
+
+class CFtpDlg : public CDialog {
+public:
+    // The dialog's end values beside IDOK and IDCANCEL.
+    static constexpr INT_PTR kFailed = 3;
+
+    // `files` holds the folder's scan and learns every file taken; `server`
+    // is the FTP server's host name.
+    CFtpDlg(const std::wstring& folder, CFirmwareFileSet& files, const std::wstring& server);
+
+    // IDOK, IDCANCEL after a cancel, kFailed after a failure.
+    INT_PTR DoModal(HWND owner) { return CDialog::DoModal(owner); }
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    enum State : unsigned {
+        kIdle,
+        kConnecting,
+        kNavigating,
+        kFindingFirst,
+        kFindingNext,
+        kGettingFile,
+        kClosing,
+        kClosed,
+    };
+
+    // What the status callback may look at.
+    struct CallbackContext {
+        HWND window = nullptr;
+        std::atomic<unsigned> state{kIdle};
+        DWORD signature = 0;
+    };
+
+    static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
+                                        DWORD length);
+
+    void OnInitDialog();
+    void OnShowWindow(bool shown);
+    void OnCancel();
+    void OnClose();
+    void OnDestroy();
+    void OnTimer(UINT_PTR id);
+    void OnHandleCreated(HINTERNET handle);
+    void OnRequestComplete(DWORD error, DWORD_PTR result);
+    void OnConnectionState(DWORD status);
+    void OnHandleClosing(HINTERNET handle);
+
+    void Start();
+    void Navigate();
+    void FindFirstFile();
+    void FindNextFile();
+    void OnEntry();
+    void OnDirectoryRead();
+    void CopyNextFile();
+    void OnFileCopied();
+    // A call that did not start: 997 (and 0, which Wine gives for a queued
+    // find) means it ends later; anything else is its failure.
+    void OnCallFailed(const wchar_t* operation, DWORD error);
+    // True (after finishing) when the user has cancelled.
+    bool Cancelled(const wchar_t* operation);
+    void Finish(const wchar_t* operation, DWORD error, bool forced);
+    // Removes a fetched file that has not taken its final name. False while
+    // WinINet still writes it.
+    bool DiscardPartialFile();
+
+    void SetState(State state) { m_context.state = state; }
+    State GetState() const { return static_cast<State>(m_context.state.load()); }
+    bool Tracing() const;
+    void Log(const std::wstring& text);
+    template <typename... Args>
+    void Log(TextOrId format, Args... args) { Log(FormatText(format, args...)); }
+    template <typename... Args>
+    void Trace(TextOrId format, Args... args)
+    {
+        if (Tracing())
+            Log(FormatText(format, args...));
+    }
+    INT_PTR EndCode() const;
+
+    CWaitCursorE<CFtpDlg> m_wait;
+    DWORD m_result = 0;
+    bool m_cancelRequested = false;
+    CFirmwareFileSet& m_files;
+    CallbackContext m_context;
+    int m_index = -1;
+    CFtpConnection m_connection;
+    CFtpFileFind m_find;
+    CInternetSession m_session;
+    std::vector<std::wstring> m_copyList;
+    CRichEditCtrlContext m_log;
+    std::wstring m_folder;
+
+    std::wstring m_server;
+    bool m_started = false;
+    // The connection handle whose closing ends the shutdown.
+    HINTERNET m_closingConnection = nullptr;
+    // A file being fetched or checked, under its temporary name.
+    std::wstring m_partialPath;
+    unsigned m_copied = 0;
+    DWORD m_findNextTick = 0;
+    // The first file that could not be taken, for the end of the copy.
+    DWORD m_copyError = 0;
+    HFONT m_logFont = nullptr;
+    CDialogResize m_resize;
+};

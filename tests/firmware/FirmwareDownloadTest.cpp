@@ -1,0 +1,266 @@
+// The firmware download against a real FTP server on 127.0.0.1:21.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "DownloadFixture.h"
+#include "FirmwareDownloadDlg.h"
+#include "FtpServer.h"
+#include "MessagePump.h"
+#include "Model.h"
+#include "TempFolder.h"
+#include "TestWindow.h"
+#include "Window.h"
+#include "resource.h"
+
+namespace {
+
+std::wstring Widen(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string ReadFileText(const std::wstring& path)
+{
+    std::string text;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
+        text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+// Content a file name stands for: sound hex for ".hex", a line of text else.
+std::string ContentFor(const std::string& name)
+{
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".hex") != 0)
+        return "{\\rtf1 " + name + "}";
+    return FirmwareHexText(96, static_cast<unsigned>(std::hash<std::string>()(name)));
+}
+
+// A record whose checksum is off by one, in an otherwise sound file.
+std::string CorruptHex(const std::string& name)
+{
+    std::string text = ContentFor(name);
+    const size_t lineEnd = text.find("\r\n");
+    char& last = text[lineEnd - 1];
+    last = last == '0' ? '1' : '0';
+    return text;
+}
+
+class FirmwareDownloadTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_root.MakeFolder(L"Q7");
+        m_firmware = m_root.MakeFolder(L"Q7\\firmware");
+        GetModel().Trace.Set(0);
+    }
+    void TearDown() override { GetModel().Trace.Set(0); }
+
+    void ServeFile(const std::string& name, const std::string& content)
+    {
+        m_root.Write(L"Q7\\firmware\\" + Widen(name), content);
+        m_served[name] = content;
+    }
+
+    CTempFolder m_root;
+    CTempFolder m_local;
+    std::wstring m_firmware;
+    std::map<std::string, std::string> m_served;
+    CFtpServer m_server;
+};
+
+struct Scenario {
+    const char* name;
+    bool trace;
+    std::vector<std::string> local;
+    std::vector<std::string> served;
+    std::vector<std::string> corrupt;  // served with a bad record checksum
+    std::vector<std::string> listedOnly;  // listed, with no file behind
+    std::set<std::string> retrieved;
+    INT_PTR end;
+    std::vector<std::wstring> logLines;  // when the dialog offers "Close"
+    std::set<std::wstring> localAfter;
+};
+
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
+const Scenario kScenarios[] = {
+    {"NewerFilesOnly", false,
+     {"hmcu0450.hex", "hdsp0240.hex", "tboot0101.hex", "hfpf0140.hex"},
+     {"hmcu0460.hex", "hmcu0455.hex", "hmcu0460b.hex", "hdsp0240.hex", "hfpf0132.hex", "hfwnotes.rtf", "readme.txt"},
+     {}, {},
+     {"hmcu0460.hex", "hmcu0460b.hex", "hfwnotes.rtf"}, IDOK, {},
+     {L"hmcu0450.hex", L"hdsp0240.hex", L"tboot0101.hex", L"hfpf0140.hex", L"hmcu0460.hex", L"hmcu0460b.hex",
+      L"hfwnotes.rtf"}},
+    {"OlderOrEqualCopiesNothing", false,
+     {"hmcu0460.hex"}, {"hmcu0455.hex", "hmcu0460.hex", "HMCU0100.HEX"}, {}, {},
+     {}, IDOK, {}, {L"hmcu0460.hex"}},
+    {"NotesAloneCopiesNothing", true,
+     {"hmcu0460.hex"}, {"hfwnotes.rtf", "hmcu0455.hex"}, {}, {},
+     {}, IDOK, {L"Skipped hfwnotes.rtf"}, {L"hmcu0460.hex"}},
+    {"TraceKeepsTheDialogOpen", true,
+     {"hmcu0450.hex"}, {"hmcu0470.hex"}, {}, {},
+     {"hmcu0470.hex"}, IDOK,
+     {L"Navigate to Q7/firmware", L"Found hmcu0470.hex", L"File verified hmcu0470.hex", L"Copied hmcu0470.hex from Zentrova",
+      L"Copied 1 files from Zentrova to ", L"Click \"Close\" to close this window"},
+     {L"hmcu0450.hex", L"hmcu0470.hex"}},
+    {"CorruptHexIsNotKept", false,
+     {"hmcu0450.hex"}, {"hfwnotes.rtf"}, {"hmcu0480.hex"}, {},
+     {"hmcu0480.hex", "hfwnotes.rtf"}, CFtpDlg::kFailed,
+     {L"File hmcu0480.hex verify failed", L"intel hex line checksum error", L"Unable to copy file hmcu0480.hex",
+      L"Copied 1 files from Zentrova to ", L"All Copy Complete completed with error 0xE2000022"},
+     {L"hmcu0450.hex", L"hfwnotes.rtf"}},
+    {"FailedTransferLeavesNoFile", false,
+     {"hmcu0450.hex"}, {}, {}, {"hmcu0600.hex"},
+     {"hmcu0600.hex"}, CFtpDlg::kFailed, {L"FtpGetFile completed with error 0x"}, {L"hmcu0450.hex"}},
+    {"PathPartsAreRefused", true,
+     {"hmcu0450.hex"}, {}, {}, {"..\\hmcu0999.hex", "C:hmcu0997.hex", "sub\\..\\hmcu0996.hex", "sub/hmcu0995.hex",
+      "hmcu0994?.hex"},
+     {}, IDOK, {L"Skipped ..\\hmcu0999.hex", L"Skipped C:hmcu0997.hex", L"Skipped sub\\..\\hmcu0996.hex",
+      L"Skipped hmcu0994?.hex"},
+     {L"hmcu0450.hex"}},
+};
+
+class FirmwareDownloadScenario : public FirmwareDownloadTest, public testing::WithParamInterface<Scenario> {};
+
+TEST_P(FirmwareDownloadScenario, CopiesWhatIsNewerAndSound)
+{
+    const Scenario& scenario = GetParam();
+    for (const std::string& name : scenario.local)
+        m_local.Write(Widen(name), ContentFor(name));
+    for (const std::string& name : scenario.served)
+        ServeFile(name, ContentFor(name));
+    for (const std::string& name : scenario.corrupt)
+        ServeFile(name, CorruptHex(name));
+    // A folder named like newer firmware is never fetched.
+    CreateDirectoryW((m_firmware + L"\\hmcu0999.hex").c_str(), nullptr);
+    ASSERT_TRUE(m_server.Start(m_root.Path()));
+    for (const std::string& name : scenario.listedOnly)
+        ASSERT_TRUE(m_server.ListExtraName(name));
+    GetModel().Trace.Set(scenario.trace ? 1 : 0);
+
+    const DownloadRun run = RunDownload(m_local.Path());
+    m_server.Poll();
+
+    EXPECT_EQ(run.end, scenario.end);
+    EXPECT_EQ(m_server.Retrieved(), scenario.retrieved);
+    EXPECT_EQ(FolderNames(m_local.Path()), scenario.localAfter);
+    EXPECT_EQ(run.offeredClose, scenario.trace || scenario.end != IDOK);
+    for (const std::wstring& line : scenario.logLines)
+        EXPECT_NE(run.log.find(line), std::wstring::npos) << "missing: " << testing::PrintToString(line) << "\nin:\n"
+                                                          << testing::PrintToString(run.log);
+    // Taken files hold what the server held.
+    for (const std::string& name : scenario.retrieved) {
+        if (scenario.localAfter.count(Widen(name))) {
+            EXPECT_EQ(ReadFileText(m_local.File(Widen(name))), m_served[name]) << name;
+        }
+    }
+    // Nothing was written beside the folder either.
+    const std::set<std::wstring> beside = FolderNames(m_local.Path() + L"\\..");
+    for (const wchar_t* name : {L"hmcu0999.hex", L"hmcu0997.hex", L"hmcu0996.hex"})
+        EXPECT_EQ(beside.count(name), 0u) << testing::PrintToString(std::wstring(name));
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, FirmwareDownloadScenario, testing::ValuesIn(kScenarios),
+                         [](const testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
+
+TEST_F(FirmwareDownloadTest, NoServerFailsWithCannotConnect)
+{
+    m_local.Write(L"hmcu0450.hex", ContentFor("hmcu0450.hex"));
+    const DownloadRun run = RunDownload(m_local.Path());
+    EXPECT_EQ(run.end, CFtpDlg::kFailed);
+    EXPECT_TRUE(run.offeredClose);
+    EXPECT_NE(run.log.find(L"InternetConnect completed with error 0x00002EFD"), std::wstring::npos)
+        << testing::PrintToString(run.log);
+    EXPECT_EQ(FolderNames(m_local.Path()), (std::set<std::wstring>{L"hmcu0450.hex"}));
+}
+
+TEST_F(FirmwareDownloadTest, StartsOnTheFirstShowOnly)
+{
+    ServeFile("hmcu0470.hex", ContentFor("hmcu0470.hex"));
+    ASSERT_TRUE(m_server.Start(m_root.Path()));
+    GetModel().Trace.Set(1);
+    CTestWindow owner([](UINT, WPARAM, LPARAM, LRESULT&) { return false; });
+    bool hidden = false;
+
+    // Hiding and showing the owner, once the download has started, shows the
+    // dialog again.
+    const DownloadRun run = RunDownload(
+        m_local.Path(),
+        [&](HWND dialog) {
+            if (!hidden && GetWindowString(GetDlgItem(dialog, IDC_RICH_EDIT)).find(L"Open connection") !=
+                               std::wstring::npos) {
+                hidden = true;
+                ShowOwnedPopups(owner.Handle(), FALSE);
+                ShowOwnedPopups(owner.Handle(), TRUE);
+            }
+        },
+        owner.Handle());
+    m_server.Poll();
+
+    EXPECT_EQ(run.end, IDOK);
+    EXPECT_EQ(m_server.Retrieved(), (std::set<std::string>{"hmcu0470.hex"}));
+    const std::wstring open = L"Open connection to 127.0.0.1";
+    const size_t first = run.log.find(open);
+    EXPECT_NE(first, std::wstring::npos);
+    EXPECT_EQ(run.log.find(open, first + 1), std::wstring::npos) << testing::PrintToString(run.log);
+}
+
+struct CancelPoint {
+    const char* name;
+    unsigned throttle;  // bytes a second
+    const char* event;  // what the server has seen when Cancel is pressed
+    bool partialFileExists;
+};
+
+class FirmwareDownloadCancel : public FirmwareDownloadTest, public testing::WithParamInterface<CancelPoint> {};
+
+void PrintTo(const CancelPoint& point, std::ostream* out) { *out << point.name; }
+
+// Both take about three seconds on the wire.
+const CancelPoint kCancelPoints[] = {
+    {"DuringTheListing", 300, "list", false},
+    {"DuringATransfer", 150 * 1024, "retr", true},
+};
+
+TEST_P(FirmwareDownloadCancel, LeavesNoFileAndNothingBehind)
+{
+    const CancelPoint& point = GetParam();
+    m_local.Write(L"hmcu0450.hex", ContentFor("hmcu0450.hex"));
+    ServeFile("hmcu0490.hex", FirmwareHexText(160 * 1024, 490));
+    for (const char* name : {"readme1.txt", "readme2.txt", "readme3.txt", "readme4.txt", "readme5.txt"})
+        ServeFile(name, name);
+    ASSERT_TRUE(m_server.Start(m_root.Path()));
+    ASSERT_TRUE(m_server.Throttle(point.throttle));
+    const std::wstring partial = m_local.File(L"hmcu0490.hex.partial");
+    bool cancelled = false;
+
+    const DownloadRun run = RunDownload(m_local.Path(), [&](HWND dialog) {
+        m_server.Poll();
+        if (!cancelled && m_server.Saw(point.event) &&
+            (!point.partialFileExists || GetFileAttributesW(partial.c_str()) != INVALID_FILE_ATTRIBUTES)) {
+            cancelled = true;
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(run.end, IDCANCEL);
+    EXPECT_FALSE(run.offeredClose);
+    EXPECT_EQ(FolderNames(m_local.Path()), (std::set<std::wstring>{L"hmcu0450.hex"}));
+    // WinINet's threads have nothing left to call back into.
+    PumpFor(5000);
+    EXPECT_EQ(FolderNames(m_local.Path()), (std::set<std::wstring>{L"hmcu0450.hex"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, FirmwareDownloadCancel, testing::ValuesIn(kCancelPoints),
+                         [](const testing::TestParamInfo<CancelPoint>& info) { return std::string(info.param.name); });
+
+}  // namespace

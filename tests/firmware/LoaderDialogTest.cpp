@@ -1,0 +1,83 @@
+// The loader dialog around its machine, against the radio in the test
+// process: which end it acts on, and the close question while busy.
+#include "LoaderFixture.h"
+
+#include <functional>
+
+#include "BoxWatcher.h"
+#include "DspLoaderDlg.h"
+#include "McuLoaderDlg.h"
+#include "resource.h"
+
+namespace {
+
+const wchar_t kCaption[] = L"Sending Q7 Firmware";
+
+class LoaderDialogTest : public LoaderTest {
+protected:
+    // Runs `step` on each tick while the dialog is up, until it offers
+    // "Close"; then keeps its log and closes it.
+    template <typename Dialog>
+    INT_PTR Run(Dialog& dialog, CBoxWatcher& watcher, std::function<void(HWND)> step)
+    {
+        watcher.OnDialog(kCaption, [this, step](HWND window) {
+            if (GetWindowString(GetDlgItem(window, IDCANCEL)) != L"Close") {
+                step(window);
+                return false;
+            }
+            dialogLog = GetWindowString(GetDlgItem(window, IDC_RICH_EDIT));
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        return dialog.DoModal(window.Handle());
+    }
+
+    std::wstring dialogLog;
+};
+
+}  // namespace
+
+TEST_F(LoaderDialogTest, TheLoadersOwnFailureStandsAndStrayEndsAreIgnored)
+{
+    peer.radio.optionModules = "OMAP-FS-------2;";  // an MV9
+    const McuFile file = WriteMcuFile(folder, L"hmcu0460.hex", 100, 41);
+    CBoxWatcher boxes;
+    CMcuLoaderDlg dialog(file.path);
+    bool strayIgnored = false;
+    const INT_PTR ended = Run(dialog, boxes, [&](HWND window) {
+        if (!strayIgnored && !dialog.GetMachine().IsIdle()) {
+            // The end of some other machine while the load runs.
+            GetModel().MachineFinished.SendToListeners(0, 0);
+            strayIgnored = IsWindow(window) && GetWindowString(GetDlgItem(window, IDCANCEL)) != L"Close";
+        }
+    });
+    EXPECT_TRUE(strayIgnored);
+    EXPECT_EQ(ended, IDCANCEL);
+    EXPECT_EQ(dialog.Result(), E_UNEXPECTED_DEVICE);
+    EXPECT_NE(dialogLog.find(L"Error code 0xE200004E"), std::wstring::npos);
+    // The contact run after it found the MV9 too, but no version was checked.
+    EXPECT_EQ(dialogLog.find(L"verif"), std::wstring::npos);
+    EXPECT_EQ(peer.CountCommand("LDM;"), 0u);
+}
+
+TEST_F(LoaderDialogTest, CloseDuringTheContactRunAfterALoadAsksFirst)
+{
+    peer.textVersionAfterReset = 240;
+    const std::wstring tinyBoot = WriteWholeFile(folder, L"tboot0100.hex", RandomBytes(100, 42));
+    const std::wstring code = WriteWholeFile(folder, L"hdsp0240.hex", RandomBytes(100, 43));
+    CBoxWatcher boxes({IDNO});
+    CDspLoaderDlg dialog(DSP_MAIN, code, tinyBoot, L"");
+    bool asked = false;
+    const INT_PTR ended = Run(dialog, boxes, [&](HWND window) {
+        if (!asked && dialog.GetMachine().IsIdle() && !GetModel().Contact().IsIdle()) {
+            asked = true;
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    });
+    EXPECT_TRUE(asked);
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Are you sure you wish to close the Utility while sending firmware?");
+    // No: the contact run ended and the check found the version.
+    EXPECT_EQ(ended, IDOK);
+    EXPECT_EQ(dialog.Result(), 0);
+}
