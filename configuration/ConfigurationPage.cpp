@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CWMemoryDlg.h"
+#include "ConfigRestoreDlg.h"
 #include "ConfigSaveDlg.h"
 #include "DateTimePage.h"
 #include "Help.h"
@@ -20,12 +21,6 @@ bool WhenRunning(int connectionStatus)
     return connectionStatus == FIRMWARE_STATUS_RUNNING;
 }
 
-// A tool not built yet.
-bool Never(int)
-{
-    return false;
-}
-
 // Each tool lives on the opener's stack for the time of its modal run.
 
 void OpenConfigSave(HWND page)
@@ -34,10 +29,16 @@ void OpenConfigSave(HWND page)
     dialog.DoModal(page);
 }
 
+void OpenConfigRestore(HWND page)
+{
+    CConfigRestoreDlg dialog;
+    dialog.DoModal(page);
+}
+
 // What each button opens, and when it may be pressed.
 const CConfigurationPage::Tool kTools[] = {
     {IDC_SAVE_CONFIGURATION, IDS_TIP_SAVE_CONFIGURATION, OpenConfigSave, WhenRunning},
-    {IDC_RESTORE_CONFIGURATION, IDS_TIP_RESTORE_CONFIGURATION, nullptr, Never},
+    {IDC_RESTORE_CONFIGURATION, IDS_TIP_RESTORE_CONFIGURATION, OpenConfigRestore, WhenRunning},
     {IDC_CONFIGURE_XTAL_FILTERS, 0, RunXtalFilterDialog, WhenRunning},
     {IDC_EDIT_CW_MEMORIES, 0, RunCWMemoryDialog, WhenRunning},
     {IDC_EDIT_BANNER, 0, RunPowerOnBannerSheet, WhenRunning},
