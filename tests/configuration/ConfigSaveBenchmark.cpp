@@ -1,0 +1,85 @@
+// Saves the configuration from the simulated transceiver at 38400 and at
+// 9600 bit/s (block reads), and at 38400 with byte reads, and compares the
+// machine's time, start to end, with the wire time of the characters
+// exchanged plus the waits the machine must keep: the speed search's 100 ms
+// for each poll that got no answer and the 10 ms after "TT0;".
+#include <windows.h>
+
+#include <cstdio>
+
+#include "ConfigSaveStateMachine.h"
+#include "ContactStateMachine.h"
+#include "MachineTestWindow.h"
+#include "SimulatedTransceiver.h"
+
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * counter.QuadPart / frequency.QuadPart;
+}
+
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned speed, unsigned mcuVersion)
+{
+    CModel& model = GetModel();
+    radio.SetMcuVersion(mcuVersion);
+    radio.SetSpeed(speed);
+    window.ResetFinished();
+    model.Contact().StartAtOpenPort();
+    if (!window.WaitForFinish(30000) || window.Result() != 0) {
+        printf("the radio was not found at %u bit/s\n", speed);
+        return false;
+    }
+
+    CConfigSaveStateMachine machine;
+    model.SetActiveMachine(&machine);
+    radio.ClearLog();
+    window.ResetFinished();
+    const double start = Now();
+    machine.Start(nullptr);
+    const bool finished = window.WaitForFinish(120000);
+    const double elapsed = Now() - start;
+    model.SetActiveMachine(nullptr);
+    if (!finished || window.Result() != 0) {
+        printf("the save failed at %u bit/s: 0x%08lX after %zu commands\n", speed,
+               static_cast<unsigned long>(window.Result()), radio.Log().size());
+        return false;
+    }
+
+    double wire = 0, waits = 0;
+    size_t characters = 0;
+    for (const SimulatedCommand& entry : radio.Log()) {
+        const size_t exchanged = entry.command.size() + entry.reply.size();
+        characters += exchanged;
+        wire += exchanged * 10 * 1000.0 / entry.speed;
+        if (entry.command == ";" && !entry.answered)
+            waits += 100;
+        else if (entry.command == "TT0;")
+            waits += 10;
+    }
+    printf("%u bit/s, MCU %u: %zu characters, wire %.1f ms + waits %.0f ms = %.1f ms; save took %.1f ms, "
+           "ratio %.2f\n",
+           speed, mcuVersion, characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits));
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    CoInitialize(nullptr);
+    CSimulatedTransceiver radio;
+    if (!radio.Start())
+        return 1;
+    CModel& model = GetModel();
+    model.Port.Set(radio.PortName());
+    CMachineTestWindow window;
+    const bool ok = Measure(radio, window, 38400, 455) && Measure(radio, window, 9600, 455) &&
+                    Measure(radio, window, 38400, 382);
+    model.ClosePort();
+    CoUninitialize();
+    return ok ? 0 : 1;
+}
