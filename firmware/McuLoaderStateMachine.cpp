@@ -8,7 +8,9 @@ constexpr DWORD kBootLoaderSpeed = 38400;
 constexpr UINT kEnterBootLoaderMs = 2000;
 constexpr UINT kIdentifyMs = 200;
 constexpr UINT kEchoMs = 5000;
-constexpr UINT kResetSeconds = 5;
+// The radio needs 5.5 s; the log rounds it down.
+constexpr UINT kResetMs = 5500;
+constexpr UINT kResetSeconds = kResetMs / 1000;
 // The code of a failed image load that left no last error.
 constexpr DWORD kUnknownLoadFailure = 0x306;
 
@@ -251,7 +253,7 @@ void CMcuLoaderStateMachine::CLoadFirmwareLastState::Enter()
 }
 
 CMcuLoaderStateMachine::CLoadWaitResetState::CLoadWaitResetState(T* host, State* next)
-    : CDelayState<T>(host, L"LoadWaitReset", next, kResetSeconds * 1000)
+    : CDelayState<T>(host, L"LoadWaitReset", next, kResetMs)
 {
 }
 

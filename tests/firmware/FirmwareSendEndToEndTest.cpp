@@ -248,10 +248,41 @@ TEST_F(FirmwareSendEndToEndTest, RefusalsThatPutNothingOnTheWire)
     ASSERT_TRUE(PumpUntil([&] { return model.Contact().IsIdle(); }, 10000));
 
     // A file that does not reconcile: the dialog reports it, nothing is sent.
+    // While it is up the page is sending: its buttons do nothing.
     std::wstring dialogLog;
-    CloseWhenDone(boxes, dialogLog);
+    unsigned loaderDialogs = 0, copyDialogs = 0;
+    HWND seen = nullptr;
+    unsigned short mcuWhileSending = 0;
+    boxes.OnDialog(L"Copy Files from Zentrova File Server", [&](HWND copy) {
+        ++copyDialogs;
+        PostMessageW(copy, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    boxes.OnDialog(kDialogCaption, [&](HWND dialog) {
+        if (Text(GetDlgItem(dialog, IDCANCEL)) != L"Close")
+            return false;
+        if (dialog != seen) {
+            seen = dialog;
+            ++loaderDialogs;
+            mcuWhileSending = model.FirmwareVersion.Get(VERSION_MCU);
+            for (int id : {IDC_SEND_ALL, IDC_SEND_NEW, IDC_CHECK_VERSIONS, IDC_COPY_NEW_FILES}) {
+                PostMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+            }
+            return false;
+        }
+        EXPECT_EQ(model.FirmwareVersion.Get(VERSION_MCU), mcuWhileSending);
+        EXPECT_TRUE(model.Contact().IsIdle());
+        dialogLog = Text(GetDlgItem(dialog, IDC_RICH_EDIT));
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
     radio.ClearLog();
+    model.FirmwareVersion.Set(VERSION_MCU, 455);
     Click(page, IDC_SEND_NEW);
+    EXPECT_EQ(loaderDialogs, 1u);
+    EXPECT_EQ(copyDialogs, 0u);
+    EXPECT_EQ(mcuWhileSending, 455u);
     EXPECT_NE(dialogLog.find(L"File does not checksum to zero."), std::wstring::npos);
     EXPECT_NE(dialogLog.find(L"Error code 0xE2000041"), std::wstring::npos);
     EXPECT_TRUE(radio.Commands().empty() || radio.Commands().front() == ";");
@@ -276,4 +307,56 @@ TEST_F(FirmwareSendEndToEndTest, AnN8ThatCannotPassThroughMustBeSwitchedOff)
     EXPECT_EQ(radio.CountCommand("#PT;"), 0u);
     EXPECT_EQ(radio.CountCommand("OM;"), 0u);
     EXPECT_EQ(radio.CountCommand("LDM;"), 0u);
+}
+
+TEST_F(FirmwareSendEndToEndTest, ReleaseNotesOnlyFromAFolderThatHasThemAndTheSecondReceiversBox)
+{
+    WriteMcuFile(folder, L"hmcu0460.hex", 100, 14);
+    const HWND page = OpenAtFirmwarePage();
+    const wchar_t notesCaption[] = L"Firmware Release Notes";
+
+    // Newer firmware but no notes: nothing is shown, not even an error.
+    Click(page, IDC_CHECK_VERSIONS);
+    PumpPending();
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(FindWindowW(nullptr, notesCaption), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return model.Contact().IsIdle() && model.FirmwareVersion.Get(VERSION_MCU) != 0; },
+                          20000));
+    folder.Write(L"hfwnotes.rtf", "{\\rtf1 Notes.}");
+    Click(page, IDC_CHECK_VERSIONS);
+    PumpPending();
+    const HWND notes = FindWindowW(nullptr, notesCaption);
+    EXPECT_NE(notes, nullptr);
+    if (notes)
+        SendMessageW(notes, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return model.Contact().IsIdle(); }, 20000));
+
+    // Checking DSP2 while its version is unknown asks first; only OK keeps the tick.
+    model.AdvancedMode.Set(1);
+    const struct {
+        unsigned short installed;
+        int answer;
+        size_t boxes;
+        bool checked;
+    } cases[] = {
+        {VERSION_UNREAD, IDCANCEL, 1, false}, {VERSION_LOADING, IDOK, 1, true},
+        {VERSION_NOT_APPLICABLE, IDOK, 1, true}, {240, IDCANCEL, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.installed);
+        model.FirmwareVersion.Set(VERSION_DSP2, c.installed);
+        CBoxWatcher answers({c.answer});
+        CheckDlgButton(page, IDC_LOAD_DSP2, BST_CHECKED);
+        Click(page, IDC_LOAD_DSP2);
+        ASSERT_EQ(answers.Count(), c.boxes);
+        if (c.boxes) {
+            EXPECT_EQ(answers[0].text, L"Select only if you have the SV2H Second Receiver Option installed");
+            EXPECT_EQ(answers[0].caption, L"Option Required");
+            EXPECT_EQ(answers[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+        }
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_LOAD_DSP2) == BST_CHECKED, c.checked);
+        CheckDlgButton(page, IDC_LOAD_DSP2, BST_UNCHECKED);
+        Click(page, IDC_LOAD_DSP2);
+    }
+    model.AdvancedMode.Set(0);
 }

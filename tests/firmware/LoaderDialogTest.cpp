@@ -81,3 +81,70 @@ TEST_F(LoaderDialogTest, CloseDuringTheContactRunAfterALoadAsksFirst)
     EXPECT_EQ(ended, IDOK);
     EXPECT_EQ(dialog.Result(), 0);
 }
+
+namespace {
+
+// The close question of a test below: asked while the load runs, answered
+// "Yes" only once the dialog offers "Close".
+struct LateYes {
+    HWND dialog = nullptr;
+    bool asked = false;
+    bool answered = false;
+};
+LateYes* t_lateYes = nullptr;
+
+BOOL CALLBACK FindLoaderDialog(HWND window, LPARAM)
+{
+    if (GetWindowString(window) == kCaption)
+        t_lateYes->dialog = window;
+    return TRUE;
+}
+
+BOOL CALLBACK FindLateYesBox(HWND window, LPARAM)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (window != t_lateYes->dialog && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
+        GetDlgItem(window, 0xFFFF) && GetWindowString(GetDlgItem(t_lateYes->dialog, IDCANCEL)) == L"Close") {
+        t_lateYes->answered = true;
+        PostMessageW(window, WM_COMMAND, IDYES, 0);
+    }
+    return TRUE;
+}
+
+void CALLBACK OnLateYesTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    LateYes& state = *t_lateYes;
+    if (!state.dialog)
+        EnumThreadWindows(GetCurrentThreadId(), &FindLoaderDialog, 0);
+    if (!state.dialog || state.answered)
+        return;
+    if (!state.asked) {
+        state.asked = true;
+        PostMessageW(state.dialog, WM_CLOSE, 0, 0);
+        return;
+    }
+    EnumThreadWindows(GetCurrentThreadId(), &FindLateYesBox, 0);
+}
+
+}  // namespace
+
+TEST_F(LoaderDialogTest, YesAfterTheLoadHasEndedFollowsTheLoadsResult)
+{
+    // With Trace on a good load leaves the dialog open, offering "Close".
+    GetModel().Trace.Set(1);
+    peer.textVersionAfterReset = 240;
+    const std::wstring tinyBoot = WriteWholeFile(folder, L"tboot0100.hex", RandomBytes(100, 44));
+    const std::wstring code = WriteWholeFile(folder, L"hdsp0240.hex", RandomBytes(100, 45));
+    CDspLoaderDlg dialog(DSP_MAIN, code, tinyBoot, L"");
+    LateYes state;
+    t_lateYes = &state;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 15, &OnLateYesTick);
+    const INT_PTR ended = dialog.DoModal(window.Handle());
+    KillTimer(nullptr, timer);
+    t_lateYes = nullptr;
+    GetModel().Trace.Set(0);
+    EXPECT_TRUE(state.answered);
+    EXPECT_EQ(ended, IDOK);
+    EXPECT_EQ(dialog.Result(), 0);
+}

@@ -23,6 +23,8 @@ bool CLoaderPeer::WriteBytes(const void* buffer, DWORD count)
     }
     std::string replies;
     const BYTE* bytes = static_cast<const BYTE*>(buffer);
+    if (count == 1 && bytes[0] == ';' && textLoad.Active())
+        ++textLoadPolls;
     for (DWORD i = 0; i < count; ++i) {
         const CN8Accessory::Output out = n8.Receive(bytes[i]);
         replies += out.toPc;
@@ -38,6 +40,8 @@ bool CLoaderPeer::WriteBytes(const void* buffer, DWORD count)
 std::string CLoaderPeer::RadioByte(BYTE byte)
 {
     if (state == State::Resetting) {
+        if (quietAfterResetMs == 0)
+            quietAfterResetMs = GetTickCount() - (m_resetEnds - resetMs);
         if (static_cast<LONG>(GetTickCount() - m_resetEnds) < 0)
             return {};
         state = State::Running;

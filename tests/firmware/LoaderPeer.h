@@ -28,6 +28,8 @@ public:
     CN8Accessory n8;
     CMcuBootLoader bootLoader;
     CTextLoadMode textLoad;
+    // Lone ";" writes during a DSP or FPF load: resynchronisation polls.
+    unsigned textLoadPolls = 0;
     // The DSP or FPF version the radio reports after such a load.
     unsigned textVersionAfterReset = 0;
     CRadioResponder radio;
@@ -36,6 +38,8 @@ public:
     std::string bootBlock = "Q7A;";
     unsigned versionAfterReset = 455;
     DWORD resetMs = 3000;
+    // From the reset's start to the first byte the PC sent after it.
+    DWORD quietAfterResetMs = 0;
 
 private:
     std::string RadioByte(BYTE byte);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "BoxWatcher.h"
+#include "MessagePump.h"
 #include "resource.h"
 
 namespace {
@@ -59,6 +60,8 @@ TEST_F(McuLoaderTest, FullLoadSendsTheImageByteExactAndFindsTheNewVersion)
     EXPECT_EQ(peer.bootLoader.Duplicates(), 0u);
 
     EXPECT_TRUE(Logged(L"Waiting 5 seconds for reset"));
+    // The radio is given its 5.5 s (less a timer tick).
+    EXPECT_GE(peer.quietAfterResetMs, 5450u);
     EXPECT_TRUE(Logged(L"Sending MCU firmware file " + file.path));
     EXPECT_EQ(GetModel().ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING);
     EXPECT_EQ(machine->VerifyVersion(), 0);
@@ -136,6 +139,36 @@ TEST_F(McuLoaderTest, WithRetryLimitZeroTheFirstTimeOutEndsTheLoad)
     EXPECT_EQ(peer.bootLoader.Packets().size(), 1u);
 }
 
+TEST_F(McuLoaderTest, ASecondLoadStartsWithImageOneAndNoRetries)
+{
+    const McuFile main = WriteMcuFile(folder, L"hmcu0462.hex", 200, 12);
+    const McuFile companion = WriteMcuFile(folder, L"hmcu0462b.hex", 200, 13);
+    auto machine = Machine(main.path, companion.path);
+    // The first load takes image 2, meets two refusals, then a silence that ends it.
+    GetModel().FirmwareLoadRetryLimit.Set(0);
+    peer.bootBlock = "Q7B;";
+    peer.bootLoader.RefusePacket(0, 2);
+    peer.bootLoader.DropBytes(1, 1);
+    ASSERT_TRUE(RunLoad(*machine));
+    ASSERT_EQ(window.Result(), E_NO_RESPONSE_FIRMWARE_PACKET);
+    ASSERT_EQ(machine->CurrentImage().GetPath(), companion.path);
+    ASSERT_NE(machine->m_totalRetries, 0u);
+    ASSERT_TRUE(PumpUntil([] { return GetModel().Contact().IsIdle(); }, 10000));
+
+    // The second ends at the device check, before the boot block is asked.
+    window.ResetFinished();
+    peer.bootLoader = CMcuBootLoader();  // the radio restarted
+    peer.state = CLoaderPeer::State::Running;
+    peer.radio.optionModules = "OMAP-FS-------2;";
+    GetModel().ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+    ASSERT_TRUE(RunLoad(*machine, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return machine->IsIdle() && GetModel().Contact().IsIdle(); }, 10000));
+    EXPECT_EQ(machine->m_result, E_UNEXPECTED_DEVICE);
+    EXPECT_EQ(machine->CurrentImage().GetPath(), main.path);
+    EXPECT_EQ(machine->m_totalRetries, 0u);
+    EXPECT_EQ(machine->m_highestRetries, 0u);
+}
+
 TEST_F(McuLoaderTest, ResynchronisationGivesUpAfter68Polls)
 {
     const McuFile file = WriteMcuFile(folder, L"hmcu0460.hex", 200, 7);
@@ -162,6 +195,9 @@ TEST_F(McuLoaderTest, BadFilesEndTheLoadBeforeAnythingIsSent)
         {folder.Write(L"hmcu0461.hex", unreconciled.ToHex()), E_HEX_FILE_CHECKSUM_NOT_ZERO,
          L"File does not checksum to zero."},
         {folder.Write(L"hmcu0463.hex", ":10080000ZZ\r\n"), E_UNEXPECTED_HEX_CHARACTER, L"Line 1, error code"},
+        // A file with no data is all fill, which does not reconcile.
+        {folder.Write(L"hmcu0464.hex", ":00000001FF\r\n"), E_HEX_FILE_CHECKSUM_NOT_ZERO,
+         L"File does not checksum to zero."},
         // A good main file does not save a bad companion.
         {folder.Write(L"hmcu0462b.hex", unreconciled.ToHex()), E_HEX_FILE_CHECKSUM_NOT_ZERO,
          L"File does not checksum to zero."},

@@ -100,6 +100,18 @@ TEST_F(TextLoaderTest, EraseResyncGivesUpAfterNinePolls)
     ASSERT_TRUE(RunLoad(machine));
     EXPECT_EQ(window.Result(), E_NO_RESPONSE_RESYNC_POLL);
     EXPECT_TRUE(Logged(L"Erasing DSP1 program and table memory"));
+    EXPECT_EQ(peer.textLoadPolls, 9u);
+    EXPECT_EQ(peer.CountCommand("LDD20000;"), 0u);
+}
+
+TEST_F(TextLoaderTest, PacketResyncGivesUpAfter73Polls)
+{
+    peer.textLoad.SilenceFrom(3);  // the first code packet, after tiny boot and erase
+    CDspLoaderStateMachine machine(L"DSP1", DSP_MAIN, Write(L"hdsp0240.hex", code), Write(L"tboot0100.hex", tinyBoot),
+                                   Write(L"dtbl0100.hex", table));
+    ASSERT_TRUE(RunLoad(machine));
+    EXPECT_EQ(window.Result(), E_NO_RESPONSE_RESYNC_POLL);
+    EXPECT_EQ(peer.textLoadPolls, 73u);
     EXPECT_EQ(peer.CountCommand("LDD20000;"), 0u);
 }
 
