@@ -1,0 +1,69 @@
+// Restores the 1,562 saved bytes into the simulated transceiver at 38400
+// bit/s and compares the time from the machine's start to the end of the
+// contact run after the reset with the wire time of the characters exchanged
+// plus the waits the machines must keep: 10 ms after "TT0;", 5,500 ms after
+// "LDD20000;" and 100 ms for each speed-search poll that got no answer.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "ConfigRestoreStateMachine.h"
+#include "ContactStateMachine.h"
+#include "MachineTestWindow.h"
+#include "SimulatedTransceiver.h"
+
+int main()
+{
+    CoInitialize(nullptr);
+    CSimulatedTransceiver radio;
+    if (!radio.Start())
+        return 1;
+    CModel& model = GetModel();
+    model.Port.Set(radio.PortName());
+    CMachineTestWindow window;
+    model.Contact().StartAtOpenPort();
+    if (!window.WaitForFinish(30000) || window.Result() != 0) {
+        printf("the radio was not found\n");
+        return 1;
+    }
+
+    CConfigRestoreStateMachine machine;
+    for (unsigned region = 0; region < GetSavedRegionCount(); ++region) {
+        for (unsigned i = 0; i < GetSavedRegionLength(region); ++i)
+            machine.AddByte(static_cast<int>(GetSavedRegionStart(region) + i), static_cast<BYTE>(i * 7));
+    }
+    model.SetActiveMachine(&machine);
+    radio.ClearLog();
+    window.ResetFinished();
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    machine.Start(nullptr);
+    const bool finished = window.WaitForFinish(120000);
+    QueryPerformanceCounter(&end);
+    if (!finished || window.Result() != 0) {
+        printf("the restore failed: 0x%08lX\n", static_cast<unsigned long>(window.Result()));
+        return 1;
+    }
+    const double elapsed = 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
+    double wire = 0, waits = 0;
+    size_t characters = 0;
+    for (const SimulatedCommand& entry : radio.Log()) {
+        const size_t exchanged = entry.command.size() + entry.reply.size();
+        characters += exchanged;
+        wire += exchanged * 10 * 1000.0 / entry.speed;
+        if (entry.command == "TT0;")
+            waits += 10;
+        else if (entry.command == "LDD20000;")
+            waits += 5500;
+        else if (entry.command == ";" && !entry.answered)
+            waits += 100;
+    }
+    printf("%d bytes restored, %zu characters: wire %.1f ms + waits %.0f ms = %.1f ms; restore and contact took "
+           "%.1f ms, ratio %.2f\n",
+           machine.GetByteCount(), characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits));
+    model.SetActiveMachine(nullptr);
+    model.ClosePort();
+    CoUninitialize();
+    return 0;
+}
