@@ -188,7 +188,7 @@ void CCWMemoryDlg::OnSave()
 void CCWMemoryDlg::OnClose()
 {
     if (m_writing && !m_machine.IsIdle()) {
-        if (Ask(IDS_CW_CANCEL_WRITE_QUERY, IDS_CRITICAL_OPERATION_CAPTION, MB_YESNO) == IDYES &&
+        if (Ask(IDS_CW_CANCEL_WRITE_QUERY, IDS_CRITICAL_OPERATION, MB_YESNO) == IDYES &&
             !m_machine.IsIdle() && !IsFailure(m_machine.m_result))
             m_machine.m_result = ERROR_CANCELLED;
         return;

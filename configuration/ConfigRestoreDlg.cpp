@@ -122,7 +122,7 @@ void CConfigRestoreDlg::OnClose()
         EndDialog(m_result == 0 ? IDOK : m_result == ERROR_CANCELLED ? IDCANCEL : 3);
         return;
     }
-    const std::wstring caption = LoadResString(IDS_CRITICAL_OPERATION_CAPTION);
+    const std::wstring caption = LoadResString(IDS_CRITICAL_OPERATION);
     if (MessageBoxW(m_hwnd, LoadResString(IDS_INTERRUPT_RESTORE_QUESTION).c_str(), caption.c_str(),
                     MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;

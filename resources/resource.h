@@ -243,7 +243,6 @@
 #define IDS_WAITING_FOR_ERASE           16076
 // Firmware download
 #define IDD_FIRMWARE_DOWNLOAD           10022
-#define IDS_CLICK_CLOSE                 10042
 #define IDS_FTP_FILE_VERIFIED           10060
 #define IDS_FTP_VERIFY_FAILED           10062
 #define IDS_FTP_AGENT                   10066
@@ -272,8 +271,6 @@
 #define IDS_BANNER_SHEET_CAPTION        13406
 #define IDS_SAVE                        10114
 // Configuration save and restore, and the Configuration page's tool tips
-#define IDS_CLOSE                       10044
-#define IDS_CRITICAL_OPERATION_CAPTION  10052
 #define IDD_CONFIG_RESTORE              13510
 #define IDD_CONFIG_SAVE                 13512
 #define IDC_CONFIG_PROGRESS             16010
