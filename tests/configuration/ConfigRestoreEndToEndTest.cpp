@@ -60,3 +60,72 @@ TEST_F(ConfigRestoreEndToEndTest, ACorruptedFileSendsNoWriteAndNoReset)
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Restore Configuration Error");
 }
+
+namespace {
+
+// The chunks that hold the saved regions and the bytes just past them.
+const std::pair<unsigned, unsigned> kAroundSavedRegions[] = {{0x0000, 0x0500}, {0x6800, 0x0300}, {0x7E00, 0x0200}};
+
+std::string MemLine(unsigned address, const std::vector<uint8_t>& bytes)
+{
+    char line[96];
+    int length = snprintf(line, sizeof line, "MEM2 %02X %02X %02X ", address >> 8, address & 0xFF,
+                          static_cast<unsigned>(bytes.size()));
+    for (uint8_t byte : bytes)
+        length += snprintf(line + length, sizeof line - length, "%02X", byte);
+    return line;
+}
+
+}  // namespace
+
+TEST_F(ConfigRestoreEndToEndTest, ARoundTripBringsBackTheSavedRegionsByteForByteAndTouchesNothingElse)
+{
+    Connect();
+    for (const auto& [start, length] : kAroundSavedRegions) {
+        std::vector<uint8_t> bytes(length);
+        for (unsigned i = 0; i < length; ++i)
+            bytes[i] = PatternByte(start + i);
+        radio.WriteEeprom(start, bytes);
+    }
+    const std::wstring path = folder.File(L"roundtrip.Q7Config");
+    AnswerFileDialog(L"Save As", path);
+    DriveToolDialog(L"Save Configuration", [](HWND) { return false; });
+    Press(IDC_SAVE_CONFIGURATION);
+    const std::string saved = ReadWholeFile(path);
+    ASSERT_FALSE(saved.empty());
+    ASSERT_FALSE(toolFailed);
+
+    // Everything changed, inside the saved regions and out.
+    const auto altered = [](unsigned address) { return static_cast<uint8_t>(~PatternByte(address) ^ 0x5A); };
+    for (const auto& [start, length] : kAroundSavedRegions) {
+        std::vector<uint8_t> bytes(length);
+        for (unsigned i = 0; i < length; ++i)
+            bytes[i] = altered(start + i);
+        radio.WriteEeprom(start, bytes);
+    }
+    // Lines outside the saved regions, the file sealed again.
+    std::vector<std::string> lines = SplitLines(saved);
+    lines.pop_back();
+    lines.push_back(MemLine(0x00FC, {0x11, 0x22, 0x33, 0x44}));
+    lines.push_back(MemLine(0x03FE, {0x55, 0x66, 0x77, 0x88}));
+    lines.push_back(MemLine(0x7E20, {0x99, 0xAA}));
+    lines.push_back(MemLine(0x6A00, {0xBB}));
+    const std::wstring extended = folder.Write(L"extended.Q7Config", Sealed(lines));
+
+    Restore(extended);
+    ASSERT_FALSE(toolFailed);
+    EXPECT_EQ(boxes.Count(), 0u);
+    for (const auto& [start, length] : kAroundSavedRegions) {
+        const std::vector<uint8_t> bytes = radio.ReadEeprom(start, length);
+        ASSERT_EQ(bytes.size(), length);
+        for (unsigned i = 0; i < length; ++i) {
+            const unsigned address = start + i;
+            const uint8_t expected = InReadableEepromRegion(address, 1) ? PatternByte(address) : altered(address);
+            ASSERT_EQ(bytes[i], expected) << "at " << std::hex << address;
+        }
+    }
+    EXPECT_EQ(Count("LDD20000;"), 1u);
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(CTabView::TAB_CONFIGURATION), IDC_SAVE_CONFIGURATION)));
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
+}
