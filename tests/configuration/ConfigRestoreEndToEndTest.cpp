@@ -129,3 +129,25 @@ TEST_F(ConfigRestoreEndToEndTest, ARoundTripBringsBackTheSavedRegionsByteForByte
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(CTabView::TAB_CONFIGURATION), IDC_SAVE_CONFIGURATION)));
     EXPECT_EQ(StatusText(), L"Configuration was restored");
 }
+
+TEST_F(ConfigRestoreEndToEndTest, OlderFirmwareWritesByteByByteEachConfirmedByAReadBack)
+{
+    Connect(38400, 382);
+    radio.WriteEeprom(0x00F8, std::vector<uint8_t>(8, 0x33));
+    Restore(folder.Write(L"bytes.Q7Config", FileOf({{0x00F8, {1, 2, 3, 4, 5, 6}}})));
+    ASSERT_FALSE(toolFailed);
+    EXPECT_EQ(radio.ReadEeprom(0x00F8, 8), (std::vector<uint8_t>{1, 2, 3, 4, 0x33, 0x33, 0x33, 0x33}));
+    const std::vector<std::string> commands = radio.Commands();
+    std::vector<std::string> writes;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        if (commands[i].compare(0, 4, "LDPW") != 0)
+            continue;
+        writes.push_back(commands[i]);
+        ASSERT_LT(i + 1, commands.size());
+        EXPECT_EQ(commands[i + 1], "LDPR" + commands[i].substr(4, 7) + ";") << "the write confirmed";
+    }
+    EXPECT_EQ(writes, (std::vector<std::string>{"LDPW000.248.001;", "LDPW000.249.002;", "LDPW000.250.003;",
+                                                "LDPW000.251.004;"}));
+    EXPECT_EQ(Count("EW"), 0u);
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
+}
