@@ -151,3 +151,66 @@ TEST_F(ConfigRestoreEndToEndTest, OlderFirmwareWritesByteByByteEachConfirmedByAR
     EXPECT_EQ(Count("EW"), 0u);
     EXPECT_EQ(StatusText(), L"Configuration was restored");
 }
+
+namespace {
+
+class ConfigRestoreCloseTest : public ConfigRestoreEndToEndTest {
+protected:
+    static constexpr unsigned kFirst = 0x0100, kLast = 0x6900;
+
+    // A restore whose close is asked for once the first block is written;
+    // the question gets `answer`.
+    void CloseWhileWriting(int answer)
+    {
+        Connect();
+        radio.WriteEeprom(kFirst, std::vector<uint8_t>(0x100, 0x33));
+        radio.WriteEeprom(kLast, std::vector<uint8_t>(0x100, 0x33));
+        radio.SetReplyDelay(50);
+        boxes.AddAnswer(answer);
+        const std::string file = FileOf({{kFirst, PatternPage(kFirst)}, {kLast, PatternPage(kLast)}});
+        AnswerFileDialog(L"Open", folder.Write(L"close.Q7Config", file));
+        DriveToolDialog(kRestoreDialog, [this](HWND dialog) { return Count("EW") > 0 && Cancel(dialog); });
+        radio.ClearLog();
+        Press(IDC_RESTORE_CONFIGURATION);
+    }
+
+    static std::vector<uint8_t> PatternPage(unsigned start)
+    {
+        std::vector<uint8_t> bytes(0x100);
+        for (unsigned i = 0; i < bytes.size(); ++i)
+            bytes[i] = PatternByte(start + i);
+        return bytes;
+    }
+};
+
+const wchar_t kInterruptQuestion[] = L"Are you sure you wish to interrupt configuration restore?";
+
+}  // namespace
+
+TEST_F(ConfigRestoreCloseTest, NoToTheCloseQuestionLetsTheRestoreRunToItsEnd)
+{
+    CloseWhileWriting(IDNO);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, kInterruptQuestion);
+    EXPECT_EQ(boxes[0].caption, L"Critical Operation in Progress");
+    EXPECT_FALSE(toolFailed);
+    EXPECT_EQ(radio.ReadEeprom(kFirst, 0x100), PatternPage(kFirst));
+    EXPECT_EQ(radio.ReadEeprom(kLast, 0x100), PatternPage(kLast));
+    EXPECT_EQ(Count("LDD20000;"), 1u);
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
+}
+
+TEST_F(ConfigRestoreCloseTest, YesToTheCloseQuestionCancelsTheUnfinishedRestoreAndWarns)
+{
+    CloseWhileWriting(IDYES);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes[0].text, kInterruptQuestion);
+    EXPECT_EQ(boxes[1].text, L"Restore was cancelled. Turn power off and back on, then restore configuration.");
+    EXPECT_FALSE(toolFailed);
+    // Left partly written, as the warning says.
+    EXPECT_NE(radio.ReadEeprom(kFirst, 0x100), std::vector<uint8_t>(0x100, 0x33)) << "the first block was written";
+    EXPECT_EQ(radio.ReadEeprom(kLast, 0x100), std::vector<uint8_t>(0x100, 0x33));
+    EXPECT_EQ(Count("LDD20000;"), 0u) << "no reset after a cancel";
+    EXPECT_EQ(StatusText(), L"Restore configuration was cancelled");
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN) << "a cancel leaves the radio to be found anew";
+}

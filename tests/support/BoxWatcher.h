@@ -43,6 +43,8 @@ public:
     const std::vector<SeenBox>& Boxes() const { return m_boxes; }
 
     void OnDialog(const std::wstring& caption, std::function<bool(HWND dialog)> handler);
+    // Used after the constructor's answers.
+    void AddAnswer(int answer) { m_answers.push_back(answer); }
 
 private:
     struct DialogHandler {
