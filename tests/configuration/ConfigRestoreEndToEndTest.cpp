@@ -3,6 +3,7 @@
 // again; a corrupted file sends nothing.
 #include "ConfigEndToEnd.h"
 #include "ConfigFixture.h"
+#include "ContactStateMachine.h"
 #include "resource.h"
 
 using namespace configtest;
@@ -159,14 +160,14 @@ protected:
     static constexpr unsigned kFirst = 0x0100, kLast = 0x6900;
 
     // A restore whose close is asked for once the first block is written;
-    // the question gets `answer`.
-    void CloseWhileWriting(int answer)
+    // the question gets `answer`, once `when` holds.
+    void CloseWhileWriting(int answer, std::function<bool()> when = nullptr)
     {
         Connect();
         radio.WriteEeprom(kFirst, std::vector<uint8_t>(0x100, 0x33));
         radio.WriteEeprom(kLast, std::vector<uint8_t>(0x100, 0x33));
         radio.SetReplyDelay(50);
-        boxes.AddAnswer(answer);
+        boxes.AddAnswer(answer, std::move(when));
         const std::string file = FileOf({{kFirst, PatternPage(kFirst)}, {kLast, PatternPage(kLast)}});
         AnswerFileDialog(L"Open", folder.Write(L"close.Q7Config", file));
         DriveToolDialog(kRestoreDialog, [this](HWND dialog) { return Count("EW") > 0 && Cancel(dialog); });
@@ -213,4 +214,25 @@ TEST_F(ConfigRestoreCloseTest, YesToTheCloseQuestionCancelsTheUnfinishedRestoreA
     EXPECT_EQ(Count("LDD20000;"), 0u) << "no reset after a cancel";
     EXPECT_EQ(StatusText(), L"Restore configuration was cancelled");
     EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN) << "a cancel leaves the radio to be found anew";
+}
+
+// Yes to a question still open when the restore ends cancels nothing and
+// warns of nothing.
+TEST_F(ConfigRestoreCloseTest, YesOnlyOnceTheRadioIsBeingFoundAgainGivesNoCancelWarning)
+{
+    CloseWhileWriting(IDYES, [this] { return !model.Contact().IsIdle(); });
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, kInterruptQuestion);
+    EXPECT_EQ(radio.ReadEeprom(kLast, 0x100), PatternPage(kLast));
+    EXPECT_EQ(Count("LDD20000;"), 1u);
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
+}
+
+TEST_F(ConfigRestoreCloseTest, YesOnlyOnceTheRestoreHasReportedGivesNoCancelWarning)
+{
+    CloseWhileWriting(IDYES, [this] { return StatusText() == L"Configuration was restored"; });
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, kInterruptQuestion);
+    EXPECT_EQ(radio.ReadEeprom(kLast, 0x100), PatternPage(kLast));
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
 }
