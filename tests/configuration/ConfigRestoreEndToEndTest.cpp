@@ -1,6 +1,7 @@
 // Configuration restore from the Configuration tab against the simulated
 // radio: only the saved regions are written, the radio is reset and found
-// again; a corrupted file sends nothing.
+// again; a corrupted file sends nothing; older firmware writes byte by byte;
+// the close question while writing.
 #include "ConfigEndToEnd.h"
 #include "ConfigFixture.h"
 #include "ContactStateMachine.h"
