@@ -126,12 +126,14 @@ void CConfigRestoreDlg::OnClose()
     if (MessageBoxW(m_hwnd, LoadResString(IDS_INTERRUPT_RESTORE_QUESTION).c_str(), caption.c_str(),
                     MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
-    if (!m_machine.IsIdle() && !IsFailure(m_machine.m_result))
+    // Not for a restore that ended while the question was open, even when
+    // the radio is still being found again.
+    if (m_machine.IsIdle() || m_finished)
+        return;
+    if (!IsFailure(m_machine.m_result))
         m_machine.m_result = ERROR_CANCELLED;
-    // Not for a restore that ended while the question was open.
-    if (!m_finished)
-        MessageBoxW(m_hwnd, LoadResString(IDS_RESTORE_INTERRUPTED).c_str(), caption.c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(m_hwnd, LoadResString(IDS_RESTORE_INTERRUPTED).c_str(), caption.c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CConfigRestoreDlg::OnDestroy()

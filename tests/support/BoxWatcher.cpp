@@ -40,8 +40,10 @@ UINT IconOf(HWND box)
 
 }  // namespace
 
-CBoxWatcher::CBoxWatcher(std::initializer_list<int> answers) : m_answers(answers)
+CBoxWatcher::CBoxWatcher(std::initializer_list<int> answers)
 {
+    for (int answer : answers)
+        m_answers.push_back({answer, nullptr});
     t_watcher = this;
     m_timer = SetTimer(nullptr, 0, 15, &CBoxWatcher::OnTick);
 }
@@ -105,6 +107,8 @@ void CBoxWatcher::Answer(HWND box)
 {
     if (std::find(m_answered.begin(), m_answered.end(), box) != m_answered.end())
         return;
+    if (!m_answers.empty() && m_answers.front().when && !m_answers.front().when())
+        return;
     m_answered.push_back(box);
     SeenBox seen;
     seen.caption = WindowText(box);
@@ -115,7 +119,7 @@ void CBoxWatcher::Answer(HWND box)
 
     int answer = 0;
     if (!m_answers.empty()) {
-        answer = m_answers.front();
+        answer = m_answers.front().answer;
         m_answers.pop_front();
     } else {
         for (int id : {IDOK, IDCANCEL, IDNO}) {

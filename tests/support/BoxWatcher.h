@@ -43,6 +43,9 @@ public:
     const std::vector<SeenBox>& Boxes() const { return m_boxes; }
 
     void OnDialog(const std::wstring& caption, std::function<bool(HWND dialog)> handler);
+    // Used after the constructor's answers; with `when`, the box waits
+    // until it returns true.
+    void AddAnswer(int answer, std::function<bool()> when = nullptr) { m_answers.push_back({answer, std::move(when)}); }
 
 private:
     struct DialogHandler {
@@ -56,7 +59,11 @@ private:
     void Handle(HWND dialog);
 
     UINT_PTR m_timer = 0;
-    std::deque<int> m_answers;
+    struct PendingAnswer {
+        int answer;
+        std::function<bool()> when;
+    };
+    std::deque<PendingAnswer> m_answers;
     std::vector<SeenBox> m_boxes;
     std::vector<HWND> m_answered;
     std::vector<DialogHandler> m_dialogHandlers;
