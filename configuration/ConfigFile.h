@@ -69,5 +69,7 @@ public:
 // written; stops at the first failed write.
 bool WriteMem2Lines(const BYTE* image, DWORD* crc, CConfigFileWrite& file);
 
-// Tests: from now on the Nth line written fails as a full disk does (0: none).
-void FailConfigFileLineForTest(unsigned line);
+// Tests: from now on the Nth line written fails with the error, as a full
+// disk does (line 0: none). An error of 0 stands for a system whose box has
+// cleared the error by the time the failure is returned.
+void FailConfigFileLineForTest(unsigned line, DWORD error = ERROR_DISK_FULL);
