@@ -12,6 +12,9 @@ protected:
     void Connect(unsigned speed = 38400, unsigned mcuVersion = 455);
     // The next file dialog of this caption gets the path; an empty path cancels it.
     void AnswerFileDialog(const std::wstring& caption, const std::wstring& path);
+    // Every file dialog of this caption gets the path given then (a watcher
+    // keeps the first handler of a caption).
+    void AnswerFileDialogs(const std::wstring& caption, std::function<std::wstring()> path);
     // Presses a tool button; returns when the tool has closed.
     void Press(int buttonId);
     // While the tool dialog is shown: after a failure it is closed (and

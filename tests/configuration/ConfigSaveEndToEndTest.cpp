@@ -4,6 +4,12 @@
 // take 3,124 exchanges, and targets that cannot be replaced need no radio:
 // the scripted-radio, file tests and the benchmark cover them.)
 #include "ConfigEndToEnd.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "ConfigFile.h"
 #include "ConfigFixture.h"
 #include "resource.h"
 
@@ -106,4 +112,97 @@ TEST_F(ConfigSaveEndToEndTest, CancellingTheReadWritesNoFile)
     EXPECT_LT(Count("ER"), 25u);
     EXPECT_EQ(boxes.Count(), 0u) << "a cancel is no error";
     EXPECT_EQ(StatusText(), L"Save configuration was cancelled");
+}
+
+namespace {
+
+// The save file dialog's folder and file name as it came up; it is cancelled.
+struct ShownFileDialog {
+    std::wstring folder;
+    std::wstring name;
+};
+
+BOOL CALLBACK FindNameEdit(HWND child, LPARAM context)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    if (wcscmp(name, L"Edit") != 0 || !IsWindowVisible(child))
+        return TRUE;
+    *reinterpret_cast<HWND*>(context) = child;
+    return FALSE;
+}
+
+class ConfigSaveFolderTest : public ConfigSaveEndToEndTest {
+protected:
+    // Presses Save with this stored folder; every file dialog is cancelled.
+    std::vector<ShownFileDialog> PressSaveWithFolder(const std::wstring& stored)
+    {
+        WriteSetting(L"ConfigurationFolder", stored);
+        std::vector<ShownFileDialog> shown;
+        boxes.OnDialog(L"Save As", [&](HWND dialog) {
+            HWND edit = nullptr;
+            EnumChildWindows(dialog, &FindNameEdit, reinterpret_cast<LPARAM>(&edit));
+            if (!edit)
+                return false;
+            wchar_t path[MAX_PATH] = {};
+            SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(path));
+            shown.push_back({path, GetWindowString(edit)});
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        radio.ClearLog();
+        Press(IDC_SAVE_CONFIGURATION);
+        return shown;
+    }
+
+    static bool IsDefaultName(const std::wstring& name)
+    {
+        return name.compare(0, 8, L"SN04711.") == 0 && name.size() == 32 &&
+               name.compare(name.size() - 9, 9, L".Q7Config") == 0;
+    }
+};
+
+}  // namespace
+
+TEST_F(ConfigSaveFolderTest, AFolderTooLongForTheNameOpensAsTheFolderWithTheNameAlone)
+{
+    Connect();
+    // With the name it no longer fits the 260-character file buffer.
+    const std::wstring deep = folder.Path() + L"\\" + std::wstring(240 - folder.Path().size(), L'd');
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    const std::vector<ShownFileDialog> shown = PressSaveWithFolder(deep);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(IsDefaultName(shown[0].name)) << std::string(shown[0].name.begin(), shown[0].name.end());
+    EXPECT_EQ(shown[0].folder, deep);
+    EXPECT_TRUE(radio.Commands().empty());
+}
+
+TEST_F(ConfigSaveFolderTest, AStoredFolderThatIsGoneIsForgottenAndTheDefaultFolderOffered)
+{
+    Connect();
+    const std::vector<ShownFileDialog> shown = PressSaveWithFolder(folder.File(L"gone"));
+    ASSERT_EQ(shown.size(), 1u) << "the first file dialog refuses the name before it shows";
+    EXPECT_EQ(shown[0].folder, GetConfigurationFolder(nullptr));
+    EXPECT_TRUE(IsDefaultName(shown[0].name));
+    EXPECT_TRUE(radio.Commands().empty());
+}
+
+// A write that fails and leaves no error code behind is still a failure.
+TEST_F(ConfigSaveEndToEndTest, AFailedWriteWithoutACodeIsReportedAsAFailure)
+{
+    Connect();
+    FillRadio();
+    DriveToolDialog(kSaveDialog, [](HWND) { return false; });
+    FailConfigFileLineForTest(1, 0);
+    const std::wstring path = folder.File(L"unwritten.Q7Config");
+    const std::string file = Save(path);
+    FailConfigFileLineForTest(0);
+    EXPECT_TRUE(file.empty());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(toolFailed) << "the dialog offered Close";
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes[0].caption, L"Configuration file write error");
+    EXPECT_EQ(boxes[1].caption, L"Save Configuration Error");
+    EXPECT_EQ(std::count(statusTexts.begin(), statusTexts.end(), L"Failed to save configuration"), 1);
+    EXPECT_EQ(std::count(statusTexts.begin(), statusTexts.end(), L"Configuration was saved"), 0);
 }
