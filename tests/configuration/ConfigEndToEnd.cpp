@@ -97,6 +97,11 @@ void ConfigEndToEndTest::DriveToolDialog(const std::wstring& caption, std::funct
     });
 }
 
+HWND ConfigEndToEndTest::FileNameEdit(HWND dialog)
+{
+    return FindFileNameEdit(dialog);
+}
+
 bool ConfigEndToEndTest::Cancel(HWND dialog)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),

@@ -22,6 +22,9 @@ protected:
     void DriveToolDialog(const std::wstring& caption, std::function<bool(HWND dialog)> step);
     // Presses the dialog's Cancel; true.
     static bool Cancel(HWND dialog);
+    // The file-name box of a common file dialog, old style or new; null
+    // while it is not shown yet.
+    static HWND FileNameEdit(HWND dialog);
 
     // Every byte of the saved regions, in region order.
     std::vector<uint8_t> SavedRegions();

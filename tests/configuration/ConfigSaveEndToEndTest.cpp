@@ -124,16 +124,6 @@ struct ShownFileDialog {
     std::wstring name;
 };
 
-BOOL CALLBACK FindNameEdit(HWND child, LPARAM context)
-{
-    wchar_t name[16] = {};
-    GetClassNameW(child, name, 16);
-    if (wcscmp(name, L"Edit") != 0 || !IsWindowVisible(child))
-        return TRUE;
-    *reinterpret_cast<HWND*>(context) = child;
-    return FALSE;
-}
-
 // Points this program's import of a function at a replacement; the original.
 void* ReplaceImport(const char* dll, const char* function, void* replacement)
 {
@@ -216,8 +206,7 @@ protected:
         WriteSetting(L"ConfigurationFolder", stored);
         std::vector<ShownFileDialog> shown;
         boxes.OnDialog(L"Save As", [&](HWND dialog) {
-            HWND edit = nullptr;
-            EnumChildWindows(dialog, &FindNameEdit, reinterpret_cast<LPARAM>(&edit));
+            const HWND edit = FileNameEdit(dialog);
             if (!edit)
                 return false;
             wchar_t path[MAX_PATH] = {};
