@@ -150,7 +150,7 @@ void CCWMemoryDlg::OnSave()
 }
 
 // A read is cancelled without a question: nothing is lost.
-SCloseQuestion CCWMemoryDlg::CloseQuestion()
+SQuestion CCWMemoryDlg::CloseQuestion()
 {
     if (!m_writing)
         return {};
@@ -164,9 +164,8 @@ void CCWMemoryDlg::OnCloseIdle()
         EndDialog(IDCANCEL);
         return;
     }
-    switch (MessageBoxW(m_hwnd, LoadResString(IDS_UNSAVED_CHANGES_QUERY).c_str(),
-                        LoadResString(IDS_UNSAVED_CHANGES_CAPTION).c_str(),
-                        MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONEXCLAMATION)) {
+    switch (Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
+                 MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONEXCLAMATION})) {
     case IDYES:
         OnSave();
         break;

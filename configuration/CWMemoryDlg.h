@@ -26,7 +26,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnFirstShow() override;
-    SCloseQuestion CloseQuestion() override;
+    SQuestion CloseQuestion() override;
     void OnCloseIdle() override;
     void OnMachineFinished(HRESULT result) override;
 

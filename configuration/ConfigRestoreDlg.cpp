@@ -90,7 +90,7 @@ void CConfigRestoreDlg::OnMachineFinished(HRESULT result)
 
 // Once the restore has ended, the radio is being found again: the close
 // waits for that without a question.
-SCloseQuestion CConfigRestoreDlg::CloseQuestion()
+SQuestion CConfigRestoreDlg::CloseQuestion()
 {
     if (!IsMachineBusy())
         return {};
@@ -102,8 +102,7 @@ void CConfigRestoreDlg::OnInterrupt()
     // Not for a restore that ended while the question was open.
     if (!CancelRun())
         return;
-    MessageBoxW(m_hwnd, LoadResString(IDS_RESTORE_INTERRUPTED).c_str(), LoadResString(IDS_CRITICAL_OPERATION).c_str(),
-                MB_OK | MB_ICONEXCLAMATION);
+    Ask({IDS_RESTORE_INTERRUPTED, IDS_CRITICAL_OPERATION, MB_OK | MB_ICONEXCLAMATION});
 }
 
 void CConfigRestoreDlg::OnCloseIdle()

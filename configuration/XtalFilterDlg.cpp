@@ -381,9 +381,8 @@ void CXtalFilterDlg::OnCloseIdle()
         EndDialog(IDCANCEL);
         return;
     }
-    switch (MessageBoxW(m_hwnd, LoadResString(IDS_UNSAVED_CHANGES_QUERY).c_str(),
-                        LoadResString(IDS_UNSAVED_CHANGES_CAPTION).c_str(),
-                        MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2)) {
+    switch (Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
+                 MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2})) {
     case IDYES:
         // Saving was asked for on the way out: close once it is written.
         if (WriteChanges())

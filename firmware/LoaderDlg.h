@@ -82,7 +82,7 @@ protected:
     }
 
     // Busy lasts until the contact run after the load has ended too.
-    SCloseQuestion CloseQuestion() override
+    SQuestion CloseQuestion() override
     {
         return {IDS_CLOSE_WHILE_SENDING, IDS_CRITICAL_OPERATION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2};
     }

@@ -38,9 +38,9 @@ enum class MachineEndNotice {
     FromMachine,
 };
 
-// The question asked before a running operation is interrupted; a zero text
-// interrupts without asking.
-struct SCloseQuestion {
+// A question in a box; before a running operation is interrupted, a zero
+// text interrupts without asking.
+struct SQuestion {
     UINT textId = 0;
     UINT captionId = 0;
     UINT boxFlags = 0;
@@ -73,7 +73,7 @@ protected:
 
     // The question before a run is interrupted, and what Yes does. By
     // default the machine is cancelled and its end closes the window.
-    virtual SCloseQuestion CloseQuestion() { return {}; }
+    virtual SQuestion CloseQuestion() { return {}; }
     virtual void OnInterrupt() { CancelRun(); }
     // A dialog's close (Cancel, Esc, the close box) while no run is under way.
     virtual void OnCloseIdle() { this->EndDialog(IDCANCEL); }
@@ -108,16 +108,20 @@ protected:
     bool IsMachineBusy() { return !m_machine.IsIdle(); }
     bool CancelRun() { return m_host.Cancel(); }
 
+    int Ask(const SQuestion& question)
+    {
+        return MessageBoxW(this->m_hwnd, LoadResString(question.textId).c_str(),
+                           LoadResString(question.captionId).c_str(), question.boxFlags);
+    }
+
     // Closing: asks the question while a run is under way. True when the
     // window may close now.
     bool QueryClose()
     {
         if (!m_running)
             return true;
-        const SCloseQuestion question = CloseQuestion();
-        if (question.textId &&
-            MessageBoxW(this->m_hwnd, LoadResString(question.textId).c_str(),
-                        LoadResString(question.captionId).c_str(), question.boxFlags) != IDYES)
+        const SQuestion question = CloseQuestion();
+        if (question.textId && Ask(question) != IDYES)
             return false;
         // The run may have ended while the question was up.
         if (!m_running)

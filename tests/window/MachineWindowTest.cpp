@@ -77,7 +77,7 @@ protected:
         Run([this] { return machine.StartRun(); });
     }
     void OnMachineFinished(HRESULT result) override { results.push_back(result); }
-    SCloseQuestion CloseQuestion() override
+    SQuestion CloseQuestion() override
     {
         return {IDS_CLOSE_WHILE_SENDING, IDS_CRITICAL_OPERATION, MB_YESNO | MB_ICONWARNING};
     }
