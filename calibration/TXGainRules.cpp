@@ -87,6 +87,14 @@ unsigned ParseDisplayNumber(const std::wstring& reply)
     return value;
 }
 
+ESwrVerdict JudgeSwr(const std::wstring& reply, unsigned& tenths)
+{
+    tenths = reply.compare(0, 9, L"DS@@@@@ON") == 0 ? 0 : ParseDisplayNumber(reply);
+    if (tenths < 10)
+        return ESwrVerdict::Good;
+    return tenths < 20 ? ESwrVerdict::Noted : ESwrVerdict::TooHigh;
+}
+
 bool IsPowerInTolerance(unsigned level, const std::wstring& sample)
 {
     const SAcceptedReadings& accepted = kAcceptedReadings[level < 3 ? level : 0];

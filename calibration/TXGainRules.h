@@ -43,6 +43,11 @@ bool IsXQ6TInstalled();
 // 0 without a '>' in the reply, without "DS" or with fewer than 3 characters.
 unsigned ParseDisplayNumber(const std::wstring& reply);
 
+// The SWR display while TUNE is keyed: below 1.0 good, up to 1.9 good but
+// worth a trace, from 2.0 too high; "DS@@@@@ON" is good. `tenths` is the SWR.
+enum class ESwrVerdict { Good, Noted, TooHigh };
+ESwrVerdict JudgeSwr(const std::wstring& reply, unsigned& tenths);
+
 // The power reading (the "DB" reply from character 2 on) is one of the
 // level's accepted readings.
 bool IsPowerInTolerance(unsigned level, const std::wstring& sample);

@@ -148,10 +148,11 @@ public:
     void Process() override
     {
         T* host = this->m_host;
-        const unsigned swr = host->ReplyStartsWith(L"DS@@@@@ON") ? 0 : ParseDisplayNumber(this->Reply());
-        if (swr >= 10 && swr < 20)
+        unsigned swr = 0;
+        const ESwrVerdict verdict = JudgeSwr(this->Reply(), swr);
+        if (verdict == ESwrVerdict::Noted)
             host->Trace(L"SWR %u.%u-1", swr / 10, swr % 10);
-        if (swr < 20) {
+        if (verdict != ESwrVerdict::TooHigh) {
             this->GoNext();
             return;
         }

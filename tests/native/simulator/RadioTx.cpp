@@ -107,7 +107,7 @@ std::optional<std::string> CRadioTx::Handle(const std::string& command, const SR
     if (command == "UP;" || command == "DN;") {
         SSteppedMenu* menu = Stepped(m_menu);
         taken = menu != nullptr;
-        if (menu && radio.switches) {
+        if (menu) {
             if (command == "UP;")
                 menu->position = std::min(menu->position + 1, menu->displays.size() - 1);
             else if (menu->position > 0)

@@ -2,7 +2,7 @@
 // the band number ("BN"), power ("PC"), antenna ("AN"), RIT and XIT ("RT",
 // "XT", "RO"), the command mode "Q5", text-terminal output ("TT"), the VFO B
 // display mode and power reading ("DB"), the icons ("IC", with TX TEST),
-// TUNE ("SWH16;"), receive ("RX;") and the transmit query ("TQ;"), and the
+// TUNE ("SWH16;", a switch: below MCU 346 only in the extended mode), receive ("RX;") and the transmit query ("TQ;"), and the
 // menus the calibration works with their "MP" values, "UP;"/"DN;" steps and
 // "DS;" displays:
 //     055 BH7W config   "PA@@@NQR" unless set otherwise

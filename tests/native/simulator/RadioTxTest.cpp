@@ -89,11 +89,11 @@ TEST(RadioTx, MenusShowTheirDisplaysAndStep)
     EXPECT_FALSE(radio.Handle("MP;")) << "no value menu shown";
 }
 
-TEST(RadioTx, SwitchesNeedTheExtendedModeBeforeMcu346)
+TEST(RadioTx, TuneNeedsTheExtendedModeBeforeMcu346)
 {
     CRadio radio;
     radio.SetVersion("RVM", 340);
-    EXPECT_EQ(Send(radio, {"MN051;", "UP;", "DS;"}), Reply("DS@@@@@NQR@@;"));
+    EXPECT_EQ(Send(radio, {"MN051;", "UP;", "DS;"}), Reply("DS@@@@TEST@@;")) << "menus step in any mode";
     EXPECT_EQ(Send(radio, {"MN255;", "SWH16;", "TQ;"}), Reply("TQ0;"));
     EXPECT_EQ(Send(radio, {"Q71;", "SWH16;", "TQ;"}), Reply("TQ1;"));
 }
