@@ -96,11 +96,8 @@ CTXGCStateMachine::CTXGCStateMachine()
 
 bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsigned char level)
 {
-    if (!IsIdle()) {
-        m_result = E_STATE_MACHINE_BUSY;
-        SetLastError(E_STATE_MACHINE_BUSY);
-        return false;
-    }
+    if (!IsIdle())
+        return RefuseBusy();
     m_owner = owner;
     SetLastError(0);
     m_level = level < 3 ? level : static_cast<unsigned char>(TXGAIN_LEVEL_5W);
@@ -120,11 +117,18 @@ bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsign
 
 bool CTXGCStateMachine::RefreshOptionModules(HWND owner)
 {
-    if (IsIdle()) {
-        m_owner = owner;
-        m_refreshOnly = 1;
-    }
+    if (!IsIdle())
+        return RefuseBusy();
+    m_owner = owner;
+    m_refreshOnly = 1;
     return Start(m_refreshOptionModule);
+}
+
+bool CTXGCStateMachine::RefuseBusy()
+{
+    // The running run's result stays its own: a refused start must not end it.
+    SetLastError(E_STATE_MACHINE_BUSY);
+    return false;
 }
 
 bool CTXGCStateMachine::CancelCalibration()

@@ -21,8 +21,8 @@ public:
     CTXGCStateMachine();
 
     // Starts a calibration at the level (TXGainLevel) with the dummy load on
-    // the antenna jack (1 or 2). False for a busy machine: the result and the
-    // last error are then E_STATE_MACHINE_BUSY.
+    // the antenna jack (1 or 2). False for a busy machine, with the last error
+    // E_STATE_MACHINE_BUSY; the running run goes on untouched.
     bool StartCalibrate(HWND owner, unsigned char antenna, unsigned char level);
     // Asks the radio for its option modules ("OM;") alone.
     bool RefreshOptionModules(HWND owner);
@@ -85,6 +85,7 @@ public:
 
 private:
     HWND CurrentPage() const;
+    bool RefuseBusy();
 
     std::wstring m_progressText;
     std::wstring m_summaryText;

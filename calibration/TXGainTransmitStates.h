@@ -91,7 +91,9 @@ public:
     {
         m_transmit = this->Reply() == L"TQ1;";
         this->m_host->m_transmitting = m_transmit;
-        if (m_transmit)
+        if (m_transmit && this->m_retries >= this->m_host->m_retryLimit)
+            this->Abort(this->m_errorCode);
+        else if (m_transmit)
             Enter();
         else if (IsFailure(this->m_host->m_result))
             this->GoFinal();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -146,7 +147,8 @@ protected:
         return count;
     }
 
-    std::wstring Summary() const { return machine.GetSummaryText(); }
+    const std::wstring& Summary() const { return machine.GetSummaryText(); }
+    size_t SummaryLines() const { return std::count(Summary().begin(), Summary().end(), L'\n'); }
 
     CSimulatedTransceiver radio;
     CMachineTestWindow window;
@@ -178,7 +180,7 @@ inline std::wstring SetGains(CSimulatedTransceiver& radio, unsigned level)
         const unsigned gain = band == 0 ? 7 : 100 + 13 * band + level;
         radio.Transmitter("gain " + std::to_string(band) + " " + std::to_string(level) + " " + std::to_string(gain));
         wchar_t line[64];
-        swprintf(line, 64, L"%u kHz TXGain %s %3u\r\n", kBandKHz[band], levelTexts[level], gain);
+        swprintf(line, 64, L"%u kHz TXGain %ls %3u\r\n", kBandKHz[band], levelTexts[level], gain);
         summary += line;
     }
     return summary;

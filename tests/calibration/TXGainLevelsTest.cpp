@@ -57,7 +57,7 @@ TEST_F(TXGainLevelsTest, FullRunAtOneMilliwattUsesTheTransverterOutput)
     EXPECT_EQ(CountCommand("MN023;"), 0u);
     // The transverter menu: checked once, then up to TEST and back per band.
     EXPECT_EQ(CountCommand("MN051;"), 1u + 11u + 11u);
-    EXPECT_EQ(CountCommand("UP;") - 1, 11u) << "one step for the tech mode";
+    EXPECT_EQ(CountCommand("UP;") - 2, 11u) << "one step each for the tech mode and TX ALC";
     EXPECT_EQ(CountCommand("DN;"), 11u + 1u) << "and the tech mode at the end";
     for (const SimulatedCommand& entry : radio.Log())
         EXPECT_EQ(entry.reply.find('>'), std::string::npos) << "no SWR display read";
