@@ -38,6 +38,18 @@ TEST_F(TXGainMendsTest, TuneThatNeverKeysEndsAfterEightQueries)
     EXPECT_LE(queries, 9u) << "StartTune's eight, and the restore may ask once";
 }
 
+TEST_F(TXGainMendsTest, SettingRefusedForEverEndsAfterEightSends)
+{
+    Contact();
+    Set("RT", "1");
+    radio.Transmitter("refuse RT 100");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_RT);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("RT;"), 8u + 1u) << "and the restore's";
+    EXPECT_EQ(CountCommand("RT0;"), 7u);
+}
+
 TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
 {
     Contact();
