@@ -283,7 +283,7 @@ TEST(ProgressBarTest, PositionIsClampedAndWideRangesUseTheLongMessage)
         {3000000, 2, 3000000 / 32, 4},  // past 65535 units
     };
     for (const auto& c : cases) {
-        machine.SetUpProgress(owner, c.total);
+        machine.SetUpProgress(bar, c.total);
         for (UINT i = 0; i < c.steps; ++i)
             machine.Progress(64);
         PBRANGE range{};
