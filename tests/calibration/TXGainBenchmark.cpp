@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "BenchmarkRadio.h"
+#include "BenchmarkRun.h"
 #include "TXGainFixture.h"
 
 namespace {
@@ -40,25 +40,16 @@ double MandatedWaitMs(const std::vector<SimulatedCommand>& log, size_t i)
     return 0;
 }
 
-}  // namespace
-
-int main()
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow&)
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
-    if (!FindRadio(radio, window))
-        return 1;
-    CModel& model = GetModel();
     CTXGainPage page;
     CTXGCStateMachine machine;
-    model.SetActiveMachine(&machine);
+    GetModel().SetActiveMachine(&machine);
     radio.ClearLog();
-
     if (!machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W) || !page.WaitForFinish(180000) ||
         page.finished.front() != 0) {
         printf("the calibration did not succeed\n");
-        return 1;
+        return false;
     }
     const std::vector<SimulatedCommand> log = radio.Log();
     double waits = 0, wire = 0;
@@ -70,13 +61,13 @@ int main()
             bandStarts.size() < 11)
             bandStarts.push_back(i);
     }
+    if (bandStarts.size() != 11) {
+        printf("unexpected command log\n");
+        return false;
+    }
     const double elapsed = log.back().ms + MandatedWaitMs(log, log.size() - 1) +
                            log.back().reply.size() * kMsPerCharacter - log.front().ms +
                            log.front().command.size() * kMsPerCharacter;
-    if (bandStarts.size() != 11) {
-        printf("unexpected command log\n");
-        return 1;
-    }
     const double bandMs = (log[bandStarts[10]].ms - log[bandStarts[0]].ms) / 10;
     const double bandCommands = (bandStarts[10] - bandStarts[0]) / 10.0;
     printf("5 W run: %zu commands, mandated waits %.0f ms + wire time %.1f ms = %.1f ms, took %.1f ms\n", log.size(),
@@ -84,8 +75,12 @@ int main()
     printf("run ratio: %.3f\n", elapsed / (waits + wire));
     printf("band seconds: %.2f\n", bandMs / 1000);
     printf("commands per band: %.1f\n", bandCommands);
-    model.SetActiveMachine(nullptr);
-    model.ClosePort();
-    CoUninitialize();
-    return 0;
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(Measure);
 }
