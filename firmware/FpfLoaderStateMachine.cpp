@@ -81,6 +81,9 @@ void CFpfLoaderStateMachine::CEnterFpfLoadState::Enter()
         return;
     }
     Send();
+    // A failed write has ended the machine: nothing is being erased.
+    if (m_host->Current() != this)
+        return;
     GetModel().FirmwareVersion.Set(VERSION_FPF, VERSION_LOADING);
     m_host->Report(IDS_WAITING_FOR_ERASE, kEraseSeconds);
 }

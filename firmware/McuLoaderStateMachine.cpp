@@ -201,11 +201,12 @@ void CMcuLoaderStateMachine::CLoadBeginDownloadState::OnResponse()
     GoNext();
 }
 
-void CMcuLoaderStateMachine::CLoadBeginDownloadState::GoFinal()
+// Only the missing echo: a "D" that could not be written reports its own code.
+void CMcuLoaderStateMachine::CLoadBeginDownloadState::OnTimeout()
 {
     m_host->Report(IDS_NO_D_ECHO, kDeviceWord, L"D");
     GetModel().ResetDeviceFacts();
-    CCommandResponseState<T>::GoFinal();
+    CCommandResponseState<T>::OnTimeout();
 }
 
 // The packet states
