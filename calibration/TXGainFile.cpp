@@ -91,6 +91,8 @@ bool WriteTXGainFile(HWND owner, const std::wstring& path, const std::wstring& s
     const std::wstring text =
         FormatTXGainFile(now, model.SerialNumber.Get(), model.DescribeConnection(), GetProgramVersionText(), summary);
     CFileWrite2 file(owner, IDS_TXGC_FILE_ERROR);
+    // The temporary file is gone after a failure: the user knows the target.
+    file.ReportAs(path);
     bool ok = file.Create(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL) &&
               file.WriteString(text);
     file.Close();

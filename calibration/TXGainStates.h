@@ -304,7 +304,7 @@ public:
                 host->Report(IDS_TXGC_CALIBRATING_AT, kHz / 1000, kHz % 1000);
             break;
         case RF_POWER:
-            m_set = GetPowerCommand(host->m_level, GetModel().McuVersion());
+            m_set = host->GetPowerCommand();
             break;
         }
         this->m_command = m_set + this->m_constructorCommand;
