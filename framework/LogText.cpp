@@ -74,11 +74,18 @@ void AppendFormattedText(HWND richEdit, const std::wstring& text, const CHARFORM
 
 HFONT CreateLogFont(HWND window)
 {
+    return CreatePointFont(window, L"Courier New", 10, FW_DONTCARE, ANSI_CHARSET);
+}
+
+HFONT CreatePointFont(HWND window, const wchar_t* face, int points, int weight, BYTE charset)
+{
     LOGFONTW font{};
     const HDC dc = GetDC(window);
-    font.lfHeight = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(window, dc);
-    wcscpy_s(font.lfFaceName, L"Courier New");
+    font.lfWeight = weight;
+    font.lfCharSet = charset;
+    wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
     return CreateFontIndirectW(&font);
 }
 

@@ -16,6 +16,10 @@ void AppendFormattedText(HWND richEdit, const std::wstring& text, const CHARFORM
 
 // "Courier New", 10 points at the window's resolution; the caller owns it.
 HFONT CreateLogFont(HWND window);
+// A font of the face and size in points at the window's resolution; the
+// caller owns it.
+HFONT CreatePointFont(HWND window, const wchar_t* face, int points, int weight = FW_NORMAL,
+                      BYTE charset = DEFAULT_CHARSET);
 
 // The local time as "hh:mm:ss " (with the trailing space).
 std::wstring FormatTimeStamp();
