@@ -9,6 +9,15 @@ CWizard97Page::CWizard97Page(UINT templateId, WizardPageKind kind) : CPropertyPa
         m_page.dwFlags |= PSP_HIDEHEADER;
 }
 
+void CWizard97Page::OnShow(bool shown, UINT reason)
+{
+    CPropertyPage::OnShow(shown, reason);
+    // Wine's sheet repaints nothing when a page with a header follows one
+    // without (or the other way round): the old picture would stay.
+    if (shown)
+        RedrawWindow(Sheet(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void CWizard97Page::SetWizardButtons(DWORD buttons) const
 {
     PostMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, buttons);
@@ -29,18 +38,26 @@ void CWizard97Page::UseBulletFont(int controlId) const
     SendMessageW(Item(controlId), WM_SETFONT, SendMessageW(Sheet(), CWizard97Sheet::BulletFontMessage(), 0, 0), TRUE);
 }
 
+// Wine's sheet draws no header bitmap given by its resource id: both
+// pictures go to the sheet loaded, which Windows takes as well.
 CWizard97Sheet::CWizard97Sheet(UINT captionId, UINT watermarkId, UINT headerId)
     : CPropertySheet(MAKEINTRESOURCEW(captionId),
-                     PSH_WIZARD97 | PSH_HEADER | PSH_WATERMARK | PSH_WIZARDCONTEXTHELP | PSH_HASHELP, 0),
+                     PSH_WIZARD97 | PSH_HEADER | PSH_WATERMARK | PSH_USEHBMHEADER | PSH_USEHBMWATERMARK |
+                         PSH_WIZARDCONTEXTHELP | PSH_HASHELP,
+                     0),
+      m_watermark(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(watermarkId))),
+      m_headerBitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(headerId))),
       m_titleFont(CreatePointFont(nullptr, L"Verdana Bold", 12, FW_BOLD)),
       m_bulletFont(CreatePointFont(nullptr, L"Marlett", 8, FW_NORMAL, SYMBOL_CHARSET))
 {
-    m_header.pszbmWatermark = MAKEINTRESOURCEW(watermarkId);
-    m_header.pszbmHeader = MAKEINTRESOURCEW(headerId);
+    m_header.hbmWatermark = m_watermark;
+    m_header.hbmHeader = m_headerBitmap;
 }
 
 CWizard97Sheet::~CWizard97Sheet()
 {
+    DeleteObject(m_watermark);
+    DeleteObject(m_headerBitmap);
     DeleteObject(m_titleFont);
     DeleteObject(m_bulletFont);
 }

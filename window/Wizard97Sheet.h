@@ -37,6 +37,8 @@ public:
     CWizard97Page(UINT templateId, WizardPageKind kind);
 
 protected:
+    void OnShow(bool shown, UINT reason) override;
+
     // PSWIZB_BACK, PSWIZB_NEXT, PSWIZB_FINISH; 0 disables them all. Posted,
     // as the sheet wants it from an activation.
     void SetWizardButtons(DWORD buttons) const;
@@ -63,6 +65,8 @@ protected:
     bool OnHelp() override;
 
 private:
+    HBITMAP m_watermark;
+    HBITMAP m_headerBitmap;
     HFONT m_titleFont;
     HFONT m_bulletFont;
 };
