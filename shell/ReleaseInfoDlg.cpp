@@ -24,15 +24,6 @@ bool IsFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-DWORD CALLBACK ReadChunk(DWORD_PTR file, LPBYTE buffer, LONG wanted, LONG* read)
-{
-    DWORD got = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, static_cast<DWORD>(wanted), &got, nullptr))
-        return GetLastError() ? GetLastError() : ERROR_READ_FAULT;
-    *read = static_cast<LONG>(got);
-    return 0;
-}
-
 }  // namespace
 
 CReleaseInfoDlg::CReleaseInfoDlg(HWND owner) : CDialog(IDD_RELEASE_NOTES), m_owner(owner) {}
@@ -74,10 +65,9 @@ bool CReleaseInfoDlg::LoadFile(const std::wstring& path)
     m_text.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_text.Send(EM_SETTARGETDEVICE, 0, 0);
     m_text.Send(EM_EXLIMITTEXT, 0, kTextLimit);
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(file), 0, &ReadChunk};
-    m_text.Send(EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    const bool read = m_text.StreamInFile(file, SF_RTF);
     CloseHandle(file);
-    return stream.dwError == 0;
+    return read;
 }
 
 CReleaseInfoDlg* ShowReleaseNotes(HWND owner, const std::wstring& firmwareFolder)

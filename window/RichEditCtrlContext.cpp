@@ -4,6 +4,19 @@
 
 #include "resource.h"
 
+namespace {
+
+DWORD CALLBACK ReadChunk(DWORD_PTR file, LPBYTE buffer, LONG wanted, LONG* read)
+{
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, static_cast<DWORD>(wanted), &got, nullptr))
+        return GetLastError() ? GetLastError() : ERROR_READ_FAULT;
+    *read = static_cast<LONG>(got);
+    return 0;
+}
+
+}  // namespace
+
 HWND CRichEditCtrlContext::CreateControl(HWND parent, const RECT& rect, DWORD style, DWORD exStyle, int id)
 {
     const HWND control = CreateWindowExW(exStyle, RICHEDIT_CLASSW, nullptr, style, rect.left, rect.top,
@@ -13,6 +26,13 @@ HWND CRichEditCtrlContext::CreateControl(HWND parent, const RECT& rect, DWORD st
     if (control)
         Subclass(control);
     return control;
+}
+
+bool CRichEditCtrlContext::StreamInFile(HANDLE file, UINT format)
+{
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(file), 0, &ReadChunk};
+    Send(EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0;
 }
 
 bool CRichEditCtrlContext::HasSelection() const

@@ -14,6 +14,10 @@ public:
     // line at the top. (A dialog's default focus would select all the text.)
     void FocusAtStart();
 
+    // Replaces the text with the file's, read from where the file stands in
+    // the format (SF_TEXT, SF_RTF); false when a read failed.
+    bool StreamInFile(HANDLE file, UINT format);
+
     // Enables or grays each edit command of the menu for the control's state.
     void UpdateMenuItems(HMENU menu) const;
     // An edit command (ID_EDIT_*); false for other ids.

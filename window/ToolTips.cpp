@@ -17,14 +17,19 @@ UINT ToolInfoSize()
 
 }  // namespace
 
-HWND CreateBalloonToolTip(HWND owner)
+HWND CreateToolTip(HWND owner, DWORD style)
 {
     const HWND toolTip =
-        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_BALLOON, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (toolTip)
         SendMessageW(toolTip, TTM_ACTIVATE, TRUE, 0);
     return toolTip;
+}
+
+HWND CreateBalloonToolTip(HWND owner)
+{
+    return CreateToolTip(owner, TTS_BALLOON);
 }
 
 bool AddToolTip(HWND toolTip, HWND owner, int controlId, UINT textId)

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
-// An activated balloon tool-tip window owned by `owner`.
+// An activated tool-tip window owned by `owner`, of the style (TTS_*).
+HWND CreateToolTip(HWND owner, DWORD style);
+// The same with TTS_BALLOON.
 HWND CreateBalloonToolTip(HWND owner);
 // A tool for the control (TTF_IDISHWND | TTF_SUBCLASS) with the text of the
 // string-table entry.
