@@ -97,6 +97,45 @@
 #define IDC_CALIBRATE_RF_GAIN           13620
 #define IDC_TX_GAIN_SUMMARY             13624
 
+// Calibration page's tool tips
+#define IDS_TIP_TX_GAIN                 13604
+#define IDS_TIP_RF_GAIN                 13622
+#define IDS_TIP_TX_GAIN_SUMMARY         13626
+
+// The calibration wizards' pictures
+#define IDB_CALIBRATION_WAVE            13001
+#define IDB_CALIBRATION_METER           13005
+// Controls the calibration wizards share: "Click Next to continue", the
+// exterior pages' title and text, and their bullets (13030, 13032, ...)
+// each followed by its line (13031, 13033, ...)
+#define IDC_CLICK_NEXT                  13020
+#define IDC_BULLET_FIRST                13030
+#define IDC_WIZARD_TEXT                 13045
+#define IDC_WIZARD_TITLE                13047
+
+// TX gain wizard and summary
+#define IDD_TXGC_SUMMARY                13100
+#define IDD_TXGC_COMPLETION             13101
+#define IDD_TXGC_CALIBRATE_5W           13102
+#define IDD_TXGC_CALIBRATE_50W          13104
+#define IDD_TXGC_CALIBRATE_1MW          13106
+#define IDD_TXGC_CALIBRATE_TECH         13108
+#define IDD_TXGC_DUMMY_LOAD             13110
+#define IDD_TXGC_DUMMY_LOAD_XQ6T        13112
+#define IDD_TXGC_WELCOME                13114
+#define IDD_TXGC_WELCOME_TECH           13116
+#define IDC_TXGC_CALIBRATE              13010
+#define IDC_TXGC_LOG                    13012
+#define IDC_TXGC_ANT1                   13014
+#define IDC_TXGC_ANT2                   13015
+#define IDC_TXGC_XVTR_NOTE              13022
+#define IDC_TXGC_DUMMY_LOAD_TEXT        13024
+#define IDC_TXGC_COMPLETION_LOG         13049
+#define IDS_TXGC_TITLE                  13120
+#define IDS_TXGC_CANNOT_OPEN_SUMMARY    13132
+#define IDS_TXGC_CONNECT_DUMMY_LOAD     13136
+#define IDS_TXGC_NOTHING_ATTEMPTED      13190
+
 // TX gain calibration: the machine's log lines, the data file
 #define IDS_TXGC_FILE_ERROR             13122
 #define IDS_TXGC_VERIFY_DUMMY_LOAD      13130
