@@ -44,6 +44,7 @@ enum : UINT {
     WM_APP_TX_AM_FILTER = 0x8128,
     WM_APP_TX_CW_FILTER = 0x8129,
     WM_APP_TX_SSB_FILTER = 0x812A,
+    WM_APP_TXGC_NEXT_LEVEL = 0x812B,  // a technician's calibration goes on at its next level
     WM_APP_CW_MEMORY_CAPTION = 0x8140,
     WM_APP_CW_MEMORY_TEXT = 0x8141,
     WM_APP_PSK_MEMORY_CAPTION = 0x8143,

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +17,7 @@
 #include "MachineTestWindow.h"
 #include "MessagePump.h"
 #include "SimulatedTransceiver.h"
+#include "TXGainRadio.h"
 #include "TXGainStateMachine.h"
 #include "TestWindow.h"
 
@@ -62,8 +61,6 @@ private:
     CTestWindow m_window;
 };
 
-using RadioState = std::map<std::string, std::string>;
-
 class TXGainRadioTest : public testing::Test {
 protected:
     // Starts the radio; `prepare` may change it before it is contacted.
@@ -106,38 +103,9 @@ protected:
         return page.finished.front();
     }
 
-    RadioState State()
-    {
-        RadioState state;
-        const std::string line = radio.TransmitterState();
-        size_t start = 0;
-        while (start < line.size()) {
-            size_t end = line.find(' ', start);
-            if (end == std::string::npos)
-                end = line.size();
-            const std::string word = line.substr(start, end - start);
-            const size_t equals = word.find('=');
-            if (equals != std::string::npos)
-                state[word.substr(0, equals)] = word.substr(equals + 1);
-            start = end + 1;
-        }
-        return state;
-    }
+    RadioState State() { return GetRadioState(radio); }
 
     void Set(const std::string& name, const std::string& value) { radio.Transmitter("set " + name + " " + value); }
-
-    // Every setting as it was, but for the names given (what calibration
-    // leaves changed by design: text-terminal output, the VFO B display, TX ALC).
-    static void ExpectRestored(const RadioState& before, const RadioState& after,
-                               std::set<std::string> changed = {"TT", "DB", "M078"})
-    {
-        ASSERT_FALSE(before.empty());
-        for (const auto& [name, value] : before) {
-            if (changed.count(name) == 0) {
-                EXPECT_EQ(after.at(name), value) << name;
-            }
-        }
-    }
 
     size_t CountCommand(const std::string& text)
     {
@@ -155,33 +123,3 @@ protected:
     CTXGainPage page;
     CTXGCStateMachine machine;
 };
-
-// The calibration frequencies, in order.
-inline const unsigned kBandKHz[] = {1900, 3750, 5336, 7150, 10125, 14200, 18110, 21200, 24930, 29000, 52000};
-
-// The index of the first command at or after `from` that starts with
-// `prefix`, or the size.
-inline size_t IndexOf(const std::vector<std::string>& commands, const std::string& prefix, size_t from = 0)
-{
-    for (size_t i = from; i < commands.size(); ++i) {
-        if (commands[i].compare(0, prefix.size(), prefix) == 0)
-            return i;
-    }
-    return commands.size();
-}
-
-// Gives each band its own gain at the level (band 0 a one-digit one) and
-// returns the summary lines a full run at the level must give.
-inline std::wstring SetGains(CSimulatedTransceiver& radio, unsigned level)
-{
-    static const wchar_t* const levelTexts[] = {L"LP", L"HP", L"MW"};
-    std::wstring summary;
-    for (unsigned band = 0; band < 11; ++band) {
-        const unsigned gain = band == 0 ? 7 : 100 + 13 * band + level;
-        radio.Transmitter("gain " + std::to_string(band) + " " + std::to_string(level) + " " + std::to_string(gain));
-        wchar_t line[64];
-        swprintf(line, 64, L"%u kHz TXGain %ls %3u\r\n", kBandKHz[band], levelTexts[level], gain);
-        summary += line;
-    }
-    return summary;
-}

@@ -1,0 +1,418 @@
+// The TX gain wizard as a user walks it, from the Calibration tab against the
+// simulated radio: a 5 W calibration to Finish and its file in the summary
+// viewer; a refused start and a Cancel in the middle of a band; a
+// technician's run through every level in one step.
+#include "ShellFixture.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "ContactStateMachine.h"
+#include "ErrorText.h"
+#include "Folders.h"
+#include "TXGainFile.h"
+#include "TXGainRadio.h"
+#include "TXGainWizard.h"
+#include "Window.h"
+#include "resource.h"
+
+namespace {
+
+// The wizard's own buttons.
+constexpr int kBackButton = 0x3023;
+constexpr int kNextButton = 0x3024;
+constexpr int kFinishButton = 0x3025;
+
+// The simulated radio's serial number.
+constexpr unsigned short kRadioSerial = 4711;
+
+// The amplifier (P at 4) and the transverter interface (X at 5) missing.
+const char kTunerOnly[] = "OM-A--S-TLK-R---;";
+
+// What a user does on a page, once the page shows what the step waits for;
+// true when the step is done.
+struct SWizardStep {
+    UINT page;
+    std::function<bool(HWND wizard, HWND page)> act;
+};
+
+// Walks the wizard through its steps, one on each tick while it is shown,
+// enabled and on the step's page.
+class CWizardDriver {
+public:
+    explicit CWizardDriver(std::vector<SWizardStep> steps) : m_steps(std::move(steps))
+    {
+        t_driver = this;
+        m_timer = SetTimer(nullptr, 0, 20, &CWizardDriver::OnTick);
+    }
+    ~CWizardDriver()
+    {
+        KillTimer(nullptr, m_timer);
+        t_driver = nullptr;
+    }
+
+    bool Done() const { return m_next == m_steps.size(); }
+    // The pages shown, in order, each once.
+    std::vector<UINT> pages;
+
+private:
+    static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (t_driver)
+            EnumThreadWindows(GetCurrentThreadId(), &CWizardDriver::OnWindow, 0);
+    }
+    static BOOL CALLBACK OnWindow(HWND window, LPARAM)
+    {
+        if (!GetDlgItem(window, kNextButton) || !IsWindowVisible(window) || !IsWindowEnabled(window))
+            return TRUE;
+        t_driver->Step(window);
+        return FALSE;
+    }
+    void Step(HWND wizard)
+    {
+        const auto page = reinterpret_cast<HWND>(SendMessageW(wizard, PSM_GETCURRENTPAGEHWND, 0, 0));
+        const auto* dialog = dynamic_cast<CDialog*>(CWindow::FromHandle(page));
+        const UINT id = dialog ? dialog->TemplateId() : 0;
+        if (pages.empty() || pages.back() != id)
+            pages.push_back(id);
+        if (!Done() && m_steps[m_next].page == id && m_steps[m_next].act(wizard, page))
+            ++m_next;
+    }
+
+    static thread_local CWizardDriver* t_driver;
+    std::vector<SWizardStep> m_steps;
+    size_t m_next = 0;
+    UINT_PTR m_timer = 0;
+};
+
+thread_local CWizardDriver* CWizardDriver::t_driver = nullptr;
+
+bool CanPress(HWND wizard, int button)
+{
+    const HWND control = GetDlgItem(wizard, button);
+    return control && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
+void Press(HWND wizard, int button)
+{
+    PostMessageW(wizard, PSM_PRESSBUTTON, button, 0);
+}
+
+void Click(HWND page, int id)
+{
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+}
+
+// A radio button as the mouse clicks it: checked, then its notice.
+void ClickRadioButton(HWND page, int id)
+{
+    SendMessageW(GetDlgItem(page, id), BM_CLICK, 0, 0);
+}
+
+CTXGCStateMachine& MachineOf(HWND wizard)
+{
+    return dynamic_cast<CTXGCSheetQ7&>(*CWindow::FromHandle(wizard)).Machine();
+}
+
+// Next, once the page's run (the option-module refresh) has ended.
+SWizardStep NextWhenIdle(UINT page)
+{
+    return {page, [](HWND wizard, HWND) {
+                if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                    return false;
+                Press(wizard, PSBTN_NEXT);
+                return true;
+            }};
+}
+
+// A calibrate page's run has ended when "Click Next to continue" shows.
+bool RunEnded(HWND page)
+{
+    return IsWindowVisible(GetDlgItem(page, IDC_CLICK_NEXT)) != FALSE;
+}
+
+std::wstring WithoutCarriageReturns(std::wstring text)
+{
+    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
+    return text;
+}
+
+std::string ReadFileText(const std::wstring& path)
+{
+    std::string text;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+class TXGainWizardEndToEndTest : public ShellTest {
+protected:
+    ~TXGainWizardEndToEndTest() override
+    {
+        if (!dataFile.empty())
+            DeleteFileW(dataFile.c_str());
+    }
+
+    // The radio found with these option modules, the Calibration tab shown;
+    // no data file for it yet.
+    void Connect(const char* optionModules = nullptr)
+    {
+        dataFile = CombinePath(GetTXGainFolder(nullptr), GetTXGainFileName(kRadioSerial));
+        DeleteFileW(dataFile.c_str());
+        ASSERT_TRUE(radio.Start());
+        if (optionModules)
+            radio.SetOptionModuleReply(optionModules);
+        WriteSetting(L"Port", radio.PortName());
+        WriteSetting(L"ActivePage", CTabView::TAB_CALIBRATION);
+        OpenFrame();
+        ASSERT_TRUE(PumpUntil(
+            [&] { return model.ConnectionStatus.Get() == FIRMWARE_STATUS_RUNNING && model.Contact().IsIdle(); },
+            20000))
+            << "the radio was not found";
+        ASSERT_EQ(GetTXGainFilePath(nullptr), dataFile);
+        page = Page(CTabView::TAB_CALIBRATION);
+        radio.ClearLog();
+    }
+
+    // Opens the wizard from its button and walks it; returns when it has closed.
+    void RunWizard(std::vector<SWizardStep> steps)
+    {
+        CWizardDriver driver(std::move(steps));
+        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_CALIBRATE_TX_GAIN)));
+        Click(page, IDC_CALIBRATE_TX_GAIN);
+        EXPECT_TRUE(driver.Done()) << "the wizard closed before its last step";
+        pagesShown = driver.pages;
+    }
+
+    // Where a step can look, since a failed expectation there ends no test.
+    std::wstring log;
+    std::wstring completion;
+    std::vector<UINT> pagesShown;
+
+    CSimulatedTransceiver radio;
+    std::wstring dataFile;
+    HWND page = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
+{
+    Connect(kTunerOnly);
+    const std::wstring summary = SetGains(radio, TXGAIN_LEVEL_5W);
+    const RadioState before = GetRadioState(radio);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_TX_GAIN_SUMMARY)));
+    std::vector<bool> bullets;
+    std::wstring dummyLoadText;
+    bool nextWhileRunning = true;
+    RunWizard({
+        {IDD_TXGC_WELCOME,
+         [&](HWND wizard, HWND welcome) {
+             if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                 return false;
+             for (int bullet = IDC_BULLET_FIRST; bullet <= IDC_BULLET_FIRST + 10; bullet += 2)
+                 bullets.push_back(IsWindowEnabled(GetDlgItem(welcome, bullet)) != FALSE);
+             EXPECT_FALSE(CanPress(wizard, kBackButton));
+             Press(wizard, PSBTN_NEXT);
+             return true;
+         }},
+        {IDD_TXGC_DUMMY_LOAD,
+         [&](HWND, HWND dummyLoad) {
+             ClickRadioButton(dummyLoad, IDC_TXGC_ANT2);
+             dummyLoadText = GetWindowString(GetDlgItem(dummyLoad, IDC_TXGC_DUMMY_LOAD_TEXT));
+             return true;
+         }},
+        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND calibrate) {
+             if (!CanPress(wizard, kNextButton))
+                 return false;
+             Click(calibrate, IDC_TXGC_CALIBRATE);
+             return true;
+         }},
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND calibrate) {
+             if (!RunEnded(calibrate)) {
+                 nextWhileRunning = nextWhileRunning && CanPress(wizard, kNextButton);
+                 return false;
+             }
+             if (!CanPress(wizard, kNextButton))
+                 return false;
+             log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
+             Press(wizard, PSBTN_NEXT);
+             return true;
+         }},
+        {IDD_TXGC_COMPLETION,
+         [&](HWND wizard, HWND done) {
+             if (!CanPress(wizard, kFinishButton))
+                 return false;
+             completion = GetWindowString(GetDlgItem(done, IDC_TXGC_COMPLETION_LOG));
+             Press(wizard, PSBTN_FINISH);
+             return true;
+         }},
+    });
+    EXPECT_EQ(pagesShown, (std::vector<UINT>{13114, 13110, 13102, 13101}));
+    // 5 W and the dummy load's steps; no 50 W, no transverter output.
+    EXPECT_EQ(bullets, (std::vector<bool>{true, true, true, false, false, false}));
+    EXPECT_EQ(dummyLoadText, L"Connect a 5-watt (or greater) Dummy Load to ANT 2");
+    EXPECT_FALSE(nextWhileRunning);
+    EXPECT_NE(log.find(L"Starting 5 watt calibration"), std::wstring::npos) << log;
+    EXPECT_NE(log.find(L"Calibrating at 52.000 MHz"), std::wstring::npos);
+    EXPECT_NE(log.find(L"Elapsed time: "), std::wstring::npos);
+    EXPECT_EQ(WithoutCarriageReturns(completion), L"5 watt calibration succeeded\n");
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    // The jack chosen is kept, and the run used it.
+    DWORD type = 0;
+    BYTE antenna = 0;
+    DWORD size = sizeof antenna;
+    EXPECT_EQ(RegQueryValueExW(model.AppKey().Key(), L"DummyLoadAntenna", nullptr, &type, &antenna, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(antenna, 2);
+    EXPECT_EQ(radio.CountCommand("AN2;"), 11u);
+    ExpectRestored(before, GetRadioState(radio));
+
+    const std::string file = ReadFileText(dataFile);
+    ASSERT_EQ(file.rfind("Q7 TX Gain Calibration data written on ", 0), 0u) << file;
+    EXPECT_NE(file.find("\r\nQ7 Serial Number 04711\r\n"), std::string::npos);
+    EXPECT_EQ(file.substr(file.size() - summary.size() - 2), std::string(summary.begin(), summary.end()) + "\r\n");
+
+    // The first file of this radio: the summary button is there at once.
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_TX_GAIN_SUMMARY)));
+    std::wstring shown;
+    boxes.OnDialog(L"TX Gain Calibration Summary", [&](HWND viewer) {
+        shown = GetWindowString(GetDlgItem(viewer, IDC_RICH_EDIT));
+        PostMessageW(viewer, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    Click(page, IDC_TX_GAIN_SUMMARY);
+    EXPECT_EQ(shown, std::wstring(file.begin(), file.end()));
+}
+
+TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestoresAndCloses)
+{
+    Connect();
+    const RadioState before = GetRadioState(radio);
+    bool calibrateAfterRefusal = false;
+    bool nextWhileRunning = true;
+    RunWizard({
+        NextWhenIdle(IDD_TXGC_WELCOME),
+        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+        // A machine still busy refuses the start: the page says why and is
+        // usable again at once.
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND calibrate) {
+             if (!CanPress(wizard, kNextButton))
+                 return false;
+             EXPECT_TRUE(MachineOf(wizard).RefreshOptionModules(wizard));
+             Click(calibrate, IDC_TXGC_CALIBRATE);
+             log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
+             calibrateAfterRefusal = IsWindowEnabled(GetDlgItem(calibrate, IDC_TXGC_CALIBRATE)) != FALSE;
+             return true;
+         }},
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND calibrate) {
+             if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                 return false;
+             Click(calibrate, IDC_TXGC_CALIBRATE);
+             return true;
+         }},
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND) {
+             nextWhileRunning = CanPress(wizard, kNextButton);
+             // Band 1 is under way.
+             if (radio.CountCommand("SWH16;") < 2)
+                 return false;
+             Press(wizard, PSBTN_CANCEL);
+             return true;
+         }},
+    });
+    EXPECT_NE(log.find(FormatErrorText(E_STATE_MACHINE_BUSY)), std::wstring::npos) << log;
+    EXPECT_TRUE(calibrateAfterRefusal);
+    EXPECT_FALSE(nextWhileRunning);
+    EXPECT_EQ(boxes.Count(), 0u);
+    ExpectRestored(before, GetRadioState(radio));
+    EXPECT_EQ(radio.CountCommand("SWH16;"), 2u);
+    // Cancelled, the wizard still writes what it has: band 0's line.
+    const std::string file = ReadFileText(dataFile);
+    EXPECT_NE(file.find("\r\n1900 kHz TXGain LP "), std::string::npos) << file;
+    EXPECT_EQ(file.find("3750 kHz"), std::string::npos);
+}
+
+TEST_F(TXGainWizardEndToEndTest, ATechnicianRunsEveryLevelInOneStep)
+{
+    WriteSetting(L"AdvancedMode", 1);
+    WriteSetting(L"TechnicianTXGainCalibration", 1);
+    Connect();
+    // A power of its own, so that 1 mW's "PC100;" is not a restore.
+    radio.Transmitter("set PC 075");
+    // No band keys long enough to be measured: each still gets its line.
+    for (unsigned band = 0; band < 11; ++band)
+        radio.Transmitter("out-of-band " + std::to_string(band) + " 1");
+    std::wstring summary;
+    for (unsigned level : {TXGAIN_LEVEL_5W, TXGAIN_LEVEL_50W, TXGAIN_LEVEL_1MW})
+        summary += SetGains(radio, level);
+    std::vector<bool> bullets;
+    RunWizard({
+        {IDD_TXGC_WELCOME_TECH,
+         [&](HWND wizard, HWND welcome) {
+             if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                 return false;
+             for (int bullet = IDC_BULLET_FIRST; bullet <= IDC_BULLET_FIRST + 8; bullet += 2)
+                 bullets.push_back(IsWindowEnabled(GetDlgItem(welcome, bullet)) != FALSE);
+             Press(wizard, PSBTN_NEXT);
+             return true;
+         }},
+        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+        {IDD_TXGC_CALIBRATE_TECH,
+         [&](HWND wizard, HWND calibrate) {
+             if (!CanPress(wizard, kNextButton))
+                 return false;
+             Click(calibrate, IDC_TXGC_CALIBRATE);
+             return true;
+         }},
+        {IDD_TXGC_CALIBRATE_TECH,
+         [&](HWND wizard, HWND calibrate) {
+             if (!RunEnded(calibrate) || !CanPress(wizard, kNextButton))
+                 return false;
+             log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
+             Press(wizard, PSBTN_NEXT);
+             return true;
+         }},
+        {IDD_TXGC_COMPLETION,
+         [&](HWND wizard, HWND done) {
+             if (!CanPress(wizard, kFinishButton))
+                 return false;
+             completion = GetWindowString(GetDlgItem(done, IDC_TXGC_COMPLETION_LOG));
+             Press(wizard, PSBTN_FINISH);
+             return true;
+         }},
+    });
+    EXPECT_EQ(pagesShown, (std::vector<UINT>{13116, 13110, 13108, 13101}));
+    EXPECT_EQ(bullets, (std::vector<bool>{true, true, true, true, true}));
+    const std::vector<std::string> commands = radio.Commands();
+    const size_t at5W = IndexOf(commands, "PC005;");
+    const size_t at50W = IndexOf(commands, "PC050;");
+    const size_t at1mW = IndexOf(commands, "PC100;");
+    EXPECT_LT(at5W, at50W);
+    EXPECT_LT(at50W, at1mW);
+    EXPECT_LT(at1mW, commands.size());
+    EXPECT_EQ(WithoutCarriageReturns(completion), L"5 watt calibration succeeded\n50 watt calibration succeeded\n"
+                                                  L"1 milliwatt calibration succeeded\n");
+    // One run for the user: one elapsed time.
+    size_t elapsed = 0;
+    for (size_t at = log.find(L"Elapsed time: "); at != std::wstring::npos; at = log.find(L"Elapsed time: ", at + 1))
+        ++elapsed;
+    EXPECT_EQ(elapsed, 1u);
+    const std::string file = ReadFileText(dataFile);
+    EXPECT_NE(file.find(std::string(summary.begin(), summary.end()) + "\r\n"), std::string::npos) << file;
+}
