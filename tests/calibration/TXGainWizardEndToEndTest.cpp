@@ -40,10 +40,12 @@ struct SWizardStep {
 };
 
 // Walks the wizard through its steps, one on each tick while it is shown,
-// enabled and on the step's page.
+// enabled and on the step's page. A wizard stuck on a step past the time
+// given is cancelled, so that a failing test still ends.
 class CWizardDriver {
 public:
-    explicit CWizardDriver(std::vector<SWizardStep> steps) : m_steps(std::move(steps))
+    explicit CWizardDriver(std::vector<SWizardStep> steps, DWORD timeoutMs = 150000)
+        : m_steps(std::move(steps)), m_deadline(GetTickCount() + timeoutMs)
     {
         t_driver = this;
         m_timer = SetTimer(nullptr, 0, 20, &CWizardDriver::OnTick);
@@ -78,12 +80,21 @@ private:
         const UINT id = dialog ? dialog->TemplateId() : 0;
         if (pages.empty() || pages.back() != id)
             pages.push_back(id);
+        if (m_timedOut || static_cast<LONG>(GetTickCount() - m_deadline) > 0) {
+            if (!m_timedOut)
+                ADD_FAILURE() << "stuck on page " << id << " at step " << m_next;
+            m_timedOut = true;
+            PostMessageW(wizard, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            return;
+        }
         if (!Done() && m_steps[m_next].page == id && m_steps[m_next].act(wizard, page))
             ++m_next;
     }
 
     static thread_local CWizardDriver* t_driver;
     std::vector<SWizardStep> m_steps;
+    DWORD m_deadline;
+    bool m_timedOut = false;
     size_t m_next = 0;
     UINT_PTR m_timer = 0;
 };
