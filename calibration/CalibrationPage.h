@@ -4,34 +4,28 @@
 // TX gain data file has been found for the radio.
 #pragma once
 
-#include "PropertyPage.h"
+#include "LauncherPage.h"
 
-class CCalibrationPage : public CPropertyPage {
+// One row per button.
+struct SCalibrationTool {
+    int buttonId;
+    UINT toolTipId;
+    // Runs the tool modally over the page; null for one that opens nothing.
+    void (*open)(HWND page);
+    // Whether the button may be pressed on a running Q7 with this MCU
+    // firmware, the data file found or not.
+    bool (*usable)(unsigned short mcuVersion, bool fileFound);
+};
+
+class CCalibrationPage : public CLauncherPage<SCalibrationTool> {
 public:
-    // One row per button.
-    struct Tool {
-        int buttonId;
-        UINT toolTipId;
-        // Runs the tool modally over the page; null for one that opens nothing.
-        void (*open)(HWND page);
-        // Whether the button may be pressed on a running Q7 with this MCU
-        // firmware, the data file found or not.
-        bool (*usable)(unsigned short mcuVersion, bool fileFound);
-    };
-
     CCalibrationPage();
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    BOOL OnInitDialog() override;
-    void OnShow(bool shown, UINT reason) override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
     HWND OnQueryInitialFocus() override;
+    void UpdateButtons() override;
 
 private:
-    void UpdateButtons();
-
-    HWND m_toolTip = nullptr;
     // Once found, the file counts as there: the summary says so if it has gone.
     bool m_fileFound = false;
 };

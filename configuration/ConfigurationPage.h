@@ -3,36 +3,24 @@
 // connected and running.
 #pragma once
 
-#include "Observable.h"
-#include "PropertyPage.h"
+#include "LauncherPage.h"
 
-class CConfigurationPage : public CPropertyPage {
+// One row per tool button.
+struct SConfigurationTool {
+    int buttonId;
+    // The string-table id of the button's tool tip; 0 for none.
+    UINT toolTipId;
+    // Runs the tool modally over the page; null for a tool not built yet,
+    // whose button opens nothing.
+    void (*open)(HWND page);
+    // Whether the button may be pressed at this connection status.
+    bool (*usable)(int connectionStatus);
+};
+
+class CConfigurationPage : public CLauncherPage<SConfigurationTool> {
 public:
-    // One row per tool button.
-    struct Tool {
-        int buttonId;
-        // The string-table id of the button's tool tip; 0 for none.
-        UINT toolTipId;
-        // Runs the tool modally over the page; null for a tool not built
-        // yet, whose button opens nothing.
-        void (*open)(HWND page);
-        // Whether the button may be pressed at this connection status.
-        bool (*usable)(int connectionStatus);
-    };
-
     CConfigurationPage();
 
-    // The row of a button; null for any other control.
-    static const Tool* FindTool(int buttonId);
-
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    BOOL OnInitDialog() override;
-    void OnShow(bool shown, UINT reason) override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
-
-private:
-    void OnConnectionStatus();
-
-    HWND m_toolTip = nullptr;
+    void UpdateButtons() override;
 };
