@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "BoxWatcher.h"
+#include "FileBytes.h"
 #include "Model.h"
 #include "TXGainFile.h"
 #include "TXGainRules.h"
@@ -116,20 +117,6 @@ TEST(TXGainFile, NameAndContentsBySerialNumber)
               L"Q7 TX Gain Calibration data written on 2026-12-06 at 16:05:41\r\n\r\nc\r\nv\r\ns\r\n\r\n");
 }
 
-std::string ReadAll(const std::wstring& path)
-{
-    std::string bytes;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
 size_t CountFiles(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found{};
@@ -157,7 +144,7 @@ TEST_F(TXGainFileWriteTest, ReplacesTheFileWholeAndLeavesNothingBeside)
 {
     const std::wstring path = folder.Write(L"Q7 TXGain SN 00042.txt", "the previous calibration\r\n");
     ASSERT_TRUE(WriteTXGainFile(nullptr, path, L"1900 kHz TXGain LP 123\r\n"));
-    const std::string text = ReadAll(path);
+    const std::string text = ReadFileBytes(path);
     EXPECT_EQ(text.rfind("Q7 TX Gain Calibration data written on ", 0), 0u) << text;
     EXPECT_NE(text.find("\r\nQ7 Serial Number 00042\r\n"), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.size() - 26), "1900 kHz TXGain LP 123\r\n\r\n");
@@ -165,7 +152,7 @@ TEST_F(TXGainFileWriteTest, ReplacesTheFileWholeAndLeavesNothingBeside)
     EXPECT_EQ(boxes.Count(), 0u);
 
     ASSERT_TRUE(WriteTXGainFile(nullptr, path, L""));
-    EXPECT_EQ(ReadAll(path), text) << "an empty summary writes nothing";
+    EXPECT_EQ(ReadFileBytes(path), text) << "an empty summary writes nothing";
 }
 
 TEST_F(TXGainFileWriteTest, ReadOnlyFileIsRefusedAndKept)
@@ -177,7 +164,7 @@ TEST_F(TXGainFileWriteTest, ReadOnlyFileIsRefusedAndKept)
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].caption, L"TX Gain Calibration file error");
     EXPECT_NE(boxes[0].text.find(path), std::wstring::npos) << boxes[0].text;
-    EXPECT_EQ(ReadAll(path), "kept\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "kept\r\n");
     EXPECT_EQ(CountFiles(folder.Path()), 1u) << "no temporary file left";
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -12,6 +12,7 @@
 
 #include "ContactStateMachine.h"
 #include "ErrorText.h"
+#include "FileBytes.h"
 #include "Folders.h"
 #include "TXGainFile.h"
 #include "TXGainRadio.h"
@@ -139,29 +140,64 @@ SWizardStep NextWhenIdle(UINT page)
             }};
 }
 
-// A calibrate page's run has ended when "Click Next to continue" shows.
-bool RunEnded(HWND page)
+// On a Welcome page: which of its `count` steps are enabled, once the
+// option modules have been asked for; then Next (and no Back).
+SWizardStep NextAfterReadingSteps(UINT page, int count, std::vector<bool>& enabled)
 {
-    return IsWindowVisible(GetDlgItem(page, IDC_CLICK_NEXT)) != FALSE;
+    return {page, [count, &enabled](HWND wizard, HWND welcome) {
+                if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                    return false;
+                for (int step = 0; step < count; ++step)
+                    enabled.push_back(IsWindowEnabled(GetDlgItem(welcome, IDC_BULLET_FIRST + 2 * step)) != FALSE);
+                EXPECT_FALSE(CanPress(wizard, kBackButton));
+                Press(wizard, PSBTN_NEXT);
+                return true;
+            }};
+}
+
+// Calibrate, once the page may be left (no run under way).
+SWizardStep Calibrate(UINT page)
+{
+    return {page, [](HWND wizard, HWND calibrate) {
+                if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                    return false;
+                Click(calibrate, IDC_TXGC_CALIBRATE);
+                return true;
+            }};
+}
+
+// Next, once the run has ended ("Click Next to continue" shows), with the
+// page's log; whether Next could be pressed meanwhile goes to `nextWhileRunning`.
+SWizardStep NextWhenRunEnded(UINT page, std::wstring& log, bool& nextWhileRunning)
+{
+    return {page, [&log, &nextWhileRunning](HWND wizard, HWND calibrate) {
+                if (!IsWindowVisible(GetDlgItem(calibrate, IDC_CLICK_NEXT))) {
+                    nextWhileRunning = nextWhileRunning || CanPress(wizard, kNextButton);
+                    return false;
+                }
+                if (!CanPress(wizard, kNextButton))
+                    return false;
+                log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
+                Press(wizard, PSBTN_NEXT);
+                return true;
+            }};
+}
+
+// Finish, with the outcome the page shows.
+SWizardStep FinishOnCompletion(std::wstring& outcome)
+{
+    return {IDD_TXGC_COMPLETION, [&outcome](HWND wizard, HWND completion) {
+                if (!CanPress(wizard, kFinishButton))
+                    return false;
+                outcome = GetWindowString(GetDlgItem(completion, IDC_TXGC_COMPLETION_LOG));
+                Press(wizard, PSBTN_FINISH);
+                return true;
+            }};
 }
 
 std::wstring WithoutCarriageReturns(std::wstring text)
 {
     text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
-    return text;
-}
-
-std::string ReadFileText(const std::wstring& path)
-{
-    std::string text;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
     return text;
 }
 
@@ -204,9 +240,10 @@ protected:
         pagesShown = driver.pages;
     }
 
-    // Where a step can look, since a failed expectation there ends no test.
+    // What the steps saw.
     std::wstring log;
     std::wstring completion;
+    bool nextWhileRunning = false;
     std::vector<UINT> pagesShown;
 
     CSimulatedTransceiver radio;
@@ -222,20 +259,10 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
     const std::wstring summary = SetGains(radio, TXGAIN_LEVEL_5W);
     const RadioState before = GetRadioState(radio);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_TX_GAIN_SUMMARY)));
-    std::vector<bool> bullets;
+    std::vector<bool> welcomeSteps;
     std::wstring dummyLoadText;
-    bool nextWhileRunning = true;
     RunWizard({
-        {IDD_TXGC_WELCOME,
-         [&](HWND wizard, HWND welcome) {
-             if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
-                 return false;
-             for (int bullet = IDC_BULLET_FIRST; bullet <= IDC_BULLET_FIRST + 10; bullet += 2)
-                 bullets.push_back(IsWindowEnabled(GetDlgItem(welcome, bullet)) != FALSE);
-             EXPECT_FALSE(CanPress(wizard, kBackButton));
-             Press(wizard, PSBTN_NEXT);
-             return true;
-         }},
+        NextAfterReadingSteps(IDD_TXGC_WELCOME, 6, welcomeSteps),
         {IDD_TXGC_DUMMY_LOAD,
          [&](HWND, HWND dummyLoad) {
              ClickRadioButton(dummyLoad, IDC_TXGC_ANT2);
@@ -243,37 +270,13 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
              return true;
          }},
         NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
-        {IDD_TXGC_CALIBRATE_5W,
-         [&](HWND wizard, HWND calibrate) {
-             if (!CanPress(wizard, kNextButton))
-                 return false;
-             Click(calibrate, IDC_TXGC_CALIBRATE);
-             return true;
-         }},
-        {IDD_TXGC_CALIBRATE_5W,
-         [&](HWND wizard, HWND calibrate) {
-             if (!RunEnded(calibrate)) {
-                 nextWhileRunning = nextWhileRunning && CanPress(wizard, kNextButton);
-                 return false;
-             }
-             if (!CanPress(wizard, kNextButton))
-                 return false;
-             log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
-             Press(wizard, PSBTN_NEXT);
-             return true;
-         }},
-        {IDD_TXGC_COMPLETION,
-         [&](HWND wizard, HWND done) {
-             if (!CanPress(wizard, kFinishButton))
-                 return false;
-             completion = GetWindowString(GetDlgItem(done, IDC_TXGC_COMPLETION_LOG));
-             Press(wizard, PSBTN_FINISH);
-             return true;
-         }},
+        Calibrate(IDD_TXGC_CALIBRATE_5W),
+        NextWhenRunEnded(IDD_TXGC_CALIBRATE_5W, log, nextWhileRunning),
+        FinishOnCompletion(completion),
     });
     EXPECT_EQ(pagesShown, (std::vector<UINT>{13114, 13110, 13102, 13101}));
     // 5 W and the dummy load's steps; no 50 W, no transverter output.
-    EXPECT_EQ(bullets, (std::vector<bool>{true, true, true, false, false, false}));
+    EXPECT_EQ(welcomeSteps, (std::vector<bool>{true, true, true, false, false, false}));
     EXPECT_EQ(dummyLoadText, L"Connect a 5-watt (or greater) Dummy Load to ANT 2");
     EXPECT_FALSE(nextWhileRunning);
     EXPECT_NE(log.find(L"Starting 5 watt calibration"), std::wstring::npos) << log;
@@ -292,7 +295,7 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
     EXPECT_EQ(radio.CountCommand("AN2;"), 11u);
     ExpectRestored(before, GetRadioState(radio));
 
-    const std::string file = ReadFileText(dataFile);
+    const std::string file = ReadFileBytes(dataFile);
     ASSERT_EQ(file.rfind("Q7 TX Gain Calibration data written on ", 0), 0u) << file;
     EXPECT_NE(file.find("\r\nQ7 Serial Number 04711\r\n"), std::string::npos);
     EXPECT_EQ(file.substr(file.size() - summary.size() - 2), std::string(summary.begin(), summary.end()) + "\r\n");
@@ -314,7 +317,6 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
     Connect();
     const RadioState before = GetRadioState(radio);
     bool calibrateAfterRefusal = false;
-    bool nextWhileRunning = true;
     RunWizard({
         NextWhenIdle(IDD_TXGC_WELCOME),
         NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
@@ -330,16 +332,10 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
              calibrateAfterRefusal = IsWindowEnabled(GetDlgItem(calibrate, IDC_TXGC_CALIBRATE)) != FALSE;
              return true;
          }},
-        {IDD_TXGC_CALIBRATE_5W,
-         [&](HWND wizard, HWND calibrate) {
-             if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
-                 return false;
-             Click(calibrate, IDC_TXGC_CALIBRATE);
-             return true;
-         }},
+        Calibrate(IDD_TXGC_CALIBRATE_5W),
         {IDD_TXGC_CALIBRATE_5W,
          [&](HWND wizard, HWND) {
-             nextWhileRunning = CanPress(wizard, kNextButton);
+             nextWhileRunning = nextWhileRunning || CanPress(wizard, kNextButton);
              // Band 1 is under way.
              if (radio.CountCommand("SWH16;") < 2)
                  return false;
@@ -354,7 +350,7 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
     ExpectRestored(before, GetRadioState(radio));
     EXPECT_EQ(radio.CountCommand("SWH16;"), 2u);
     // Cancelled, the wizard still writes what it has: band 0's line.
-    const std::string file = ReadFileText(dataFile);
+    const std::string file = ReadFileBytes(dataFile);
     EXPECT_NE(file.find("\r\n1900 kHz TXGain LP "), std::string::npos) << file;
     EXPECT_EQ(file.find("3750 kHz"), std::string::npos);
 }
@@ -372,44 +368,17 @@ TEST_F(TXGainWizardEndToEndTest, ATechnicianRunsEveryLevelInOneStep)
     std::wstring summary;
     for (unsigned level : {TXGAIN_LEVEL_5W, TXGAIN_LEVEL_50W, TXGAIN_LEVEL_1MW})
         summary += SetGains(radio, level);
-    std::vector<bool> bullets;
+    std::vector<bool> welcomeSteps;
     RunWizard({
-        {IDD_TXGC_WELCOME_TECH,
-         [&](HWND wizard, HWND welcome) {
-             if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
-                 return false;
-             for (int bullet = IDC_BULLET_FIRST; bullet <= IDC_BULLET_FIRST + 8; bullet += 2)
-                 bullets.push_back(IsWindowEnabled(GetDlgItem(welcome, bullet)) != FALSE);
-             Press(wizard, PSBTN_NEXT);
-             return true;
-         }},
+        NextAfterReadingSteps(IDD_TXGC_WELCOME_TECH, 5, welcomeSteps),
         NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
-        {IDD_TXGC_CALIBRATE_TECH,
-         [&](HWND wizard, HWND calibrate) {
-             if (!CanPress(wizard, kNextButton))
-                 return false;
-             Click(calibrate, IDC_TXGC_CALIBRATE);
-             return true;
-         }},
-        {IDD_TXGC_CALIBRATE_TECH,
-         [&](HWND wizard, HWND calibrate) {
-             if (!RunEnded(calibrate) || !CanPress(wizard, kNextButton))
-                 return false;
-             log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
-             Press(wizard, PSBTN_NEXT);
-             return true;
-         }},
-        {IDD_TXGC_COMPLETION,
-         [&](HWND wizard, HWND done) {
-             if (!CanPress(wizard, kFinishButton))
-                 return false;
-             completion = GetWindowString(GetDlgItem(done, IDC_TXGC_COMPLETION_LOG));
-             Press(wizard, PSBTN_FINISH);
-             return true;
-         }},
+        Calibrate(IDD_TXGC_CALIBRATE_TECH),
+        NextWhenRunEnded(IDD_TXGC_CALIBRATE_TECH, log, nextWhileRunning),
+        FinishOnCompletion(completion),
     });
     EXPECT_EQ(pagesShown, (std::vector<UINT>{13116, 13110, 13108, 13101}));
-    EXPECT_EQ(bullets, (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_FALSE(nextWhileRunning) << "not between the levels either";
+    EXPECT_EQ(welcomeSteps, (std::vector<bool>{true, true, true, true, true}));
     const std::vector<std::string> commands = radio.Commands();
     const size_t at5W = IndexOf(commands, "PC005;");
     const size_t at50W = IndexOf(commands, "PC050;");
@@ -424,6 +393,6 @@ TEST_F(TXGainWizardEndToEndTest, ATechnicianRunsEveryLevelInOneStep)
     for (size_t at = log.find(L"Elapsed time: "); at != std::wstring::npos; at = log.find(L"Elapsed time: ", at + 1))
         ++elapsed;
     EXPECT_EQ(elapsed, 1u);
-    const std::string file = ReadFileText(dataFile);
+    const std::string file = ReadFileBytes(dataFile);
     EXPECT_NE(file.find(std::string(summary.begin(), summary.end()) + "\r\n"), std::string::npos) << file;
 }

@@ -1,0 +1,21 @@
+// A whole file's bytes, for tests that check what the program wrote.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Empty when the file cannot be opened.
+inline std::string ReadFileBytes(const std::wstring& path)
+{
+    std::string bytes;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
