@@ -195,6 +195,13 @@ SWizardStep FinishOnCompletion(std::wstring& outcome)
             }};
 }
 
+LOGFONTW FontOf(HWND page, int controlId)
+{
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(page, controlId, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
 std::wstring WithoutCarriageReturns(std::wstring text)
 {
     text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
@@ -261,7 +268,15 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_TX_GAIN_SUMMARY)));
     std::vector<bool> welcomeSteps;
     std::wstring dummyLoadText;
+    LOGFONTW titleFont{};
+    LOGFONTW bulletFont{};
     RunWizard({
+        {IDD_TXGC_WELCOME,
+         [&](HWND, HWND welcome) {
+             titleFont = FontOf(welcome, IDC_WIZARD_TITLE);
+             bulletFont = FontOf(welcome, IDC_BULLET_FIRST);
+             return true;
+         }},
         NextAfterReadingSteps(IDD_TXGC_WELCOME, 6, welcomeSteps),
         {IDD_TXGC_DUMMY_LOAD,
          [&](HWND, HWND dummyLoad) {
@@ -277,6 +292,13 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
     EXPECT_EQ(pagesShown, (std::vector<UINT>{13114, 13110, 13102, 13101}));
     // 5 W and the dummy load's steps; no 50 W, no transverter output.
     EXPECT_EQ(welcomeSteps, (std::vector<bool>{true, true, true, false, false, false}));
+    // The sheet's two fonts, 12 and 8 points at the test display's 96 dpi.
+    EXPECT_STREQ(titleFont.lfFaceName, L"Verdana Bold");
+    EXPECT_EQ(titleFont.lfHeight, -16);
+    EXPECT_EQ(titleFont.lfWeight, 700);
+    EXPECT_STREQ(bulletFont.lfFaceName, L"Marlett");
+    EXPECT_EQ(bulletFont.lfHeight, -11);
+    EXPECT_EQ(bulletFont.lfWeight, 400);
     EXPECT_EQ(dummyLoadText, L"Connect a 5-watt (or greater) Dummy Load to ANT 2");
     EXPECT_FALSE(nextWhileRunning);
     EXPECT_NE(log.find(L"Starting 5 watt calibration"), std::wstring::npos) << log;
