@@ -32,12 +32,6 @@ InternetApi& Internet()
     return api;
 }
 
-void CInternetHandle::RemoveCallback()
-{
-    if (m_handle)
-        Internet().setStatusCallback(m_handle, nullptr);
-}
-
 void CInternetHandle::Close()
 {
     if (m_handle) {

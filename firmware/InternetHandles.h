@@ -40,9 +40,6 @@ public:
     HINTERNET Handle() const { return m_handle; }
     bool IsOpen() const { return m_handle != nullptr; }
     void Attach(HINTERNET handle) { m_handle = handle; }
-    // Stops the callback for this handle; WinINet copies a session's
-    // callback into every handle made from it.
-    void RemoveCallback();
     void Close();
 
 protected:
