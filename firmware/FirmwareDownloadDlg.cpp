@@ -114,7 +114,7 @@ void CALLBACK CFtpDlg::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status
     if (status == INTERNET_STATUS_HANDLE_CREATED && state == kConnecting)
         target->NoteConnection(handle);
     const HWND window = target->window;
-    if (state != kIdle && state != kClosed) {
+    if (window && state != kIdle && state != kClosed) {
         switch (status) {
         case INTERNET_STATUS_CONNECTED_TO_SERVER:
         case INTERNET_STATUS_CLOSING_CONNECTION:
@@ -626,14 +626,10 @@ void CFtpDlg::Finish(const wchar_t* operation, DWORD error, bool forced)
     Log(IDS_CLICK_CLOSE);
 }
 
-bool CFtpDlg::DiscardPartialFile()
+void CFtpDlg::DiscardPartialFile()
 {
-    if (m_partialPath.empty())
-        return true;
-    if (!DeleteFileW(m_partialPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-        return false;
-    m_partialPath.clear();
-    return true;
+    if (!m_partialPath.empty() && (DeleteFileW(m_partialPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND))
+        m_partialPath.clear();
 }
 
 bool CFtpDlg::Tracing() const

@@ -6,9 +6,9 @@
 // WinINet runs asynchronously; its status callback runs on WinINet's threads
 // and only posts messages here. All the work happens on the dialog's thread.
 // Cancel closes the connection and ends the dialog once WinINet has let go
-// of it, or after a short wait: WinINet under Wine finishes a running
-// transfer first, and a stalled one never. A file it still holds then is
-// deleted when the dialog next runs.
+// of it, or after a short wait: WinINet ends a running request first, which
+// under Wine means the whole transfer, however slow. A file it still holds
+// then is deleted when the dialog next runs.
 #pragma once
 
 #include <atomic>
@@ -71,7 +71,8 @@ private:
         std::atomic<unsigned> holders{1};
         std::atomic<bool> heldByWinInet{false};
 
-        // From the connection's start.
+        // From the connection's start to its final closing, or to its
+        // refusal when no handle was made.
         void HoldForWinInet();
         void NoteConnection(HINTERNET handle);
         void WinInetDone();
@@ -103,14 +104,15 @@ private:
     void NotTaken(const std::wstring& name, DWORD error);
     void LogFileFailure(const wchar_t* call, const std::wstring& path, DWORD error);
     // A call that did not start: 997 (and 0, which Wine gives for a queued
-    // find) means it ends later; anything else is its failure.
+    // find) means it ends later; 2 and 18 end a listing; anything else is
+    // its failure.
     void OnCallFailed(const wchar_t* operation, DWORD error);
     // True (after finishing) when the user has cancelled.
     bool Cancelled(const wchar_t* operation);
     void Finish(const wchar_t* operation, DWORD error, bool forced);
-    // Removes a fetched file that has not taken its final name. False while
-    // WinINet still writes it.
-    bool DiscardPartialFile();
+    // Removes a fetched file that has not taken its final name, unless
+    // WinINet still holds it: the next run removes it then.
+    void DiscardPartialFile();
 
     void SetState(State state) { m_context->state = state; }
     State GetState() const { return static_cast<State>(m_context->state.load()); }
