@@ -288,8 +288,7 @@ void CFtpDlg::OnRequestComplete(DWORD error, DWORD_PTR result)
             Finish(L"InternetConnect", error, true);
             return;
         }
-        if (!m_connection.IsOpen())
-            AttachConnection(handle);
+        AttachConnection(handle);
         Navigate();
         return;
     case kNavigating:
