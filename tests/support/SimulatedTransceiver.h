@@ -26,6 +26,7 @@
 #include "LogEntry.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,6 +110,12 @@ public:
     // The firmware loaders' side: the N8, the MCU boot loader and its faults
     // ("loader ..." requests of the simulator); the value after "ok".
     std::string Loader(const std::string& request);
+
+    // The receivers and their DSPs: "rx ...", "dsp ..." and "say TEXT"
+    // requests (ReceiverRequest.cpp of the simulator); the value after "ok".
+    std::string Receivers(const std::string& request);
+    // "state": the radio's settings by key.
+    std::map<std::string, std::string> State();
 
     // What the radio received.
     std::vector<SimulatedCommand> Log();

@@ -38,8 +38,9 @@ const CRadio::Route CRadio::s_routes[] = {
     {"LDPR", false, false, &CRadio::ByteRead},
     {"LDPW", false, false, &CRadio::ByteWrite},
     {"MN", false, false, &CRadio::ClockCommand},
-    {"DS;", true, false, &CRadio::ClockCommand},
-    {"SWT", false, false, &CRadio::ClockCommand},
+    {"DS;", true, false, &CRadio::Panel},
+    {"SWT", false, false, &CRadio::Panel},
+    {"SWH", false, false, &CRadio::Panel},
     {"UP;", true, false, &CRadio::ClockCommand},
     {"DN;", true, false, &CRadio::ClockCommand},
     {"LDD20000;", true, false, &CRadio::Reset},
@@ -47,6 +48,19 @@ const CRadio::Route CRadio::s_routes[] = {
     {"TB;", true, false, &CRadio::TransmitBuffer},
     {"LDM;", true, false, &CRadio::EnterBootLoader},
     {"FA", false, false, &CRadio::VfoA},
+    {"IC;", true, false, &CRadio::ReceiverCommand},
+    {"AI", false, false, &CRadio::ReceiverCommand},
+    {"AN", false, false, &CRadio::ReceiverCommand},
+    {"BW", false, false, &CRadio::ReceiverCommand},
+    {"DB", false, false, &CRadio::ReceiverCommand},
+    {"LN", false, false, &CRadio::ReceiverCommand},
+    {"MD", false, false, &CRadio::ReceiverCommand},
+    {"PA", false, false, &CRadio::ReceiverCommand},
+    {"RA", false, false, &CRadio::ReceiverCommand},
+    {"RG", false, false, &CRadio::ReceiverCommand},
+    {"SB", false, false, &CRadio::ReceiverCommand},
+    {"SQ", false, false, &CRadio::ReceiverCommand},
+    {"TT", false, false, &CRadio::ReceiverCommand},
 };
 
 CRadio::CRadio()
@@ -162,10 +176,27 @@ CRadio::Reply CRadio::ByteWrite(const std::string& command)
     return std::nullopt;
 }
 
-CRadio::Reply CRadio::ClockCommand(const std::string& command)
+bool CRadio::TakesSwitches() const
 {
     // Older firmware takes switch presses only in the extended command mode.
-    return m_clock.Handle(command, McuVersion() >= CRadioClock::kSwitchEmulationVersion || m_commandMode == "1");
+    return m_versions.at("RVM") >= CRadioClock::kSwitchEmulationVersion || m_commandMode == "1";
+}
+
+CRadio::Reply CRadio::ClockCommand(const std::string& command)
+{
+    return m_clock.Handle(command, TakesSwitches());
+}
+
+CRadio::Reply CRadio::Panel(const std::string& command)
+{
+    return m_clock.ShowsClock() ? ClockCommand(command) : ReceiverCommand(command);
+}
+
+CRadio::Reply CRadio::ReceiverCommand(const std::string& command)
+{
+    Reply reply;
+    m_receiver.Handle(command, m_vfoA, TakesSwitches(), reply);
+    return reply;
 }
 
 CRadio::Reply CRadio::Reset(const std::string&)

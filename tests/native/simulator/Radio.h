@@ -3,8 +3,10 @@
 // speed and the EEPROM. Faults and timing belong to the simulator around it.
 #pragma once
 
+#include "Dsp.h"
 #include "Eeprom.h"
 #include "RadioClock.h"
+#include "Receiver.h"
 #include "RadioReset.h"
 #include "Keyer.h"
 
@@ -46,6 +48,10 @@ public:
     CEeprom& Eeprom() { return m_eeprom; }
     CRadioClock& Clock() { return m_clock; }
     CKeyer& Keyer() { return m_keyer; }
+    CReceiver& Receiver() { return m_receiver; }
+    CDsp& Dsp() { return m_dsp; }
+    const std::string& VfoAFrequency() const { return m_vfoA; }
+    void SetVfoAFrequency(std::string hz) { m_vfoA = std::move(hz); }
 
     // A second receiver, a Q7, and long enough for the program to accept.
     static const char* const kDefaultOptionModuleReply;
@@ -71,6 +77,10 @@ private:
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
     Reply EnterBootLoader(const std::string&) { m_bootLoader = true; return std::nullopt; }
     Reply VfoA(const std::string& command);  // RadioVfo.cpp
+    // "DS;" and the switches: the clock's while it shows, else the receiver's.
+    Reply Panel(const std::string& command);
+    Reply ReceiverCommand(const std::string& command);
+    bool TakesSwitches() const;
 
     struct Route {
         const char* text;
@@ -91,5 +101,7 @@ private:
     CRadioClock m_clock;
     CRadioReset m_reset;
     CKeyer m_keyer;
+    CReceiver m_receiver;
+    CDsp m_dsp;
     std::string m_vfoA = "00014060000";
 };

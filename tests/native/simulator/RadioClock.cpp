@@ -56,6 +56,11 @@ std::optional<std::string> CRadioClock::Handle(const std::string& command, bool 
     return std::nullopt;
 }
 
+bool CRadioClock::ShowsClock() const
+{
+    return m_menu == kDateMenu || m_menu == kDateOrderMenu || m_menu == kTimeMenu;
+}
+
 std::tm CRadioClock::Now() const
 {
     const std::time_t now = std::time(nullptr) + m_offset;

@@ -24,6 +24,8 @@ public:
     void SetDayFirst(bool dayFirst) { m_dayFirst = dayFirst; }
     // The menu shown: 0 none, else its number.
     unsigned Menu() const { return m_menu; }
+    // The date, date-order or time menu is shown.
+    bool ShowsClock() const;
 
     // Control requests: "clock [SECONDS]", "date-order [U|E]". An answer
     // line, or nothing for a request that is not the clock's.

@@ -97,6 +97,10 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"quit", &CSimulator::Quit},
     {"keyer", &CSimulator::KeyerRequest},
     {"loader", &CSimulator::LoaderRequest},
+    {"state", &CSimulator::State},
+    {"rx", &CSimulator::ReceiverRequest},
+    {"dsp", &CSimulator::DspRequest},
+    {"say", &CSimulator::Say},
 };
 
 CSimulator::CSimulator(CRadio& radio) : m_radio(radio), m_start(Clock::now())
@@ -203,7 +207,7 @@ void CSimulator::ReadTerminal()
         }
         const unsigned speed = m_terminal.LineSpeed();
         for (ssize_t i = 0; i < received; ++i) {
-            if (LoaderTakes(static_cast<uint8_t>(buffer[i]), speed))
+            if (LoaderTakes(static_cast<uint8_t>(buffer[i]), speed) || DspTakes(buffer[i], speed))
                 continue;
             // Checked byte by byte: a speed command changes what the next byte is.
             m_garbled = m_garbled || speed != m_radio.Speed();

@@ -14,6 +14,7 @@
 //     log                     clear-log               count PATTERN
 //     quit                    keyer ...  (KeyerRequest.cpp)
 //     loader ...  (LoaderRequest.cpp)
+//     state  rx ...  dsp ...  say TEXT  (ReceiverRequest.cpp)
 // and the radio clock's requests (RadioClock.h).
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "log" answers
@@ -90,6 +91,12 @@ private:
     std::string Quit(const Args& args);
     std::string KeyerRequest(const Args& args);
     std::string LoaderRequest(const Args& args);
+    std::string State(const Args& args);
+    std::string ReceiverRequest(const Args& args);
+    std::string DspRequest(const Args& args);
+    std::string Say(const Args& args);
+    // The byte went to a DSP through the pass-through.
+    bool DspTakes(char byte, unsigned speed);
     // The byte went to the N8, the boot loader or a reset, not to the radio.
     bool LoaderTakes(uint8_t byte, unsigned speed);
     bool TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point now);
