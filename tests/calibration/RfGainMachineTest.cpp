@@ -55,9 +55,11 @@ TEST_F(RfGainTest, ASecondReceiverlessRadioSkipsItsSwitchesAndGetsTheRestOfTheSe
     Contact();
     ASSERT_EQ(GetModel().SecondReceiver, SUBRX_NOT_INSTALLED);
     const State before = radio.State();
+    // The option refresh leaves the device kind to the contact.
+    GetModel().DeviceKind.Set(DEVICE_UNKNOWN);
     ASSERT_EQ(Prepare(), 0);
-    // The refresh keeps the kind the contact found.
-    EXPECT_EQ(GetModel().DeviceKind.Get(), DEVICE_Q7);
+    EXPECT_EQ(GetModel().DeviceKind.Get(), DEVICE_UNKNOWN);
+    EXPECT_EQ(GetModel().SecondReceiver, SUBRX_NOT_INSTALLED);
     ASSERT_EQ(SetUp(0), 0);
     ASSERT_EQ(SetUp(1), 0);
     EXPECT_EQ(Count("SB1;"), 0u);
