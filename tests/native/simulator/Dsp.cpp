@@ -1,19 +1,10 @@
 #include "Dsp.h"
 
+#include "ControlWords.h"
+
 #include <cstdio>
 
 namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 std::string Bracketed(uint8_t value)
 {
@@ -24,13 +15,7 @@ std::string Bracketed(uint8_t value)
 
 std::string Hex(const CDsp::Table& table)
 {
-    std::string hex;
-    for (const uint8_t value : table) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", value);
-        hex += pair;
-    }
-    return hex;
+    return HexBytes(std::vector<uint8_t>(table.begin(), table.end()));
 }
 
 constexpr uint8_t kSync = 0x02;
@@ -71,15 +56,14 @@ bool CDsp::Receive(char character, bool commandStart, Output& output)
         End();
         return true;
     }
-    const int low = HexValue(character);
-    const int high = m_piece.size() >= 2 ? HexValue(m_piece[m_piece.size() - 2]) : -1;
     // A byte is complete on every second hex digit of the piece.
     const size_t digits = m_piece[0] == '!' || m_piece[0] == '@' ? m_piece.size() - 1 : m_piece.size();
-    if (low < 0 || high < 0 || digits % 2 != 0)
+    const auto byte = digits >= 2 && digits % 2 == 0 ? ParseHexBytes(m_piece.substr(m_piece.size() - 2)) : std::nullopt;
+    if (!byte)
         return true;
     output.piece = m_piece;
     m_piece.clear();
-    output.reply = Byte(static_cast<uint8_t>(high * 16 + low));
+    output.reply = Byte((*byte)[0]);
     return true;
 }
 
