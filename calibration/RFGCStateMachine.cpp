@@ -274,10 +274,11 @@ bool CRFGCStateMachine::StartAt(CState<M>& first)
     return CStateHost::Start(first);
 }
 
-void CRFGCStateMachine::Cancel()
+bool CRFGCStateMachine::Cancel()
 {
-    if (!IsIdle() && !m_restoring && m_result == 0)
-        m_result = static_cast<HRESULT>(ERROR_CANCELLED);
+    if (m_restoring)
+        return !IsIdle();
+    return CStateHost::Cancel();
 }
 
 int CRFGCStateMachine::CheckSignalLevel()
@@ -287,14 +288,12 @@ int CRFGCStateMachine::CheckSignalLevel()
         return IDOK;
     const std::wstring text = FormatErrorText(E_RFGC_SIGNAL_TOO_LOW);
     Report(text);
-    // The box's own message loop would hand the machine its timer and the
-    // radio's bytes: a stray reply would then count in the next attempt, or
-    // open a second box.
-    m_boxShown = true;
+    // The model holds back what comes while the box is up; it belongs to no
+    // question of this machine: late, a stray reply would count in the next
+    // attempt, or open a second box.
     KillTimer();
     const int answer = MessageBoxKeepingError(m_sheetWindow, text, LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
                                               MB_ABORTRETRYIGNORE | MB_ICONWARNING);
-    m_boxShown = false;
     GetModel().PurgeRx();
     m_receiveBuffer.clear();
     return answer;
@@ -314,22 +313,4 @@ void CRFGCStateMachine::OnFinished()
     Log(IDS_READY);
     if (const HWND page = CurrentPage(m_sheetWindow))
         SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
-}
-
-LRESULT CRFGCStateMachine::OnReceive(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // The bytes stay in the port until the box closes, which drops them.
-    if (m_boxShown)
-        return 0;
-    return CStateHost::OnReceive(window, message, wParam, lParam);
-}
-
-LRESULT CRFGCStateMachine::OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam)
-{
-    if (m_boxShown) {
-        if (timerId == m_timerId)
-            KillTimer();
-        return 0;
-    }
-    return CStateHost::OnTimer(window, message, timerId, lParam);
 }

@@ -56,10 +56,9 @@ public:
     bool Start(HWND progressWindow, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
     bool StartAt(CState<CRFGCStateMachine>& first);
 
-    // The wizard's cancel: a running chain ends at its next step with
-    // ERROR_CANCELLED, unless it failed already or is the restore, which
-    // always runs to its end.
-    void Cancel();
+    // As every machine's, but the restore always runs to its end: it puts
+    // the radio back.
+    bool Cancel() override;
 
     // The target of the end notice and the owner of the signal-level box;
     // the sheet sets it whenever it is shown.
@@ -78,9 +77,6 @@ public:
 
     void Log(TextOrId text) override;
     void OnFinished() override;
-    // While the signal-level box is up, nothing reaches the machine.
-    LRESULT OnReceive(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    LRESULT OnTimer(HWND window, UINT message, WPARAM timerId, LPARAM lParam) override;
 
     // The controls' first values of this machine's life, for the restore.
     struct SSavedValues {
@@ -111,10 +107,6 @@ public:
     RFGainTable m_eepromTable{};
     int m_tableWritten[2] = {0, 0};
 
-private:
-    bool m_boxShown = false;
-
-public:
     // Prepare.
     CExitMenuState<CRFGCStateMachine> m_exitMenu;
     CTextTerminalOffState<CRFGCStateMachine> m_textTerminalOff;

@@ -16,22 +16,12 @@
 #include <functional>
 #include <vector>
 
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
+#include "BenchmarkRun.h"
 #include "MessagePump.h"
 #include "RFGCStateMachine.h"
-#include "SimulatedTransceiver.h"
 #include "TestWindow.h"
 
 namespace {
-
-double NowMs()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * counter.QuadPart / frequency.QuadPart;
-}
 
 double WireMs(size_t characters, unsigned speed)
 {
@@ -71,10 +61,11 @@ void Account(const std::vector<SimulatedCommand>& log, SFigures& figures)
     }
 }
 
+// The wizard sheet's stand-in: its own current page, and where the end lands.
 class CBenchmark {
 public:
-    CBenchmark()
-        : m_sheet([this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    explicit CBenchmark(CSimulatedTransceiver& radio)
+        : m_radio(radio), m_sheet([this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
               if (message == PSM_GETCURRENTPAGEHWND)
                   result = reinterpret_cast<LRESULT>(m_sheet.Handle());
               else if (message == WM_APP_MACHINE_FINISHED)
@@ -84,24 +75,8 @@ public:
               return true;
           })
     {
-    }
-
-    bool Open()
-    {
-        if (!m_radio.Start())
-            return false;
-        CModel& model = GetModel();
-        model.Port.Set(m_radio.PortName());
-        model.Contact().StartAtOpenPort();
-        if (!m_window.WaitForFinish(30000) || m_window.Result() != 0) {
-            printf("the radio was not found\n");
-            return false;
-        }
-        model.SetActiveMachine(&m_machine);
+        GetModel().SetActiveMachine(&m_machine);
         m_machine.SetSheetWindow(m_sheet.Handle());
-        m_radio.Receivers("dsp signal main -73");
-        m_radio.Receivers("dsp signal sub -73");
-        return Run("prepare", [&] { return m_machine.StartPrepare(m_sheet.Handle()); });
     }
 
     // Runs a chain; with figures, its time and what the radio logged.
@@ -122,28 +97,25 @@ public:
     }
 
     CRFGCStateMachine m_machine;
-
     HWND Sheet() const { return m_sheet.Handle(); }
 
 private:
-    CSimulatedTransceiver m_radio;
-    CMachineTestWindow m_window;
+    CSimulatedTransceiver& m_radio;
     CTestWindow m_sheet;
     bool m_finished = false;
     HRESULT m_result = 0;
 };
 
-}  // namespace
-
-int main()
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow&)
 {
-    CoInitialize(nullptr);
-    CBenchmark bench;
+    radio.Receivers("dsp signal main -73");
+    radio.Receivers("dsp signal sub -73");
+    CBenchmark bench(radio);
     CRFGCStateMachine& machine = bench.m_machine;
     const HWND sheet = bench.Sheet();
     SFigures read, write, computed;
     const bool ok =
-        bench.Open() &&
+        bench.Run("prepare", [&] { return machine.StartPrepare(sheet); }) &&
         bench.Run("table read", [&] { return machine.Start(sheet, 0, 0, machine.m_displayReadDspTable); }, &read) &&
         bench.Run("table write", [&] { return machine.StartCalibrate(sheet, 0, RFGC_SOURCE_FACTORY); }, &write) &&
         bench.Run("main set-up", [&] { return machine.StartSetUp(sheet, 0); }) &&
@@ -153,20 +125,24 @@ int main()
         bench.Run("sub computed", [&] { return machine.StartCalibrate(sheet, 1, RFGC_SOURCE_COMPUTED); },
                   &computed) &&
         bench.Run("restore", [&] { return machine.StartRestore(sheet); });
-    if (ok) {
-        computed.waits += 2 * 8000;
-        printf("table read: %.1f ms, wire %.1f ms + waits %.0f ms\n", read.elapsed, read.wire, read.waits);
-        printf("table read x wire: %.3f\n", read.Ratio());
-        printf("table write (and EEPROM store): %.1f ms, wire %.1f ms + waits %.0f ms\n", write.elapsed, write.wire,
-               write.waits);
-        printf("table write x wire: %.3f\n", write.Ratio());
-        printf("piece gap ms: %.3f\n", read.gapCount ? read.gaps / read.gapCount : 0.0);
-        printf("computed runs: %.1f ms, wire %.1f ms + waits %.0f ms\n", computed.elapsed, computed.wire,
-               computed.waits);
-        printf("computed ratio: %.3f\n", computed.Ratio());
-    }
-    GetModel().SetActiveMachine(nullptr);
-    GetModel().ClosePort();
-    CoUninitialize();
-    return ok ? 0 : 1;
+    if (!ok)
+        return false;
+    computed.waits += 2 * 8000;
+    printf("table read: %.1f ms, wire %.1f ms + waits %.0f ms\n", read.elapsed, read.wire, read.waits);
+    printf("table read x wire: %.3f\n", read.Ratio());
+    printf("table write (and EEPROM store): %.1f ms, wire %.1f ms + waits %.0f ms\n", write.elapsed, write.wire,
+           write.waits);
+    printf("table write x wire: %.3f\n", write.Ratio());
+    printf("piece gap ms: %.3f\n", read.gapCount ? read.gaps / read.gapCount : 0.0);
+    printf("computed runs: %.1f ms, wire %.1f ms + waits %.0f ms\n", computed.elapsed, computed.wire,
+           computed.waits);
+    printf("computed ratio: %.3f\n", computed.Ratio());
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(Measure);
 }
