@@ -100,6 +100,8 @@ TEST_F(RfGainFaultTest, ReplyWhileTheSignalLevelBoxIsUpIsDropped)
     EXPECT_EQ(boxes[0].caption, L"RF Gain Calibration Error");
     EXPECT_EQ(boxes[0].text, FormatErrorText(E_RFGC_SIGNAL_TOO_LOW));
     EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    // The second measurement starts afresh: its pause, then a whole sync.
+    EXPECT_EQ(SyncLengths(), (std::vector<size_t>{4, 4}));
     EXPECT_EQ(Count("!bd"), 2u);
     EXPECT_EQ(Count("!b8"), 0u);
     EXPECT_NE(std::find(sheet.progress.begin(), sheet.progress.end(), L"Received signal level is -100 dBm"),
