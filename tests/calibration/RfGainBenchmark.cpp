@@ -10,16 +10,13 @@
 //     computed ratio       both receivers' computed low-level runs
 #include <windows.h>
 
-#include <prsht.h>
-
 #include <cstdio>
 #include <functional>
 #include <vector>
 
 #include "BenchmarkRun.h"
-#include "MessagePump.h"
+#include "CalibrationTestPage.h"
 #include "RFGCStateMachine.h"
-#include "TestWindow.h"
 
 namespace {
 
@@ -61,19 +58,9 @@ void Account(const std::vector<SimulatedCommand>& log, SFigures& figures)
     }
 }
 
-// The wizard sheet's stand-in: its own current page, and where the end lands.
 class CBenchmark {
 public:
-    explicit CBenchmark(CSimulatedTransceiver& radio)
-        : m_radio(radio), m_sheet([this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-              if (message == PSM_GETCURRENTPAGEHWND)
-                  result = reinterpret_cast<LRESULT>(m_sheet.Handle());
-              else if (message == WM_APP_MACHINE_FINISHED)
-                  m_result = static_cast<HRESULT>(wParam), m_finished = true;
-              else if (message != WM_APP_PROGRESS_TEXT)
-                  return false;
-              return true;
-          })
+    explicit CBenchmark(CSimulatedTransceiver& radio) : m_radio(radio)
     {
         GetModel().SetActiveMachine(&m_machine);
         m_machine.SetSheetWindow(m_sheet.Handle());
@@ -83,10 +70,11 @@ public:
     bool Run(const char* what, const std::function<bool()>& start, SFigures* figures = nullptr)
     {
         m_radio.ClearLog();
-        m_finished = false;
+        m_sheet.finished.clear();
         const double begin = NowMs();
-        if (!start() || !PumpUntil([&] { return m_finished; }, 60000) || m_result != 0) {
-            printf("%s failed: 0x%08lX\n", what, static_cast<unsigned long>(m_result));
+        if (!start() || !m_sheet.WaitForFinish(60000) || m_sheet.finished.back() != 0) {
+            printf("%s failed: 0x%08lX\n", what,
+                   static_cast<unsigned long>(m_sheet.finished.empty() ? m_machine.m_result : m_sheet.finished.back()));
             return false;
         }
         if (figures) {
@@ -101,9 +89,7 @@ public:
 
 private:
     CSimulatedTransceiver& m_radio;
-    CTestWindow m_sheet;
-    bool m_finished = false;
-    HRESULT m_result = 0;
+    CCalibrationTestPage m_sheet;
 };
 
 bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow&)

@@ -68,8 +68,8 @@ TEST_F(RfGainFaultTest, RestoreGoesOnPastASilentControlAndIgnoresCancel)
     ASSERT_TRUE(radio.WaitForCommand("RG;", 5000));
     machine.Cancel();
     ASSERT_TRUE(PumpUntil([&] { return machine.IsIdle(); }, 10000));
-    ASSERT_EQ(sheet.results.size(), 3u);
-    EXPECT_EQ(sheet.results.back(), E_NO_RESPONSE_RG);
+    ASSERT_EQ(sheet.finished.size(), 3u);
+    EXPECT_EQ(sheet.finished.back(), E_NO_RESPONSE_RG);
     EXPECT_EQ(Count("RG;"), 3u);
     ExpectRestored(before, radio.State(), {"rg"});
     EXPECT_EQ(radio.CommandMode(), "0");
@@ -95,7 +95,7 @@ TEST_F(RfGainFaultTest, ReplyWhileTheSignalLevelBoxIsUpIsDropped)
     boxes.AddAnswer(IDABORT);
     EXPECT_EQ(Run([&] { return machine.StartHighLevel(sheet.Handle(), 0); }), E_RFGC_SIGNAL_TOO_LOW);
     PumpFor(200);
-    EXPECT_EQ(sheet.results.size(), 1u);
+    EXPECT_EQ(sheet.finished.size(), 1u);
     ASSERT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(boxes[0].caption, L"RF Gain Calibration Error");
     EXPECT_EQ(boxes[0].text, FormatErrorText(E_RFGC_SIGNAL_TOO_LOW));
@@ -118,7 +118,7 @@ TEST_F(RfGainFaultTest, UnsolicitedFrequencyReportIsNoAutoInformationValue)
     ASSERT_TRUE(radio.WaitForCommand("AI;", 5000));
     radio.Control("rx tune 00014070000");
     ASSERT_TRUE(PumpUntil([&] { return machine.IsIdle(); }, 10000));
-    ASSERT_EQ(sheet.results.back(), 0);
+    ASSERT_EQ(sheet.finished.back(), 0);
     ASSERT_EQ(Restore(), 0);
     EXPECT_EQ(Count("AI1;"), 1u);
     EXPECT_EQ(Count("FA00014070000;"), 0u);

@@ -1,13 +1,11 @@
 // Shared set-up of the RF gain machine's tests against the simulated
 // transceiver: the radio found by the contact machine, a main window that
-// routes like the frame, and a stand-in for the wizard sheet that is its own
-// current page and keeps what the machine sends it.
+// routes like the frame, and the wizard sheet's stand-in.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <prsht.h>
 
 #include <map>
 #include <set>
@@ -15,43 +13,13 @@
 #include <vector>
 
 #include "BoxWatcher.h"
+#include "CalibrationTestPage.h"
 #include "ControlWords.h"
 #include "ContactStateMachine.h"
 #include "MachineTestWindow.h"
 #include "MessagePump.h"
 #include "RFGCStateMachine.h"
 #include "SimulatedTransceiver.h"
-#include "TestWindow.h"
-#include "WindowMessages.h"
-
-class CRfGainTestSheet {
-public:
-    CRfGainTestSheet()
-        : m_window([this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-              switch (message) {
-              case PSM_GETCURRENTPAGEHWND:
-                  result = reinterpret_cast<LRESULT>(Handle());
-                  return true;
-              case WM_APP_PROGRESS_TEXT:
-                  progress.push_back(reinterpret_cast<const wchar_t*>(lParam));
-                  return true;
-              case WM_APP_MACHINE_FINISHED:
-                  results.push_back(static_cast<HRESULT>(wParam));
-                  return true;
-              }
-              return false;
-          })
-    {
-    }
-
-    HWND Handle() const { return m_window.Handle(); }
-
-    std::vector<std::wstring> progress;
-    std::vector<HRESULT> results;
-
-private:
-    CTestWindow m_window;
-};
 
 class RfGainTest : public testing::Test {
 protected:
@@ -90,12 +58,12 @@ protected:
     template <typename Starter>
     HRESULT Run(Starter start, DWORD timeoutMs = 30000)
     {
-        const size_t before = sheet.results.size();
+        const size_t before = sheet.finished.size();
         if (!start())
             return static_cast<HRESULT>(machine.m_result);
-        if (!PumpUntil([&] { return sheet.results.size() > before && machine.IsIdle(); }, timeoutMs))
+        if (!PumpUntil([&] { return sheet.finished.size() > before && machine.IsIdle(); }, timeoutMs))
             return E_ABORT;
-        return sheet.results.back();
+        return sheet.finished.back();
     }
     HRESULT Prepare() { return Run([&] { return machine.StartPrepare(sheet.Handle()); }); }
     HRESULT SetUp(BYTE receiver) { return Run([&] { return machine.StartSetUp(sheet.Handle(), receiver); }); }
@@ -162,7 +130,7 @@ protected:
 
     CSimulatedTransceiver radio;
     CMachineTestWindow window;
-    CRfGainTestSheet sheet;
+    CCalibrationTestPage sheet;
     CRFGCStateMachine machine;
     CBoxWatcher boxes;
 };

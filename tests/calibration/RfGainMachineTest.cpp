@@ -165,7 +165,7 @@ TEST_F(RfGainTest, CancelEndsTheChainThenRestoresThenCloses)
     wizardMachine.SetSheetWindow(sheet.Handle());
     GetModel().SetActiveMachine(&wizardMachine);
     const auto finished = [&](size_t count) {
-        return PumpUntil([&] { return sheet.results.size() == count && wizardMachine.IsIdle(); }, 30000);
+        return PumpUntil([&] { return sheet.finished.size() == count && wizardMachine.IsIdle(); }, 30000);
     };
 
     ASSERT_TRUE(wizardMachine.StartPrepare(sheet.Handle()));
@@ -174,7 +174,7 @@ TEST_F(RfGainTest, CancelEndsTheChainThenRestoresThenCloses)
     ASSERT_TRUE(radio.WaitForCommand("02", 5000));
     EXPECT_FALSE(info.QueryCancel(sheet.Handle()));
     ASSERT_TRUE(finished(2));
-    EXPECT_EQ(sheet.results[1], HRESULT(ERROR_CANCELLED));
+    EXPECT_EQ(sheet.finished[1], HRESULT(ERROR_CANCELLED));
     EXPECT_EQ(info.m_cancelRequested, 1);
 
     // The page's end handler presses Cancel again: the restore starts.
@@ -183,7 +183,7 @@ TEST_F(RfGainTest, CancelEndsTheChainThenRestoresThenCloses)
     EXPECT_FALSE(info.QueryCancel(sheet.Handle()));
     EXPECT_FALSE(info.QueryCancel(sheet.Handle()));
     ASSERT_TRUE(finished(3));
-    EXPECT_EQ(sheet.results[2], 0);
+    EXPECT_EQ(sheet.finished[2], 0);
     ExpectRestored(before, radio.State());
     EXPECT_EQ(radio.CommandMode(), "0");
     EXPECT_TRUE(info.QueryCancel(sheet.Handle()));

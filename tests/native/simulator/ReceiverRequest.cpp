@@ -25,16 +25,6 @@ namespace {
 
 const char kBadArguments[] = "error bad arguments";
 
-bool ParseCount(const std::string& text, unsigned& value)
-{
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0')
-        return false;
-    value = static_cast<unsigned>(number);
-    return true;
-}
-
 bool Receiver(const std::string& text, unsigned& receiver)
 {
     receiver = text == "sub" ? 1 : 0;
@@ -117,19 +107,19 @@ std::string CSimulator::DspRequest(const Args& args)
         std::copy(bytes->begin(), bytes->end(), dsp.ReceiverTable(receiver).begin());
         return "ok";
     }
-    if (args.size() == 2 && args[0] == "fd" && (args[1] == "forever" || ParseCount(args[1], count))) {
+    if (args.size() == 2 && args[0] == "fd" && (args[1] == "forever" || ParseNumber(args[1], count))) {
         dsp.AnswerSyncFD(args[1] == "forever" ? ~0u : count);
         return "ok";
     }
-    if (args.size() == 2 && args[0] == "complement" && ParseCount(args[1], count)) {
+    if (args.size() == 2 && args[0] == "complement" && ParseNumber(args[1], count)) {
         dsp.WrongComplement(count);
         return "ok";
     }
-    if (args.size() == 2 && args[0] == "short" && ParseCount(args[1], count)) {
+    if (args.size() == 2 && args[0] == "short" && ParseNumber(args[1], count)) {
         dsp.ShortTable(count != 0);
         return "ok";
     }
-    if (args.size() == 2 && args[0] == "extra" && ParseCount(args[1], count)) {
+    if (args.size() == 2 && args[0] == "extra" && ParseNumber(args[1], count)) {
         dsp.ExtraAtEnd(count);
         return "ok";
     }

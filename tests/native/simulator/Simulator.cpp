@@ -23,19 +23,6 @@ void OnStopSignal(int signal)
     g_stopSignal = signal;
 }
 
-bool ParseNumber(const std::string& text, unsigned& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long number = std::strtoul(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || number > 0xFFFFFFFFul || text[0] == '-')
-        return false;
-    value = static_cast<unsigned>(number);
-    return true;
-}
-
 std::string Ok(const std::string& value = {})
 {
     return value.empty() ? "ok" : "ok " + value;
