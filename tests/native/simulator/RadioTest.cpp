@@ -66,7 +66,11 @@ TEST(Radio, DefaultOptionModuleReplyPassesTheProgramsRules)
     const std::string reply = CRadio::kDefaultOptionModuleReply;
     EXPECT_EQ(reply.compare(0, 2, "OM"), 0);
     EXPECT_GE(reply.size() - 1, 16u) << "at least 16 characters before the ;";
+    EXPECT_EQ(reply[3], 'A') << "antenna tuner";
+    EXPECT_EQ(reply[4], 'P') << "amplifier";
+    EXPECT_EQ(reply[5], 'X') << "transverter interface";
     EXPECT_EQ(reply[6], 'S') << "second receiver";
+    EXPECT_EQ(reply[12], 'R') << "a Q7 by its kind letter";
     EXPECT_EQ(reply[14], '-') << "a Q7";
     EXPECT_EQ(reply.back(), ';');
 }
