@@ -1,6 +1,6 @@
 // Shared set-up of the TX gain machine's tests: the page the machine reports
-// to (a window that is its own sheet's current page), and the simulated
-// radio found by the contact machine with the machine registered as active.
+// to, and the simulated radio found by the contact machine with the machine
+// registered as active.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,54 +13,12 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
+#include "CalibrationTestPage.h"
 #include "ContactStateMachine.h"
 #include "MachineTestWindow.h"
 #include "MessagePump.h"
 #include "SimulatedTransceiver.h"
 #include "TXGainStateMachine.h"
-#include "TestWindow.h"
-
-class CTXGainPage {
-public:
-    CTXGainPage()
-        : m_window([this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-              switch (message) {
-              case PSM_GETCURRENTPAGEHWND:
-                  result = reinterpret_cast<LRESULT>(Handle());
-                  return true;
-              case WM_APP_PROGRESS_TEXT:
-                  progress.push_back(reinterpret_cast<const wchar_t*>(lParam));
-                  return true;
-              case WM_APP_MACHINE_FINISHED:
-                  finished.push_back(static_cast<HRESULT>(wParam));
-                  return true;
-              }
-              return false;
-          })
-    {
-    }
-    HWND Handle() const { return m_window.Handle(); }
-    bool WaitForFinish(DWORD ms)
-    {
-        return PumpUntil([this] { return !finished.empty(); }, ms);
-    }
-    // The progress lines that contain the text.
-    size_t CountProgress(const std::wstring& text) const
-    {
-        size_t count = 0;
-        for (const std::wstring& line : progress)
-            count += line.find(text) != std::wstring::npos;
-        return count;
-    }
-
-    std::vector<std::wstring> progress;
-    std::vector<HRESULT> finished;
-
-private:
-    CTestWindow m_window;
-};
 
 using RadioState = std::map<std::string, std::string>;
 
@@ -106,30 +64,14 @@ protected:
         return page.finished.front();
     }
 
-    RadioState State()
-    {
-        RadioState state;
-        const std::string line = radio.TransmitterState();
-        size_t start = 0;
-        while (start < line.size()) {
-            size_t end = line.find(' ', start);
-            if (end == std::string::npos)
-                end = line.size();
-            const std::string word = line.substr(start, end - start);
-            const size_t equals = word.find('=');
-            if (equals != std::string::npos)
-                state[word.substr(0, equals)] = word.substr(equals + 1);
-            start = end + 1;
-        }
-        return state;
-    }
+    RadioState State() { return radio.State(); }
 
-    void Set(const std::string& name, const std::string& value) { radio.Transmitter("set " + name + " " + value); }
+    void Set(const std::string& name, const std::string& value) { radio.Control("set " + name + " " + value); }
 
     // Every setting as it was, but for the names given (what calibration
     // leaves changed by design: text-terminal output, the VFO B display, TX ALC).
     static void ExpectRestored(const RadioState& before, const RadioState& after,
-                               std::set<std::string> changed = {"TT", "DB", "M078"})
+                               std::set<std::string> changed = {"tt", "db", "m078"})
     {
         ASSERT_FALSE(before.empty());
         for (const auto& [name, value] : before) {
@@ -152,7 +94,7 @@ protected:
 
     CSimulatedTransceiver radio;
     CMachineTestWindow window;
-    CTXGainPage page;
+    CCalibrationTestPage page;
     CTXGCStateMachine machine;
 };
 
@@ -178,7 +120,7 @@ inline std::wstring SetGains(CSimulatedTransceiver& radio, unsigned level)
     std::wstring summary;
     for (unsigned band = 0; band < 11; ++band) {
         const unsigned gain = band == 0 ? 7 : 100 + 13 * band + level;
-        radio.Transmitter("gain " + std::to_string(band) + " " + std::to_string(level) + " " + std::to_string(gain));
+        radio.Control("gain " + std::to_string(band) + " " + std::to_string(level) + " " + std::to_string(gain));
         wchar_t line[64];
         swprintf(line, 64, L"%u kHz TXGain %ls %3u\r\n", kBandKHz[band], levelTexts[level], gain);
         summary += line;
