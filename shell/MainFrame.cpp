@@ -278,9 +278,12 @@ bool CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info)
     return true;
 }
 
-// The default processing destroys the frame.
+// The default processing destroys the frame, unless a firmware load or a
+// restore (any modal dialog) keeps it for now.
 bool CMainFrame::OnClose()
 {
+    if (CFrameWindow::OnClose())
+        return true;
     m_subscriptions.RemoveAll();
     const int current = m_tabView.GetCurrentIndex();
     if (current != m_model.ActivePage.Get())
