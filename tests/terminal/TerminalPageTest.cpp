@@ -265,7 +265,7 @@ TEST_F(TerminalPageTest, TraceShowsCommandsAndRepliesInRedOnlyWithTheAdvancedBit
     model.AdvancedMode.Set(0);
 }
 
-TEST_F(TerminalPageTest, MemoriesDialogShowsTheModesTextsAndSavesAtOnce)
+TEST_F(TerminalPageTest, MemoriesDialogShowsTheModesTextsKeepsEditsAcrossAHideAndSavesAtOnce)
 {
     OpenOnTerminal();
     SetMode(TERMINAL_MODE_RTTY);
@@ -277,6 +277,11 @@ TEST_F(TerminalPageTest, MemoriesDialogShowsTheModesTextsAndSavesAtOnce)
         SetDlgItemTextW(dialog, IDC_MEMORY_LABEL_FIRST + 0, L" CQ ");
         SetDlgItemTextW(dialog, IDC_MEMORY_LABEL_FIRST + 1, L"");
         SetDlgItemTextW(dialog, IDC_MEMORY_TEXT_FIRST + 0, L"[TXON]CQ[TXOFF]");
+        // Windows hides and shows it again when the main window is minimised and restored.
+        SendMessageW(dialog, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
+        SendMessageW(dialog, WM_SHOWWINDOW, FALSE, 0);
+        SendMessageW(dialog, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
+        SendMessageW(dialog, WM_SHOWWINDOW, TRUE, 0);
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         return true;
     });
