@@ -88,19 +88,17 @@ void CConfigRestoreDlg::OnMachineFinished(HRESULT result)
     }
 }
 
-// Once the restore has ended, the radio is being found again: the close
-// waits for that without a question.
 SQuestion CConfigRestoreDlg::CloseQuestion()
 {
-    if (!IsMachineBusy())
+    if (!IsInterruptible())
         return {};
     return {IDS_INTERRUPT_RESTORE_QUESTION, IDS_CRITICAL_OPERATION, MB_YESNO | MB_ICONEXCLAMATION};
 }
 
 void CConfigRestoreDlg::OnInterrupt()
 {
-    // Not for a restore that ended while the question was open.
-    if (!CancelRun())
+    // Not for a restore that ended, or reset the radio, while the question was open.
+    if (!IsInterruptible() || !CancelRun())
         return;
     Ask({IDS_RESTORE_INTERRUPTED, IDS_CRITICAL_OPERATION, MB_OK | MB_ICONEXCLAMATION});
 }

@@ -25,6 +25,9 @@ protected:
     void OnMachineFinished(HRESULT result) override;
 
 private:
+    // Before the reset has gone out; after it, a close only waits for the
+    // end, and the contact run that follows.
+    bool IsInterruptible() { return IsMachineBusy() && !m_machine.IsResetting(); }
     void ChooseAndReadConfigurationFile();
     HRESULT ReadConfigurationFile(const std::wstring& path);
 

@@ -256,3 +256,20 @@ TEST_F(ConfigRestoreCloseTest, YesOnlyOnceTheRestoreHasReportedGivesNoCancelWarn
     EXPECT_EQ(radio.ReadEeprom(kLast, 0x100), PatternPage(kLast));
     EXPECT_EQ(StatusText(), L"Configuration was restored");
 }
+
+// Once "LDD20000;" has gone out the restore is complete: Cancel during the
+// reset wait asks nothing, cancels nothing, and the radio is found again.
+TEST_F(ConfigRestoreCloseTest, CancelDuringTheResetWaitOnlyWaitsForTheEnd)
+{
+    Connect();
+    AnswerFileDialog(L"Open", folder.Write(L"reset.Q7Config", FileOf({{kFirst, PatternPage(kFirst)}})));
+    DriveToolDialog(kRestoreDialog, [this](HWND dialog) { return Count("LDD20000;") > 0 && Cancel(dialog); });
+    radio.ClearLog();
+    Press(IDC_RESTORE_CONFIGURATION);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_FALSE(toolFailed);
+    EXPECT_EQ(radio.ReadEeprom(kFirst, 0x100), PatternPage(kFirst));
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING) << "the radio was found again";
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(CTabView::TAB_CONFIGURATION), IDC_RESTORE_CONFIGURATION)));
+}
