@@ -263,15 +263,7 @@ TEST_F(ShellTest, FileExitEndsTheProgramWithCodeOneAndKeepsTheCurrentTab)
     OpenFrame();
     SelectTab(CTabView::TAB_CONFIGURATION);
     SendMessageW(Frame(), WM_COMMAND, ID_APP_EXIT, 0);
-    MSG message;
-    int code = -1;
-    while (code < 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            code = static_cast<int>(message.wParam);
-        else
-            DispatchMessageW(&message);
-    }
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(DispatchToQuit(), 1);
     EXPECT_FALSE(IsWindow(Frame()));
     EXPECT_EQ(ReadDwordSetting(L"ActivePage"), static_cast<DWORD>(CTabView::TAB_CONFIGURATION));
 }
@@ -341,15 +333,7 @@ TEST_F(ShellTest, ClosingTheMainWindowUnderADialogGoesToTheDialogFirst)
     EXPECT_EQ(CAboutDlg().DoModal(Page(CTabView::TAB_PORT)), 1) << "ended by its own close";
     EXPECT_TRUE(IsWindow(Frame()));
     // The dialog has ended: now the program closes.
-    MSG message;
-    int code = -1;
-    while (code < 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            code = static_cast<int>(message.wParam);
-        else
-            DispatchMessageW(&message);
-    }
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(DispatchToQuit(), 1);
     EXPECT_FALSE(IsWindow(Frame()));
 }
 
