@@ -20,9 +20,8 @@ CModalRun::~CModalRun()
         PostMessageW(m_topLevel, WM_CLOSE, 0, 0);
 }
 
-void CModalRun::OnWindowPosChanging(HWND window, const WINDOWPOS& position)
+void CModalRun::OnWindowPosChanging(const WINDOWPOS& position)
 {
-    m_window = window;
     if (position.flags & SWP_SHOWWINDOW) {
         m_shown = true;
         Disable();

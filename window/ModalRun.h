@@ -23,7 +23,7 @@ public:
 
     // The run's window, once it exists; then its WM_WINDOWPOSCHANGING.
     void SetWindow(HWND window) { m_window = window; }
-    void OnWindowPosChanging(HWND window, const WINDOWPOS& position);
+    void OnWindowPosChanging(const WINDOWPOS& position);
     // The run's window has been told to end.
     void End() { m_ended = true; }
 

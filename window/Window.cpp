@@ -126,7 +126,7 @@ bool CWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
         return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_WINDOWPOSCHANGING:
         if (m_modalRun)
-            m_modalRun->OnWindowPosChanging(m_hwnd, *reinterpret_cast<const WINDOWPOS*>(lParam));
+            m_modalRun->OnWindowPosChanging(*reinterpret_cast<const WINDOWPOS*>(lParam));
         return false;
     case WM_WINDOWPOSCHANGED:
         return OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
