@@ -278,8 +278,8 @@ bool CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info)
     return true;
 }
 
-// The default processing destroys the frame, unless a firmware load or a
-// restore (any modal dialog) keeps it for now.
+// The default processing destroys the frame. While a modal dialog runs (a
+// firmware load, a restore) the close goes to that dialog first.
 bool CMainFrame::OnClose()
 {
     if (CFrameWindow::OnClose())

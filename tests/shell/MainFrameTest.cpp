@@ -300,6 +300,7 @@ TEST_F(ShellTest, UnderAModalDialogOrSheetTheMainWindowTakesNoInputWhateverBoxCo
         int step = 0;
         bool enabledUnderTheRun = true;
         bool enabledAfterTheBox = true;
+        bool activeAfterTheBox = false;
         boxes.OnDialog(road.caption, [&](HWND window) {
             if (step == 0) {
                 step = 1;
@@ -309,6 +310,7 @@ TEST_F(ShellTest, UnderAModalDialogOrSheetTheMainWindowTakesNoInputWhateverBoxCo
                 step = 2;
             } else if (step == 2) {
                 enabledAfterTheBox = IsWindowEnabled(Frame());
+                activeAfterTheBox = GetActiveWindow() == window;
                 PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
                 step = 3;
                 return true;
@@ -319,6 +321,7 @@ TEST_F(ShellTest, UnderAModalDialogOrSheetTheMainWindowTakesNoInputWhateverBoxCo
         EXPECT_EQ(step, 3);
         EXPECT_FALSE(enabledUnderTheRun);
         EXPECT_FALSE(enabledAfterTheBox);
+        EXPECT_TRUE(activeAfterTheBox) << "keys go to the dialog again";
         EXPECT_TRUE(IsWindowEnabled(Frame()));
     }
 }
