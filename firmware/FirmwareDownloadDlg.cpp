@@ -28,9 +28,13 @@ const wchar_t kNotesName[] = L"hfwnotes.rtf";
 enum : UINT_PTR {
     kStartTimer = 1,
     kFindNextTimer = 2,
+    kCloseTimer = 3,
 };
 // How long a find-next may take to write its entry.
 constexpr DWORD kFindNextTimeoutMs = 5000;
+// How long a shutdown waits for WinINet to let go of the connection and of
+// the file a request may still write.
+constexpr DWORD kCloseWaitMs = 1500;
 
 // A listed name that stays in the folder and that the folder can hold.
 bool IsPlainFileName(const std::wstring& name)
@@ -49,6 +53,12 @@ bool IsHexFileName(const std::wstring& name)
     return _wcsicmp(PathFindExtensionW(name.c_str()), L".hex") == 0;
 }
 
+bool IsPartialFileName(const std::wstring& name)
+{
+    const size_t suffix = wcslen(kPartialSuffix);
+    return name.size() > suffix && _wcsicmp(name.c_str() + name.size() - suffix, kPartialSuffix) == 0;
+}
+
 HINTERNET HandleAt(const void* info, DWORD length)
 {
     return info && length >= sizeof(HINTERNET) ? *static_cast<const HINTERNET*>(info) : nullptr;
@@ -56,9 +66,42 @@ HINTERNET HandleAt(const void* info, DWORD length)
 
 }  // namespace
 
-CFtpDlg::CFtpDlg(const std::wstring& folder, CFirmwareFileSet& files, const std::wstring& server)
-    : CDialog(IDD_FIRMWARE_DOWNLOAD), m_files(files), m_folder(folder), m_server(server)
+void CFtpDlg::CallbackContext::HoldForWinInet()
 {
+    ++holders;
+    heldByWinInet = true;
+}
+
+void CFtpDlg::CallbackContext::NoteConnection(HINTERNET handle)
+{
+    HINTERNET none = nullptr;
+    connection.compare_exchange_strong(none, handle);
+}
+
+void CFtpDlg::CallbackContext::WinInetDone()
+{
+    if (heldByWinInet.exchange(false))
+        Release();
+}
+
+void CFtpDlg::CallbackContext::Release()
+{
+    if (--holders == 0) {
+        signature = 0;
+        delete this;
+    }
+}
+
+CFtpDlg::CFtpDlg(const std::wstring& folder, CFirmwareFileSet& files, const std::wstring& server)
+    : CDialog(IDD_FIRMWARE_DOWNLOAD), m_files(files), m_context(new CallbackContext), m_folder(folder),
+      m_server(server)
+{
+    m_context->signature = kContextSignature;
+}
+
+CFtpDlg::~CFtpDlg()
+{
+    m_context->Release();
 }
 
 void CALLBACK CFtpDlg::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD length)
@@ -66,30 +109,36 @@ void CALLBACK CFtpDlg::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status
     auto* target = reinterpret_cast<CallbackContext*>(context);
     if (IS_INTRESOURCE(target) || target->signature != kContextSignature)
         return;
+    const HINTERNET handle = HandleAt(info, length);
     const unsigned state = target->state;
-    if (state == kIdle || state == kClosed)
-        return;
-    switch (status) {
-    case INTERNET_STATUS_CONNECTED_TO_SERVER:
-    case INTERNET_STATUS_CLOSING_CONNECTION:
-    case INTERNET_STATUS_CONNECTION_CLOSED:
-        PostMessageW(target->window, WM_APP_INET_CONNECTION_STATE, status, 0);
-        break;
-    case INTERNET_STATUS_HANDLE_CREATED:
-        PostMessageW(target->window, WM_APP_INET_HANDLE_CREATED, 0, reinterpret_cast<LPARAM>(HandleAt(info, length)));
-        break;
-    case INTERNET_STATUS_HANDLE_CLOSING:
-        PostMessageW(target->window, WM_APP_INET_HANDLE_CLOSING, status,
-                     reinterpret_cast<LPARAM>(HandleAt(info, length)));
-        break;
-    case INTERNET_STATUS_REQUEST_COMPLETE:
-        if (info && length >= sizeof(INTERNET_ASYNC_RESULT)) {
-            const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
-            PostMessageW(target->window, WM_APP_INET_REQUEST_COMPLETE, result->dwError,
-                         static_cast<LPARAM>(result->dwResult));
+    if (status == INTERNET_STATUS_HANDLE_CREATED && state == kConnecting)
+        target->NoteConnection(handle);
+    const HWND window = target->window;
+    if (window && state != kIdle && state != kClosed) {
+        switch (status) {
+        case INTERNET_STATUS_CONNECTED_TO_SERVER:
+        case INTERNET_STATUS_CLOSING_CONNECTION:
+        case INTERNET_STATUS_CONNECTION_CLOSED:
+            PostMessageW(window, WM_APP_INET_CONNECTION_STATE, status, 0);
+            break;
+        case INTERNET_STATUS_HANDLE_CREATED:
+            PostMessageW(window, WM_APP_INET_HANDLE_CREATED, 0, reinterpret_cast<LPARAM>(handle));
+            break;
+        case INTERNET_STATUS_HANDLE_CLOSING:
+            PostMessageW(window, WM_APP_INET_HANDLE_CLOSING, status, reinterpret_cast<LPARAM>(handle));
+            break;
+        case INTERNET_STATUS_REQUEST_COMPLETE:
+            if (info && length >= sizeof(INTERNET_ASYNC_RESULT)) {
+                const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+                PostMessageW(window, WM_APP_INET_REQUEST_COMPLETE, result->dwError,
+                             static_cast<LPARAM>(result->dwResult));
+            }
+            break;
         }
-        break;
     }
+    // Requests end before it, so nothing more comes with this context.
+    if (status == INTERNET_STATUS_HANDLE_CLOSING && handle && handle == target->connection)
+        target->WinInetDone();
 }
 
 bool CFtpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -126,8 +175,7 @@ bool CFtpDlg::OnSetCursor(HWND under, UINT hitTest)
 
 BOOL CFtpDlg::OnInitDialog()
 {
-    m_context.window = m_hwnd;
-    m_context.signature = kContextSignature;
+    m_context->window = m_hwnd;
     m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
     m_logFont = CreateLogFont(m_hwnd);
@@ -153,9 +201,7 @@ void CFtpDlg::OnCancel()
         OnClose();
         return;
     }
-    // Closing waits for a running transfer to end, so that its file can go.
-    if (m_cancelRequested || GetState() == kClosing)
-        return;
+    // While the connection closes, this ends the wait for it.
     m_cancelRequested = true;
     Finish(L"Cancel Button", ERROR_CANCELLED, false);
 }
@@ -169,13 +215,11 @@ bool CFtpDlg::OnClose()
 
 void CFtpDlg::OnDestroy()
 {
-    KillTimer(m_hwnd, kStartTimer);
-    KillTimer(m_hwnd, kFindNextTimer);
-    // No callback may reach this object once it is gone.
+    for (UINT_PTR timer : {kStartTimer, kFindNextTimer, kCloseTimer})
+        KillTimer(m_hwnd, timer);
+    // WinINet may still call back; nothing it says reaches a window now.
     SetState(kClosed);
-    m_find.RemoveCallback();
-    m_connection.RemoveCallback();
-    m_session.RemoveCallback();
+    m_context->window = nullptr;
     m_find.Close();
     m_connection.Close();
     m_session.Close();
@@ -193,6 +237,15 @@ bool CFtpDlg::OnTimer(UINT_PTR id)
     if (id == kStartTimer) {
         KillTimer(m_hwnd, kStartTimer);
         Start();
+        return true;
+    }
+    if (id == kCloseTimer) {
+        KillTimer(m_hwnd, kCloseTimer);
+        if (GetState() == kClosing) {
+            Trace(L"FtpDlg::OnTimer connection not closed after %u ms", kCloseWaitMs);
+            SetState(kClosed);
+            Finish(L"Session Closed", ERROR_SUCCESS, false);
+        }
         return true;
     }
     if (id != kFindNextTimer || GetState() != kFindingNext)
@@ -217,9 +270,9 @@ void CFtpDlg::OnHandleCreated(HINTERNET handle)
     // A listing that ends after the connection was closed holds the
     // connection open until its own handle goes.
     if (GetState() == kClosing)
-        InternetCloseHandle(handle);
+        Internet().closeHandle(handle);
     else if (GetState() == kConnecting && !m_connection.IsOpen())
-        m_connection.Attach(handle);
+        AttachConnection(handle);
     else if (GetState() == kFindingFirst && !m_find.IsOpen())
         m_find.Attach(handle);
 }
@@ -235,15 +288,14 @@ void CFtpDlg::OnRequestComplete(DWORD error, DWORD_PTR result)
             Finish(L"InternetConnect", error, true);
             return;
         }
-        if (!m_connection.IsOpen())
-            m_connection.Attach(handle);
+        AttachConnection(handle);
         Navigate();
         return;
     case kNavigating:
-        if (!result)
+        if (result)
+            OnNavigated();
+        else
             Finish(L"FtpSetCurrentDirectory", error, true);
-        else if (!Cancelled(L"Directory Navigation Complete"))
-            FindFirstFile();
         return;
     case kFindingFirst:
         if (result) {
@@ -286,10 +338,10 @@ void CFtpDlg::OnConnectionState(DWORD status)
 {
     if (status == INTERNET_STATUS_CONNECTED_TO_SERVER)
         Log(IDS_FTP_CONNECTED);
-    else if (status == INTERNET_STATUS_CONNECTION_CLOSED && GetState() == kClosing)
-        Finish(L"Session closed", ERROR_SUCCESS, false);
 }
 
+// Only the connection's closing ends a shutdown: its socket's
+// CONNECTION_CLOSED can come while a request still holds the file.
 void CFtpDlg::OnHandleClosing(HINTERNET handle)
 {
     if (GetState() != kClosing || handle != m_closingConnection)
@@ -301,6 +353,7 @@ void CFtpDlg::OnHandleClosing(HINTERNET handle)
 void CFtpDlg::Start()
 {
     m_wait.BeginBusy();
+    DiscardLeftovers();
     m_index = -1;
     m_find.Close();
     m_connection.Close();
@@ -315,11 +368,42 @@ void CFtpDlg::Start()
     }
     Log(IDS_FTP_OPEN_CONNECTION, m_server.c_str());
     SetState(kConnecting);
+    m_context->HoldForWinInet();
     if (m_session.GetFtpConnection(m_connection, m_server, INTERNET_DEFAULT_FTP_PORT,
-                                   reinterpret_cast<DWORD_PTR>(&m_context)))
+                                   reinterpret_cast<DWORD_PTR>(m_context))) {
+        AttachConnection(m_connection.Handle());
         Navigate();
-    else
-        OnCallFailed(L"InternetConnect", GetLastError());
+        return;
+    }
+    const DWORD error = GetLastError();
+    // Refused before any handle was made: WinINet keeps nothing of ours.
+    if (error != ERROR_IO_PENDING && !m_context->connection)
+        m_context->WinInetDone();
+    OnCallFailed(L"InternetConnect", error);
+}
+
+void CFtpDlg::DiscardLeftovers()
+{
+    if (m_folder.empty())
+        return;
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = ::FindFirstFileW(CombinePath(m_folder, std::wstring(L"*") + kPartialSuffix).c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsPartialFileName(name) &&
+            DeleteFileW(CombinePath(m_folder, name).c_str()))
+            Trace(L"FtpDlg::DiscardLeftovers deleted %s", name.c_str());
+    } while (::FindNextFileW(find, &entry));
+    FindClose(find);
+}
+
+void CFtpDlg::AttachConnection(HINTERNET handle)
+{
+    if (!m_connection.IsOpen())
+        m_connection.Attach(handle);
+    m_context->NoteConnection(handle);
 }
 
 void CFtpDlg::Navigate()
@@ -327,16 +411,22 @@ void CFtpDlg::Navigate()
     const std::wstring directory = FormatText(L"%s/firmware", kDeviceWord);
     Trace(IDS_FTP_NAVIGATE, directory.c_str());
     SetState(kNavigating);
-    // Wine reports success at once and still ends the request in the
-    // callback, so every request here waits for its completion.
-    if (!FtpSetCurrentDirectoryW(m_connection.Handle(), directory.c_str()))
+    if (!Internet().setCurrentDirectory(m_connection.Handle(), directory.c_str()))
         OnCallFailed(L"FtpSetCurrentDirectory", GetLastError());
+    else if (!Internet().successIsQueued)
+        OnNavigated();
+}
+
+void CFtpDlg::OnNavigated()
+{
+    if (!Cancelled(L"Directory Navigation Complete"))
+        FindFirstFile();
 }
 
 void CFtpDlg::FindFirstFile()
 {
     SetState(kFindingFirst);
-    if (m_find.FindFirst(m_connection, kFindFlags, reinterpret_cast<DWORD_PTR>(&m_context))) {
+    if (m_find.FindFirst(m_connection, kFindFlags, reinterpret_cast<DWORD_PTR>(m_context))) {
         OnEntry();
         return;
     }
@@ -409,17 +499,26 @@ void CFtpDlg::CopyNextFile()
     const std::wstring& name = m_copyList[m_index];
     const std::wstring path = CombinePath(m_folder, name);
     if (m_folder.empty() || path.empty() || path.size() + wcslen(kPartialSuffix) >= MAX_PATH) {
-        Log(IDS_FTP_UNABLE_TO_COPY, name.c_str());
-        if (!m_copyError)
-            m_copyError = ERROR_FILENAME_EXCED_RANGE;
+        NotTaken(name, ERROR_FILENAME_EXCED_RANGE);
+        CopyNextFile();
+        return;
+    }
+    // Windows refuses to replace it and Wine does not: either way it is the
+    // user's to keep, and the user is told which file it is.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        LogFileFailure(L"MoveFileEx", path, ERROR_ACCESS_DENIED);
+        NotTaken(name, ERROR_ACCESS_DENIED);
         CopyNextFile();
         return;
     }
     m_partialPath = path + kPartialSuffix;
     SetState(kGettingFile);
-    if (!FtpGetFileW(m_connection.Handle(), name.c_str(), m_partialPath.c_str(), FALSE, FILE_ATTRIBUTE_NORMAL,
-                     kGetFlags, reinterpret_cast<DWORD_PTR>(&m_context)))
+    if (!Internet().getFile(m_connection.Handle(), name.c_str(), m_partialPath.c_str(), FALSE, FILE_ATTRIBUTE_NORMAL,
+                            kGetFlags, reinterpret_cast<DWORD_PTR>(m_context)))
         OnCallFailed(L"FtpGetFile", GetLastError());
+    else if (!Internet().successIsQueued)
+        OnFileCopied();
 }
 
 void CFtpDlg::OnFileCopied()
@@ -435,9 +534,10 @@ void CFtpDlg::OnFileCopied()
         Log(IDS_FTP_VERIFY_FAILED, name.c_str());
         Log(IDS_HEX_LOAD_FAILED, line, error, FormatErrorText(error).c_str());
     }
-    if (taken && !MoveFileExW(m_partialPath.c_str(), CombinePath(m_folder, name).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const std::wstring path = CombinePath(m_folder, name);
+    if (taken && !MoveFileExW(m_partialPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         error = GetLastError();
-        Log(IDS_FTP_COMPLETED_WITH_ERROR, L"MoveFileEx", error, FormatErrorText(error).c_str());
+        LogFileFailure(L"MoveFileEx", path, error);
         taken = false;
     }
     if (taken) {
@@ -446,12 +546,22 @@ void CFtpDlg::OnFileCopied()
         Log(IDS_FTP_COPIED_FILE, name.c_str());
     } else {
         DiscardPartialFile();
-        Log(IDS_FTP_UNABLE_TO_COPY, name.c_str());
-        if (!m_copyError)
-            m_copyError = error ? error : ERROR_INVALID_DATA;
+        NotTaken(name, error ? error : ERROR_INVALID_DATA);
     }
     if (!Cancelled(L"File Copy Complete"))
         CopyNextFile();
+}
+
+void CFtpDlg::NotTaken(const std::wstring& name, DWORD error)
+{
+    Log(IDS_FTP_UNABLE_TO_COPY, name.c_str());
+    if (!m_copyError)
+        m_copyError = error;
+}
+
+void CFtpDlg::LogFileFailure(const wchar_t* call, const std::wstring& path, DWORD error)
+{
+    Log(IDS_WIN32_CALL_FAILED, call, path.c_str(), error, FormatErrorText(error).c_str());
 }
 
 void CFtpDlg::OnCallFailed(const wchar_t* operation, DWORD error)
@@ -495,12 +605,14 @@ void CFtpDlg::Finish(const wchar_t* operation, DWORD error, bool forced)
     }
     m_find.Close();
     if (m_connection.IsOpen()) {
-        // Its closing (CONNECTION_CLOSED or HANDLE_CLOSING) finishes again.
+        // Its HANDLE_CLOSING, or the end of the wait, finishes again.
         SetState(kClosing);
         m_closingConnection = m_connection.Handle();
         m_connection.Close();
+        SetTimer(m_hwnd, kCloseTimer, kCloseWaitMs, nullptr);
         return;
     }
+    KillTimer(m_hwnd, kCloseTimer);
     DiscardPartialFile();
     m_session.Close();
     m_wait.EndBusy();
@@ -513,14 +625,10 @@ void CFtpDlg::Finish(const wchar_t* operation, DWORD error, bool forced)
     Log(IDS_CLICK_CLOSE);
 }
 
-bool CFtpDlg::DiscardPartialFile()
+void CFtpDlg::DiscardPartialFile()
 {
-    if (m_partialPath.empty())
-        return true;
-    if (!DeleteFileW(m_partialPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-        return false;
-    m_partialPath.clear();
-    return true;
+    if (!m_partialPath.empty() && (DeleteFileW(m_partialPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND))
+        m_partialPath.clear();
 }
 
 bool CFtpDlg::Tracing() const

@@ -6,8 +6,9 @@
 // WinINet runs asynchronously; its status callback runs on WinINet's threads
 // and only posts messages here. All the work happens on the dialog's thread.
 // Cancel closes the connection and ends the dialog once WinINet has let go
-// of it: WinINet under Wine finishes a running transfer first, and its file
-// must go afterwards.
+// of it, or after a short wait: WinINet ends a running request first, which
+// under Wine means the whole transfer, however slow. A file it still holds
+// then is deleted when the dialog next runs.
 #pragma once
 
 #include <atomic>
@@ -30,6 +31,7 @@ public:
     // `files` holds the folder's scan and learns every file taken; `server`
     // is the FTP server's host name.
     CFtpDlg(const std::wstring& folder, CFirmwareFileSet& files, const std::wstring& server);
+    ~CFtpDlg() override;
 
     // IDOK, IDCANCEL after a cancel, kFailed after a failure.
     INT_PTR DoModal(HWND owner) { return CDialog::DoModal(owner); }
@@ -56,11 +58,25 @@ private:
         kClosed,
     };
 
-    // What the status callback may look at.
+    // What the status callback may look at. WinINet calls back with it until
+    // the connection's final HANDLE_CLOSING, which may come after the dialog
+    // is gone: the dialog and WinINet each hold it, and the last to let go
+    // deletes it.
     struct CallbackContext {
-        HWND window = nullptr;
+        std::atomic<HWND> window{nullptr};
         std::atomic<unsigned> state{kIdle};
         DWORD signature = 0;
+        // The connection, whose closing is WinINet's last call with this.
+        std::atomic<HINTERNET> connection{nullptr};
+        std::atomic<unsigned> holders{1};
+        std::atomic<bool> heldByWinInet{false};
+
+        // From the connection's start to its final closing, or to its
+        // refusal when no handle was made.
+        void HoldForWinInet();
+        void NoteConnection(HINTERNET handle);
+        void WinInetDone();
+        void Release();
     };
 
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
@@ -73,25 +89,33 @@ private:
     void OnHandleClosing(HINTERNET handle);
 
     void Start();
+    // Removes what an earlier run had to leave behind.
+    void DiscardLeftovers();
+    void AttachConnection(HINTERNET handle);
     void Navigate();
+    void OnNavigated();
     void FindFirstFile();
     void FindNextFile();
     void OnEntry();
     void OnDirectoryRead();
     void CopyNextFile();
     void OnFileCopied();
+    // Logs that a listed file was not taken, and keeps the first reason.
+    void NotTaken(const std::wstring& name, DWORD error);
+    void LogFileFailure(const wchar_t* call, const std::wstring& path, DWORD error);
     // A call that did not start: 997 (and 0, which Wine gives for a queued
-    // find) means it ends later; anything else is its failure.
+    // find) means it ends later; 2 and 18 end a listing; anything else is
+    // its failure.
     void OnCallFailed(const wchar_t* operation, DWORD error);
     // True (after finishing) when the user has cancelled.
     bool Cancelled(const wchar_t* operation);
     void Finish(const wchar_t* operation, DWORD error, bool forced);
-    // Removes a fetched file that has not taken its final name. False while
-    // WinINet still writes it.
-    bool DiscardPartialFile();
+    // Removes a fetched file that has not taken its final name, unless
+    // WinINet still holds it: the next run removes it then.
+    void DiscardPartialFile();
 
-    void SetState(State state) { m_context.state = state; }
-    State GetState() const { return static_cast<State>(m_context.state.load()); }
+    void SetState(State state) { m_context->state = state; }
+    State GetState() const { return static_cast<State>(m_context->state.load()); }
     bool Tracing() const;
     void Log(const std::wstring& text);
     template <typename... Args>
@@ -108,7 +132,7 @@ private:
     DWORD m_result = 0;
     bool m_cancelRequested = false;
     CFirmwareFileSet& m_files;
-    CallbackContext m_context;
+    CallbackContext* m_context;
     int m_index = -1;
     CFtpConnection m_connection;
     CFtpFileFind m_find;

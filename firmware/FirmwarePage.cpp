@@ -96,6 +96,22 @@ private:
 
 }  // namespace
 
+// Without this the dialog manager would take Enter for the hidden OK button.
+bool CFolderEdit::OnGetDlgCode(const MSG* key, LRESULT& code)
+{
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+        code |= DLGC_WANTMESSAGE;
+    return true;
+}
+
+bool CFolderEdit::OnKeyDown(UINT key)
+{
+    if (key != VK_RETURN)
+        return false;
+    SendMessageW(GetParent(m_hwnd), WM_NEXTDLGCTL, 0, FALSE);
+    return true;
+}
+
 CFirmwarePage::CFirmwarePage() : CPropertyPage(IDD_FIRMWARE), m_model(GetModel())
 {
     SetHelpTopic(L"Firmware.htm");
@@ -137,13 +153,6 @@ bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     return CPropertyPage::OnMessage(message, wParam, lParam, result);
 }
 
-// Enter in the folder edit applies the page before the edit loses the focus.
-LRESULT CFirmwarePage::OnApply(bool)
-{
-    OnFolderEdited();
-    return PSNRET_NOERROR;
-}
-
 void CFirmwarePage::OnDestroy()
 {
     LoadCheckbox.Save(m_model.AppKey());
@@ -158,7 +167,8 @@ BOOL CFirmwarePage::OnInitDialog()
     if (!m_logFont)
         m_logFont = CreateLogFont(m_hwnd);
     m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
-    SendDlgItemMessageW(m_hwnd, IDC_FIRMWARE_FOLDER, EM_LIMITTEXT, kFolderLimit, 0);
+    m_folderEdit.SubclassDlgItem(m_hwnd, IDC_FIRMWARE_FOLDER);
+    m_folderEdit.Send(EM_LIMITTEXT, kFolderLimit);
     ReplaceInWindowText(Item(IDC_INSTALLED_LABEL), L"??", kDeviceWord);
 
     m_toolTip = CreateBalloonToolTip(m_hwnd);

@@ -10,6 +10,15 @@
 #include "PropertyPage.h"
 #include "RichEditCtrlContext.h"
 
+// The folder edit: Enter moves on to the next control, as Tab does; the
+// page takes the folder when the edit loses the focus.
+class CFolderEdit : public CWindow {
+protected:
+    bool OnGetDlgCode(const MSG* key, LRESULT& code) override;
+    bool OnKeyDown(UINT key) override;
+    bool OnChar(wchar_t character) override { return character == L'\r'; }
+};
+
 class CFirmwarePage : public CPropertyPage {
 public:
     CFirmwarePage();
@@ -23,7 +32,6 @@ protected:
     void OnShow(bool shown, UINT reason) override;
     void OnDestroy() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
-    LRESULT OnApply(bool closing) override;
 
 private:
     // A time-stamped line in the log.
@@ -51,5 +59,6 @@ private:
     bool m_subscribing = false;
     HFONT m_logFont = nullptr;
     HWND m_toolTip = nullptr;
+    CFolderEdit m_folderEdit;
     CRichEditCtrlContext m_log;
 };

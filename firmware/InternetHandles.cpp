@@ -18,10 +18,18 @@ bool IsMarked(const WIN32_FIND_DATAW& entry)
 
 }  // namespace
 
-void CInternetHandle::RemoveCallback()
+InternetApi SystemInternet()
 {
-    if (m_handle)
-        InternetSetStatusCallbackW(m_handle, nullptr);
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return {&InternetOpenW,       &InternetSetStatusCallbackW, &InternetConnectW, &FtpSetCurrentDirectoryW,
+            &FtpFindFirstFileW,   &InternetFindNextFileW,      &FtpGetFileW,      &InternetCloseHandle,
+            wine};
+}
+
+InternetApi& Internet()
+{
+    static InternetApi api = SystemInternet();
+    return api;
 }
 
 void CInternetHandle::Close()
@@ -29,7 +37,7 @@ void CInternetHandle::Close()
     if (m_handle) {
         const HINTERNET handle = m_handle;
         m_handle = nullptr;
-        InternetCloseHandle(handle);
+        Internet().closeHandle(handle);
     }
 }
 
@@ -37,13 +45,13 @@ bool CInternetSession::Open(const std::wstring& agent, DWORD accessType, const w
                             DWORD flags)
 {
     Close();
-    m_handle = InternetOpenW(agent.c_str(), accessType, proxy, bypass, flags);
+    m_handle = Internet().open(agent.c_str(), accessType, proxy, bypass, flags);
     return m_handle != nullptr;
 }
 
 bool CInternetSession::SetStatusCallback(INTERNET_STATUS_CALLBACK callback)
 {
-    return InternetSetStatusCallbackW(m_handle, callback) != INTERNET_INVALID_STATUS_CALLBACK;
+    return Internet().setStatusCallback(m_handle, callback) != INTERNET_INVALID_STATUS_CALLBACK;
 }
 
 bool CInternetSession::GetFtpConnection(CFtpConnection& connection, const std::wstring& server, INTERNET_PORT port,
@@ -53,7 +61,7 @@ bool CInternetSession::GetFtpConnection(CFtpConnection& connection, const std::w
     connection.m_server = server;
     connection.m_port = port;
     connection.m_context = context;
-    connection.m_handle = InternetConnectW(m_handle, server.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_FTP,
+    connection.m_handle = Internet().connect(m_handle, server.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_FTP,
                                            INTERNET_FLAG_PASSIVE, context);
     return connection.m_handle != nullptr;
 }
@@ -65,14 +73,14 @@ bool CFtpFileFind::FindFirst(CFtpConnection& connection, DWORD flags, DWORD_PTR 
     // No pattern: WinINet under Wine matches nothing with an empty one. It
     // also leaves the last error alone when it queues the request.
     SetLastError(ERROR_SUCCESS);
-    m_handle = FtpFindFirstFileW(connection.Handle(), nullptr, &m_entry, flags, context);
+    m_handle = Internet().findFirstFile(connection.Handle(), nullptr, &m_entry, flags, context);
     return m_handle != nullptr;
 }
 
 bool CFtpFileFind::FindNext()
 {
     MarkEntry();
-    return InternetFindNextFileW(m_handle, &m_entry) != FALSE;
+    return Internet().findNextFile(m_handle, &m_entry) != FALSE;
 }
 
 void CFtpFileFind::MarkEntry()

@@ -8,6 +8,28 @@
 
 #include <string>
 
+// The WinINet calls of the firmware download, in one table, so that a test
+// can play the side of WinINet that the machine it runs on does not show.
+struct InternetApi {
+    decltype(&InternetOpenW) open;
+    decltype(&InternetSetStatusCallbackW) setStatusCallback;
+    decltype(&InternetConnectW) connect;
+    decltype(&FtpSetCurrentDirectoryW) setCurrentDirectory;
+    decltype(&FtpFindFirstFileW) findFirstFile;
+    decltype(&InternetFindNextFileW) findNextFile;
+    decltype(&FtpGetFileW) getFile;
+    decltype(&InternetCloseHandle) closeHandle;
+    // A request that returned TRUE still ends with a completion. Windows
+    // documents TRUE as done, with no completion to follow; Wine's WinINet
+    // returns TRUE for a request it has only queued.
+    bool successIsQueued;
+};
+
+// The table in use: the system's WinINet unless a test has put its own.
+InternetApi& Internet();
+// The system's, with `successIsQueued` true under Wine.
+InternetApi SystemInternet();
+
 class CInternetHandle {
 public:
     CInternetHandle() = default;
@@ -18,9 +40,6 @@ public:
     HINTERNET Handle() const { return m_handle; }
     bool IsOpen() const { return m_handle != nullptr; }
     void Attach(HINTERNET handle) { m_handle = handle; }
-    // Stops the callback for this handle; WinINet copies a session's
-    // callback into every handle made from it.
-    void RemoveCallback();
     void Close();
 
 protected:

@@ -86,12 +86,11 @@ protected:
     {
         return {IDS_CLOSE_WHILE_SENDING, IDS_CRITICAL_OPERATION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2};
     }
-    // Yes ends the dialog; the machine stays where it is, and nothing may
-    // tick it again.
+    // Yes ends the dialog; the machine stays where it is, and sends and
+    // arms nothing more, whatever box its handler shows now (the N8's).
     void OnInterrupt() override
     {
-        if (!m_machine->IsIdle())
-            m_machine->KillTimer();
+        m_machine->Abandon();
         EndDialog(IDCANCEL);
     }
     void OnCloseIdle() override

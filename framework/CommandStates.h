@@ -337,7 +337,7 @@ public:
         const std::wstring& reply = this->m_host->m_receiveBuffer;
         if (model.StoreOptionModuleReply(reply))
             model.SecondReceiver = reply.size() > 6 && reply[6] == L'S' ? SUBRX_INSTALLED : SUBRX_NOT_INSTALLED;
-        model.DeviceKind.Set(KindOf(reply));
+        SetDeviceKind(KindOf(reply));
         this->GoNext();
     }
     void OnTimeout() override
@@ -363,11 +363,15 @@ public:
         return DEVICE_UNKNOWN;
     }
 
+protected:
+    // A machine that only refreshes the options leaves the kind alone.
+    virtual void SetDeviceKind(ZentrovaDevice kind) { GetModel().DeviceKind.Set(kind); }
+
 private:
     void Forget()
     {
         GetModel().ClearOptionModuleReply();
-        GetModel().DeviceKind.Set(DEVICE_UNKNOWN);
+        SetDeviceKind(DEVICE_UNKNOWN);
     }
 };
 

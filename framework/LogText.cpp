@@ -24,11 +24,14 @@ void MoveCaretToEnd(HWND richEdit)
     SendMessageW(richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
 }
 
-// Puts text at the end. Replacing the selection scrolls to it, so the view
-// of a user who scrolled up is put back afterwards.
+// Puts text at the end. Replacing the selection scrolls to it, sideways
+// too, so the view of a user who scrolled up is put back afterwards. A view
+// that follows the end shows the end of the text, or for a log line the
+// line's start, where a reader begins.
 class CAppendAtEnd {
 public:
-    explicit CAppendAtEnd(HWND richEdit) : m_richEdit(richEdit), m_atBottom(IsScrolledToBottom(richEdit))
+    CAppendAtEnd(HWND richEdit, bool showLineStart)
+        : m_richEdit(richEdit), m_atBottom(IsScrolledToBottom(richEdit)), m_showLineStart(showLineStart)
     {
         SendMessageW(m_richEdit, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&m_scroll));
         MoveCaretToEnd(m_richEdit);
@@ -36,9 +39,11 @@ public:
 
     ~CAppendAtEnd()
     {
-        if (m_atBottom)
+        if (m_atBottom) {
             SendMessageW(m_richEdit, WM_VSCROLL, SB_BOTTOM, 0);
-        else
+            if (m_showLineStart)
+                ScrollToLeftEdge();
+        } else
             SendMessageW(m_richEdit, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&m_scroll));
     }
 
@@ -48,8 +53,18 @@ public:
     }
 
 private:
+    // Not WM_HSCROLL SB_LEFT: Wine's rich edit goes to the top for it.
+    void ScrollToLeftEdge()
+    {
+        POINT scroll{};
+        SendMessageW(m_richEdit, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+        scroll.x = 0;
+        SendMessageW(m_richEdit, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    }
+
     HWND m_richEdit;
     bool m_atBottom;
+    bool m_showLineStart;
     POINT m_scroll{};
 };
 
@@ -57,14 +72,14 @@ private:
 
 void AppendLogText(HWND richEdit, const std::wstring& text)
 {
-    CAppendAtEnd append(richEdit);
+    CAppendAtEnd append(richEdit, true);
     const bool empty = GetWindowTextLengthW(richEdit) == 0;
     append.Insert(empty ? text : L"\r\n" + text);
 }
 
 void AppendFormattedText(HWND richEdit, const std::wstring& text, const CHARFORMATW& format)
 {
-    CAppendAtEnd append(richEdit);
+    CAppendAtEnd append(richEdit, false);
     CHARFORMATW selectionFormat = format;
     selectionFormat.cbSize = sizeof selectionFormat;
     SendMessageW(richEdit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&selectionFormat));

@@ -8,7 +8,8 @@
 #include <string>
 
 // A line at the end: "\r\n" first unless the control is empty. The view
-// follows the end only when it was at the bottom before.
+// follows the end only when it was at the bottom before, and then shows the
+// start of the newest line.
 void AppendLogText(HWND richEdit, const std::wstring& text);
 // The text at the end in the given format, without a line break; same
 // scrolling rule.

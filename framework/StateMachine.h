@@ -136,6 +136,7 @@ public:
         }
         m_result = 0;
         SetLastError(0);
+        m_abandoned = false;
         if (const HRESULT failure = prepare()) {
             m_result = failure;
             SetLastError(static_cast<DWORD>(failure));
@@ -152,11 +153,25 @@ public:
         m_connectionStatus = GetModel().ConnectionStatus.Get();
         m_result = 0;
         SetLastError(0);
+        m_abandoned = false;
         Transition(first);
+    }
+
+    // The user has given the run up (a dialog closed mid-load): the machine
+    // is idle at once, with no end notice, and a handler still under way (a
+    // box it shows) takes no further step, so nothing more goes out and no
+    // timer is armed again. A new start takes the machine up again.
+    void Abandon()
+    {
+        KillTimer();
+        m_abandoned = true;
+        m_current = &m_final;
     }
 
     void Transition(CState<T>& state)
     {
+        if (m_abandoned)
+            return;
         m_current = &state;
         const unsigned transition = ++m_transitions;
         state.Init();
@@ -170,6 +185,8 @@ public:
     // One-shot waits on the main window with the machine's own timer id.
     void ArmTimer(UINT ms)
     {
+        if (m_abandoned)
+            return;
         ::SetTimer(GetModel().MainWindow(), m_timerId, ms, nullptr);
         m_sendTick = GetTickCount();
     }
@@ -184,6 +201,7 @@ public:
 
 private:
     unsigned m_transitions = 0;
+    bool m_abandoned = false;
 };
 
 template <typename T>

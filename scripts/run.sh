@@ -5,7 +5,8 @@
 # (BUILD/run/prefix, not the tests' prefix). Without arguments the simulated
 # transceiver answers on a COM port of that prefix, and the program's Port is
 # set to it when none is set; with a serial device (e.g. /dev/ttyUSB0) the
-# device becomes COMn (default COM20) and Port is set to it. The program runs
+# device becomes COMn (default COM20) and Port is set to it. It starts on the
+# Port page, whatever tab was used last in this prefix. The program runs
 # on the user's display when there is one, else on a private Xvfb display
 # where it is closed again once the screenshot is taken. The screenshot of the
 # main window is saved as BUILD/run/q7utility.png.
@@ -135,6 +136,10 @@ else
   wine reg add "$app_key" /v Port /t REG_SZ /d "$port" /f >/dev/null 2>&1
   echo "$device is $port"
 fi
+
+# The screenshot shows the Port page's status box: the program reopens on the
+# tab used last, so this prefix's program starts on the Port page.
+wine reg add "$app_key" /v ActivePage /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 LD_PRELOAD="$shim" wine "$build/Q7Utility.exe" >"$run/wine.log" 2>&1 &
 program=$!

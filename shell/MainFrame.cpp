@@ -278,9 +278,12 @@ bool CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info)
     return true;
 }
 
-// The default processing destroys the frame.
+// The default processing destroys the frame. While a modal dialog runs (a
+// firmware load, a restore) the close goes to that dialog first.
 bool CMainFrame::OnClose()
 {
+    if (CFrameWindow::OnClose())
+        return true;
     m_subscriptions.RemoveAll();
     const int current = m_tabView.GetCurrentIndex();
     if (current != m_model.ActivePage.Get())

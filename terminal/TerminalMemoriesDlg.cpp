@@ -55,6 +55,8 @@ BOOL CTerminalMemoriesDlg::OnInitDialog()
     return TRUE;
 }
 
+// A minimised and restored owner hides and shows the dialog: the rows are
+// filled on the first show only, or they would lose what the user typed.
 void CTerminalMemoriesDlg::OnShow(bool shown, UINT)
 {
     if (!shown) {
@@ -62,8 +64,11 @@ void CTerminalMemoriesDlg::OnShow(bool shown, UINT)
         return;
     }
     m_subscriptions.Add(m_hwnd, m_captions);
-    m_captions.NotifyWindow(m_hwnd);
     m_subscriptions.Add(m_hwnd, m_texts);
+    if (m_filled)
+        return;
+    m_filled = true;
+    m_captions.NotifyWindow(m_hwnd);
     m_texts.NotifyWindow(m_hwnd);
 }
 

@@ -25,4 +25,5 @@ private:
     unsigned m_mode;
     CMemoryArray& m_captions;
     CMemoryArray& m_texts;
+    bool m_filled = false;
 };

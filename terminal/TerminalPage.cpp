@@ -20,8 +20,8 @@ constexpr LPARAM kPaneTextLimit = 0x7FFFFFFE;
 const int kReceivePanePercent = 80;
 // Trace lines need the Trace setting and this bit of AdvancedMode.
 const unsigned long kAdvancedTerminalTrace = 0x80;
-// Bold, italic, size and face: what the options dialog changes.
-const DWORD kFontMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_FACE;
+// What the options dialog changes.
+const DWORD kFontMask = CTransmitPane::kFontMask;
 const DWORD kFontEffects = CFE_BOLD | CFE_ITALIC;
 // A size from the registry beyond reason must not overflow the font height.
 const unsigned long kLargestFontPoints = 1000;
@@ -276,7 +276,7 @@ bool CTerminalPage::OnNotify(const NMHDR& header, LRESULT& result)
         return CPropertyPage::OnNotify(header, result);
     switch (header.code) {
     case EN_PROTECTED:
-        result = m_transmitPane.internalEdit ? 0 : 1;
+        result = m_transmitPane.AllowsProtectedChange(reinterpret_cast<const ENPROTECTED&>(header)) ? 0 : 1;
         return true;
     case EN_MSGFILTER:
         result = OnTxKeyFilter(reinterpret_cast<const MSGFILTER&>(header));

@@ -1,15 +1,28 @@
 #include "TransmitPane.h"
 
-#include <richedit.h>
-
 bool CTransmitPane::TouchesSentText(bool deletesBack) const
+{
+    CHARRANGE selection{};
+    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    return TouchesSentText(selection, deletesBack);
+}
+
+bool CTransmitPane::TouchesSentText(const CHARRANGE& range, bool deletesBack) const
 {
     if (internalEdit)
         return false;
-    CHARRANGE selection{};
-    Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LONG reach = deletesBack && selection.cpMin == selection.cpMax ? selection.cpMin - 1 : selection.cpMin;
+    const LONG reach = deletesBack && range.cpMin == range.cpMax ? range.cpMin - 1 : range.cpMin;
     return reach < sendPosition;
+}
+
+bool CTransmitPane::AllowsProtectedChange(const ENPROTECTED& change) const
+{
+    if (change.msg == EM_SETCHARFORMAT && change.lParam &&
+        !(reinterpret_cast<const CHARFORMATW*>(change.lParam)->dwMask & ~kFontMask))
+        return true;
+    const bool deletesBack = (change.msg == WM_KEYDOWN && change.wParam == VK_BACK) ||
+                             (change.msg == WM_CHAR && change.wParam == L'\b');
+    return !TouchesSentText(change.chrg, deletesBack);
 }
 
 bool CTransmitPane::RefusesKey(WPARAM key) const

@@ -1,5 +1,6 @@
 #include "Dialog.h"
 
+#include "ModalRun.h"
 #include "resource.h"
 
 CDialog::~CDialog()
@@ -12,8 +13,19 @@ INT_PTR CDialog::DoModal(HWND owner, LPARAM param)
 {
     m_param = param;
     m_modeless = false;
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner, &CDialog::DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    CModalRun run(owner);
+    m_modalRun = &run;
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
+                                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    m_modalRun = nullptr;
+    return result;
+}
+
+void CDialog::EndDialog(INT_PTR result)
+{
+    if (m_modalRun)
+        m_modalRun->End();
+    ::EndDialog(m_hwnd, result);
 }
 
 HWND CDialog::Create(HWND parent, LPARAM param)

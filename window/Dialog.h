@@ -20,7 +20,7 @@ public:
     // A modeless dialog; its dialog keys come through the thread's message
     // loop while it exists.
     HWND Create(HWND parent, LPARAM param = 0);
-    void EndDialog(INT_PTR result) { ::EndDialog(m_hwnd, result); }
+    void EndDialog(INT_PTR result);
 
 protected:
     // WM_INITDIALOG, then the window's handlers.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ModalRun.h"
 #include "TextOrId.h"
 
 HWND CFrameWindow::CreateFrame(UINT resourceId, HWND parent, DWORD style, DWORD exStyle)
@@ -37,6 +38,25 @@ void CFrameWindow::UpdateLayout()
     if (m_client)
         SetWindowPos(m_client, nullptr, client.left, client.top, client.right - client.left,
                      client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CFrameWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message != CModalRun::HoldMessage())
+        return CWindow::OnMessage(message, wParam, lParam, result);
+    CModalRun::Hold(m_hwnd);
+    return true;
+}
+
+bool CFrameWindow::OnClose()
+{
+    return CModalRun::ForwardClose(m_hwnd);
+}
+
+void CFrameWindow::OnEnable(bool enabled)
+{
+    if (enabled)
+        CModalRun::OnEnabled(m_hwnd);
 }
 
 bool CFrameWindow::OnSize(UINT type, int, int)

@@ -2,7 +2,9 @@
 // id, a status bar along the bottom, and one client window filling the rest.
 // While a menu item is highlighted the status bar shows the item's prompt
 // (the string-table entry of the item id, up to its first line break); the
-// idle text returns when the menu closes. Destroying the frame ends the
+// idle text returns when the menu closes. While a modal dialog or sheet of
+// the program runs over the frame, the frame takes no input and its close
+// goes to that dialog first (ModalRun.h). Destroying the frame ends the
 // message loop with exit code 1.
 #pragma once
 
@@ -24,6 +26,10 @@ public:
     void UpdateLayout();
 
 protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // True while a modal run takes the close; a subclass closes only on false.
+    bool OnClose() override;
+    void OnEnable(bool enabled) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnSetFocus(HWND previous) override;
     bool OnMenuSelect(UINT id, UINT flags, HMENU menu) override;

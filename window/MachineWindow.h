@@ -13,12 +13,14 @@
 //   while this one runs, changes nothing. The windows that wait for the
 //   contact run after their operation hear that run's end this way;
 // - Cancel reaches the machine through its own cancel, never by writing its
-//   result; closing while a run is under way asks the window's question first.
+//   result; closing while a run is under way asks the window's question
+//   first, also when the close came to the main window (ModalRun.h).
 #pragma once
 
 #include <utility>
 
 #include "Dialog.h"
+#include "ModalRun.h"
 #include "Model.h"
 #include "PropertyPage.h"
 #include "StateMachine.h"
@@ -115,14 +117,25 @@ protected:
     }
 
     // Closing: asks the question while a run is under way. True when the
-    // window may close now.
+    // window may close now. A close that comes while the question is up
+    // (the main window's, say) waits for its answer; No keeps the main
+    // window open too.
     bool QueryClose()
     {
         if (!m_running)
             return true;
-        const SQuestion question = CloseQuestion();
-        if (question.textId && Ask(question) != IDYES)
+        if (m_asking)
             return false;
+        const SQuestion question = CloseQuestion();
+        if (question.textId) {
+            m_asking = true;
+            const int answer = Ask(question);
+            m_asking = false;
+            if (answer != IDYES) {
+                CModalRun::KeepOwnerOpen(this->m_hwnd);
+                return false;
+            }
+        }
         // The run may have ended while the question was up.
         if (!m_running)
             return true;
@@ -235,6 +248,7 @@ private:
     CWaitCursorE<CMachineWindow> m_wait;
     bool m_shown = false;
     bool m_running = false;
+    bool m_asking = false;
 };
 
 using CMachineDialog = CMachineWindow<CDialog>;

@@ -1,5 +1,7 @@
 #include "PropertySheet.h"
 
+#include "ModalRun.h"
+
 namespace {
 
 // The callback has no context of its own: the sheet being made on this thread.
@@ -64,7 +66,10 @@ INT_PTR CPropertySheet::DoModal(HWND parent)
 {
     m_header.dwFlags &= ~PSH_MODELESS;
     Prepare(parent);
+    CModalRun run(parent);
+    m_modalRun = &run;
     const INT_PTR result = PropertySheetW(&m_header);
+    m_modalRun = nullptr;
     t_creating = nullptr;
     m_pages.clear();
     return result;

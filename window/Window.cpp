@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Help.h"
+#include "ModalRun.h"
 
 namespace {
 
@@ -113,6 +114,9 @@ bool CWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
         return OnClose();
     case WM_ENDSESSION:
         return OnEndSession(wParam != FALSE);
+    case WM_ENABLE:
+        OnEnable(wParam != FALSE);
+        return false;
     case WM_SHOWWINDOW:
         OnShow(wParam != FALSE, static_cast<UINT>(lParam));
         return false;
@@ -120,6 +124,10 @@ bool CWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
         return OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
     case WM_GETMINMAXINFO:
         return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_WINDOWPOSCHANGING:
+        if (m_modalRun)
+            m_modalRun->OnWindowPosChanging(*reinterpret_cast<const WINDOWPOS*>(lParam));
+        return false;
     case WM_WINDOWPOSCHANGED:
         return OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
     case WM_SETFOCUS:
@@ -195,6 +203,8 @@ void CWindow::Attach(HWND window)
 {
     m_hwnd = window;
     SetPropW(window, kObjectProperty, this);
+    if (m_modalRun)
+        m_modalRun->SetWindow(window);
 }
 
 void CWindow::Detach()

@@ -22,6 +22,8 @@
 
 #include <string>
 
+class CModalRun;
+
 class CWindow {
 public:
     CWindow() = default;
@@ -72,6 +74,7 @@ protected:
     virtual void OnDestroy() {}
     virtual bool OnClose() { return false; }
     virtual bool OnEndSession(bool /*ending*/) { return false; }
+    virtual void OnEnable(bool /*enabled*/) {}
     // WM_SHOWWINDOW; `reason` is SW_PARENTCLOSING or SW_PARENTOPENING when
     // the owner is minimised or restored, else 0.
     virtual void OnShow(bool /*shown*/, UINT /*reason*/) {}
@@ -120,6 +123,8 @@ protected:
 
     HWND m_hwnd = nullptr;
     WNDPROC m_previousProc = nullptr;
+    // The modal run of a dialog or sheet while DoModal runs it.
+    CModalRun* m_modalRun = nullptr;
 
 private:
     const wchar_t* m_helpTopic = nullptr;

@@ -42,7 +42,7 @@ double MandatedWaitMs(const std::vector<SimulatedCommand>& log, size_t i)
 
 bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow&)
 {
-    CTXGainPage page;
+    CCalibrationTestPage page;
     CTXGCStateMachine machine;
     GetModel().SetActiveMachine(&machine);
     radio.ClearLog();

@@ -1,6 +1,6 @@
 // Shared set-up of the TX gain machine's tests: the page the machine reports
-// to (a window that is its own sheet's current page), and the simulated
-// radio found by the contact machine with the machine registered as active.
+// to, and the simulated radio found by the contact machine with the machine
+// registered as active.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,55 +11,13 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
+#include "CalibrationTestPage.h"
 #include "ContactStateMachine.h"
 #include "MachineTestWindow.h"
 #include "MessagePump.h"
 #include "SimulatedTransceiver.h"
 #include "TXGainRadio.h"
 #include "TXGainStateMachine.h"
-#include "TestWindow.h"
-
-class CTXGainPage {
-public:
-    CTXGainPage()
-        : m_window([this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-              switch (message) {
-              case PSM_GETCURRENTPAGEHWND:
-                  result = reinterpret_cast<LRESULT>(Handle());
-                  return true;
-              case WM_APP_PROGRESS_TEXT:
-                  progress.push_back(reinterpret_cast<const wchar_t*>(lParam));
-                  return true;
-              case WM_APP_MACHINE_FINISHED:
-                  finished.push_back(static_cast<HRESULT>(wParam));
-                  return true;
-              }
-              return false;
-          })
-    {
-    }
-    HWND Handle() const { return m_window.Handle(); }
-    bool WaitForFinish(DWORD ms)
-    {
-        return PumpUntil([this] { return !finished.empty(); }, ms);
-    }
-    // The progress lines that contain the text.
-    size_t CountProgress(const std::wstring& text) const
-    {
-        size_t count = 0;
-        for (const std::wstring& line : progress)
-            count += line.find(text) != std::wstring::npos;
-        return count;
-    }
-
-    std::vector<std::wstring> progress;
-    std::vector<HRESULT> finished;
-
-private:
-    CTestWindow m_window;
-};
 
 class TXGainRadioTest : public testing::Test {
 protected:
@@ -103,9 +61,9 @@ protected:
         return page.finished.front();
     }
 
-    RadioState State() { return GetRadioState(radio); }
+    RadioState State() { return radio.State(); }
 
-    void Set(const std::string& name, const std::string& value) { radio.Transmitter("set " + name + " " + value); }
+    void Set(const std::string& name, const std::string& value) { radio.Control("set " + name + " " + value); }
 
     size_t CountCommand(const std::string& text)
     {
@@ -120,6 +78,6 @@ protected:
 
     CSimulatedTransceiver radio;
     CMachineTestWindow window;
-    CTXGainPage page;
+    CCalibrationTestPage page;
     CTXGCStateMachine machine;
 };

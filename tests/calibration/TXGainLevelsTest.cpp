@@ -9,15 +9,15 @@ TEST_F(TXGainLevelsTest, FullRunAtMcu340SetsTheExtendedModeAndNoBand)
 {
     radio.SetMcuVersion(340);
     Contact();
-    Set("TX", "1");  // keyed when the run starts
+    Set("tx", "1");  // keyed when the run starts
     const std::wstring expected = SetGains(radio, TXGAIN_LEVEL_5W);
     const RadioState before = State();
     ASSERT_EQ(Run(TXGAIN_LEVEL_5W), 0);
     EXPECT_EQ(Summary(), expected);
     const RadioState after = State();
-    ExpectRestored(before, after, {"TT", "DB", "M078", "TX"});
-    EXPECT_EQ(after.at("TX"), "0");
-    EXPECT_EQ(after.at("Q7"), "0");
+    ExpectRestored(before, after, {"tt", "db", "m078", "tx"});
+    EXPECT_EQ(after.at("tx"), "0");
+    EXPECT_EQ(after.at("q7"), "0");
     const std::vector<std::string> commands = radio.Commands();
     EXPECT_EQ(std::vector<std::string>(commands.begin() + 3, commands.begin() + 6),
               (std::vector<std::string>{"TQ;", "RX;", "TQ;"}));
@@ -45,7 +45,7 @@ TEST_F(TXGainLevelsTest, FullRunAtOneMilliwattUsesTheTransverterOutput)
 {
     radio.SetMcuVersion(442);
     Contact();
-    Set("AN", "2");
+    Set("an", "2");
     const std::wstring expected = SetGains(radio, TXGAIN_LEVEL_1MW);
     const RadioState before = State();
     ASSERT_EQ(Run(TXGAIN_LEVEL_1MW, 1), 0);

@@ -35,7 +35,7 @@ protected:
     }
 
     bool failAfterRit = false;
-    CTXGainPage page;
+    CCalibrationTestPage page;
     CTXGCStateMachine machine;
 };
 

@@ -12,7 +12,7 @@ class TXGainMendsTest : public TXGainRadioTest {};
 TEST_F(TXGainMendsTest, FailureInAMenuLeavesTheMenuAndGoesNoFurther)
 {
     Contact();
-    Set("M055", "PA@@@OFF");
+    Set("m055", "PA@@@OFF");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_50W), E_TXGC_BH7W_NOT_NOR);
     ExpectRestored(before, State());
@@ -25,7 +25,7 @@ TEST_F(TXGainMendsTest, FailureInAMenuLeavesTheMenuAndGoesNoFurther)
 TEST_F(TXGainMendsTest, TuneThatNeverKeysEndsAfterEightQueries)
 {
     Contact();
-    radio.Transmitter("tune-keys 0");
+    radio.Control("tune-keys 0");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
     ExpectRestored(before, State());
@@ -41,8 +41,8 @@ TEST_F(TXGainMendsTest, TuneThatNeverKeysEndsAfterEightQueries)
 TEST_F(TXGainMendsTest, SettingRefusedForEverEndsAfterEightSends)
 {
     Contact();
-    Set("RT", "1");
-    radio.Transmitter("refuse RT 100");
+    Set("rt", "1");
+    radio.Control("refuse RT 100");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_RT);
     ExpectRestored(before, State());
@@ -53,10 +53,10 @@ TEST_F(TXGainMendsTest, SettingRefusedForEverEndsAfterEightSends)
 TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
 {
     Contact();
-    radio.Transmitter("unkeys 0");
+    radio.Control("unkeys 0");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
-    ExpectRestored(before, State(), {"TT", "DB", "M078", "TX"});
+    ExpectRestored(before, State(), {"tt", "db", "m078", "tx"});
     const std::vector<std::string> commands = radio.Commands();
     size_t queries = 0, unkeys = 0;
     for (size_t i = IndexOf(commands, "RX;"); i < commands.size(); ++i) {
@@ -70,7 +70,7 @@ TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
 TEST_F(TXGainMendsTest, MenuValueThatNeverReadsBackCostsItsEntryOnly)
 {
     Contact();
-    Set("M058", "010");
+    Set("m058", "010");
     radio.IgnoreNext("Q5;", 100);
     // The tune-power state's two reads pass; the restore's never do.
     radio.IgnoreNext("MP;", 100, 2);
@@ -90,11 +90,11 @@ TEST_F(TXGainMendsTest, SettingsRefusedManyTimesAreSavedOnce)
     Contact();
     // Without one entry a visit, these would offer 32 entries before the
     // band loop, and the stack of 25 would lose the band number.
-    for (const auto& [name, value] : std::map<std::string, std::string>{{"M058", "010"}, {"Q5", "1"}, {"RT", "1"}})
+    for (const auto& [name, value] : std::map<std::string, std::string>{{"m058", "010"}, {"q5", "1"}, {"rt", "1"}})
         Set(name, value);
-    radio.Transmitter("tech-steps 7");
+    radio.Control("tech-steps 7");
     for (const char* prefix : {"MP", "Q5", "RT"})
-        radio.Transmitter(std::string("refuse ") + prefix + " 6");
+        radio.Control(std::string("refuse ") + prefix + " 6");
     // Band 0 ends at its XIT query.
     radio.IgnoreNext("XT;", 100, 1);
     const RadioState before = State();

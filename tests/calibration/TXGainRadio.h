@@ -1,6 +1,6 @@
 // The simulated radio's transmitter as the TX gain tests see it: its
-// settings before and after a run, the calibration frequencies, and gains
-// that make each band's summary line its own.
+// settings compared before and after a run, the calibration frequencies, and
+// gains that make each band's summary line its own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,29 +14,10 @@
 
 using RadioState = std::map<std::string, std::string>;
 
-// Every setting of the transmitter, by name.
-inline RadioState GetRadioState(CSimulatedTransceiver& radio)
-{
-    RadioState state;
-    const std::string line = radio.TransmitterState();
-    size_t start = 0;
-    while (start < line.size()) {
-        size_t end = line.find(' ', start);
-        if (end == std::string::npos)
-            end = line.size();
-        const std::string word = line.substr(start, end - start);
-        const size_t equals = word.find('=');
-        if (equals != std::string::npos)
-            state[word.substr(0, equals)] = word.substr(equals + 1);
-        start = end + 1;
-    }
-    return state;
-}
-
 // Every setting as it was, but for the names given (what calibration leaves
 // changed by design: text-terminal output, the VFO B display, TX ALC).
 inline void ExpectRestored(const RadioState& before, const RadioState& after,
-                           std::set<std::string> changed = {"TT", "DB", "M078"})
+                           std::set<std::string> changed = {"tt", "db", "m078"})
 {
     ASSERT_FALSE(before.empty());
     for (const auto& [name, value] : before) {
@@ -68,7 +49,7 @@ inline std::wstring SetGains(CSimulatedTransceiver& radio, unsigned level)
     std::wstring summary;
     for (unsigned band = 0; band < 11; ++band) {
         const unsigned gain = band == 0 ? 7 : 100 + 13 * band + level;
-        radio.Transmitter("gain " + std::to_string(band) + " " + std::to_string(level) + " " + std::to_string(gain));
+        radio.Control("gain " + std::to_string(band) + " " + std::to_string(level) + " " + std::to_string(gain));
         wchar_t line[64];
         swprintf(line, 64, L"%u kHz TXGain %ls %3u\r\n", kBandKHz[band], levelTexts[level], gain);
         summary += line;

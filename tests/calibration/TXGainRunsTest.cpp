@@ -14,10 +14,10 @@ TEST_F(TXGainRunsTest, FullRunAtMcu455RestoresEveryKindOfSetting)
     Contact();
     // Settings that each kind of restore entry must bring back.
     for (const auto& [name, value] : std::map<std::string, std::string>{
-             {"RT", "1"}, {"XT", "1"}, {"RO", "+0150"}, {"Q5", "1"}, {"AN", "2"}, {"M058", "010"}, {"M023", "002"}})
+             {"rt", "1"}, {"xt", "1"}, {"ro", "+0150"}, {"q5", "1"}, {"an", "2"}, {"m058", "010"}, {"m023", "002"}})
         Set(name, value);
-    radio.Transmitter("tech-steps 2");
-    radio.Transmitter("out-of-band 2 1");
+    radio.Control("tech-steps 2");
+    radio.Control("out-of-band 2 1");
     const std::wstring expected = SetGains(radio, TXGAIN_LEVEL_5W);
     const RadioState before = State();
 
@@ -26,9 +26,9 @@ TEST_F(TXGainRunsTest, FullRunAtMcu455RestoresEveryKindOfSetting)
     EXPECT_EQ(machine.GetProgressText(), L"5 watt calibration succeeded\n");
     const RadioState after = State();
     ExpectRestored(before, after);
-    EXPECT_EQ(after.at("M078"), "1") << "TX ALC stays on";
-    EXPECT_EQ(after.at("TT"), "0");
-    EXPECT_EQ(after.at("DB"), "00");
+    EXPECT_EQ(after.at("m078"), "1") << "TX ALC stays on";
+    EXPECT_EQ(after.at("tt"), "0");
+    EXPECT_EQ(after.at("db"), "00");
 
     const std::vector<std::string> commands = radio.Commands();
     const std::vector<std::string> start(commands.begin(), commands.begin() + 6);
@@ -55,7 +55,7 @@ TEST_F(TXGainRunsTest, FullRunAtMcu455RestoresEveryKindOfSetting)
 TEST_F(TXGainRunsTest, SwrTooHighUnkeysAtOnceAndEndsWithC3)
 {
     Contact();
-    radio.Transmitter("swr 2 20");
+    radio.Control("swr 2 20");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_SWR_TOO_HIGH);
     ExpectRestored(before, State());
@@ -74,7 +74,7 @@ TEST_F(TXGainRunsTest, SwrTooHighUnkeysAtOnceAndEndsWithC3)
 TEST_F(TXGainRunsTest, PowerOffTheLevelEndsWithC5AfterReceive)
 {
     Contact();
-    radio.Transmitter("power-error 4");
+    radio.Control("power-error 4");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_REACHED);
     ExpectRestored(before, State());
@@ -86,7 +86,7 @@ TEST_F(TXGainRunsTest, PowerOffTheLevelEndsWithC5AfterReceive)
 TEST_F(TXGainRunsTest, PowerThatNeverSettlesEndsWithC4AfterListingTheSamples)
 {
     Contact();
-    radio.Transmitter("settle 1000");
+    radio.Control("settle 1000");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_CONVERGED);
     ExpectRestored(before, State());
@@ -101,7 +101,7 @@ TEST_F(TXGainRunsTest, PowerThatNeverSettlesEndsWithC4AfterListingTheSamples)
 TEST_F(TXGainRunsTest, RadioOnABandBeyondTheTableEndsWithBnCode)
 {
     Contact();
-    Set("BN", "11");
+    Set("bn", "11");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_BN);
     ExpectRestored(before, State());
@@ -112,7 +112,7 @@ TEST_F(TXGainRunsTest, RadioOnABandBeyondTheTableEndsWithBnCode)
 TEST_F(TXGainRunsTest, TxTestEndsWithC0BeforeAnyMenu)
 {
     Contact();
-    Set("TEST", "1");
+    Set("tx-test", "1");
     const RadioState before = State();
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_NOT_TX_NORM);
     ExpectRestored(before, State());

@@ -264,7 +264,7 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
 {
     Connect(kTunerOnly);
     const std::wstring summary = SetGains(radio, TXGAIN_LEVEL_5W);
-    const RadioState before = GetRadioState(radio);
+    const RadioState before = radio.State();
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_TX_GAIN_SUMMARY)));
     std::vector<bool> welcomeSteps;
     std::wstring dummyLoadText;
@@ -315,7 +315,7 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
               ERROR_SUCCESS);
     EXPECT_EQ(antenna, 2);
     EXPECT_EQ(radio.CountCommand("AN2;"), 11u);
-    ExpectRestored(before, GetRadioState(radio));
+    ExpectRestored(before, radio.State());
 
     const std::string file = ReadFileBytes(dataFile);
     ASSERT_EQ(file.rfind("Q7 TX Gain Calibration data written on ", 0), 0u) << file;
@@ -337,7 +337,7 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
 TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestoresAndCloses)
 {
     Connect();
-    const RadioState before = GetRadioState(radio);
+    const RadioState before = radio.State();
     bool calibrateAfterRefusal = false;
     RunWizard({
         NextWhenIdle(IDD_TXGC_WELCOME),
@@ -369,7 +369,7 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
     EXPECT_TRUE(calibrateAfterRefusal);
     EXPECT_FALSE(nextWhileRunning);
     EXPECT_EQ(boxes.Count(), 0u);
-    ExpectRestored(before, GetRadioState(radio));
+    ExpectRestored(before, radio.State());
     EXPECT_EQ(radio.CountCommand("SWH16;"), 2u);
     // Cancelled, the wizard still writes what it has: band 0's line.
     const std::string file = ReadFileBytes(dataFile);
@@ -383,10 +383,10 @@ TEST_F(TXGainWizardEndToEndTest, ATechnicianRunsEveryLevelInOneStep)
     WriteSetting(L"TechnicianTXGainCalibration", 1);
     Connect();
     // A power of its own, so that 1 mW's "PC100;" is not a restore.
-    radio.Transmitter("set PC 075");
+    radio.Control("set pc 075");
     // No band keys long enough to be measured: each still gets its line.
     for (unsigned band = 0; band < 11; ++band)
-        radio.Transmitter("out-of-band " + std::to_string(band) + " 1");
+        radio.Control("out-of-band " + std::to_string(band) + " 1");
     std::wstring summary;
     for (unsigned level : {TXGAIN_LEVEL_5W, TXGAIN_LEVEL_50W, TXGAIN_LEVEL_1MW})
         summary += SetGains(radio, level);

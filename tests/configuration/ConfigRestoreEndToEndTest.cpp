@@ -1,7 +1,7 @@
 // Configuration restore from the Configuration tab against the simulated
 // radio: only the saved regions are written, the radio is reset and found
 // again; a file that cannot be read or fails its checks sends nothing; older firmware writes byte by byte;
-// the close question while writing.
+// the close question while writing, also for the program's close.
 #include "ConfigEndToEnd.h"
 #include "ConfigFixture.h"
 #include "ContactStateMachine.h"
@@ -272,4 +272,24 @@ TEST_F(ConfigRestoreCloseTest, CancelDuringTheResetWaitOnlyWaitsForTheEnd)
     EXPECT_EQ(StatusText(), L"Configuration was restored");
     EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING) << "the radio was found again";
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(CTabView::TAB_CONFIGURATION), IDC_RESTORE_CONFIGURATION)));
+}
+
+// The program closed from outside during the reset wait: the restore
+// dialog's own rule decides (it waits for the end), and then the program
+// closes.
+TEST_F(ConfigRestoreCloseTest, TheProgramClosedDuringTheResetWaitClosesOnceTheRestoreHasEnded)
+{
+    Connect();
+    AnswerFileDialog(L"Open", folder.Write(L"reset.Q7Config", FileOf({{kFirst, PatternPage(kFirst)}})));
+    const HWND frame = Frame();
+    DriveToolDialog(kRestoreDialog, [&](HWND) {
+        return Count("LDD20000;") > 0 && PostMessageW(frame, WM_CLOSE, 0, 0);
+    });
+    radio.ClearLog();
+    Press(IDC_RESTORE_CONFIGURATION);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_FALSE(toolFailed);
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING) << "the radio was found again first";
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(frame); }, 5000));
 }

@@ -1,6 +1,7 @@
 // Fetches a firmware set of about 1 MB from the loopback FTP server and prints
 // how long the connection, the directory change and the listing took, and
-// the transfer. Needs port 21 of 127.0.0.1 (root).
+// the transfer; then cancels a transfer that the server holds and prints how
+// long the dialog took to go. Needs port 21 of 127.0.0.1 (root).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,6 +9,7 @@
 
 #include "DownloadFixture.h"
 #include "FtpServer.h"
+#include "MessagePump.h"
 #include "TempFolder.h"
 
 namespace {
@@ -62,6 +64,22 @@ int main()
                     bytes / 1024.0 / ((lastSent - firstAsked + 1) / 1000.0));
         std::printf("whole dialog: %.3f s\n", run.ms / 1000.0);
         exitCode = run.end == IDOK ? 0 : 1;
+
+        CTempFolder other;
+        server.Stall(64 * 1024);
+        DWORD cancelledAt = 0;
+        const DownloadRun cancelled = RunDownload(other.Path(), [&](HWND dialog) {
+            server.Poll();
+            if (!cancelledAt && server.Saw("stalled")) {
+                cancelledAt = GetTickCount();
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            }
+        });
+        std::printf("cancel of a held transfer: dialog end %d, gone %.3f s after Cancel\n",
+                    static_cast<int>(cancelled.end), (GetTickCount() - cancelledAt) / 1000.0);
+        // WinINet ends the held transfer and lets go of its file.
+        server.Stall(0);
+        PumpFor(1000);
         server.Stop();
     }
     FreeLibrary(richEdit);

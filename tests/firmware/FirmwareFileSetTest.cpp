@@ -96,8 +96,10 @@ TEST(FirmwareFileSetAddFile, KeepsTheNewestFileOfAKind)
 TEST(FirmwareFileSetAddFile, IgnoresOtherFiles)
 {
     CFirmwareFileSet set;
+    // The download's files under their temporary names among them.
     for (const wchar_t* name : {L"hmcu0500.txt", L"hxyz0100.hex", L"hmcu0500.hex.bak", L"readme", L"mcu0500.hex",
-                                L"hmcu.hex", L"hfwnotes.rtf.bak", L"hfwnotes.txt"}) {
+                                L"hmcu.hex", L"hfwnotes.rtf.bak", L"hfwnotes.txt", L"hmcu0500.hex.partial",
+                                L"hmcu0500b.hex.partial", L"hfwnotes.rtf.partial"}) {
         EXPECT_FALSE(set.AddFile(name)) << name;
     }
     for (unsigned kind = 0; kind < kFirmwareKindCount; ++kind)
@@ -175,7 +177,8 @@ TEST_F(FirmwareFileSetScan, KeepsFullPathsOfTheNewestFilesAndLeavesTheCurrentDir
 {
     const std::wstring folder = m_temp.MakeFolder(L"fw");
     for (const wchar_t* name : {L"HMCU0461.HEX", L"hmcu0460.hex", L"hmcu0461b.hex", L"hdsp0140.hex", L"tboot0003.hex",
-                                L"dtbl0140.hex", L"hfwnotes.rtf", L"readme.txt", L"hmcu0999.txt", L"hxyz0999.hex"}) {
+                                L"dtbl0140.hex", L"hfwnotes.rtf", L"readme.txt", L"hmcu0999.txt", L"hxyz0999.hex",
+                                L"hmcu0999.hex.partial"}) {
         m_temp.Write(std::wstring(L"fw\\") + name, "");
     }
     const std::wstring before = CurrentDirectory();

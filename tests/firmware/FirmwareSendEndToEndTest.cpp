@@ -185,7 +185,7 @@ TEST_F(FirmwareSendEndToEndTest, AdvancedModeSendsTheCheckedItemAndAWrongVersion
         EXPECT_NE(dialogLog.find(line), std::wstring::npos) << std::wstring(line);
 }
 
-TEST_F(FirmwareSendEndToEndTest, HideShowAndCloseWhileBusy)
+TEST_F(FirmwareSendEndToEndTest, HideShowAndCloseTheProgramWhileBusy)
 {
     radio.SetBootLoader(true);
     const McuFile file = WriteMcuFile(folder, L"hmcu0460.hex", 100, 12);
@@ -195,6 +195,8 @@ TEST_F(FirmwareSendEndToEndTest, HideShowAndCloseWhileBusy)
     CBoxWatcher answers({IDNO, IDYES});
     unsigned packetsAtNo = 0, packetsAtYes = 0;
     int step = 0;
+    const HWND frame = Frame();
+    bool frameAfterNo = false;
     answers.OnDialog(kDialogCaption, [&](HWND dialog) {
         const unsigned packets = Summary()[0];
         if (step == 0 && packets > 50) {
@@ -206,11 +208,16 @@ TEST_F(FirmwareSendEndToEndTest, HideShowAndCloseWhileBusy)
             step = 1;
         } else if (step == 1 && packets > 150) {
             packetsAtNo = packets;
-            SendMessageW(dialog, WM_CLOSE, 0, 0);  // No: the load goes on
+            // The program closed from outside, as taskkill does, which
+            // closes the dialog too: one question, and No keeps the load
+            // and the program going.
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+            SendMessageW(frame, WM_CLOSE, 0, 0);
+            frameAfterNo = IsWindow(frame);
             step = 2;
         } else if (step == 2 && packets > packetsAtNo + 100) {
             packetsAtYes = packets;
-            PostMessageW(dialog, WM_CLOSE, 0, 0);  // Yes
+            PostMessageW(frame, WM_CLOSE, 0, 0);  // Yes: the dialog ends, then the program
             return true;
         }
         return false;
@@ -218,6 +225,7 @@ TEST_F(FirmwareSendEndToEndTest, HideShowAndCloseWhileBusy)
     radio.ClearLog();
     Click(page, IDC_SEND_ALL);
 
+    EXPECT_TRUE(frameAfterNo);
     ASSERT_EQ(answers.Count(), 2u);
     EXPECT_EQ(answers[0].text, L"Are you sure you wish to close the Utility while sending firmware?");
     EXPECT_EQ(answers[0].caption, L"Critical Operation in Progress");
@@ -230,6 +238,7 @@ TEST_F(FirmwareSendEndToEndTest, HideShowAndCloseWhileBusy)
     EXPECT_EQ(Summary()[0], after);
     EXPECT_LE(after, packetsAtYes + 2);
     EXPECT_TRUE(model.ActiveMachine() == nullptr);
+    EXPECT_FALSE(IsWindow(frame)) << "once the dialog has ended, the program closes";
 }
 
 TEST_F(FirmwareSendEndToEndTest, RefusalsThatPutNothingOnTheWire)

@@ -85,6 +85,11 @@ bool CFtpServer::Throttle(unsigned bytesPerSecond)
     return Request("throttle " + std::to_string(bytesPerSecond));
 }
 
+bool CFtpServer::Stall(unsigned bytes)
+{
+    return Request("stall " + std::to_string(bytes));
+}
+
 bool CFtpServer::ListExtraName(const std::string& name)
 {
     return Request("extra " + name);

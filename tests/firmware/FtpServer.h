@@ -18,7 +18,7 @@
 class CFtpServer {
 public:
     struct Event {
-        std::string what;  // "retr", "sent", "incomplete", "listed", "ok"
+        std::string what;  // "retr", "stalled", "sent", "incomplete", "list", "listed", "ok"
         std::string name;
         unsigned ms;  // the server's clock
     };
@@ -35,6 +35,9 @@ public:
 
     // Each transfer's bytes a second from now on; 0 for no limit.
     bool Throttle(unsigned bytesPerSecond);
+    // Holds each file transfer, its connection open, once it has sent so
+    // many bytes ("stalled NAME"); 0 lets held transfers go on.
+    bool Stall(unsigned bytes);
     // A name that Q7/firmware lists without a file behind it.
     bool ListExtraName(const std::string& name);
     bool ClearExtraNames();

@@ -6,6 +6,7 @@
 
 #include "BoxWatcher.h"
 #include "DspLoaderDlg.h"
+#include "MessagePump.h"
 #include "McuLoaderDlg.h"
 #include "resource.h"
 
@@ -147,6 +148,57 @@ TEST_F(LoaderDialogTest, YesAfterTheLoadHasEndedFollowsTheLoadsResult)
     EXPECT_TRUE(state.answered);
     EXPECT_EQ(ended, IDOK);
     EXPECT_EQ(dialog.Result(), 0);
+}
+
+namespace {
+
+HWND g_found = nullptr;
+
+BOOL CALLBACK FindShownLoaderDialog(HWND window, LPARAM)
+{
+    if (IsWindowVisible(window) && GetWindowString(window) == kCaption)
+        g_found = window;
+    return TRUE;
+}
+
+// The loader dialog while it shows, else null.
+HWND ShownLoaderDialog()
+{
+    g_found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindShownLoaderDialog, 0);
+    return g_found;
+}
+
+}  // namespace
+
+// Yes to the close question while the N8's box is up: whatever that box
+// answers then, nothing more goes to the radio and the loader's timer is gone.
+TEST_F(LoaderDialogTest, YesWhileTheN8BoxIsUpLeavesTheRadioAloneWhateverTheBoxAnswers)
+{
+    peer.n8.Set(CN8Accessory::Mode::BootLoader, 0);
+    const std::wstring tinyBoot = WriteWholeFile(folder, L"tboot0100.hex", RandomBytes(100, 46));
+    const std::wstring code = WriteWholeFile(folder, L"hdsp0240.hex", RandomBytes(100, 47));
+    CBoxWatcher boxes;
+    boxes.AddAnswerFor(L"Critical Operation in Progress", IDYES);
+    bool closePosted = false;
+    boxes.AddAnswerFor(L"N8 detected", IDRETRY, [&] {
+        const HWND dialog = ShownLoaderDialog();
+        if (!closePosted) {
+            closePosted = PostMessageW(dialog, WM_CLOSE, 0, 0) != FALSE;
+            return false;
+        }
+        return dialog == nullptr;  // ended by the Yes
+    });
+    CDspLoaderDlg dialog(DSP_MAIN, code, tinyBoot, L"");
+    EXPECT_EQ(dialog.DoModal(window.Handle()), IDCANCEL);
+    const size_t commands = peer.commands.size();
+    PumpFor(700);  // longer than the probe's own wait
+    EXPECT_EQ(peer.n8.Probes(), 1u) << "Retry probed again";
+    EXPECT_EQ(peer.commands.size(), commands);
+    EXPECT_FALSE(KillTimer(window.Handle(), TIMER_LOADER)) << "the loader's timer is still armed";
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes[0].caption, L"Critical Operation in Progress");
+    EXPECT_EQ(boxes[1].caption, L"N8 detected");
 }
 
 // A file gone since the scan ends the load with the positive code 2, which

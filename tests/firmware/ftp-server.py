@@ -5,14 +5,16 @@ that connection. The test sends lines:
 
     root PATH          serve PATH (a Unix path) as the server's root
     throttle BYTES     limit each transfer to BYTES a second (0: no limit)
+    stall BYTES        hold each file transfer, connection open, once it has
+                       sent BYTES; 0 lets held transfers go on
     extra NAME         also list NAME, which is no file, in Q7/firmware
     clear              forget the extra names
     time               just "ok", with the time
     quit               close the server and end
 
 and reads lines: "ready" once the server listens (or "error TEXT"),
-"retr NAME" when a file is asked for, "sent NAME" and "incomplete NAME"
-when its transfer ends, "list" and "listed" around a listing, "ok" after
+"retr NAME" when a file is asked for, "stalled NAME" when its transfer is
+held, "sent NAME" and "incomplete NAME" when its transfer ends, "list" and "listed" around a listing, "ok" after
 each other request. Times go with the events as "@MS" since the start, for the
 benchmark.
 
@@ -34,7 +36,7 @@ from pyftpdlib.servers import FTPServer
 
 ADDRESS = ("127.0.0.1", 21)
 START = time.monotonic()
-settings = {"root": None, "extra": []}
+settings = {"root": None, "extra": [], "stall": 0}
 control = None
 control_lock = threading.Lock()
 
@@ -56,6 +58,31 @@ class ListingFS(AbstractedFS):
 
 class Throttled(ThrottledDTPHandler):
     write_limit = 0
+    sent = 0
+    held = False
+
+    def send(self, data):
+        stall = settings["stall"] if self.file_obj else 0
+        if stall:
+            data = data[:max(stall - self.sent, 0)]
+        sent = super().send(data) if data else 0
+        self.sent += sent
+        if stall and self.sent >= stall and not self.held:
+            self.held = True
+            self.del_channel()
+            tell("stalled " + os.path.basename(self.file_obj.name))
+            self.ioloop.call_later(0.05, self.release, _errback=self.handle_error)
+        return sent
+
+    # Polled on the server's own thread, which alone may touch the channel.
+    def release(self):
+        if self._closed:
+            return
+        if settings["stall"]:
+            self.ioloop.call_later(0.05, self.release, _errback=self.handle_error)
+            return
+        self.held = False
+        self.add_channel(events=self.ioloop.WRITE)
 
 
 class Handler(FTPHandler):
@@ -101,6 +128,8 @@ def main():
             settings["root"] = argument
         elif command == "throttle":
             Throttled.write_limit = int(argument)
+        elif command == "stall":
+            settings["stall"] = int(argument)
         elif command == "extra":
             settings["extra"].append(argument)
         elif command == "clear":

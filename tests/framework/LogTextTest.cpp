@@ -6,7 +6,8 @@
 
 namespace {
 
-// A visible log window a few lines high.
+// A visible log window a few lines high, scrolled both ways as the
+// dialogs' logs are.
 class LogText : public testing::Test {
 protected:
     LogText()
@@ -14,8 +15,9 @@ protected:
         frame = CreateWindowW(L"STATIC", L"log", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 200, nullptr, nullptr,
                               nullptr, nullptr);
         log = CreateWindowExW(0, L"RichEdit20W", L"",
-                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, 0, 0,
-                              300, 100, frame, nullptr, nullptr, nullptr);
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                  ES_AUTOHSCROLL | ES_READONLY,
+                              0, 0, 300, 100, frame, nullptr, nullptr, nullptr);
     }
     ~LogText() override { DestroyWindow(frame); }
 
@@ -59,6 +61,18 @@ TEST_F(LogText, ViewFollowsTheEndWhileAtTheBottom)
     EXPECT_GT(FirstVisibleLine(), 40);
     AppendLines(5);
     EXPECT_GT(FirstVisibleLine(), 45);
+}
+
+TEST_F(LogText, LongLinesAreShownFromTheirStart)
+{
+    const std::wstring wide = L"Sending DSP1 firmware file " + std::wstring(200, L'x') + L".hex";
+    for (int i = 0; i < 12; ++i) {
+        AppendLogText(log, wide);
+        POINT scroll{-1, -1};
+        SendMessageW(log, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+        EXPECT_EQ(scroll.x, 0) << "line " << i;
+    }
+    EXPECT_GT(FirstVisibleLine(), 0) << "and the newest line in view";
 }
 
 TEST_F(LogText, UserWhoScrolledUpStaysThere)

@@ -5,6 +5,10 @@
 
 #include <commctrl.h>
 
+#include <functional>
+
+#include "AboutDlg.h"
+#include "PropertySheet.h"
 #include "StateMachineInterface.h"
 #include "TextOrId.h"
 #include "WindowMessages.h"
@@ -259,17 +263,81 @@ TEST_F(ShellTest, FileExitEndsTheProgramWithCodeOneAndKeepsTheCurrentTab)
     OpenFrame();
     SelectTab(CTabView::TAB_CONFIGURATION);
     SendMessageW(Frame(), WM_COMMAND, ID_APP_EXIT, 0);
-    MSG message;
-    int code = -1;
-    while (code < 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            code = static_cast<int>(message.wParam);
-        else
-            DispatchMessageW(&message);
-    }
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(DispatchToQuit(), 1);
     EXPECT_FALSE(IsWindow(Frame()));
     EXPECT_EQ(ReadDwordSetting(L"ActivePage"), static_cast<DWORD>(CTabView::TAB_CONFIGURATION));
+}
+
+namespace {
+
+// The program's modal runs over the main window, owned by a page as the
+// loaders and the banner, date and time and macro sheets are.
+struct ModalRoad {
+    const char* name;
+    const wchar_t* caption;
+    std::function<void(HWND owner)> run;
+};
+
+const ModalRoad kModalRoads[] = {
+    {"dialog", L"About Zentrova Q7 Utility", [](HWND owner) { CAboutDlg().DoModal(owner); }},
+    {"sheet", L"Modal Test Sheet",
+     [](HWND owner) {
+         CPropertySheet sheet(L"Modal Test Sheet", PSH_NOAPPLYNOW, 0);
+         CPropertyPage page(IDD_POWER_ON_BANNER);
+         sheet.AddPage(page);
+         sheet.DoModal(owner);
+     }},
+};
+
+}  // namespace
+
+TEST_F(ShellTest, UnderAModalDialogOrSheetTheMainWindowTakesNoInputWhateverBoxComesAndGoes)
+{
+    OpenFrame();
+    const HWND page = Page(CTabView::TAB_CONFIGURATION);
+    for (const ModalRoad& road : kModalRoads) {
+        SCOPED_TRACE(road.name);
+        int step = 0;
+        bool enabledUnderTheRun = true;
+        bool enabledAfterTheBox = true;
+        bool activeAfterTheBox = false;
+        boxes.OnDialog(road.caption, [&](HWND window) {
+            if (step == 0) {
+                step = 1;
+                enabledUnderTheRun = IsWindowEnabled(Frame());
+                // A box of the main window comes and goes, as a serial error's does.
+                MessageBoxW(Frame(), L"failed", L"COM Port Error", MB_OK);
+                step = 2;
+            } else if (step == 2) {
+                enabledAfterTheBox = IsWindowEnabled(Frame());
+                activeAfterTheBox = GetActiveWindow() == window;
+                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                step = 3;
+                return true;
+            }
+            return false;
+        });
+        road.run(page);
+        EXPECT_EQ(step, 3);
+        EXPECT_FALSE(enabledUnderTheRun);
+        EXPECT_FALSE(enabledAfterTheBox);
+        EXPECT_TRUE(activeAfterTheBox) << "keys go to the dialog again";
+        EXPECT_TRUE(IsWindowEnabled(Frame()));
+    }
+}
+
+TEST_F(ShellTest, ClosingTheMainWindowUnderADialogGoesToTheDialogFirst)
+{
+    OpenFrame();
+    boxes.OnDialog(L"About Zentrova Q7 Utility", [&](HWND) {
+        PostMessageW(Frame(), WM_CLOSE, 0, 0);
+        return true;
+    });
+    EXPECT_EQ(CAboutDlg().DoModal(Page(CTabView::TAB_PORT)), 1) << "ended by its own close";
+    EXPECT_TRUE(IsWindow(Frame()));
+    // The dialog has ended: now the program closes.
+    EXPECT_EQ(DispatchToQuit(), 1);
+    EXPECT_FALSE(IsWindow(Frame()));
 }
 
 TEST_F(ShellTest, ThePlacementIsSavedAndRestoredAndAGapGivesTheDefault)

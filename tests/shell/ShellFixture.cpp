@@ -177,6 +177,11 @@ int ShellTest::CloseFrame()
     SendMessageW(m_frame->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(m_frame->Handle(), nullptr);
     // The quit message waits behind whatever the close posted.
+    return DispatchToQuit();
+}
+
+int ShellTest::DispatchToQuit()
+{
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT)

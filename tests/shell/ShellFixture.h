@@ -65,6 +65,8 @@ protected:
     CMainFrame& OpenFrame();
     // Closes it as the user does; the code its quit message carries.
     int CloseFrame();
+    // Dispatches what is queued up to the quit message; its code, or -1.
+    static int DispatchToQuit();
 
     HWND Frame() const { return m_frame ? m_frame->Handle() : nullptr; }
     CTabView& Tabs() { return m_frame->TabView(); }

@@ -189,3 +189,23 @@ TEST_F(StartFocusTest, AKeyForAHiddenControlBringsTheFocusBackFirst)
     PressAltVAndDown();
     ExpectFocusShown();
 }
+
+TEST_F(StartFocusTest, EnterOrTabInTheFolderBoxTakesTheFolderAndMovesOn)
+{
+    WriteSetting(L"ActivePage", static_cast<DWORD>(CTabView::TAB_FIRMWARE));
+    OpenFrame();
+    const HWND page = Tabs().GetCurrentPage();
+    const HWND box = GetDlgItem(page, IDC_FIRMWARE_FOLDER);
+    const HWND next = GetNextDlgTabItem(page, box, FALSE);
+    ASSERT_NE(next, box);
+    for (const WPARAM key : {VK_RETURN, VK_TAB}) {
+        SCOPED_TRACE(key);
+        const std::wstring folder = key == VK_RETURN ? L"C:\\Entered" : L"C:\\Tabbed";
+        SetFocus(box);
+        SetWindowTextW(box, (L"  " + folder).c_str());
+        PressKey(WM_KEYDOWN, key, 1);
+        PressKey(WM_CHAR, key == VK_RETURN ? L'\r' : L'\t', 1);
+        EXPECT_EQ(GetFocus(), next);
+        EXPECT_EQ(model.FirmwareFolder.Get(), folder);
+    }
+}

@@ -107,20 +107,24 @@ void CBoxWatcher::Answer(HWND box)
 {
     if (std::find(m_answered.begin(), m_answered.end(), box) != m_answered.end())
         return;
-    if (!m_answers.empty() && m_answers.front().when && !m_answers.front().when())
+    const std::wstring caption = WindowText(box);
+    // The first answer for this caption, else the first for any box.
+    auto pending = std::find_if(m_answers.begin(), m_answers.end(),
+                                [&](const PendingAnswer& a) { return a.caption.empty() || a.caption == caption; });
+    if (pending != m_answers.end() && pending->when && !pending->when())
         return;
     m_answered.push_back(box);
     SeenBox seen;
-    seen.caption = WindowText(box);
+    seen.caption = caption;
     seen.text = WindowText(GetDlgItem(box, kBoxTextId));
     seen.icon = IconOf(box);
     seen.owner = GetWindow(box, GW_OWNER);
     m_boxes.push_back(seen);
 
     int answer = 0;
-    if (!m_answers.empty()) {
-        answer = m_answers.front().answer;
-        m_answers.pop_front();
+    if (pending != m_answers.end()) {
+        answer = pending->answer;
+        m_answers.erase(pending);
     } else {
         for (int id : {IDOK, IDCANCEL, IDNO}) {
             if (GetDlgItem(box, id)) {

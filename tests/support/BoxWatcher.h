@@ -45,7 +45,16 @@ public:
     void OnDialog(const std::wstring& caption, std::function<bool(HWND dialog)> handler);
     // Used after the constructor's answers; with `when`, the box waits
     // until it returns true.
-    void AddAnswer(int answer, std::function<bool()> when = nullptr) { m_answers.push_back({answer, std::move(when)}); }
+    void AddAnswer(int answer, std::function<bool()> when = nullptr)
+    {
+        m_answers.push_back({answer, std::move(when), {}});
+    }
+    // For the next box with this caption only, ahead of the answers above,
+    // while another box may come and go (or wait) meanwhile.
+    void AddAnswerFor(const std::wstring& caption, int answer, std::function<bool()> when = nullptr)
+    {
+        m_answers.push_front({answer, std::move(when), caption});
+    }
 
 private:
     struct DialogHandler {
@@ -62,6 +71,8 @@ private:
     struct PendingAnswer {
         int answer;
         std::function<bool()> when;
+        // Empty: any box.
+        std::wstring caption;
     };
     std::deque<PendingAnswer> m_answers;
     std::vector<SeenBox> m_boxes;

@@ -351,6 +351,22 @@ std::string CSimulatedTransceiver::Loader(const std::string& request)
     return Request("loader " + request).value_or(std::string());
 }
 
+std::string CSimulatedTransceiver::Control(const std::string& request)
+{
+    return Request(request).value_or(std::string());
+}
+
+std::map<std::string, std::string> CSimulatedTransceiver::State()
+{
+    std::map<std::string, std::string> state;
+    for (const std::string& word : SplitWords(Request("state").value_or(std::string()))) {
+        const size_t equals = word.find('=');
+        if (equals != std::string::npos)
+            state[word.substr(0, equals)] = word.substr(equals + 1);
+    }
+    return state;
+}
+
 void CSimulatedTransceiver::Unplug()
 {
     Request("unplug");

@@ -26,6 +26,7 @@
 #include "LogEntry.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,15 +110,16 @@ public:
     };
     KeyerState GetKeyerState();
 
-    // The transmitter (tests/native/simulator/RadioTx.h): "state" gives every
-    // setting as "NAME=VALUE ..."; any of its requests ("set AN 2", "swr 3 20")
-    // answers the value after "ok".
-    std::string TransmitterState() { return Transmitter("state"); }
-    std::string Transmitter(const std::string& request) { return Request(request).value_or(std::string()); }
-
     // The firmware loaders' side: the N8, the MCU boot loader and its faults
     // ("loader ..." requests of the simulator); the value after "ok".
     std::string Loader(const std::string& request);
+
+    // Any other request of the simulator: "set an 2", the transmitter's
+    // ("swr 3 20", RadioTx.h), the receivers' and their DSPs' ("rx ...",
+    // "dsp ...", ReceiverRequest.cpp); the value after "ok".
+    std::string Control(const std::string& request);
+    // "state": every setting of the radio by its name (CRadio::State).
+    std::map<std::string, std::string> State();
 
     // What the radio received.
     std::vector<SimulatedCommand> Log();

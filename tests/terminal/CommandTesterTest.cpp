@@ -81,11 +81,12 @@ TEST_F(CommandTesterTest, TypedCommandsReachTheRadioAndItsRepliesTheOutput)
     ASSERT_TRUE(radio.WaitForCommand("FA;", 5000));
     EXPECT_TRUE(OutputHas(L"FA;FA00014060000;"));
 
+    // The DSP answers each of its bytes.
     Type(L"!b800;");
-    ASSERT_TRUE(radio.WaitForCommand("!b800;", 5000));
+    ASSERT_TRUE(radio.WaitForCommand(";", 5000));
     ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(Item(IDC_COMMAND_EDIT)) != FALSE; }, 5000));
-    EXPECT_TRUE(OutputHas(L"!b800;"));
-    EXPECT_EQ(radio.Commands(), (std::vector<std::string>{"FA;", "!b800;"}));
+    EXPECT_TRUE(OutputHas(L"!b8(00)00(47);"));
+    EXPECT_EQ(radio.Commands(), (std::vector<std::string>{"FA;", "!b8", "00", ";"}));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_MACRO_FIRST + 16)));
 }
 

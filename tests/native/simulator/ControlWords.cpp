@@ -1,6 +1,8 @@
 #include "ControlWords.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -88,4 +90,17 @@ std::optional<std::vector<uint8_t>> ParseHexBytes(const std::string& hex)
         bytes.push_back(static_cast<uint8_t>(high * 16 + low));
     }
     return bytes;
+}
+
+bool ParseNumber(const std::string& text, unsigned& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long number = std::strtoul(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || number > 0xFFFFFFFFul || text[0] == '-')
+        return false;
+    value = static_cast<unsigned>(number);
+    return true;
 }

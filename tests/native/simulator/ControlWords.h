@@ -16,6 +16,9 @@ std::optional<std::string> UnescapeText(const std::string& word);
 // Empty words are kept: "a  b" is "a", "", "b".
 std::vector<std::string> SplitWords(const std::string& line);
 
+// An unsigned number, decimal or "0x" hex; false for anything else.
+bool ParseNumber(const std::string& text, unsigned& value);
+
 std::string HexBytes(const std::vector<uint8_t>& bytes);
 // Nothing for an odd length or a character that is no hex digit.
 std::optional<std::vector<uint8_t>> ParseHexBytes(const std::string& hex);

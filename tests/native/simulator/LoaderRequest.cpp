@@ -25,20 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-bool Number(const std::string& text, unsigned& value)
-{
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0')
-        return false;
-    value = static_cast<unsigned>(number);
-    return true;
-}
-
-}  // namespace
-
 bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed)
 {
     SLoaderSide& side = m_loader;
@@ -141,13 +127,13 @@ std::string CSimulator::LoaderRequest(const Args& args)
     CMcuBootLoader& loader = side.bootLoader;
     unsigned a = 0, b = 0;
     const std::string what = args.empty() ? std::string() : args[0];
-    const bool one = args.size() == 2 && Number(args[1], a);
-    const bool two = args.size() == 3 && Number(args[1], a) && Number(args[2], b);
+    const bool one = args.size() == 2 && ParseNumber(args[1], a);
+    const bool two = args.size() == 3 && ParseNumber(args[1], a) && ParseNumber(args[2], b);
     if (what == "n8" && args.size() == 2 && args[1] == "none") {
         side.n8.Set(CN8Accessory::Mode::Absent, 0);
     } else if (what == "n8" && args.size() == 2 && args[1] == "boot") {
         side.n8.Set(CN8Accessory::Mode::BootLoader, 0);
-    } else if (what == "n8" && args.size() == 3 && args[1] == "running" && Number(args[2], a)) {
+    } else if (what == "n8" && args.size() == 3 && args[1] == "running" && ParseNumber(args[2], a)) {
         side.n8.Set(CN8Accessory::Mode::Running, a);
     } else if (what == "refuse" && two) {
         loader.RefusePacket(a, b);
@@ -155,7 +141,7 @@ std::string CSimulator::LoaderRequest(const Args& args)
         loader.SilenceFrom(a);
     } else if (what == "drop" && two) {
         loader.DropBytes(a, b);
-    } else if (what == "prefix" && args.size() == 3 && Number(args[1], a) && UnescapeText(args[2])) {
+    } else if (what == "prefix" && args.size() == 3 && ParseNumber(args[1], a) && UnescapeText(args[2])) {
         loader.PrefixReply(a, *UnescapeText(args[2]));
     } else if (what == "reset-version" && one) {
         side.versionAfterReset = a;

@@ -1,6 +1,7 @@
 #include "Radio.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -28,6 +29,8 @@ bool StartsWith(const std::string& text, const char* start)
 const char* const CRadio::kDefaultOptionModuleReply = "OM-APXS-TLK-R---;";
 const char* const CRadio::kDefaultBootLoaderReply = "Q7B;";
 
+// Each command has one owner: the first route that matches. The front
+// panel's commands go through Panel below.
 const CRadio::Route CRadio::s_routes[] = {
     {";", true, true, &CRadio::Poll},
     {"I;", true, true, &CRadio::Identify},
@@ -39,18 +42,24 @@ const CRadio::Route CRadio::s_routes[] = {
     {"EW", false, false, &CRadio::BlockWrite},
     {"LDPR", false, false, &CRadio::ByteRead},
     {"LDPW", false, false, &CRadio::ByteWrite},
-    {"MN", false, false, &CRadio::ClockCommand},
-    {"DS;", true, false, &CRadio::ClockCommand},
-    {"SWT", false, false, &CRadio::ClockCommand},
-    {"UP;", true, false, &CRadio::ClockCommand},
-    {"DN;", true, false, &CRadio::ClockCommand},
     {"LDD20000;", true, false, &CRadio::Reset},
     {"KY", false, false, &CRadio::Key},
     {"TB;", true, false, &CRadio::TransmitBuffer},
     {"LDM;", true, false, &CRadio::EnterBootLoader},
-    {"FA", false, false, &CRadio::VfoA},
-    // Whatever is left may be the transmitter's.
-    {"", false, false, &CRadio::TxCommand},
+    {"MN", false, false, &CRadio::Panel},
+    {"DS;", true, false, &CRadio::Panel},
+    {"UP;", true, false, &CRadio::Panel},
+    {"DN;", true, false, &CRadio::Panel},
+    {"SWT", false, false, &CRadio::Panel},
+    {"SWH", false, false, &CRadio::Panel},
+    // The values of the transmitter's menus are its own too.
+    {"MP", false, false, &CRadio::Transmitter},
+    {"TQ;", true, false, &CRadio::Transmitter},
+    {"RX;", true, false, &CRadio::Transmitter},
+    {"DB", false, false, &CRadio::Transmitter},
+    {"IC;", true, false, &CRadio::IconReply},
+    // Whatever is left is a plain setting ("FA", "PC", "RA$"...), or unknown.
+    {"", false, false, &CRadio::Setting},
 };
 
 CRadio::CRadio()
@@ -61,7 +70,7 @@ CRadio::CRadio()
 
 std::optional<std::string> CRadio::Handle(const std::string& command)
 {
-    if (m_reset.Deaf())
+    if (m_reset.Deaf() || (!m_bootLoader && Refuses(command)))
         return std::nullopt;
     for (const Route& route : s_routes) {
         if (m_bootLoader && !route.inBootLoader)
@@ -166,25 +175,91 @@ CRadio::Reply CRadio::ByteWrite(const std::string& command)
     return std::nullopt;
 }
 
-CRadio::Reply CRadio::ClockCommand(const std::string& command)
-{
-    // The transmitter's menus and displays come first.
-    bool taken = false;
-    const Reply reply = m_tx.Handle(command, {m_vfoA, McuVersion(), SwitchesWork()}, taken);
-    if (taken)
-        return reply;
-    return m_clock.Handle(command, SwitchesWork());
-}
-
 bool CRadio::SwitchesWork() const
 {
     return McuVersion() >= CRadioClock::kSwitchEmulationVersion || m_commandMode == "1";
 }
 
+// The front panel. "MN" selects a menu: the transmitter and the clock each
+// know their own, and a menu of one leaves the other's. Then the first that
+// applies takes the command:
+//   a TX menu shown      the transmitter: its display and steps (RadioTx.h)
+//   a clock menu shown   the clock: its display, field switches and steps
+//   TUNE keyed           "DS;" is the SWR display, the transmitter's
+//   otherwise            "DS;" is the receiver's display; TUNE "SWH16;" is
+//                        the transmitter's switch, the others the receivers'
+//                        (Receiver.h); steps do nothing
+CRadio::Reply CRadio::Panel(const std::string& command)
+{
+    const bool switches = SwitchesWork();
+    if (StartsWith(command, "MN")) {
+        m_tx.SelectMenu(static_cast<unsigned>(std::strtoul(command.c_str() + 2, nullptr, 10)));
+        return m_clock.Handle(command, switches);
+    }
+    if (m_tx.Menu() != 0)
+        return Transmitter(command);
+    if (m_clock.Menu() != 0)
+        return m_clock.Handle(command, switches);
+    if (command == "DS;")
+        return m_tx.Keyed() ? Transmitter(command) : m_receiver.DisplayReply();
+    if (command == "SWH16;")
+        return Transmitter(command);
+    if (switches && (StartsWith(command, "SWT") || StartsWith(command, "SWH")))
+        m_receiver.Tap(command);
+    return std::nullopt;
+}
+
+CRadio::Reply CRadio::Transmitter(const std::string& command)
+{
+    return m_tx.Handle(command, {McuVersion(), SwitchesWork()});
+}
+
+CRadio::Reply CRadio::Setting(const std::string& command)
+{
+    Reply reply;
+    m_settings.Handle(command, reply);
+    return reply;
+}
+
+bool CRadio::Refuses(const std::string& command)
+{
+    for (auto& [prefix, count] : m_refusals) {
+        if (count > 0 && StartsWith(command, prefix.c_str()) && command != prefix + ";") {
+            --count;
+            return true;
+        }
+    }
+    return false;
+}
+
 CRadio::Reply CRadio::Reset(const std::string&)
 {
     m_commandMode = "0";
-    m_clock.Handle("MN255;", false);
+    Panel("MN255;");
     m_reset.Start();
     return std::nullopt;
+}
+
+std::string CRadio::State() const
+{
+    const unsigned menu = m_tx.Menu() != 0 ? m_tx.Menu() : m_clock.Menu();
+    return m_settings.State() + " q7=" + m_commandMode + " menu=" + std::to_string(menu) + " " + m_tx.State() +
+           " " + m_receiver.State() + " " + m_dsp.State();
+}
+
+bool CRadio::Set(const std::string& name, const std::string& value)
+{
+    if (name == "q7") {
+        if (value.empty())
+            return false;
+        m_commandMode = value;
+        return true;
+    }
+    if (name == "menu") {
+        if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        Panel("MN" + std::string(3 - value.size(), '0') + value + ";");
+        return true;
+    }
+    return m_settings.Set(name, value) || m_tx.Set(name, value) || m_receiver.Set(name, value);
 }

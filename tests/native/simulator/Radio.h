@@ -1,13 +1,20 @@
 // What the transceiver does with one complete command, apart from the wire:
 // identification, firmware versions, option modules, command mode, line
-// speed and the EEPROM. Faults and timing belong to the simulator around it.
+// speed and the EEPROM itself; the rest through its parts, the plain
+// settings, the clock, the keyer, the transmitter, the receivers and their
+// DSPs. The route table and the front panel's dispatch (Radio.cpp) name the
+// one part that takes each command. Faults and timing belong to the
+// simulator around it.
 #pragma once
 
+#include "Dsp.h"
 #include "Eeprom.h"
+#include "Keyer.h"
 #include "RadioClock.h"
 #include "RadioReset.h"
+#include "RadioSettings.h"
 #include "RadioTx.h"
-#include "Keyer.h"
+#include "Receiver.h"
 
 #include <map>
 #include <optional>
@@ -49,9 +56,22 @@ public:
     CRadioClock& Clock() { return m_clock; }
     CKeyer& Keyer() { return m_keyer; }
     CRadioTx& Tx() { return m_tx; }
-    // The transmitter's control requests, and "state" and "set" of FA and Q7
-    // besides its own settings (RadioTx.h); nothing for other requests.
-    std::optional<std::string> TxControl(const std::string& request, const std::vector<std::string>& args);
+    CReceiver& Receiver() { return m_receiver; }
+    CDsp& Dsp() { return m_dsp; }
+    CRadioSettings& Settings() { return m_settings; }
+
+    // Every setting of the radio as "name=value" words: the plain settings
+    // (RadioSettings.h), the command mode q7, the transmitter's or the
+    // clock's menu shown (menu, 0 for none), the transmitter's (RadioTx.h),
+    // the receivers' switches (Receiver.h) and the DSPs' tables and signals
+    // (Dsp.h).
+    std::string State() const;
+    // One of them by its name in State(), but for the DSPs'; false for an
+    // unknown name or a value not taken.
+    bool Set(const std::string& name, const std::string& value);
+    // Fault: the next `count` commands that start with `prefix` and carry a
+    // value are ignored; its query is still answered.
+    void Refuse(const std::string& prefix, unsigned count) { m_refusals[prefix] = count; }
 
     // A second receiver, a Q7, and long enough for the program to accept.
     static const char* const kDefaultOptionModuleReply;
@@ -71,15 +91,17 @@ private:
     Reply BlockWrite(const std::string& command);
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
-    Reply ClockCommand(const std::string& command);
     // Older firmware takes switch presses only in the extended command mode.
     bool SwitchesWork() const;
     Reply Reset(const std::string& command);
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
     Reply EnterBootLoader(const std::string&) { m_bootLoader = true; return std::nullopt; }
-    Reply VfoA(const std::string& command);  // RadioVfo.cpp
-    Reply TxCommand(const std::string& command);  // RadioTx.cpp
+    Reply Panel(const std::string& command);
+    Reply Transmitter(const std::string& command);
+    Reply IconReply(const std::string&) { return m_receiver.IconReply(); }
+    Reply Setting(const std::string& command);
+    bool Refuses(const std::string& command);
 
     struct Route {
         const char* text;
@@ -100,6 +122,10 @@ private:
     CRadioClock m_clock;
     CRadioReset m_reset;
     CKeyer m_keyer;
-    CRadioTx m_tx;
-    std::string m_vfoA = "00014060000";
+    // Before the parts that read and change it.
+    CRadioSettings m_settings;
+    CRadioTx m_tx{m_settings};
+    CReceiver m_receiver{m_settings};
+    CDsp m_dsp;
+    std::map<std::string, unsigned> m_refusals;
 };

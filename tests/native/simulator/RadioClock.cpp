@@ -9,7 +9,6 @@ namespace {
 constexpr unsigned kDateMenu = 29;
 constexpr unsigned kDateOrderMenu = 30;
 constexpr unsigned kTimeMenu = 73;
-constexpr unsigned kLeaveMenu = 255;
 
 int Wrap(int value, int low, int high)
 {
@@ -39,7 +38,7 @@ std::optional<std::string> CRadioClock::Handle(const std::string& command, bool 
 {
     if (command.compare(0, 2, "MN") == 0) {
         const unsigned menu = static_cast<unsigned>(std::strtoul(command.c_str() + 2, nullptr, 10));
-        m_menu = menu == kLeaveMenu ? 0 : menu;
+        m_menu = menu == kDateMenu || menu == kDateOrderMenu || menu == kTimeMenu ? menu : 0;
         m_field = 0;
         return std::nullopt;
     }
@@ -55,6 +54,7 @@ std::optional<std::string> CRadioClock::Handle(const std::string& command, bool 
     }
     return std::nullopt;
 }
+
 
 std::tm CRadioClock::Now() const
 {
@@ -95,7 +95,7 @@ void CRadioClock::Step(int direction)
     m_offset = static_cast<long long>(timegm(&t)) - std::time(nullptr);
 }
 
-std::string CRadioClock::Display() const
+std::optional<std::string> CRadioClock::Display() const
 {
     const std::tm t = Now();
     switch (m_menu) {
@@ -110,7 +110,7 @@ std::string CRadioClock::Display() const
     case kTimeMenu:
         return "DS@@" + Digits(t.tm_hour, true) + Digits(t.tm_min, true) + Digits(t.tm_sec, false) + "@;";
     }
-    return "DS@@14025000@@;";
+    return std::nullopt;
 }
 
 std::optional<std::string> CRadioClock::Control(const std::string& request, const std::vector<std::string>& args)

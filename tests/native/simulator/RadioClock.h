@@ -1,7 +1,8 @@
 // The radio's clock and the menus that show and set it: "MN029;" (date),
-// "MN030;" (date order), "MN073;" (time), "MN255;" (leave), "DS;" (the
-// display), and the emulated front-panel switches "SWT11;".."SWT13;" that
-// select a field, "UP;" and "DN;" that step it, wrapping without carry.
+// "MN030;" (date order), "MN073;" (time), any other "MN" leaves them; "DS;"
+// (the display while one shows), and the emulated front-panel switches
+// "SWT11;".."SWT13;" that select a field, "UP;" and "DN;" that step it,
+// wrapping without carry.
 // The clock runs at the host's pace, off UTC by a settable number of seconds.
 #pragma once
 
@@ -22,7 +23,7 @@ public:
     void SetOffset(long long seconds) { m_offset = seconds; }
     bool DayFirst() const { return m_dayFirst; }
     void SetDayFirst(bool dayFirst) { m_dayFirst = dayFirst; }
-    // The menu shown: 0 none, else its number.
+    // The clock's menu shown: 0 none, else its number.
     unsigned Menu() const { return m_menu; }
 
     // Control requests: "clock [SECONDS]", "date-order [U|E]". An answer
@@ -32,7 +33,7 @@ public:
 private:
     std::tm Now() const;
     void Step(int direction);
-    std::string Display() const;
+    std::optional<std::string> Display() const;
 
     long long m_offset = 0;
     bool m_dayFirst = false;

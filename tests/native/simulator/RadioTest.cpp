@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 namespace {
 
 using Reply = std::optional<std::string>;
@@ -63,7 +66,11 @@ TEST(Radio, DefaultOptionModuleReplyPassesTheProgramsRules)
     const std::string reply = CRadio::kDefaultOptionModuleReply;
     EXPECT_EQ(reply.compare(0, 2, "OM"), 0);
     EXPECT_GE(reply.size() - 1, 16u) << "at least 16 characters before the ;";
+    EXPECT_EQ(reply[3], 'A') << "antenna tuner";
+    EXPECT_EQ(reply[4], 'P') << "amplifier";
+    EXPECT_EQ(reply[5], 'X') << "transverter interface";
     EXPECT_EQ(reply[6], 'S') << "second receiver";
+    EXPECT_EQ(reply[12], 'R') << "a Q7 by its kind letter";
     EXPECT_EQ(reply[14], '-') << "a Q7";
     EXPECT_EQ(reply.back(), ';');
 }
@@ -132,14 +139,84 @@ TEST(Radio, EepromCommandFamilyFollowsTheMcuVersion)
     EXPECT_EQ(radio.Handle("LDPR001.035;"), Reply("LDPR001.035.200;"));
 }
 
-}  // namespace
+// One front panel for the transmitter, the clock and the receivers: a menu
+// takes the display from whatever showed before, and each "DS;" is the
+// display of the first that has it.
+TEST(Radio, DisplayIsTheMenusThenTheSwrThenTheReceivers)
+{
+    struct Row {
+        std::initializer_list<const char*> commands;
+        const char* shows;
+        size_t size;
+    } rows[] = {
+        {{}, "DS@14060000", 13},                      // the receiver's VFO A and its icons
+        {{"MN051;"}, "DS@@@@@NQR@@;", 13},           // a TX menu
+        {{"MN073;"}, "DS@@", 12},                     // the clock's time
+        {{"MN051;", "MN029;"}, "DS@@", 12},           // the clock's menu leaves the TX menu
+        {{"MN073;", "MN055;"}, "DSPA@@@NQR@@;", 13},  // and the other way round
+        {{"MN073;", "MN255;"}, "DS@14060000", 13},
+        {{"SWH16;"}, "DS@@@@@1\xB2>@@;", 13},        // keyed: the SWR
+        {{"SWH16;", "MN078;"}, "DS@@@@OFF0@@;", 13},  // a menu before the SWR
+        {{"SWH16;", "MN073;"}, "DS@@", 12},
+        {{"SWH16;", "RX;"}, "DS@14060000", 13},
+    };
+    for (const Row& row : rows) {
+        CRadio radio;
+        for (const char* command : row.commands)
+            radio.Handle(command);
+        const std::string shown = radio.Handle("DS;").value_or("");
+        EXPECT_EQ(shown.substr(0, std::char_traits<char>::length(row.shows)), row.shows) << shown;
+        EXPECT_EQ(shown.size(), row.size) << shown;
+    }
+}
 
-TEST(Radio, AnswersAndSetsVfoA)
+TEST(Radio, TxTestIsOneFlagForTheTapAndTheIcons)
 {
     CRadio radio;
-    EXPECT_EQ(radio.Handle("FA;"), Reply("FA00014060000;"));
-    EXPECT_FALSE(radio.Handle("FA00007030000;"));
-    EXPECT_EQ(radio.Handle("FA;"), Reply("FA00007030000;"));
-    EXPECT_FALSE(radio.Handle("FA7030;"));
-    EXPECT_EQ(radio.Handle("FA;"), Reply("FA00007030000;"));
+    radio.Handle("SWH18;");
+    EXPECT_EQ(static_cast<unsigned char>((*radio.Handle("IC;"))[2]), 0xA0);
+    ASSERT_TRUE(radio.Set("tx-test", "0"));
+    EXPECT_EQ(static_cast<unsigned char>((*radio.Handle("IC;"))[2]), 0x80);
+    radio.SetVersion("RVM", 340);
+    radio.Handle("SWH18;");
+    EXPECT_EQ(static_cast<unsigned char>((*radio.Handle("IC;"))[2]), 0x80) << "no switches before MCU 346 in mode 0";
 }
+
+// "state" lists every part's settings, and "set" puts each back by its name.
+TEST(Radio, StateShowsEveryChangeAndSetTakesEachBack)
+{
+    const auto words = [](const std::string& state) {
+        std::map<std::string, std::string> words;
+        std::istringstream in(state);
+        for (std::string word; in >> word;)
+            words[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+        return words;
+    };
+    CRadio radio;
+    const auto before = words(radio.State());
+    for (const char* command : {"FA00003750000;", "RA$00;", "Q71;", "DB00;", "SWH18;", "SWH16;", "MN072;", "UP;",
+                                "MN058;", "MP005;", "MN023;"})
+        radio.Handle(command);
+    radio.Dsp().SetSignal(1, -73);
+    const std::map<std::string, std::string> changed = {
+        {"fa", "00003750000"}, {"ra$", "00"}, {"q7", "1"},    {"db", "00"},    {"tx-test", "1"},
+        {"tx", "1"},           {"m072", "1"}, {"m058", "005"}, {"menu", "23"}, {"signal-sub", "-73"},
+    };
+    auto after = words(radio.State());
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& [name, value] : before) {
+        const auto change = changed.find(name);
+        EXPECT_EQ(after[name], change == changed.end() ? value : change->second) << name;
+    }
+    for (const auto& [name, value] : changed) {
+        if (name != "signal-sub")
+            EXPECT_TRUE(radio.Set(name, before.at(name))) << name;
+    }
+    radio.Dsp().SetSignal(1, std::nullopt);
+    EXPECT_EQ(words(radio.State()), before);
+    for (const auto& [name, value] : std::map<std::string, std::string>{
+             {"an", "3"}, {"rg", "25"}, {"notch", "4"}, {"m051", "2"}, {"menu", "1000"}, {"dsp-main", "00"}})
+        EXPECT_FALSE(radio.Set(name, value)) << name;
+}
+
+}  // namespace

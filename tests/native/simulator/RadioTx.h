@@ -1,10 +1,8 @@
-// The radio's transmitter as the TX gain calibration sees it: VFO B ("FB"),
-// the band number ("BN"), power ("PC"), antenna ("AN"), RIT and XIT ("RT",
-// "XT", "RO"), the command mode "Q5", text-terminal output ("TT"), the VFO B
-// display mode and power reading ("DB"), the icons ("IC", with TX TEST),
-// TUNE ("SWH16;", a switch: below MCU 346 only in the extended mode), receive ("RX;") and the transmit query ("TQ;"), and the
-// menus the calibration works with their "MP" values, "UP;"/"DN;" steps and
-// "DS;" displays:
+// The radio's transmitter as the TX gain calibration sees it: TUNE
+// ("SWH16;", a switch: below MCU 346 only in the extended mode), receive
+// ("RX;") and the transmit query ("TQ;"), the VFO B display mode and the
+// power reading ("DB"), and the menus the calibration works with their "MP"
+// values, "UP;"/"DN;" steps and "DS;" displays:
 //     055 BH7W config   "PA@@@NQR" unless set otherwise
 //     051 XQ6T config   "@@@@@NQR", UP to "@@@@TEST", DN back
 //     072 tech mode     "@@@@OFF0" .. "@@@@OFFk-1", then "@@@@@ON@" (k UP steps)
@@ -15,12 +13,15 @@
 // While TUNE is keyed and no menu is shown, "DS;" is the SWR display (tenths,
 // the last digit 0xB0 + d, then '>') and "DB;" the power reading ("  5.0 W",
 // "  50 W", " 1.00 MW" at the transverter output), which wanders for a
-// settable number of readings after keying before it settles.
+// settable number of readings after keying before it settles; receiving, it
+// is VFO B in kHz ("DB7030;"). Its plain
+// settings (VFO B "FB", band "BN", power "PC", antenna "AN", RIT and XIT,
+// "Q5") are in the radio's settings table, TX TEST in the receivers' icons.
 //
-// Control requests (answer "ok [value]" or "error <why>"):
-//     state                   every setting, "NAME=VALUE ..." (names as "set")
-//     set NAME VALUE          FA FB BN PC AN RT XT RO Q5 Q7 TT DB TX TEST
-//                             MENU M055 M051 M072 M078 M058 M023
+// Its words in "state" and "set": db (the display mode), tx (keyed), m055
+// (the BH7W display), m051 m072 m078 (the stepped menus' positions), m058
+// m023 (the menu values). Its control requests (answer "ok" or
+// "error <why>"):
 //     swr BAND TENTHS         the SWR of a band (0..10 by frequency)
 //     gain BAND LEVEL VALUE   the gain menu's value (LEVEL 0 5 W, 1 50 W, 2 1 mW)
 //     power-error PERCENT     the reading off by a signed percentage
@@ -28,12 +29,12 @@
 //     out-of-band BAND 0|1    "DB  END;" while keyed on that band
 //     tune-keys 0|1           0: TUNE never keys ("TQ0;")
 //     unkeys 0|1              0: "RX;" never unkeys ("TQ1;")
-//     refuse PREFIX N         the next N settings of PREFIX ("Q5", "RT", "MP") are ignored
 //     tech-steps K            the tech-mode menu needs K UP steps (1 at start)
 #pragma once
 
+#include "RadioSettings.h"
+
 #include <array>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,25 +43,27 @@ class CRadioTx {
 public:
     static constexpr unsigned kBands = 11;
 
-    // What the transmitter needs of the rest of the radio.
+    // What the transmitter needs of the rest of the radio besides its settings.
     struct SRadio {
-        // VFO A in Hz, 11 digits.
-        const std::string& vfoA;
         unsigned mcuVersion;
         // Emulated front-panel switches are taken now.
         bool switches;
     };
 
-    CRadioTx();
+    explicit CRadioTx(const CRadioSettings& settings);
 
-    // The reply to a command, or none; `taken` is false for a command that
-    // is not the transmitter's ("DS;" and "UP;"/"DN;" outside its menus).
-    std::optional<std::string> Handle(const std::string& command, const SRadio& radio, bool& taken);
-
-    // The menu shown, 0 for none.
+    // "MNnnn;": one of its menus is shown now, or none of them.
+    void SelectMenu(unsigned menu);
+    // Its menu shown, 0 for none.
     unsigned Menu() const { return m_menu; }
+    bool Keyed() const { return m_transmitting; }
 
-    // Every setting, "NAME=VALUE" separated by blanks.
+    // The reply to one of its commands, or none: "DS;" (its menu's display,
+    // else the SWR while keyed), "UP;", "DN;", "MP", "SWH16;", "RX;", "TQ;"
+    // and "DB".
+    std::optional<std::string> Handle(const std::string& command, const SRadio& radio);
+
+    // Its words, "name=value" separated by blanks.
     std::string State() const;
     // False for an unknown name or a bad value.
     bool Set(const std::string& name, const std::string& value);
@@ -78,29 +81,20 @@ private:
         size_t position = 0;
     };
 
-    Reply Display(const SRadio& radio);
+    Reply Display();
     Reply PowerReading(const SRadio& radio);
     // The level whose gain the gain menu shows: 2 at the transverter output,
     // 1 from 10 W, else 0.
-    unsigned Level(const SRadio& radio) const;
-    double Watts(const SRadio& radio) const;
-    bool Refuses(const std::string& command);
+    unsigned Level() const;
+    double Watts() const;
+    unsigned Power() const;
     SSteppedMenu* Stepped(unsigned menu);
     std::string* MenuValue(unsigned menu);
     void SetTechSteps(unsigned steps);
 
-    std::string m_vfoB = "00007030000";
-    unsigned m_band = 5;
-    unsigned m_power = 100;
-    unsigned m_antenna = 1;
-    unsigned m_rit = 0;
-    unsigned m_xit = 0;
-    std::string m_ritOffset = "+0000";
-    std::string m_q5 = "0";
-    std::string m_textTerminal = "1";
+    const CRadioSettings& m_settings;
     std::string m_vfoBDisplay = "01";
     bool m_transmitting = false;
-    bool m_txTest = false;
     unsigned m_menu = 0;
     std::string m_bh7wConfig = "PA@@@NQR";
     SSteppedMenu m_xq6tConfig{{"@@@@@NQR", "@@@@TEST"}, 0};
@@ -118,5 +112,4 @@ private:
     unsigned m_readingsSinceKey = 0;
     bool m_tuneKeys = true;
     bool m_unkeys = true;
-    std::map<std::string, unsigned> m_refusals;
 };

@@ -23,19 +23,6 @@ void OnStopSignal(int signal)
     g_stopSignal = signal;
 }
 
-bool ParseNumber(const std::string& text, unsigned& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long number = std::strtoul(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || number > 0xFFFFFFFFul || text[0] == '-')
-        return false;
-    value = static_cast<unsigned>(number);
-    return true;
-}
-
 std::string Ok(const std::string& value = {})
 {
     return value.empty() ? "ok" : "ok " + value;
@@ -99,6 +86,12 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"quit", &CSimulator::Quit},
     {"keyer", &CSimulator::KeyerRequest},
     {"loader", &CSimulator::LoaderRequest},
+    {"state", &CSimulator::State},
+    {"set", &CSimulator::Set},
+    {"refuse", &CSimulator::Refuse},
+    {"rx", &CSimulator::ReceiverRequest},
+    {"dsp", &CSimulator::DspRequest},
+    {"say", &CSimulator::Say},
 };
 
 CSimulator::CSimulator(CRadio& radio) : m_radio(radio), m_start(Clock::now())
@@ -205,7 +198,7 @@ void CSimulator::ReadTerminal()
         }
         const unsigned speed = m_terminal.LineSpeed();
         for (ssize_t i = 0; i < received; ++i) {
-            if (LoaderTakes(static_cast<uint8_t>(buffer[i]), speed))
+            if (LoaderTakes(static_cast<uint8_t>(buffer[i]), speed) || DspTakes(buffer[i], speed))
                 continue;
             // Checked byte by byte: a speed command changes what the next byte is.
             m_garbled = m_garbled || speed != m_radio.Speed();
@@ -259,7 +252,7 @@ void CSimulator::OnRequest(const std::string& line)
     }
     if (const auto answer = m_radio.Clock().Control(words[0], args))
         m_control.Send(*answer);
-    else if (const auto answer = m_radio.TxControl(words[0], args))
+    else if (const auto answer = m_radio.Tx().Control(words[0], args))
         m_control.Send(*answer);
     else
         m_control.Send(Error("unknown request " + words[0]));
@@ -328,6 +321,26 @@ std::string CSimulator::Mode(const Args& args)
     if (args.size() != 1 || !text)
         return kBadArguments;
     m_radio.SetCommandMode(*text);
+    return Ok();
+}
+
+std::string CSimulator::State(const Args& args)
+{
+    return args.empty() ? Ok(m_radio.State()) : kBadArguments;
+}
+
+std::string CSimulator::Set(const Args& args)
+{
+    return args.size() == 2 && m_radio.Set(args[0], args[1]) ? Ok() : kBadArguments;
+}
+
+std::string CSimulator::Refuse(const Args& args)
+{
+    unsigned count = 0;
+    const auto prefix = args.size() == 2 ? UnescapeText(args[0]) : std::nullopt;
+    if (!prefix || prefix->empty() || !ParseNumber(args[1], count))
+        return kBadArguments;
+    m_radio.Refuse(*prefix, count);
     return Ok();
 }
 

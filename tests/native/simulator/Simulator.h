@@ -15,9 +15,14 @@
 //     log                     clear-log               count PATTERN
 //     quit                    keyer ...  (KeyerRequest.cpp)
 //     loader ...  (LoaderRequest.cpp)
+//     state                   set NAME VALUE          refuse PREFIX N
+//     rx ...  dsp ...  say TEXT  (ReceiverRequest.cpp)
 // and the requests of the radio clock (RadioClock.h) and of the transmitter
-// (RadioTx.h). "ignore" loses N commands after K more have got through;
-// "stray" sends TEXT just before the reply to the next command of PREFIX.
+// (RadioTx.h). "state" answers every setting of the radio as "ok NAME=VALUE
+// ..." (CRadio::State), and "set" takes one by its name there; "refuse"
+// makes the radio ignore the next N commands of PREFIX that carry a value.
+// "ignore" loses N commands after K more have got through; "stray" sends
+// TEXT just before the reply to the next command of PREFIX.
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "log" answers
 // "ok N" and N entry lines (LogEntry.h). "quit" answers "bye" once the
@@ -94,6 +99,14 @@ private:
     std::string Quit(const Args& args);
     std::string KeyerRequest(const Args& args);
     std::string LoaderRequest(const Args& args);
+    std::string State(const Args& args);
+    std::string Set(const Args& args);
+    std::string Refuse(const Args& args);
+    std::string ReceiverRequest(const Args& args);
+    std::string DspRequest(const Args& args);
+    std::string Say(const Args& args);
+    // The byte went to a DSP through the pass-through.
+    bool DspTakes(char byte, unsigned speed);
     // The byte went to the N8, the boot loader or a reset, not to the radio.
     bool LoaderTakes(uint8_t byte, unsigned speed);
     bool TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point now);

@@ -1,0 +1,136 @@
+// Shared set-up of the RF gain machine's tests against the simulated
+// transceiver: the radio found by the contact machine, a main window that
+// routes like the frame, and the wizard sheet's stand-in.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "BoxWatcher.h"
+#include "CalibrationTestPage.h"
+#include "ControlWords.h"
+#include "ContactStateMachine.h"
+#include "MachineTestWindow.h"
+#include "MessagePump.h"
+#include "RFGCStateMachine.h"
+#include "SimulatedTransceiver.h"
+
+class RfGainTest : public testing::Test {
+protected:
+    using State = std::map<std::string, std::string>;
+
+    explicit RfGainTest(std::initializer_list<int> answers = {}) : boxes(answers) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(radio.Start());
+        CModel& model = GetModel();
+        model.FixedSerialSpeed.Set(0);
+        model.Port.Set(radio.PortName());
+        machine.SetSheetWindow(sheet.Handle());
+        Contact();
+    }
+    void TearDown() override
+    {
+        GetModel().SetActiveMachine(nullptr);
+        GetModel().ClosePort();
+    }
+
+    // Finds the radio afresh (after its options changed, say).
+    void Contact()
+    {
+        GetModel().SetActiveMachine(nullptr);
+        window.ResetFinished();
+        ASSERT_TRUE(GetModel().Contact().StartAtOpenPort());
+        ASSERT_TRUE(window.WaitForFinish(30000));
+        ASSERT_EQ(window.Result(), 0);
+        GetModel().SetActiveMachine(&machine);
+        radio.ClearLog();
+    }
+
+    // Starts a chain and waits for its end; the result it sent the page.
+    template <typename Starter>
+    HRESULT Run(Starter start, DWORD timeoutMs = 30000)
+    {
+        const size_t before = sheet.finished.size();
+        if (!start())
+            return static_cast<HRESULT>(machine.m_result);
+        if (!PumpUntil([&] { return sheet.finished.size() > before && machine.IsIdle(); }, timeoutMs))
+            return E_ABORT;
+        return sheet.finished.back();
+    }
+    HRESULT Prepare() { return Run([&] { return machine.StartPrepare(sheet.Handle()); }); }
+    HRESULT SetUp(BYTE receiver) { return Run([&] { return machine.StartSetUp(sheet.Handle(), receiver); }); }
+    HRESULT Calibrate(BYTE receiver, RFGCSource source)
+    {
+        return Run([&] { return machine.StartCalibrate(sheet.Handle(), receiver, source); });
+    }
+    HRESULT Restore() { return Run([&] { return machine.StartRestore(sheet.Handle()); }); }
+
+    // The radio after the run is the radio before it, but for what the
+    // calibration leaves changed on purpose (and what a test adds).
+    static void ExpectRestored(const State& before, const State& after, std::set<std::string> changed = {})
+    {
+        changed.insert({"tx-test", "ln", "fb", "db", "tt", "dsp-main", "dsp-sub"});
+        ASSERT_FALSE(before.empty());
+        for (const auto& [key, value] : before) {
+            if (!changed.count(key)) {
+                EXPECT_EQ(after.at(key), value) << key;
+            }
+        }
+    }
+
+    size_t Count(const std::string& pattern) { return radio.CountCommand(pattern); }
+
+    // The length of each sync ("!02" and the "02" after it) in order.
+    std::vector<size_t> SyncLengths()
+    {
+        std::vector<size_t> lengths;
+        bool inSync = false;
+        for (const std::string& command : radio.Commands()) {
+            if (command == "!02" || command == "@02") {
+                lengths.push_back(1);
+                inSync = true;
+            } else if (inSync && command == "02") {
+                ++lengths.back();
+            } else {
+                inSync = false;
+            }
+        }
+        return lengths;
+    }
+
+    // The DSP commands the radio received, each as one text ("!b800;"),
+    // without the syncs.
+    std::vector<std::string> DspCommands()
+    {
+        std::vector<std::string> commands;
+        bool inCommand = false;
+        for (const std::string& piece : radio.Commands()) {
+            const bool start = (piece[0] == '!' || piece[0] == '@') && piece.compare(1, 2, "02") != 0;
+            if (start)
+                commands.push_back(piece);
+            else if (inCommand)
+                commands.back() += piece;
+            inCommand = (start || inCommand) && piece != ";";
+        }
+        return commands;
+    }
+
+    std::vector<uint8_t> Table(const char* receiver)
+    {
+        return *ParseHexBytes(radio.Control(std::string("dsp table ") + receiver));
+    }
+
+    CSimulatedTransceiver radio;
+    CMachineTestWindow window;
+    CCalibrationTestPage sheet;
+    CRFGCStateMachine machine;
+    CBoxWatcher boxes;
+};
