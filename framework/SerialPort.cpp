@@ -327,9 +327,9 @@ OVERLAPPED* CSerialPort::PrepareIo(OVERLAPPED* overlapped)
 {
     if (overlapped)
         return overlapped;
+    // ReadFile and WriteFile reset the event themselves.
     m_overlapped = {};
     m_overlapped.hEvent = m_ioEvent;
-    ResetEvent(m_ioEvent);
     return &m_overlapped;
 }
 
@@ -579,11 +579,18 @@ bool CSerialPort::EndTransfer(OVERLAPPED* overlapped)
 // while a notice lies untaken (nobody reads) are announced once more.
 void CSerialPort::AnnounceAndWait(WPARAM notice, DWORD queued)
 {
-    ResetEvent(m_noticeTaken);
     InterlockedExchange(&m_noticePending, 1);
     PostMessageW(m_notify, WM_APP_SERIAL_DATA, notice, 0);
+    // The flag says whether the bytes were taken; the event only wakes the
+    // wait. One left set by an earlier take costs a look, where resetting it
+    // would cost a call between every arrival and its notice.
     const HANDLE events[] = {m_stopEvent, m_noticeTaken};
-    while (WaitForMultipleObjects(2, events, FALSE, kUntakenPollMs) == WAIT_TIMEOUT) {
+    while (m_noticePending) {
+        const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kUntakenPollMs);
+        if (woke == WAIT_OBJECT_0)
+            return;
+        if (woke != WAIT_TIMEOUT || !m_noticePending)
+            continue;
         COMSTAT status{};
         DWORD errors = 0;
         if (!m_comm->ClearCommError(m_handle, &errors, &status) || status.cbInQue == 0)
