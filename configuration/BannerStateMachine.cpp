@@ -1,6 +1,5 @@
 #include "BannerStateMachine.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -18,6 +17,22 @@ std::wstring BannerBufferText(const BYTE* buffer)
     return result;
 }
 
+std::string BannerBytes(const std::wstring& text, UINT codePage)
+{
+    std::string bytes;
+    for (size_t i = 0; i < text.size();) {
+        const int units = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2 : 1;
+        char character[8];
+        const int length = WideCharToMultiByte(codePage, 0, text.data() + i, units, character, sizeof character,
+                                               nullptr, nullptr);
+        if (length <= 0 || bytes.size() + static_cast<size_t>(length) > BANNER_LENGTH)
+            break;
+        bytes.append(character, static_cast<size_t>(length));
+        i += static_cast<size_t>(units);
+    }
+    return bytes;
+}
+
 bool CBannerStateMachine::StartWrite(const std::wstring& text)
 {
     if (!IsIdle()) {
@@ -26,13 +41,7 @@ bool CBannerStateMachine::StartWrite(const std::wstring& text)
         return false;
     }
     std::memset(m_buffer, 0, sizeof m_buffer);
-    const int needed = WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                           0, nullptr, nullptr);
-    if (needed > 0) {
-        std::string bytes(static_cast<size_t>(needed), '\0');
-        WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), needed,
-                            nullptr, nullptr);
-        std::memcpy(m_buffer, bytes.data(), std::min<size_t>(bytes.size(), BANNER_LENGTH));
-    }
+    const std::string bytes = BannerBytes(text, CP_THREAD_ACP);
+    std::memcpy(m_buffer, bytes.data(), bytes.size());
     return Start(m_setQ7Hidden);
 }

@@ -12,6 +12,9 @@ inline constexpr unsigned BANNER_LENGTH = 22;
 
 // The text up to the first 0 of a banner buffer (BANNER_LENGTH + 1 bytes).
 std::wstring BannerBufferText(const BYTE* buffer);
+// The text in the code page, as many whole characters as fit in
+// BANNER_LENGTH bytes: a double-byte character is never cut in two.
+std::string BannerBytes(const std::wstring& text, UINT codePage);
 
 template <typename T>
 class CWriteBannerState : public CWritePicPromState<T> {

@@ -4,17 +4,17 @@
 #pragma once
 
 #include "CWMemoryStateMachine.h"
-#include "Dialog.h"
-#include "WaitCursor.h"
-#include "DialogResize.h"
+#include "MachineWindow.h"
 
 // A memory's edit: keys and pastes without a Morse code are dropped.
 class CEditCWMemory : public CWindow {
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnChar(wchar_t character) override;
+    bool OnKeyDown(UINT key) override;
+    bool OnPaste() override;
 };
 
-class CCWMemoryDlg : public CDialog, private CWaitCursorE<CCWMemoryDlg> {
+class CCWMemoryDlg : public CMachineDialog {
 public:
     CCWMemoryDlg();
     ~CCWMemoryDlg() override;
@@ -23,28 +23,25 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnFirstShow() override;
+    SQuestion CloseQuestion() override;
+    void OnCloseIdle() override;
+    void OnMachineFinished(HRESULT result) override;
 
 private:
-    void OnInitDialog();
-    void OnFirstShow();
     void OnSave();
-    void OnClose();
-    void OnFinished(HRESULT result);
     // The focused edit's text becomes its memory's edited text: Enter
     // reaches Save before the edit has lost the focus.
     void CommitFocusedEdit();
     void CommitEdit(unsigned memory);
     void EnableControls(bool enable);
-    void Cleanup();
-    int Ask(UINT textId, UINT captionId, UINT buttons);
 
     CCWMemoryStateMachine m_machine;
     CEditCWMemory m_edits[CW_MEMORY_COUNT];
-    CEventSubscriptions m_subscriptions;
-    CDialogResize m_resize;
     HFONT m_font = nullptr;
     bool m_writing = false;
-    bool m_shown = false;
 };
 
 // The dialog the Configuration page opens; returns when it has closed.

@@ -32,6 +32,7 @@ constexpr std::array<DWORD, 256> MakeCrcTable()
 constexpr std::array<DWORD, 256> kCrcTable = MakeCrcTable();
 
 unsigned g_failingLine = 0;
+DWORD g_failingError = ERROR_DISK_FULL;
 
 std::wstring KeyValueLine(const std::wstring& key, const std::wstring& value)
 {
@@ -97,8 +98,11 @@ CConfigFileWrite::CConfigFileWrite(HWND owner) : CFileWrite2(owner, IDS_CONFIG_F
 bool CConfigFileWrite::WriteLine(const std::wstring& text)
 {
     if (g_failingLine != 0 && --g_failingLine == 0) {
-        SetLastError(ERROR_DISK_FULL);
-        return Report(L"WriteFile", GetPath());
+        // Reported as a real failure is; what is left behind may be 0.
+        SetLastError(g_failingError);
+        ReportFailure(L"WriteFile");
+        SetLastError(g_failingError);
+        return false;
     }
     return CFileWrite2::WriteLine(text);
 }
@@ -176,6 +180,8 @@ bool WriteConfigurationFile(const std::wstring& path, const SYSTEMTIME& time, co
     wchar_t temporary[MAX_PATH] = {};
     if (!GetTempFileNameW(folder.c_str(), L"q7c", 0, temporary))
         return file.Report(L"GetTempFileName", path);
+    // The temporary file is gone after a failure: the user knows the target.
+    file.ReportAs(path);
 
     bool ok = file.Create(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL) &&
@@ -191,7 +197,8 @@ bool WriteConfigurationFile(const std::wstring& path, const SYSTEMTIME& time, co
     return ok;
 }
 
-void FailConfigFileLineForTest(unsigned line)
+void FailConfigFileLineForTest(unsigned line, DWORD error)
 {
     g_failingLine = line;
+    g_failingError = error;
 }

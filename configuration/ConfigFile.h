@@ -46,9 +46,9 @@ std::wstring GetConfigurationFileFilter();
 // Writes the file from the EEPROM image (indexed by EEPROM address), for the
 // serial number and MCU version the model holds. The file is written beside
 // the target and moved over it only when complete, so a failure leaves an
-// existing target as it was. A failure is shown in a box (caption "Configuration
-// file write error") and returns false with the failing call's error as the
-// thread's last error.
+// existing target as it was. A failure is shown in a box naming the target
+// (caption "Configuration file write error") and returns false with the
+// failing call's error as the thread's last error.
 bool WriteConfigurationFile(const std::wstring& path, const SYSTEMTIME& time, const BYTE* image);
 
 // The writer's file: its failures are reported under the file's caption.
@@ -69,5 +69,7 @@ public:
 // written; stops at the first failed write.
 bool WriteMem2Lines(const BYTE* image, DWORD* crc, CConfigFileWrite& file);
 
-// Tests: from now on the Nth line written fails as a full disk does (0: none).
-void FailConfigFileLineForTest(unsigned line);
+// Tests: from now on the Nth line written fails with the error, as a full
+// disk does (line 0: none). An error of 0 stands for a system whose box has
+// cleared the error by the time the failure is returned.
+void FailConfigFileLineForTest(unsigned line, DWORD error = ERROR_DISK_FULL);

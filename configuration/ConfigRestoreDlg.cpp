@@ -7,7 +7,6 @@
 #include "ErrorText.h"
 #include "Folders.h"
 #include "TextSinks.h"
-#include "WindowMessages.h"
 #include "resource.h"
 
 namespace {
@@ -17,46 +16,23 @@ constexpr DWORD kTitleBufferLength = 256;
 
 }  // namespace
 
-CConfigRestoreDlg::CConfigRestoreDlg() : CDialog(IDD_CONFIG_RESTORE), m_model(GetModel()) {}
-
-bool CConfigRestoreDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+CConfigRestoreDlg::CConfigRestoreDlg()
+    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CONFIG_RESTORE),
+      m_model(GetModel())
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        CenterOn(GetWindow(m_hwnd, GW_OWNER));
-        m_folder.Load(m_model.AppKey());
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        // Hiding (a minimised owner) changes nothing; only the first show asks.
-        if (wParam && !m_shown) {
-            m_shown = true;
-            m_model.SetActiveMachine(&m_machine);
-            m_subscriptions.Add(m_hwnd, m_model.MachineFinished);
-            ChooseAndReadConfigurationFile();
-        }
-        return false;
-    case WM_SETCURSOR:
-        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
-            return false;
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) != IDCANCEL)
-            return false;
-        PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
-        return true;
-    case WM_CLOSE:
-        OnClose();
-        return true;
-    case WM_DESTROY:
-        OnDestroy();
-        return false;
-    case WM_APP_MACHINE_FINISHED:
-        OnMachineFinished(static_cast<HRESULT>(wParam));
-        return true;
-    }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+}
+
+BOOL CConfigRestoreDlg::OnInitDialog()
+{
+    CenterOn(GetWindow(m_hwnd, GW_OWNER));
+    m_folder.Load(m_model.AppKey());
+    return TRUE;
+}
+
+// Hiding (a minimised owner) changes nothing; only the first show asks.
+void CConfigRestoreDlg::OnFirstShow()
+{
+    ChooseAndReadConfigurationFile();
 }
 
 void CConfigRestoreDlg::ChooseAndReadConfigurationFile()
@@ -86,9 +62,7 @@ void CConfigRestoreDlg::ChooseAndReadConfigurationFile()
         return;
     m_folder.Set(GetParentFolder(path));
     m_machine.m_owner = m_hwnd;
-    if (m_machine.Start(Item(IDC_CONFIG_PROGRESS)))
-        BeginBusy();
-    else
+    if (!Run([this] { return m_machine.Start(Item(IDC_CONFIG_PROGRESS)); }))
         m_model.SetActiveMachine(nullptr);
 }
 
@@ -100,8 +74,6 @@ HRESULT CConfigRestoreDlg::ReadConfigurationFile(const std::wstring& path)
 
 void CConfigRestoreDlg::OnMachineFinished(HRESULT result)
 {
-    EndBusy();
-    m_finished = true;
     m_result = result;
     if (result == 0) {
         SendStatusText(m_hwnd, FormatText(IDS_CONFIG_RESTORED));
@@ -116,31 +88,29 @@ void CConfigRestoreDlg::OnMachineFinished(HRESULT result)
     }
 }
 
-void CConfigRestoreDlg::OnClose()
+SQuestion CConfigRestoreDlg::CloseQuestion()
 {
-    if (m_machine.IsIdle()) {
-        EndDialog(m_result == 0 ? IDOK : m_result == ERROR_CANCELLED ? IDCANCEL : 3);
+    if (!IsInterruptible())
+        return {};
+    return {IDS_INTERRUPT_RESTORE_QUESTION, IDS_CRITICAL_OPERATION, MB_YESNO | MB_ICONEXCLAMATION};
+}
+
+void CConfigRestoreDlg::OnInterrupt()
+{
+    // Not for a restore that ended, or reset the radio, while the question was open.
+    if (!IsInterruptible() || !CancelRun())
         return;
-    }
-    const std::wstring caption = LoadResString(IDS_CRITICAL_OPERATION);
-    if (MessageBoxW(m_hwnd, LoadResString(IDS_INTERRUPT_RESTORE_QUESTION).c_str(), caption.c_str(),
-                    MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-        return;
-    // Not for a restore that ended while the question was open, even when
-    // the radio is still being found again.
-    if (m_machine.IsIdle() || m_finished)
-        return;
-    if (!IsFailure(m_machine.m_result))
-        m_machine.m_result = ERROR_CANCELLED;
-    MessageBoxW(m_hwnd, LoadResString(IDS_RESTORE_INTERRUPTED).c_str(), caption.c_str(),
-                MB_OK | MB_ICONEXCLAMATION);
+    Ask({IDS_RESTORE_INTERRUPTED, IDS_CRITICAL_OPERATION, MB_OK | MB_ICONEXCLAMATION});
+}
+
+void CConfigRestoreDlg::OnCloseIdle()
+{
+    EndDialog(m_result == 0 ? IDOK : m_result == ERROR_CANCELLED ? IDCANCEL : 3);
 }
 
 void CConfigRestoreDlg::OnDestroy()
 {
-    m_subscriptions.RemoveAll();
-    if (m_model.ActiveMachine() == &m_machine)
-        m_model.SetActiveMachine(nullptr);
     if (!m_folder.Get().empty())
         m_folder.Save(m_model.AppKey());
+    CMachineDialog::OnDestroy();
 }

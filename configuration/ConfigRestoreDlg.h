@@ -3,36 +3,36 @@
 #pragma once
 
 #include "ConfigRestoreStateMachine.h"
-#include "Dialog.h"
-#include "Model.h"
+#include "MachineWindow.h"
 #include "Observable.h"
-#include "WaitCursor.h"
 
-class CConfigRestoreDlg : public CDialog, public CWaitCursorE<CConfigRestoreDlg> {
+class CConfigRestoreDlg : public CMachineDialog {
 public:
     CConfigRestoreDlg();
 
     // IDOK restored, IDCANCEL cancelled, 3 failed.
     INT_PTR DoModal(HWND owner) { return CDialog::DoModal(owner); }
 
-    void ChooseAndReadConfigurationFile();
-    HRESULT ReadConfigurationFile(const std::wstring& path);
-    void OnMachineFinished(HRESULT result);
-
     CConfigRestoreStateMachine& Machine() { return m_machine; }
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnFirstShow() override;
+    void OnDestroy() override;
+    SQuestion CloseQuestion() override;
+    void OnInterrupt() override;
+    void OnCloseIdle() override;
+    void OnMachineFinished(HRESULT result) override;
 
 private:
-    void OnClose();
-    void OnDestroy();
+    // Before the reset has gone out; after it, a close only waits for the
+    // end, and the contact run that follows.
+    bool IsInterruptible() { return IsMachineBusy() && !m_machine.IsResetting(); }
+    void ChooseAndReadConfigurationFile();
+    HRESULT ReadConfigurationFile(const std::wstring& path);
 
     CPersistable<std::wstring> m_folder{L"ConfigurationFolder", 0};
     HRESULT m_result = 0;
     CModel& m_model;
     CConfigRestoreStateMachine m_machine;
-    bool m_shown = false;
-    bool m_finished = false;
-    CEventSubscriptions m_subscriptions;
 };

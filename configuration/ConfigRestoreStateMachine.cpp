@@ -46,11 +46,8 @@ int CConfigRestoreStateMachine::GetByteCount() const
 
 bool CConfigRestoreStateMachine::Start(HWND progressBar)
 {
-    if (!IsIdle()) {
-        m_result = E_STATE_MACHINE_BUSY;
-        SetLastError(E_STATE_MACHINE_BUSY);
-        return false;
-    }
-    SetUpProgress(progressBar, GetByteCount());
-    return CProgressBarStateHost::Start(m_findSpeed);
+    return CProgressBarStateHost::Start(m_findSpeed, [&] {
+        SetUpProgress(progressBar, GetByteCount());
+        return HRESULT(0);
+    });
 }

@@ -6,7 +6,6 @@
 #include "ErrorText.h"
 #include "Folders.h"
 #include "TextSinks.h"
-#include "WindowMessages.h"
 #include "resource.h"
 
 namespace {
@@ -21,58 +20,23 @@ bool IsCancelled(HRESULT result)
 
 }  // namespace
 
-CConfigSaveDlg::CConfigSaveDlg() : CDialog(IDD_CONFIG_SAVE), m_model(GetModel()) {}
-
-bool CConfigSaveDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+CConfigSaveDlg::CConfigSaveDlg()
+    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CONFIG_SAVE),
+      m_model(GetModel())
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        // Hiding (a minimised owner) changes nothing; only the first show starts.
-        if (wParam && !m_shown) {
-            m_shown = true;
-            OnFirstShow();
-        }
-        return false;
-    case WM_SETCURSOR:
-        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
-            return false;
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) != IDCANCEL)
-            return false;
-        OnCancel();
-        return true;
-    case WM_DESTROY:
-        OnDestroy();
-        return false;
-    case WM_APP_MACHINE_FINISHED:
-        OnMachineFinished(static_cast<HRESULT>(wParam));
-        return true;
-    }
-    return CDialog::OnMessage(message, wParam, lParam, result);
 }
 
-void CConfigSaveDlg::OnInitDialog()
+BOOL CConfigSaveDlg::OnInitDialog()
 {
     // The time of line 1 and of the default file name.
     GetLocalTime(&m_time);
     m_folder.Load(m_model.AppKey());
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
+    return TRUE;
 }
 
+// Hiding (a minimised owner) changes nothing; only the first show starts.
 void CConfigSaveDlg::OnFirstShow()
-{
-    m_model.SetActiveMachine(&m_machine);
-    m_subscriptions.Add(m_hwnd, m_model.MachineFinished);
-    StartSave();
-}
-
-void CConfigSaveDlg::StartSave()
 {
     int chosen = ChooseFile();
     // A stored folder that is gone makes the dialog refuse the name once.
@@ -85,8 +49,7 @@ void CConfigSaveDlg::StartSave()
         return;
     }
     m_machine.m_owner = m_hwnd;
-    if (m_machine.Start(Item(IDC_CONFIG_PROGRESS)))
-        BeginBusy();
+    Run([this] { return m_machine.Start(Item(IDC_CONFIG_PROGRESS)); });
 }
 
 int CConfigSaveDlg::ChooseFile()
@@ -132,7 +95,6 @@ void CConfigSaveDlg::OnMachineFinished(HRESULT result)
             result = static_cast<HRESULT>(error ? error : ERROR_WRITE_FAULT);
         }
     }
-    EndBusy();
     if (result == 0) {
         m_folder.Set(GetParentFolder(m_path));
         SendStatusText(m_hwnd, FormatText(IDS_CONFIG_SAVED));
@@ -147,23 +109,22 @@ void CConfigSaveDlg::OnMachineFinished(HRESULT result)
     }
 }
 
-void CConfigSaveDlg::OnCancel()
+// The machine stops at its next step; its end closes the dialog.
+void CConfigSaveDlg::OnInterrupt()
 {
     SendStatusText(m_hwnd, FormatText(IDS_SAVE_CANCELLED));
-    if (m_machine.IsIdle()) {
-        EndDialog(IDCANCEL);
-        return;
-    }
-    // The machine stops at its next step; its end closes the dialog.
-    if (m_machine.m_result == 0)
-        m_machine.m_result = ERROR_CANCELLED;
+    CancelRun();
+}
+
+void CConfigSaveDlg::OnCloseIdle()
+{
+    SendStatusText(m_hwnd, FormatText(IDS_SAVE_CANCELLED));
+    EndDialog(IDCANCEL);
 }
 
 void CConfigSaveDlg::OnDestroy()
 {
-    m_subscriptions.RemoveAll();
-    if (m_model.ActiveMachine() == &m_machine)
-        m_model.SetActiveMachine(nullptr);
     if (!m_folder.Get().empty())
         m_folder.Save(m_model.AppKey());
+    CMachineDialog::OnDestroy();
 }

@@ -6,7 +6,6 @@
 #include "ConfigRestoreDlg.h"
 #include "ConfigSaveDlg.h"
 #include "DateTimePage.h"
-#include "Help.h"
 #include "Model.h"
 #include "PowerOnBannerPage.h"
 #include "ToolTips.h"
@@ -55,7 +54,10 @@ BOOL CALLBACK EnableChildWindow(HWND child, LPARAM connectionStatus)
 
 }  // namespace
 
-CConfigurationPage::CConfigurationPage() : CPropertyPage(IDD_CONFIGURATION) {}
+CConfigurationPage::CConfigurationPage() : CPropertyPage(IDD_CONFIGURATION)
+{
+    SetHelpTopic(L"Configuration.htm");
+}
 
 const CConfigurationPage::Tool* CConfigurationPage::FindTool(int buttonId)
 {
@@ -68,42 +70,23 @@ const CConfigurationPage::Tool* CConfigurationPage::FindTool(int buttonId)
 
 bool CConfigurationPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        OnShowWindow(wParam != FALSE);
-        return false;
-    case WM_DESTROY:
-        m_subscriptions.RemoveAll();
-        return false;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, L"Configuration.htm");
-        result = TRUE;
-        return true;
-    case WM_APP_CONNECTION_STATUS:
-        OnConnectionStatus();
-        return true;
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam));
-    case WM_NOTIFY:
-        return OnNotify(reinterpret_cast<const NMHDR*>(lParam), result);
-    }
-    return CPropertyPage::OnMessage(message, wParam, lParam, result);
+    if (message != WM_APP_CONNECTION_STATUS)
+        return CPropertyPage::OnMessage(message, wParam, lParam, result);
+    OnConnectionStatus();
+    return true;
 }
 
-void CConfigurationPage::OnInitDialog()
+BOOL CConfigurationPage::OnInitDialog()
 {
     m_toolTip = CreateBalloonToolTip(m_hwnd);
     for (const Tool& tool : kTools) {
         if (tool.toolTipId)
             AddToolTip(m_toolTip, m_hwnd, tool.buttonId, tool.toolTipId);
     }
+    return TRUE;
 }
 
-void CConfigurationPage::OnShowWindow(bool shown)
+void CConfigurationPage::OnShow(bool shown, UINT)
 {
     m_subscriptions.RemoveAll();
     if (!shown)
@@ -118,23 +101,12 @@ void CConfigurationPage::OnConnectionStatus()
     EnumChildWindows(m_hwnd, &EnableChildWindow, GetModel().ConnectionStatus.Get());
 }
 
-bool CConfigurationPage::OnCommand(UINT id, UINT code)
+bool CConfigurationPage::OnCommand(UINT id, UINT code, HWND control)
 {
     const Tool* tool = FindTool(static_cast<int>(id));
     if (!tool || code != BN_CLICKED)
-        return false;
+        return CPropertyPage::OnCommand(id, code, control);
     if (tool->open)
         tool->open(m_hwnd);
-    return true;
-}
-
-// The sheet's notifications are the tab view's business, not the tools'.
-bool CConfigurationPage::OnNotify(const NMHDR* header, LRESULT& result)
-{
-    if (header->hwndFrom != m_hwnd && header->hwndFrom != Sheet())
-        return false;
-    if (header->code > PSN_FIRST || header->code < PSN_LAST)
-        return false;
-    result = 0;
     return true;
 }

@@ -27,14 +27,12 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnShow(bool shown, UINT reason) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
-    void OnInitDialog();
-    void OnShowWindow(bool shown);
     void OnConnectionStatus();
-    bool OnCommand(UINT id, UINT code);
-    bool OnNotify(const NMHDR* header, LRESULT& result);
 
     HWND m_toolTip = nullptr;
-    CEventSubscriptions m_subscriptions;
 };

@@ -1,24 +1,19 @@
 #include "DateTimePage.h"
 
 #include "TextSinks.h"
+#include "ToolSheet.h"
 #include "resource.h"
 
-CDateTimePage::CDateTimePage() : CToolPage(IDD_DATE_TIME, m_machine, L"Configuration.htm#SetDateTime") {}
+CDateTimePage::CDateTimePage() : CMachinePage(m_machine, MachineRegistration::WhileShown, MachineEndNotice::ModelEvent,
+                                                   IDD_DATE_TIME)
+{
+    m_page.dwFlags |= PSP_HASHELP;
+    SetHelpTopic(L"Configuration.htm#SetDateTime");
+}
 
 bool CDateTimePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED &&
-            (LOWORD(wParam) == IDC_DATE_TIME_UTC || LOWORD(wParam) == IDC_DATE_TIME_LOCAL)) {
-            m_machine.DateTimeUtc.Set(LOWORD(wParam) == IDC_DATE_TIME_UTC ? 1 : 0);
-            ShowPcTime();
-            return true;
-        }
-        break;
-    case WM_APP_MACHINE_FINISHED:
-        OnFinished(static_cast<HRESULT>(wParam));
-        return true;
     case WM_APP_DATE_TIME_UTC:
         CheckRadioButton(m_hwnd, IDC_DATE_TIME_UTC, IDC_DATE_TIME_LOCAL,
                          m_machine.DateTimeUtc.Get() > 0 ? IDC_DATE_TIME_UTC : IDC_DATE_TIME_LOCAL);
@@ -28,12 +23,25 @@ bool CDateTimePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             ShowDate(IDC_RADIO_DATE, IDC_RADIO_TIME, m_machine.RadioDate.Get(), m_machine.RadioTime.Get());
         return true;
     }
-    return CToolPage::OnMessage(message, wParam, lParam, result);
+    return CMachinePage::OnMessage(message, wParam, lParam, result);
 }
 
-void CDateTimePage::OnShow()
+bool CDateTimePage::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (code != BN_CLICKED || (id != IDC_DATE_TIME_UTC && id != IDC_DATE_TIME_LOCAL))
+        return CMachinePage::OnCommand(id, code, control);
+    m_machine.DateTimeUtc.Set(id == IDC_DATE_TIME_UTC ? 1 : 0);
+    ShowPcTime();
+    return true;
+}
+
+void CDateTimePage::OnShown(bool shown)
 {
     CModel& model = GetModel();
+    if (!shown) {
+        m_machine.DateTimeUtc.Save(model.AppKey());
+        return;
+    }
     ShowPcTime();
     PropSheet_Changed(Sheet(), m_hwnd);
     m_machine.DateTimeUtc.Load(model.AppKey());
@@ -41,21 +49,18 @@ void CDateTimePage::OnShow()
     m_subscriptions.Add(m_hwnd, m_machine.RadioTime);
     m_subscriptions.Add(m_hwnd, m_machine.DateTimeUtc);
     m_machine.DateTimeUtc.NotifyWindow(m_hwnd);
-    m_subscriptions.Add(m_hwnd, model.MachineFinished);
-    // Shown again after a hide, the running pass goes on where it was.
-    if (m_phase == 0)
-        StartAt(1);
 }
 
-void CDateTimePage::OnHide()
+// Shown again after a hide, the running pass goes on where it was.
+void CDateTimePage::OnFirstShow()
 {
-    m_machine.DateTimeUtc.Save(GetModel().AppKey());
+    StartAt(1);
 }
 
 void CDateTimePage::StartAt(int phase)
 {
     m_phase = phase;
-    m_machine.StartChain(phase);
+    Run([this, phase] { return m_machine.StartChain(phase); });
 }
 
 int NextDateTimePhase(const DateTimePhaseState& state)
@@ -78,10 +83,9 @@ int NextDateTimePhase(const DateTimePhaseState& state)
     return 0;
 }
 
-void CDateTimePage::OnFinished(HRESULT result)
+void CDateTimePage::OnMachineFinished(HRESULT result)
 {
-    // The event is the model's: other machines end through it too.
-    if (m_phase == 0 || !m_machine.IsIdle())
+    if (m_phase == 0)
         return;
     if (IsFailure(result)) {
         // The radio stays in its menu: the restore needs the link that failed.
@@ -104,20 +108,19 @@ void CDateTimePage::OnFinished(HRESULT result)
     PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_OK, 0);
 }
 
-LRESULT CDateTimePage::OnNotify(const NMHDR* header)
+LRESULT CDateTimePage::OnApply(bool closing)
 {
-    switch (header->code) {
-    case PSN_APPLY:
-        // The writing begins when the running pass ends.
-        m_writeRequested = true;
-        m_okPressed = reinterpret_cast<const PSHNOTIFY*>(header)->lParam != 0;
-        return m_phase > 0 ? PSNRET_INVALID_NOCHANGEPAGE : PSNRET_NOERROR;
-    case PSN_QUERYCANCEL:
-        // The radio leaves its menu through phase 6 first.
-        m_closing = true;
-        return m_phase > 0;
-    }
-    return 0;
+    // The writing begins when the running pass ends.
+    m_writeRequested = true;
+    m_okPressed = closing;
+    return m_phase > 0 ? PSNRET_INVALID_NOCHANGEPAGE : PSNRET_NOERROR;
+}
+
+bool CDateTimePage::OnQueryCancel()
+{
+    // The radio leaves its menu through phase 6 first.
+    m_closing = true;
+    return m_phase > 0;
 }
 
 void CDateTimePage::ShowPcTime()

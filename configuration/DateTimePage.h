@@ -4,7 +4,7 @@
 #pragma once
 
 #include "DateTimeStateMachine.h"
-#include "ToolSheet.h"
+#include "MachineWindow.h"
 
 // What decides the next phase when a pass has ended well; the radio's clock
 // is compared with the PC's as taken at that moment.
@@ -19,7 +19,7 @@ struct DateTimePhaseState {
 // The phase to start next; 0 when the sheet is to close (after phase 6).
 int NextDateTimePhase(const DateTimePhaseState& state);
 
-class CDateTimePage : public CToolPage {
+class CDateTimePage : public CMachinePage {
 public:
     CDateTimePage();
 
@@ -28,12 +28,14 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void OnShow() override;
-    void OnHide() override;
-    LRESULT OnNotify(const NMHDR* header) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnShown(bool shown) override;
+    void OnFirstShow() override;
+    LRESULT OnApply(bool closing) override;
+    bool OnQueryCancel() override;
+    void OnMachineFinished(HRESULT result) override;
 
 private:
-    void OnFinished(HRESULT result);
     void StartAt(int phase);
     void ShowPcTime();
     void ShowDate(int dateId, int timeId, unsigned date, unsigned time);

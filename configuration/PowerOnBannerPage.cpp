@@ -4,11 +4,14 @@
 
 #include "LogText.h"
 #include "TextSinks.h"
+#include "ToolSheet.h"
 #include "resource.h"
 
 CPowerOnBannerPage::CPowerOnBannerPage()
-    : CToolPage(IDD_POWER_ON_BANNER, m_machine, L"Configuration.htm#PowerOnBanner")
+    : CMachinePage(m_machine, MachineRegistration::WhileShown, MachineEndNotice::ModelEvent, IDD_POWER_ON_BANNER)
 {
+    m_page.dwFlags |= PSP_HASHELP;
+    SetHelpTopic(L"Configuration.htm#PowerOnBanner");
 }
 
 CPowerOnBannerPage::~CPowerOnBannerPage()
@@ -19,40 +22,40 @@ CPowerOnBannerPage::~CPowerOnBannerPage()
 
 bool CPowerOnBannerPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        SendDlgItemMessageW(m_hwnd, IDC_BANNER_TEXT, EM_LIMITTEXT, BANNER_LENGTH, 0);
-        if (m_font)
-            DeleteObject(m_font);
-        m_font = CreateLogFont(m_hwnd);
-        SendDlgItemMessageW(m_hwnd, IDC_BANNER_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_BANNER_TEXT && HIWORD(wParam) == EN_KILLFOCUS) {
-            CommitEdit();
-            return true;
-        }
-        break;
-    case WM_APP_BANNER_TEXT:
-        SetDlgItemTextW(m_hwnd, IDC_BANNER_TEXT, m_machine.BannerText.m_value[0].c_str());
-        return true;
-    case WM_APP_MACHINE_FINISHED:
-        // The event is the model's: other machines end through it too.
-        if (m_machine.IsIdle())
-            OnFinished(static_cast<HRESULT>(wParam));
-        return true;
-    }
-    return CToolPage::OnMessage(message, wParam, lParam, result);
+    if (message != WM_APP_BANNER_TEXT)
+        return CMachinePage::OnMessage(message, wParam, lParam, result);
+    SetDlgItemTextW(m_hwnd, IDC_BANNER_TEXT, m_machine.BannerText.Get().c_str());
+    return true;
 }
 
-void CPowerOnBannerPage::OnShow()
+BOOL CPowerOnBannerPage::OnInitDialog()
 {
-    m_subscriptions.Add(m_hwnd, m_machine.BannerText);
-    m_subscriptions.Add(m_hwnd, GetModel().MachineFinished);
-    // Shown again, the edit keeps what the user typed.
-    if (!m_readStarted)
-        m_readStarted = m_machine.StartRead();
+    SendDlgItemMessageW(m_hwnd, IDC_BANNER_TEXT, EM_LIMITTEXT, BANNER_LENGTH, 0);
+    if (m_font)
+        DeleteObject(m_font);
+    m_font = CreateLogFont(m_hwnd);
+    SendDlgItemMessageW(m_hwnd, IDC_BANNER_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    return TRUE;
+}
+
+bool CPowerOnBannerPage::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (id != IDC_BANNER_TEXT || code != EN_KILLFOCUS)
+        return CMachinePage::OnCommand(id, code, control);
+    CommitEdit();
+    return true;
+}
+
+void CPowerOnBannerPage::OnShown(bool shown)
+{
+    if (shown)
+        m_subscriptions.Add(m_hwnd, m_machine.BannerText);
+}
+
+// Shown again, the edit keeps what the user typed.
+void CPowerOnBannerPage::OnFirstShow()
+{
+    Run([this] { return m_machine.StartRead(); });
 }
 
 void CPowerOnBannerPage::CommitEdit()
@@ -61,47 +64,45 @@ void CPowerOnBannerPage::CommitEdit()
     while (!text.empty() && std::iswspace(text.back()))
         text.pop_back();
     CObservable<std::wstring>& banner = m_machine.BannerText;
-    banner.m_shadow[0] = text;
-    if (text != banner.m_value[0])
+    banner.Edit(0, text);
+    if (text != banner.Get())
         PropSheet_Changed(Sheet(), m_hwnd);
     else
         PropSheet_UnChanged(Sheet(), m_hwnd);
 }
 
-LRESULT CPowerOnBannerPage::OnNotify(const NMHDR* header)
+LRESULT CPowerOnBannerPage::OnApply(bool)
 {
-    switch (header->code) {
-    case PSN_APPLY: {
-        // Enter reaches Save before the edit has lost the focus.
-        if (!m_saving || m_machine.IsIdle())
-            CommitEdit();
-        if (m_saving && !m_machine.IsIdle())
-            return PSNRET_INVALID;  // a write is under way already
-        CObservable<std::wstring>& banner = m_machine.BannerText;
-        if (banner.m_shadow[0] == banner.m_value[0])
-            return PSNRET_NOERROR;
-        // A busy machine gets the busy code, which ends it and closes the sheet.
-        m_saving = true;
-        m_machine.StartWrite(banner.m_shadow[0]);
-        return PSNRET_INVALID;
-    }
-    case PSN_QUERYCANCEL:
-        if (m_machine.IsIdle())
-            return FALSE;
-        m_saving = true;
-        if (!IsFailure(m_machine.m_result))
-            m_machine.m_result = ERROR_CANCELLED;
-        return TRUE;
-    }
-    return 0;
+    // Enter reaches Save before the edit has lost the focus.
+    if (!m_saving || !IsMachineBusy())
+        CommitEdit();
+    if (m_saving && IsMachineBusy())
+        return PSNRET_INVALID;  // a write is under way already
+    CObservable<std::wstring>& banner = m_machine.BannerText;
+    if (banner.Edited() == banner.Get())
+        return PSNRET_NOERROR;
+    // A busy machine gets the busy code, which ends it and closes the sheet.
+    m_saving = true;
+    Run([this] { return m_machine.StartWrite(m_machine.BannerText.Edited()); });
+    return PSNRET_INVALID;
 }
 
-void CPowerOnBannerPage::OnFinished(HRESULT result)
+bool CPowerOnBannerPage::OnQueryCancel()
 {
-    const bool cancelled = result == ERROR_CANCELLED;
+    return !QueryClose();
+}
+
+void CPowerOnBannerPage::OnInterrupt()
+{
+    m_saving = true;
+    CancelRun();
+}
+
+void CPowerOnBannerPage::OnMachineFinished(HRESULT result)
+{
     if (!m_saving && result == 0)
         return;  // the read has filled the edit
-    if (result != 0 && !cancelled)
+    if (result != 0 && result != ERROR_CANCELLED)
         ShowErrorCodeBox(Sheet(), static_cast<DWORD>(result), IDS_BANNER_ERROR_CAPTION);
     PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
 }

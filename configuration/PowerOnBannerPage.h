@@ -4,9 +4,9 @@
 #pragma once
 
 #include "BannerStateMachine.h"
-#include "ToolSheet.h"
+#include "MachineWindow.h"
 
-class CPowerOnBannerPage : public CToolPage {
+class CPowerOnBannerPage : public CMachinePage {
 public:
     CPowerOnBannerPage();
     ~CPowerOnBannerPage() override;
@@ -15,18 +15,22 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void OnShow() override;
-    LRESULT OnNotify(const NMHDR* header) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnShown(bool shown) override;
+    void OnFirstShow() override;
+    LRESULT OnApply(bool closing) override;
+    bool OnQueryCancel() override;
+    void OnInterrupt() override;
+    void OnMachineFinished(HRESULT result) override;
 
 private:
-    void OnFinished(HRESULT result);
     // The edit's text, without trailing white space, becomes the edited text.
     void CommitEdit();
 
     CBannerStateMachine m_machine;
     HFONT m_font = nullptr;
     bool m_saving = false;
-    bool m_readStarted = false;
 };
 
 // The sheet the Configuration page opens; returns when it has closed.

@@ -1,11 +1,9 @@
 // The one-page property sheets of the configuration tools: modal over the
-// window that opens them, centred on it when first shown; and the page they
-// hold, which runs its machine while shown.
+// window that opens them, centred on it when first shown. Their pages are
+// machine pages (MachineWindow.h) that run their machine while shown.
 #pragma once
 
-#include "Observable.h"
 #include "PropertySheet.h"
-#include "StateMachineInterface.h"
 
 class CToolSheet : public CPropertySheet {
 public:
@@ -16,37 +14,11 @@ public:
     INT_PTR Run(HWND owner, CPropertyPage& page);
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnShow(bool shown, UINT reason) override;
     void OnInitialized() override;
 
 private:
     HWND m_owner = nullptr;
     UINT m_okTextId;
     bool m_centred = false;
-};
-
-// A tool's page: its machine is the model's active machine while the page is
-// shown; it answers only notifications from itself or its sheet, and opens
-// its help topic.
-class CToolPage : public CPropertyPage {
-public:
-    CToolPage(UINT templateId, IStateMachine& machine, const wchar_t* helpTopic);
-    ~CToolPage() override;
-
-protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    // After the machine has been registered; subscribe here.
-    virtual void OnShow() = 0;
-    // Before the registration is cleared (also at WM_DESTROY).
-    virtual void OnHide() {}
-    // The property-sheet notification's result.
-    virtual LRESULT OnNotify(const NMHDR* header) = 0;
-
-    CEventSubscriptions m_subscriptions;
-
-private:
-    void Hide();
-
-    IStateMachine& m_machine;
-    const wchar_t* m_helpTopic;
 };

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "Help.h"
 #include "TextSinks.h"
 #include "ToolTips.h"
 #include "resource.h"
@@ -31,53 +30,15 @@ int SlotOf(int id, int firstId)
 }  // namespace
 
 CXtalFilterDlg::CXtalFilterDlg()
-    : CDialog(GetModel().Accessibility.Get() != 0 ? IDD_XTAL_FILTER_ACCESSIBLE : IDD_XTAL_FILTER)
+    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent,
+                     GetModel().Accessibility.Get() != 0 ? IDD_XTAL_FILTER_ACCESSIBLE : IDD_XTAL_FILTER)
 {
-}
-
-CXtalFilterDlg::~CXtalFilterDlg()
-{
-    Cleanup();
+    SetHelpTopic(kHelpTopic);
 }
 
 bool CXtalFilterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        // Only the first show reads; a hide changes nothing.
-        if (wParam && !m_shown) {
-            m_shown = true;
-            OnFirstShow();
-        }
-        return true;
-    case WM_DESTROY:
-        Cleanup();
-        return true;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam)))
-            return true;
-        break;
-    case WM_NOTIFY:
-        if (reinterpret_cast<const NMHDR*>(lParam)->code == UDN_DELTAPOS) {
-            result = OnDeltaPos(reinterpret_cast<const NMUPDOWN*>(lParam));
-            return true;
-        }
-        break;
-    case WM_CLOSE:
-        OnClose();
-        return true;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, kHelpTopic);
-        return true;
-    case WM_SETCURSOR:
-        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
-            break;
-        result = TRUE;
-        return true;
     case WM_APP_FILTER_RECEIVER:
         OnReceiver();
         return true;
@@ -110,16 +71,11 @@ bool CXtalFilterDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_APP_TX_SSB_FILTER:
         OnTransmitFilter(m_machine.m_txSsb, IDC_FILTER_TX_SSB_FIRST);
         return true;
-    case WM_APP_MACHINE_FINISHED:
-        // The event is the model's: other machines end through it too.
-        if (m_machine.IsIdle())
-            OnFinished(static_cast<HRESULT>(wParam));
-        return true;
     }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    return CMachineDialog::OnMessage(message, wParam, lParam, result);
 }
 
-void CXtalFilterDlg::OnInitDialog()
+BOOL CXtalFilterDlg::OnInitDialog()
 {
     static UDACCEL bandwidthSteps[] = {{0, 50}, {2, 250}, {4, 1250}};
     static UDACCEL offsetSteps[] = {{0, 10}, {2, 50}, {4, 250}};
@@ -149,12 +105,12 @@ void CXtalFilterDlg::OnInitDialog()
     AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_FM, IDS_TIP_FILTER_TX_FM);
     AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_APPLY, IDS_TIP_FILTER_APPLY);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
+    return TRUE;
 }
 
+// Only the first show reads; a hide changes nothing.
 void CXtalFilterDlg::OnFirstShow()
 {
-    CModel& model = GetModel();
-    model.SetActiveMachine(&m_machine);
     m_machine.m_owner = m_hwnd;
     CEventSource* const values[] = {&m_machine.m_bandwidth, &m_machine.m_gain, &m_machine.m_modeMap,
                                     &m_machine.m_offset,    &m_machine.m_txAm, &m_machine.m_txCw,
@@ -163,20 +119,20 @@ void CXtalFilterDlg::OnFirstShow()
         m_subscriptions.Add(m_hwnd, *value);
         value->NotifyWindow(m_hwnd);
     }
-    m_subscriptions.Add(m_hwnd, model.MachineFinished);
     // The receiver's notice starts the first read.
     m_subscriptions.Add(m_hwnd, m_machine.m_receiver);
     m_machine.m_receiver.NotifyWindow(m_hwnd);
 }
 
-bool CXtalFilterDlg::OnCommand(int id, int code)
+bool CXtalFilterDlg::OnCommand(UINT commandId, UINT code, HWND control)
 {
+    const int id = static_cast<int>(commandId);
     if (code == EN_KILLFOCUS) {
         CommitEdit(id);
         return true;
     }
     if (code != BN_CLICKED)
-        return false;
+        return CMachineDialog::OnCommand(commandId, code, control);
     switch (id) {
     case IDOK:
         CommitFocusedEdit();
@@ -187,15 +143,9 @@ bool CXtalFilterDlg::OnCommand(int id, int code)
         else
             EndDialog(IDOK);
         return true;
-    case IDCANCEL:
-        Send(WM_CLOSE);
-        return true;
     case IDC_FILTER_APPLY:
         CommitFocusedEdit();
         WriteChanges();
-        return true;
-    case IDC_HELP_BUTTON:
-        ShowHelpTopic(m_hwnd, kHelpTopic);
         return true;
     case IDC_FILTER_MAIN:
     case IDC_FILTER_SUB:
@@ -206,9 +156,9 @@ bool CXtalFilterDlg::OnCommand(int id, int code)
     for (unsigned mode = 0; mode < FILTER_MODES; ++mode) {
         const int slot = SlotOf(id, kModeFirstIds[mode]);
         if (slot >= 0) {
-            BYTE& map = m_machine.m_modeMap.m_shadow[mode];
+            const BYTE map = m_machine.m_modeMap.Edited(mode);
             const BYTE bit = static_cast<BYTE>(1u << slot);
-            map = IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED ? map | bit : map & ~bit;
+            m_machine.m_modeMap.Edit(mode, IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED ? map | bit : map & ~bit);
             UpdateApply();
             return true;
         }
@@ -217,30 +167,38 @@ bool CXtalFilterDlg::OnCommand(int id, int code)
     for (size_t i = 0; i < 3; ++i) {
         const int slot = SlotOf(id, kTransmitFirstIds[i]);
         if (slot >= 0) {
-            transmit[i]->m_shadow[0] = static_cast<BYTE>(slot);
+            transmit[i]->Edit(0, static_cast<BYTE>(slot));
             UpdateApply();
             return true;
         }
     }
-    return false;
+    return CMachineDialog::OnCommand(commandId, code, control);
 }
 
-LRESULT CXtalFilterDlg::OnDeltaPos(const NMUPDOWN* change)
+bool CXtalFilterDlg::OnNotify(const NMHDR& header, LRESULT& result)
 {
-    const int id = static_cast<int>(change->hdr.idFrom);
+    if (header.code != UDN_DELTAPOS)
+        return CMachineDialog::OnNotify(header, result);
+    result = OnDeltaPos(reinterpret_cast<const NMUPDOWN&>(header));
+    return true;
+}
+
+LRESULT CXtalFilterDlg::OnDeltaPos(const NMUPDOWN& change)
+{
+    const int id = static_cast<int>(change.hdr.idFrom);
     if (const int slot = SlotOf(id, IDC_FILTER_BANDWIDTH_SPIN_FIRST); slot >= 0) {
-        int hz = std::clamp(ParseEdit(IDC_FILTER_BANDWIDTH_FIRST + slot, 0, BANDWIDTH_MAX_HZ) + change->iDelta, 0,
+        int hz = std::clamp(ParseEdit(IDC_FILTER_BANDWIDTH_FIRST + slot, 0, BANDWIDTH_MAX_HZ) + change.iDelta, 0,
                             BANDWIDTH_MAX_HZ);
         // 12.70 and 13.00 are neighbours when stepping.
         if (hz > BANDWIDTH_SNAP_HZ)
-            hz = change->iDelta < 0 ? BANDWIDTH_SNAP_HZ : BANDWIDTH_MAX_HZ;
+            hz = change.iDelta < 0 ? BANDWIDTH_SNAP_HZ : BANDWIDTH_MAX_HZ;
         SetBandwidth(slot, hz);
     } else if (const int slot = SlotOf(id, IDC_FILTER_OFFSET_SPIN_FIRST); slot >= 0) {
         SetOffset(slot, std::clamp(ParseEdit(IDC_FILTER_OFFSET_FIRST + slot, OFFSET_MIN_HZ, OFFSET_MAX_HZ) +
-                                       change->iDelta,
+                                       change.iDelta,
                                    OFFSET_MIN_HZ, OFFSET_MAX_HZ));
     } else if (const int slot = SlotOf(id, IDC_FILTER_GAIN_SPIN_FIRST); slot >= 0) {
-        SetGain(slot, std::clamp(change->iPos + change->iDelta, 0, 8));
+        SetGain(slot, std::clamp(change.iPos + change.iDelta, 0, 8));
     } else {
         return 0;
     }
@@ -260,8 +218,13 @@ void CXtalFilterDlg::OnReceiver()
     }
     ShowWindow(Item(IDC_FILTER_TX_FM_LABEL), show);
     ShowWindow(Item(IDC_FILTER_TX_FM), show);
-    if (receiver < 2 && m_machine.IsIdle() && m_machine.StartRead())
-        EnableControls(false);
+    if (receiver < 2 && !IsMachineBusy())
+        Run([this] {
+            if (!m_machine.StartRead())
+                return false;
+            EnableControls(false);
+            return true;
+        });
 }
 
 void CXtalFilterDlg::OnModeMap(unsigned mode)
@@ -288,7 +251,7 @@ void CXtalFilterDlg::SetBandwidth(unsigned slot, int hz)
     const HWND spin = Item(IDC_FILTER_BANDWIDTH_SPIN_FIRST + static_cast<int>(slot));
     SendMessageW(spin, UDM_SETPOS32, 0, hz);
     const int position = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
-    m_machine.m_bandwidth.m_shadow[slot] = BandwidthByte(position);
+    m_machine.m_bandwidth.Edit(slot, BandwidthByte(position));
     SetDlgItemTextW(m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + static_cast<int>(slot), FormatBandwidth(position).c_str());
 }
 
@@ -297,7 +260,7 @@ void CXtalFilterDlg::SetOffset(unsigned slot, int hz)
     const HWND spin = Item(IDC_FILTER_OFFSET_SPIN_FIRST + static_cast<int>(slot));
     SendMessageW(spin, UDM_SETPOS32, 0, hz);
     const int position = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
-    m_machine.m_offset.m_shadow[slot] = OffsetByte(position);
+    m_machine.m_offset.Edit(slot, OffsetByte(position));
     SetDlgItemTextW(m_hwnd, IDC_FILTER_OFFSET_FIRST + static_cast<int>(slot), FormatOffset(position).c_str());
 }
 
@@ -305,7 +268,7 @@ void CXtalFilterDlg::SetGain(unsigned slot, int position)
 {
     const HWND spin = Item(IDC_FILTER_GAIN_SPIN_FIRST + static_cast<int>(slot));
     SendMessageW(spin, UDM_SETPOS32, 0, position);
-    m_machine.m_gain.m_shadow[slot] = static_cast<BYTE>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
+    m_machine.m_gain.Edit(slot, static_cast<BYTE>(SendMessageW(spin, UDM_GETPOS32, 0, 0)));
 }
 
 int CXtalFilterDlg::ParseEdit(int editId, int low, int high) const
@@ -356,13 +319,10 @@ void CXtalFilterDlg::EnableControls(bool enable)
         if (id != IDCANCEL && !label)
             EnableWindow(child, enable);
     }
-    if (!enable) {
-        BeginBusy();
+    if (!enable)
         return;
-    }
     UpdateApply();
     SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_FILTER_BANDWIDTH_FIRST)), TRUE);
-    EndBusy();
 }
 
 bool CXtalFilterDlg::ValidateFilters()
@@ -393,32 +353,36 @@ bool CXtalFilterDlg::ValidateFilters()
 
 bool CXtalFilterDlg::WriteChanges()
 {
-    if (!ValidateFilters() || !m_machine.IsModified() || m_machine.m_receiver.Get() >= 2 || !m_machine.StartWrite())
+    if (!ValidateFilters() || !m_machine.IsModified() || m_machine.m_receiver.Get() >= 2)
         return false;
-    m_writing = true;
-    EnableControls(false);
-    return true;
+    return Run([this] {
+        if (!m_machine.StartWrite())
+            return false;
+        m_writing = true;
+        EnableControls(false);
+        return true;
+    });
 }
 
-void CXtalFilterDlg::OnClose()
+// A write runs on to the radio's restart: the dialog closes when it ends.
+// A read is left: nothing is lost.
+void CXtalFilterDlg::OnInterrupt()
 {
-    // A write runs on to the radio's restart; the dialog closes when it ends.
-    if (m_writing) {
+    if (m_writing)
         m_closeWhenWritten = true;
-        return;
-    }
-    if (!m_machine.IsIdle()) {
-        EndDialog(IDCANCEL);  // a read: nothing is lost
-        return;
-    }
+    else
+        EndDialog(IDCANCEL);
+}
+
+void CXtalFilterDlg::OnCloseIdle()
+{
     CommitFocusedEdit();
     if (!m_machine.IsModified()) {
         EndDialog(IDCANCEL);
         return;
     }
-    switch (MessageBoxW(m_hwnd, LoadResString(IDS_UNSAVED_CHANGES_QUERY).c_str(),
-                        LoadResString(IDS_UNSAVED_CHANGES_CAPTION).c_str(),
-                        MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2)) {
+    switch (Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
+                 MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2})) {
     case IDYES:
         // Saving was asked for on the way out: close once it is written.
         if (WriteChanges())
@@ -432,7 +396,7 @@ void CXtalFilterDlg::OnClose()
     }
 }
 
-void CXtalFilterDlg::OnFinished(HRESULT result)
+void CXtalFilterDlg::OnMachineFinished(HRESULT result)
 {
     m_writing = false;
     if (result == 0) {
@@ -446,13 +410,6 @@ void CXtalFilterDlg::OnFinished(HRESULT result)
     if (result != ERROR_CANCELLED)
         ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_XTAL_FILTER_ERROR_CAPTION);
     EndDialog(IDCANCEL);
-}
-
-void CXtalFilterDlg::Cleanup()
-{
-    m_subscriptions.RemoveAll();
-    if (GetModel().ActiveMachine() == &m_machine)
-        GetModel().SetActiveMachine(nullptr);
 }
 
 void RunXtalFilterDialog(HWND owner)

@@ -7,30 +7,30 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "Dialog.h"
-#include "WaitCursor.h"
+#include "MachineWindow.h"
 #include "XtalFilterStateMachine.h"
 
-class CXtalFilterDlg : public CDialog, private CWaitCursorE<CXtalFilterDlg> {
+class CXtalFilterDlg : public CMachineDialog {
 public:
     CXtalFilterDlg();
-    ~CXtalFilterDlg() override;
 
     CXtalFilterStateMachine& Machine() { return m_machine; }
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnFirstShow() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    void OnInterrupt() override;
+    void OnCloseIdle() override;
+    void OnMachineFinished(HRESULT result) override;
 
 private:
-    void OnInitDialog();
-    void OnFirstShow();
-    bool OnCommand(int id, int code);
-    LRESULT OnDeltaPos(const NMUPDOWN* change);
+    LRESULT OnDeltaPos(const NMUPDOWN& change);
     void OnReceiver();
     void OnModeMap(unsigned mode);
     void OnTransmitFilter(const CObservable<BYTE>& value, int firstId);
-    void OnClose();
-    void OnFinished(HRESULT result);
 
     void SetBandwidth(unsigned slot, int hz);
     void SetOffset(unsigned slot, int hz);
@@ -44,12 +44,9 @@ private:
     void EnableControls(bool enable);
     bool ValidateFilters();
     bool WriteChanges();
-    void Cleanup();
 
     CXtalFilterStateMachine m_machine;
-    CEventSubscriptions m_subscriptions;
     HWND m_toolTip = nullptr;
-    bool m_shown = false;
     bool m_writing = false;
     bool m_closeWhenWritten = false;
 };

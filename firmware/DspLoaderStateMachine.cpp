@@ -37,33 +37,27 @@ CDspLoaderStateMachine::CDspLoaderStateMachine(const wchar_t* name, DspKind kind
 
 bool CDspLoaderStateMachine::StartLoad(HWND owner)
 {
-    if (!IsIdle()) {
-        m_result = E_STATE_MACHINE_BUSY;
-        SetLastError(E_STATE_MACHINE_BUSY);
-        return false;
-    }
-    m_owner = owner;
-    m_result = 0;
-    SetLastError(0);
-    ResetRetryStatistics();
-    m_code.Clear();
-    m_dataTable.Clear();
-
-    HRESULT result = LoadWholeFile(m_tinyBoot, m_tinyBootPath);
-    if (result == 0)
-        result = LoadWholeFile(m_code, m_codePath);
-    const WORD codeVersion = ParseFileNameVersion(m_codePath);
-    if (result == 0 && codeVersion >= kFirstTableVersion && codeVersion != kNotApplicable && !m_dataTablePath.empty())
-        result = LoadWholeFile(m_dataTable, m_dataTablePath);
-    if (result != 0)
-        return RefuseStart(result);
-
-    // The 1 is the erase byte.
-    SetUpProgress(owner, static_cast<int>(m_tinyBoot.GetSize() + 1 + m_dataTable.GetSize() + m_code.GetSize()));
-    m_currentImage = &m_tinyBoot;
-    m_loadAddress = m_nextAddress = m_tinyBoot.GetLow();
-    Restart(m_determineN8);
-    return true;
+    return Start(m_determineN8, [&] {
+        m_owner = owner;
+        ResetRetryStatistics();
+        m_code.Clear();
+        m_dataTable.Clear();
+        HRESULT result = LoadWholeFile(m_tinyBoot, m_tinyBootPath);
+        if (result == 0)
+            result = LoadWholeFile(m_code, m_codePath);
+        const WORD codeVersion = ParseFileNameVersion(m_codePath);
+        if (result == 0 && codeVersion >= kFirstTableVersion && codeVersion != kNotApplicable &&
+            !m_dataTablePath.empty())
+            result = LoadWholeFile(m_dataTable, m_dataTablePath);
+        if (result != 0)
+            return result;
+        // The 1 is the erase byte.
+        SetUpLoadProgress(
+            static_cast<int>(m_tinyBoot.GetSize() + 1 + m_dataTable.GetSize() + m_code.GetSize()));
+        m_currentImage = &m_tinyBoot;
+        m_loadAddress = m_nextAddress = m_tinyBoot.GetLow();
+        return HRESULT(0);
+    });
 }
 
 bool CDspLoaderStateMachine::BuildNextLoadPacket()

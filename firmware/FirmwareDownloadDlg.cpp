@@ -94,37 +94,7 @@ void CALLBACK CFtpDlg::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status
 
 bool CFtpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (m_resize.OnMessage(message, wParam, lParam, result))
-        return true;
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        OnShowWindow(wParam != FALSE);
-        break;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
-            return true;
-        }
-        break;
-    case WM_CLOSE:
-        OnClose();
-        return true;
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    case WM_SETCURSOR:
-        if (m_wait.OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) {
-            result = TRUE;
-            return true;
-        }
-        break;
-    case WM_TIMER:
-        OnTimer(wParam);
-        return true;
     case WM_APP_INET_HANDLE_CREATED:
         OnHandleCreated(reinterpret_cast<HINTERNET>(lParam));
         return true;
@@ -141,7 +111,20 @@ bool CFtpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
     return CDialog::OnMessage(message, wParam, lParam, result);
 }
 
-void CFtpDlg::OnInitDialog()
+bool CFtpDlg::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (id != IDCANCEL)
+        return CDialog::OnCommand(id, code, control);
+    OnCancel();
+    return true;
+}
+
+bool CFtpDlg::OnSetCursor(HWND under, UINT hitTest)
+{
+    return m_wait.OnSetCursor(under, hitTest);
+}
+
+BOOL CFtpDlg::OnInitDialog()
 {
     m_context.window = m_hwnd;
     m_context.signature = kContextSignature;
@@ -151,9 +134,10 @@ void CFtpDlg::OnInitDialog()
     m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
+    return TRUE;
 }
 
-void CFtpDlg::OnShowWindow(bool shown)
+void CFtpDlg::OnShow(bool shown, UINT)
 {
     // Once only: hiding and showing the owner shows the dialog again. The
     // connection starts after the first paint, since it may block a while.
@@ -176,10 +160,11 @@ void CFtpDlg::OnCancel()
     Finish(L"Cancel Button", ERROR_CANCELLED, false);
 }
 
-void CFtpDlg::OnClose()
+bool CFtpDlg::OnClose()
 {
     if (GetState() == kIdle)
         EndDialog(EndCode());
+    return true;
 }
 
 void CFtpDlg::OnDestroy()
@@ -200,17 +185,18 @@ void CFtpDlg::OnDestroy()
         DeleteObject(m_logFont);
         m_logFont = nullptr;
     }
+    CDialog::OnDestroy();
 }
 
-void CFtpDlg::OnTimer(UINT_PTR id)
+bool CFtpDlg::OnTimer(UINT_PTR id)
 {
     if (id == kStartTimer) {
         KillTimer(m_hwnd, kStartTimer);
         Start();
-        return;
+        return true;
     }
     if (id != kFindNextTimer || GetState() != kFindingNext)
-        return;
+        return true;
     if (m_find.FindNextFilled()) {
         KillTimer(m_hwnd, kFindNextTimer);
         // An empty entry is the end of the list.
@@ -221,6 +207,7 @@ void CFtpDlg::OnTimer(UINT_PTR id)
     } else if (GetTickCount() - m_findNextTick > kFindNextTimeoutMs) {
         Finish(L"InternetFindNextFile", ERROR_INTERNET_TIMEOUT, true);
     }
+    return true;
 }
 
 void CFtpDlg::OnHandleCreated(HINTERNET handle)

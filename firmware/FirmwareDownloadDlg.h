@@ -36,6 +36,13 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnShow(bool shown, UINT reason) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnClose() override;
+    void OnDestroy() override;
+    bool OnTimer(UINT_PTR id) override;
+    bool OnSetCursor(HWND under, UINT hitTest) override;
 
 private:
     enum State : unsigned {
@@ -59,12 +66,7 @@ private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
                                         DWORD length);
 
-    void OnInitDialog();
-    void OnShowWindow(bool shown);
     void OnCancel();
-    void OnClose();
-    void OnDestroy();
-    void OnTimer(UINT_PTR id);
     void OnHandleCreated(HINTERNET handle);
     void OnRequestComplete(DWORD error, DWORD_PTR result);
     void OnConnectionState(DWORD status);
@@ -126,5 +128,4 @@ private:
     // The first file that could not be taken, for the end of the copy.
     DWORD m_copyError = 0;
     HFONT m_logFont = nullptr;
-    CDialogResize m_resize;
 };

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "ContactStateMachine.h"
-#include "Help.h"
 #include "LogText.h"
 #include "DspLoaderDlg.h"
 #include "FirmwareDownloadDlg.h"
@@ -97,7 +96,10 @@ private:
 
 }  // namespace
 
-CFirmwarePage::CFirmwarePage() : CPropertyPage(IDD_FIRMWARE), m_model(GetModel()) {}
+CFirmwarePage::CFirmwarePage() : CPropertyPage(IDD_FIRMWARE), m_model(GetModel())
+{
+    SetHelpTopic(L"Firmware.htm");
+}
 
 CFirmwarePage::~CFirmwarePage()
 {
@@ -108,13 +110,6 @@ CFirmwarePage::~CFirmwarePage()
 bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        OnShowWindow(wParam != FALSE);
-        return false;
     case WM_APP_PAGE_TEXT:
         OnPageText(lParam);
         return true;
@@ -138,29 +133,25 @@ bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_APP_LOAD_CHECKBOX:
         OnLoadCheckbox();
         return true;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam)))
-            return true;
-        break;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, L"Firmware.htm");
-        result = TRUE;
-        return true;
-    case WM_NOTIFY:
-        // Enter in the folder edit applies the page before the edit loses the focus.
-        if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY)
-            OnFolderEdited();
-        break;
-    case WM_DESTROY:
-        m_subscriptions.RemoveAll();
-        LoadCheckbox.Save(m_model.AppKey());
-        m_log.Unsubclass();
-        break;
     }
     return CPropertyPage::OnMessage(message, wParam, lParam, result);
 }
 
-void CFirmwarePage::OnInitDialog()
+// Enter in the folder edit applies the page before the edit loses the focus.
+LRESULT CFirmwarePage::OnApply(bool)
+{
+    OnFolderEdited();
+    return PSNRET_NOERROR;
+}
+
+void CFirmwarePage::OnDestroy()
+{
+    LoadCheckbox.Save(m_model.AppKey());
+    m_log.Unsubclass();
+    CPropertyPage::OnDestroy();
+}
+
+BOOL CFirmwarePage::OnInitDialog()
 {
     m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
@@ -196,9 +187,10 @@ void CFirmwarePage::OnInitDialog()
     OnPageText(reinterpret_cast<LPARAM>(GetOsVersionText().c_str()));
     LoadCheckbox.Load(m_model.AppKey());
     SetFocus(Item(IDC_CHECK_VERSIONS));
+    return TRUE;
 }
 
-void CFirmwarePage::OnShowWindow(bool shown)
+void CFirmwarePage::OnShow(bool shown, UINT)
 {
     if (!shown) {
         m_subscriptions.RemoveAll();
@@ -215,7 +207,7 @@ void CFirmwarePage::OnShowWindow(bool shown)
     Refresh();
 }
 
-bool CFirmwarePage::OnCommand(UINT id, UINT code)
+bool CFirmwarePage::OnCommand(UINT id, UINT code, HWND control)
 {
     if (FindBox(id)) {
         if (code == BN_CLICKED)
@@ -254,7 +246,7 @@ bool CFirmwarePage::OnCommand(UINT id, UINT code)
         OnSend(SendMode::NewOnly);
         return true;
     }
-    return false;
+    return CPropertyPage::OnCommand(id, code, control);
 }
 
 void CFirmwarePage::OnPageText(LPARAM text)

@@ -19,11 +19,13 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnShow(bool shown, UINT reason) override;
+    void OnDestroy() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    LRESULT OnApply(bool closing) override;
 
 private:
-    void OnInitDialog();
-    void OnShowWindow(bool shown);
-    bool OnCommand(UINT id, UINT code);
     // A time-stamped line in the log.
     void OnPageText(LPARAM text);
     void OnInstalledVersion(unsigned index);
@@ -50,5 +52,4 @@ private:
     HFONT m_logFont = nullptr;
     HWND m_toolTip = nullptr;
     CRichEditCtrlContext m_log;
-    CEventSubscriptions m_subscriptions;
 };

@@ -15,35 +15,28 @@ CFpfLoaderStateMachine::CFpfLoaderStateMachine(const wchar_t* name, const std::w
 
 bool CFpfLoaderStateMachine::StartLoad(HWND owner)
 {
-    if (!IsIdle()) {
-        m_result = E_STATE_MACHINE_BUSY;
-        SetLastError(E_STATE_MACHINE_BUSY);
-        return false;
-    }
-    m_owner = owner;
-    m_result = 0;
-    SetLastError(0);
-    ResetRetryStatistics();
-    m_recordSent = false;
-
-    HRESULT result = 0;
-    if (!m_image.LoadWithHeader(m_path)) {
-        result = static_cast<HRESULT>(GetLastError() != 0 ? GetLastError() : kUnknownLoadFailure);
-    } else if (m_image.IsEmpty()) {
-        result = static_cast<HRESULT>(kEmptyImage);
-    } else {
-        // The reconciliation's warning (a zero word over a zero sum) is a failure here.
-        result = m_image.ReconcileHeaderChecksum16();
-    }
-    if (result != 0) {
-        if (result != E_HEX_FILE_CHECKSUM_NOT_ZERO && result != W_CHECKSUM_RECONCILIATION_ZERO)
-            Report(m_image.DescribeLoadFailure(static_cast<DWORD>(result)));
-        return RefuseStart(result);
-    }
-    SetUpProgress(owner, static_cast<int>(m_image.GetSize()));
-    m_loadAddress = m_nextAddress = m_image.GetLow();
-    Restart(m_findSpeed);
-    return true;
+    return Start(m_findSpeed, [&] {
+        m_owner = owner;
+        ResetRetryStatistics();
+        m_recordSent = false;
+        HRESULT result = 0;
+        if (!m_image.LoadWithHeader(m_path)) {
+            result = static_cast<HRESULT>(GetLastError() != 0 ? GetLastError() : kUnknownLoadFailure);
+        } else if (m_image.IsEmpty()) {
+            result = static_cast<HRESULT>(kEmptyImage);
+        } else {
+            // The reconciliation's warning (a zero word over a zero sum) is a failure here.
+            result = m_image.ReconcileHeaderChecksum16();
+        }
+        if (result != 0) {
+            if (result != E_HEX_FILE_CHECKSUM_NOT_ZERO && result != W_CHECKSUM_RECONCILIATION_ZERO)
+                Report(m_image.DescribeLoadFailure(static_cast<DWORD>(result)));
+            return result;
+        }
+        SetUpLoadProgress(static_cast<int>(m_image.GetSize()));
+        m_loadAddress = m_nextAddress = m_image.GetLow();
+        return HRESULT(0);
+    });
 }
 
 bool CFpfLoaderStateMachine::BuildNextLoadPacket()
@@ -88,6 +81,9 @@ void CFpfLoaderStateMachine::CEnterFpfLoadState::Enter()
         return;
     }
     Send();
+    // A failed write has ended the machine: nothing is being erased.
+    if (m_host->Current() != this)
+        return;
     GetModel().FirmwareVersion.Set(VERSION_FPF, VERSION_LOADING);
     m_host->Report(IDS_WAITING_FOR_ERASE, kEraseSeconds);
 }

@@ -1,49 +1,16 @@
-// What the firmware loaders share: a host that drives a progress bar, the
-// loader host that ends by contacting the radio again, the device check, and
+// What the firmware loaders share: the loader host that drives a progress
+// bar and ends by contacting the radio again, the device check, and
 // the packet and resynchronisation states with their retry rules.
 #pragma once
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 
 #include "CommandStates.h"
 #include "Folders.h"
-
-template <typename T>
-class CProgressBarStateHost : public CStateHost<T> {
-public:
-    using CStateHost<T>::CStateHost;
-
-    // Never past the maximum: the MCU's closing packet counts its block twice.
-    void Progress(UINT bytes) override
-    {
-        m_position = std::min(m_position + static_cast<int>(bytes), m_maximum);
-        if (m_progressBar)
-            SendMessageW(m_progressBar, PBM_SETPOS, m_position / m_divisor, 0);
-    }
-
-    // PBM_SETRANGE holds 16 bits: larger ranges need the 32-bit message.
-    void SetUpProgress(HWND owner, int total)
-    {
-        m_progressBar = IsWindow(owner) ? GetDlgItem(owner, IDC_LOADER_PROGRESS) : nullptr;
-        m_position = 0;
-        m_maximum = total;
-        if (!m_progressBar)
-            return;
-        SendMessageW(m_progressBar, PBM_SETPOS, 0, 0);
-        const int high = total / m_divisor;
-        if (high > 0xFFFF)
-            SendMessageW(m_progressBar, PBM_SETRANGE32, 0, high);
-        else
-            SendMessageW(m_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, high));
-    }
-
-    int m_divisor = 32;
-    int m_position = 0;
-    int m_maximum = 0;
-    HWND m_progressBar = nullptr;
-};
+#include "ProgressBarStateHost.h"
 
 template <typename T>
 class CLoaderStateHost : public CProgressBarStateHost<T> {
@@ -52,6 +19,9 @@ public:
 
     // The contact machine's end, after the restart, is what the dialog hears.
     void OnFinished() override { this->EndOperation(); }
+
+    // The dialog's progress bar.
+    void SetUpLoadProgress(int total) { this->SetUpProgress(GetDlgItem(this->m_owner, IDC_LOADER_PROGRESS), total); }
 
     // Per-load bookkeeping, cleared by every StartLoad.
     void ResetRetryStatistics()

@@ -47,32 +47,21 @@ HRESULT CMcuLoaderStateMachine::LoadImage(CFirmwareImage& image, const std::wstr
 
 bool CMcuLoaderStateMachine::StartLoad(HWND owner)
 {
-    if (!IsIdle()) {
-        m_result = E_STATE_MACHINE_BUSY;
-        SetLastError(E_STATE_MACHINE_BUSY);
-        return false;
-    }
-    m_owner = owner;
-    m_result = 0;
-    SetLastError(0);
-    // Nothing of an earlier load carries over.
-    m_currentImage = &m_image1;
-    m_image2.Clear();
-    ResetRetryStatistics();
-
-    HRESULT result = LoadImage(m_image1, m_mainPath);
-    if (result == 0 && !m_companionPath.empty() && ParseFileNameVersion(m_companionPath) >= kCompanionVersion)
-        result = LoadImage(m_image2, m_companionPath);
-    SetLastError(static_cast<DWORD>(result));
-    if (result != 0) {
-        m_result = result;
-        Transition(m_final);
-        return false;
-    }
-    SetUpProgress(owner, static_cast<int>(m_currentImage->GetSize()));
-    m_loadAddress = m_nextAddress = kImageLow;
-    Restart(m_findSpeed);
-    return true;
+    return Start(m_findSpeed, [&] {
+        m_owner = owner;
+        // Nothing of an earlier load carries over.
+        m_currentImage = &m_image1;
+        m_image2.Clear();
+        ResetRetryStatistics();
+        HRESULT result = LoadImage(m_image1, m_mainPath);
+        if (result == 0 && !m_companionPath.empty() && ParseFileNameVersion(m_companionPath) >= kCompanionVersion)
+            result = LoadImage(m_image2, m_companionPath);
+        if (result != 0)
+            return result;
+        SetUpLoadProgress(static_cast<int>(m_currentImage->GetSize()));
+        m_loadAddress = m_nextAddress = kImageLow;
+        return HRESULT(0);
+    });
 }
 
 HRESULT CMcuLoaderStateMachine::CheckReconciliation(CFirmwareImage& image)
@@ -212,11 +201,12 @@ void CMcuLoaderStateMachine::CLoadBeginDownloadState::OnResponse()
     GoNext();
 }
 
-void CMcuLoaderStateMachine::CLoadBeginDownloadState::GoFinal()
+// Only the missing echo: a "D" that could not be written reports its own code.
+void CMcuLoaderStateMachine::CLoadBeginDownloadState::OnTimeout()
 {
     m_host->Report(IDS_NO_D_ECHO, kDeviceWord, L"D");
     GetModel().ResetDeviceFacts();
-    CCommandResponseState<T>::GoFinal();
+    CCommandResponseState<T>::OnTimeout();
 }
 
 // The packet states

@@ -68,7 +68,7 @@ public:
         CLoadBeginDownloadState(T* host, State* next);
         const wchar_t* GetTerminators() override { return L"D"; }
         void OnResponse() override;
-        void GoFinal() override;
+        void OnTimeout() override;
     };
 
     class CLoadFirmwareState : public CPacketState<T> {

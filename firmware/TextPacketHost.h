@@ -68,14 +68,6 @@ public:
     }
 
     // Refusals at the start: the load ends before anything is sent.
-    bool RefuseStart(HRESULT result)
-    {
-        this->m_result = result;
-        SetLastError(static_cast<DWORD>(result));
-        this->Transition(this->m_final);
-        return false;
-    }
-
     static constexpr DWORD kUnknownLoadFailure = 0x306;
     // ERROR_INVALID_DATA as a failure code, so that no test can take it for success.
     static constexpr DWORD kEmptyImage = 0x8007000D;

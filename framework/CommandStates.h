@@ -37,6 +37,8 @@ public:
         host->m_receiveBuffer.clear();
         host->Current()->TraceSend(m_command.c_str());
         CModel& model = GetModel();
+        // Twice on purpose: a byte that lands between the first purge and
+        // the write would be taken for the reply; only the second result counts.
         model.PurgeRx();
         if (model.PurgeRx() && model.WriteText(m_command.c_str())) {
             host->ArmTimer(this->m_delay);

@@ -45,7 +45,8 @@ CFileRead2::CFileRead2(HWND owner, TextOrId caption) : m_owner(owner), m_caption
 bool CFileRead2::ReportFailure(const wchar_t* call) const
 {
     const DWORD error = LastFailure();
-    ShowErrorBox(m_owner, m_caption.c_str(), IDS_WIN32_CALL_FAILED, call, m_path.c_str(), error,
+    const std::wstring& path = m_reportedPath.empty() ? m_path : m_reportedPath;
+    ShowErrorBox(m_owner, m_caption.c_str(), IDS_WIN32_CALL_FAILED, call, path.c_str(), error,
                  FormatErrorText(error).c_str());
     SetLastError(error);
     return false;

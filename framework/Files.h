@@ -35,6 +35,9 @@ public:
 
     bool GetFileSize(DWORD& size) override;
     const std::wstring& GetPath() const { return m_path; }
+    // Failures name this path, not the one opened: a file written beside
+    // its target is the target to the user.
+    void ReportAs(const std::wstring& path) { m_reportedPath = path; }
 
     // CreateFileW; a handle still open is closed first.
     bool Create(const std::wstring& path, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
@@ -51,6 +54,7 @@ private:
     HWND m_owner;
     std::wstring m_caption;
     std::wstring m_path;
+    std::wstring m_reportedPath;
 };
 
 // A whole file read into memory, then read from there.

@@ -194,21 +194,60 @@ bool CModelBase::IsIdle()
     return m_contact->IsIdle() && (!m_activeMachine || m_activeMachine->IsIdle());
 }
 
-LRESULT CModelBase::DispatchReceive(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+IStateMachine* CModelBase::BusyMachine()
 {
     if (!m_contact->IsIdle())
-        m_contact->OnReceive(window, message, wParam, lParam);
-    else if (m_activeMachine && !m_activeMachine->IsIdle())
-        m_activeMachine->OnReceive(window, message, wParam, lParam);
-    return 0;
+        return m_contact.get();
+    if (m_activeMachine && !m_activeMachine->IsIdle())
+        return m_activeMachine;
+    return nullptr;
+}
+
+CModelBase::SHandler* CModelBase::FindHandler(IStateMachine* machine)
+{
+    for (SHandler* handler = m_handlers; handler; handler = handler->outer) {
+        if (handler->machine == machine)
+            return handler;
+    }
+    return nullptr;
+}
+
+template <typename Call>
+bool CModelBase::RunHandler(IStateMachine* machine, Call call)
+{
+    SHandler handler{machine, m_handlers, false};
+    m_handlers = &handler;
+    call();
+    m_handlers = handler.outer;
+    return handler.noticeWaits;
+}
+
+LRESULT CModelBase::DispatchReceive(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A notice that came while the handler ran is taken now: its bytes are
+    // still in the port (unless the machine has purged them).
+    for (;;) {
+        IStateMachine* machine = BusyMachine();
+        if (!machine)
+            return 0;
+        if (SHandler* running = FindHandler(machine)) {
+            running->noticeWaits = true;
+            return 0;
+        }
+        if (!RunHandler(machine, [&] { machine->OnReceive(window, message, wParam, lParam); }))
+            return 0;
+    }
 }
 
 LRESULT CModelBase::DispatchTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!m_contact->IsIdle())
-        m_contact->OnTimer(window, message, wParam, lParam);
-    else if (m_activeMachine && !m_activeMachine->IsIdle())
-        m_activeMachine->OnTimer(window, message, wParam, lParam);
+    IStateMachine* machine = BusyMachine();
+    // Late, a tick could cut short a wait the handler has just armed anew;
+    // the window timer comes again.
+    if (!machine || FindHandler(machine))
+        return 0;
+    if (RunHandler(machine, [&] { machine->OnTimer(window, message, wParam, lParam); }))
+        DispatchReceive(window, WM_APP_SERIAL_DATA, 0, 0);
     return 0;
 }
 

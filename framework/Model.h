@@ -89,7 +89,10 @@ public:
     HWND MainWindow() const { return m_mainWindow; }
 
     // Routing of WM_APP_SERIAL_DATA and WM_TIMER: the contact machine while
-    // it is busy, else the registered active machine while it is busy.
+    // it is busy, else the registered active machine while it is busy. A
+    // machine's handler is never entered again while it runs (a box it shows
+    // runs a message loop): its ticks are dropped meanwhile, and a notice
+    // waits, with its bytes in the port, until the handler has returned.
     bool IsIdle();
     LRESULT DispatchReceive(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DispatchTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -130,12 +133,25 @@ public:
     int MainWindowReady = 0;
 
 private:
+    // A machine's handler on the stack, and whether a notice came for it meanwhile.
+    struct SHandler {
+        IStateMachine* machine;
+        SHandler* outer;
+        bool noticeWaits;
+    };
+
     bool NoticeLostPort(bool succeeded);
+    IStateMachine* BusyMachine();
+    SHandler* FindHandler(IStateMachine* machine);
+    // Runs one handler of the machine; true when a notice waits after it.
+    template <typename Call>
+    bool RunHandler(IStateMachine* machine, Call call);
 
     CAppInfoT<CModelBase> m_appInfo{kAppKeyPath};
     HWND m_mainWindow = nullptr;
     std::unique_ptr<CContactStateMachine> m_contact;
     IStateMachine* m_activeMachine = nullptr;
+    SHandler* m_handlers = nullptr;
     std::vector<IPersistable*> m_persistables;
     CSerialPort m_port;
     ISerialLink* m_link = nullptr;

@@ -60,6 +60,14 @@ public:
     }
     void Set(const T& value) { Set(0, value); }
 
+    // The edit of an owner that edits a value before it reaches the radio.
+    const T& Edited(size_t index = 0) const { return m_shadow[index]; }
+    void Edit(size_t index, const T& value)
+    {
+        if (index < N)
+            m_shadow[index] = value;
+    }
+
     // One message for each element, so a new listener shows every value.
     void NotifyWindow(HWND window) override
     {

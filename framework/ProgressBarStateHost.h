@@ -2,6 +2,7 @@
 // loaders and the configuration save and restore.
 #pragma once
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@ class CProgressBarStateHost : public CStateHost<T> {
 public:
     using CStateHost<T>::CStateHost;
 
+    // Never past the maximum: the MCU's closing packet counts its block twice.
     void Progress(UINT bytes) override
     {
         m_position = std::min(m_position + static_cast<int>(bytes), m_maximum);
@@ -21,16 +23,21 @@ public:
     }
 
     // Position 0 of `total` bytes on the bar (which may be null), counted in
-    // units of the divisor.
+    // units of the divisor. PBM_SETRANGE holds 16 bits: larger ranges need
+    // the 32-bit message.
     void SetUpProgress(HWND progressBar, int total)
     {
-        m_progressBar = progressBar;
+        m_progressBar = IsWindow(progressBar) ? progressBar : nullptr;
         m_position = 0;
         m_maximum = total;
-        if (m_progressBar) {
-            SendMessageW(m_progressBar, PBM_SETPOS, 0, 0);
-            SendMessageW(m_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, total / m_divisor));
-        }
+        if (!m_progressBar)
+            return;
+        SendMessageW(m_progressBar, PBM_SETPOS, 0, 0);
+        const int high = total / m_divisor;
+        if (high > 0xFFFF)
+            SendMessageW(m_progressBar, PBM_SETRANGE32, 0, high);
+        else
+            SendMessageW(m_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, high));
     }
 
     int m_divisor = 32;

@@ -1,7 +1,15 @@
 #include "StateMachine.h"
 
-
 #include "ContactStateMachine.h"
+
+bool CStateHost2::Cancel()
+{
+    if (IsIdle())
+        return false;
+    if (!IsFailure(m_result))
+        m_result = ERROR_CANCELLED;
+    return true;
+}
 
 void CStateHost2::Log(TextOrId text)
 {

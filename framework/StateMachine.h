@@ -30,6 +30,11 @@ public:
     CStateHost2(const CStateHost2&) = delete;
     CStateHost2& operator=(const CStateHost2&) = delete;
 
+    virtual BOOL IsIdle() = 0;
+    // The user's cancel: a running machine whose result is not yet a failure
+    // ends with ERROR_CANCELLED at its next step. False for an idle machine.
+    virtual bool Cancel();
+
     // WM_APP_LOG_TEXT to the owner window (a string-table id is loaded).
     virtual void Log(TextOrId text);
     // The end of the machine: fires the model's machine-finished event.
@@ -116,9 +121,25 @@ public:
     // Refuses a busy machine with E_STATE_MACHINE_BUSY.
     bool Start(CState<T>& first)
     {
+        return Start(first, [] { return HRESULT(0); });
+    }
+    // The same, with `prepare` (a load's images, say) run once the machine
+    // is known to be idle; its failure code ends the machine at once, and
+    // the start gives false.
+    template <typename Prepare>
+    bool Start(CState<T>& first, Prepare prepare)
+    {
         if (!IsIdle()) {
             m_result = E_STATE_MACHINE_BUSY;
             SetLastError(E_STATE_MACHINE_BUSY);
+            return false;
+        }
+        m_result = 0;
+        SetLastError(0);
+        if (const HRESULT failure = prepare()) {
+            m_result = failure;
+            SetLastError(static_cast<DWORD>(failure));
+            Transition(m_final);
             return false;
         }
         Restart(first);

@@ -97,6 +97,28 @@
 #define IDC_CALIBRATE_RF_GAIN           13620
 #define IDC_TX_GAIN_SUMMARY             13624
 
+// TX gain calibration: the machine's log lines, the data file
+#define IDS_TXGC_FILE_ERROR             13122
+#define IDS_TXGC_VERIFY_DUMMY_LOAD      13130
+#define IDS_TXGC_POWER_SETTLED          13134
+#define IDS_TXGC_CALIBRATING_AT         13138
+#define IDS_TXGC_SWR_TOO_HIGH           13140
+#define IDS_TXGC_OUT_OF_BAND            13142
+#define IDS_TXGC_START_5W               13150
+#define IDS_TXGC_FAILED_5W              13152
+#define IDS_TXGC_SUCCEEDED_5W           13154
+#define IDS_TXGC_START_50W              13160
+#define IDS_TXGC_FAILED_50W             13162
+#define IDS_TXGC_SUCCEEDED_50W          13164
+#define IDS_TXGC_REQUIRES_XQ6T_NOR      13170
+#define IDS_TXGC_REQUIRES_BH7W_NOR      13172
+#define IDS_TXGC_START_1MW              13180
+#define IDS_TXGC_FAILED_1MW             13182
+#define IDS_TXGC_SUCCEEDED_1MW          13184
+#define IDS_TXGC_REQUIRES_TX_NORM       13192
+#define IDS_TXGC_TRANSMIT_STOPPED       13194
+#define IDS_TXGC_POWER_NOT_SETTLED      13196
+
 // Command Tester page; macro buttons 11211-11242
 #define IDD_COMMAND_TESTER              11200
 #define IDC_EDIT_MACROS                 11201

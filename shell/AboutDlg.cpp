@@ -8,30 +8,22 @@
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUT) {}
 
-bool CAboutDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CAboutDlg::OnCommand(UINT id, UINT code, HWND control)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
+    switch (id) {
+    case IDC_VIEW_LICENSE: {
+        CLicenseDlg license;
+        license.DoModal(m_hwnd);
         return true;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_VIEW_LICENSE: {
-            CLicenseDlg license;
-            license.DoModal(m_hwnd);
-            return true;
-        }
-        case IDCANCEL:
-            EndDialog(1);
-            return true;
-        }
-        break;
     }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    case IDCANCEL:
+        EndDialog(1);
+        return true;
+    }
+    return CDialog::OnCommand(id, code, control);
 }
 
-void CAboutDlg::OnInitDialog()
+BOOL CAboutDlg::OnInitDialog()
 {
     ReplaceInWindowText(m_hwnd, L"??", kDeviceWord);
     CFileVersionInfo version;
@@ -43,4 +35,5 @@ void CAboutDlg::OnInitDialog()
         SetDlgItemTextW(m_hwnd, IDC_ABOUT_TEXT, text.c_str());
     }
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
+    return TRUE;
 }

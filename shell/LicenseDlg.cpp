@@ -19,29 +19,21 @@ std::string LoadLicenseText()
 
 CLicenseDlg::CLicenseDlg() : CDialog(IDD_LICENSE) {}
 
-bool CLicenseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CLicenseDlg::OnCommand(UINT id, UINT code, HWND control)
 {
-    if (m_resize.OnMessage(message, wParam, lParam, result))
-        return true;
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = FALSE;  // the focus is set
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(1);
-            return true;
-        }
-        break;
-    case WM_DESTROY:
-        m_text.Destroy();
-        break;
-    }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    if (id != IDCANCEL)
+        return CDialog::OnCommand(id, code, control);
+    EndDialog(1);
+    return true;
 }
 
-void CLicenseDlg::OnInitDialog()
+void CLicenseDlg::OnDestroy()
+{
+    m_text.Destroy();
+    CDialog::OnDestroy();
+}
+
+BOOL CLicenseDlg::OnInitDialog()
 {
     ReplaceInWindowText(m_hwnd, L"??", kDeviceWord);
     m_text.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
@@ -54,4 +46,5 @@ void CLicenseDlg::OnInitDialog()
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
     m_text.FocusAtStart();
+    return FALSE;  // the focus is set
 }

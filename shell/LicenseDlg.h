@@ -3,7 +3,6 @@
 #pragma once
 
 #include "Dialog.h"
-#include "DialogResize.h"
 #include "RichEditCtrlContext.h"
 
 class CLicenseDlg : public CDialog {
@@ -11,13 +10,12 @@ public:
     CLicenseDlg();
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnDestroy() override;
 
 private:
-    void OnInitDialog();
-
     CRichEditCtrlContext m_text;
-    CDialogResize m_resize;
 };
 
 // The text of resource 10002 (UTF-8 bytes); empty when it is missing.

@@ -67,7 +67,6 @@ bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     result = 0;
     switch (message) {
     case WM_APP_SERIAL_DATA:
-    case WM_TIMER:
         result = RouteToBusyMachineOrPage(message, wParam, lParam);
         return true;
     case WM_APP_PAGE_TEXT:
@@ -94,41 +93,33 @@ bool CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_APP_PORT:
         OnPortChanged();
         return true;
-    case WM_GETMINMAXINFO:
-        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
-        return true;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, nullptr);
-        result = TRUE;
-        return true;
-    case WM_CREATE:
-        result = OnCreate();
-        return true;
-    case WM_SHOWWINDOW:
-        OnFirstShow(wParam != FALSE);
-        return false;
-    case WM_CLOSE:
-        OnClose();
-        return false;
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    case WM_ENDSESSION:
-        return true;
-    case WM_COMMAND:
-        if (m_updateUI.OnMessage(message, wParam, lParam, result))
-            return true;
-        if (OnCommand(LOWORD(wParam)))
-            return true;
-        break;
-    case WM_INITMENUPOPUP:
-        m_updateUI.OnMessage(message, wParam, lParam, result);
-        break;
     }
     return CFrameWindow::OnMessage(message, wParam, lParam, result);
 }
 
-LRESULT CMainFrame::OnCreate()
+bool CMainFrame::OnTimer(UINT_PTR id)
+{
+    RouteToBusyMachineOrPage(WM_TIMER, id, 0);
+    return true;
+}
+
+bool CMainFrame::OnHelp()
+{
+    ShowHelpTopic(m_hwnd, nullptr);
+    return true;
+}
+
+bool CMainFrame::OnEndSession(bool)
+{
+    return true;
+}
+
+void CMainFrame::OnInitMenuPopup(HMENU menu)
+{
+    m_updateUI.UpdateMenu(menu);
+}
+
+bool CMainFrame::OnCreate(const CREATESTRUCTW&)
 {
     m_statusBar = CreateStatusWindowW(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SBARS_SIZEGRIP,
                                       LoadResString(IDS_READY).substr(0, 128).c_str(), m_hwnd, ID_VIEW_STATUS_BAR);
@@ -153,7 +144,7 @@ LRESULT CMainFrame::OnCreate()
 
     m_client = m_tabView.Create(m_hwnd);
     if (!m_client)
-        return -1;
+        return false;
     m_tabView.FixUpAfterCreate();
 
     int start = m_model.ActivePage.Get();
@@ -178,7 +169,7 @@ LRESULT CMainFrame::OnCreate()
 
     // With no port it ends at once with "Serial port name is missing".
     StartContactAtOpenPort();
-    return 0;
+    return true;
 }
 
 LRESULT CMainFrame::RouteToBusyMachineOrPage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -265,7 +256,7 @@ void CMainFrame::UpdateConnectionStatus()
         SendStatusText(m_hwnd, text);
 }
 
-void CMainFrame::OnFirstShow(bool show)
+void CMainFrame::OnShow(bool show, UINT)
 {
     if (!show || m_shown || IsWindowVisible(m_hwnd))
         return;
@@ -280,13 +271,15 @@ void CMainFrame::OnFirstShow(bool show)
     }
 }
 
-void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info) const
+bool CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info)
 {
     if (m_minimumTrackSize.cx && m_minimumTrackSize.cy)
-        info->ptMinTrackSize = {m_minimumTrackSize.cx, m_minimumTrackSize.cy};
+        info.ptMinTrackSize = {m_minimumTrackSize.cx, m_minimumTrackSize.cy};
+    return true;
 }
 
-void CMainFrame::OnClose()
+// The default processing destroys the frame.
+bool CMainFrame::OnClose()
 {
     m_subscriptions.RemoveAll();
     const int current = m_tabView.GetCurrentIndex();
@@ -294,6 +287,7 @@ void CMainFrame::OnClose()
         m_model.ActivePage.Set(current);
     m_tabView.Destroy();
     m_client = nullptr;
+    return false;
 }
 
 void CMainFrame::OnDestroy()
@@ -306,10 +300,13 @@ void CMainFrame::OnDestroy()
         loop->RemoveMessageFilter(this);
     m_model.SaveSettings();
     SaveWindowPlacement(m_hwnd, m_model.AppKey().Path(), kPlacementSubkey);
+    CFrameWindow::OnDestroy();
 }
 
-bool CMainFrame::OnCommand(UINT id)
+bool CMainFrame::OnCommand(UINT id, UINT code, HWND control)
 {
+    if (m_updateUI.SwallowsCommand(id, code))
+        return true;
     switch (id) {
     case ID_APP_EXIT:
         PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
@@ -343,7 +340,7 @@ bool CMainFrame::OnCommand(UINT id)
         OnPortMenuCommand(id);
         return true;
     }
-    return false;
+    return CFrameWindow::OnCommand(id, code, control);
 }
 
 template <typename T>

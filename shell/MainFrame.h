@@ -36,19 +36,23 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnCreate(const CREATESTRUCTW& create) override;
+    void OnShow(bool shown, UINT reason) override;
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override;
+    bool OnClose() override;
+    void OnDestroy() override;
+    bool OnEndSession(bool ending) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnTimer(UINT_PTR id) override;
+    void OnInitMenuPopup(HMENU menu) override;
+    bool OnHelp() override;
 
 private:
-    LRESULT OnCreate();
     LRESULT RouteToBusyMachineOrPage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPageText(WPARAM wParam, LPARAM lParam);
     void OnStatusText(LPARAM text);
     void OnConnectionStatusChanged();
     void OnPortChanged();
-    void OnFirstShow(bool show);
-    void OnGetMinMaxInfo(MINMAXINFO* info) const;
-    void OnClose();
-    void OnDestroy();
-    bool OnCommand(UINT id);
     template <typename T>
     void OnViewToggle(UINT id, CPersistable<T>& setting);
     void OnViewStatusBar();

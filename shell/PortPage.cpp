@@ -1,7 +1,6 @@
 #include "PortPage.h"
 
 #include "ContactStateMachine.h"
-#include "Help.h"
 #include "SerialPorts.h"
 #include "TextSinks.h"
 #include "ToolTips.h"
@@ -43,25 +42,14 @@ bool SelectPort(HWND combo, const std::wstring& port)
 
 }  // namespace
 
-CPortPage::CPortPage() : CPropertyPage(IDD_PORT), m_model(GetModel()) {}
+CPortPage::CPortPage() : CPropertyPage(IDD_PORT), m_model(GetModel())
+{
+    SetHelpTopic(L"Port.htm");
+}
 
 bool CPortPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        OnShowWindow(wParam != FALSE);
-        return false;
-    case WM_DESTROY:
-        m_subscriptions.RemoveAll();
-        return false;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, L"Port.htm");
-        result = TRUE;
-        return true;
     case WM_APP_CONNECTION_STATUS:
         OnConnectionStatus();
         return true;
@@ -71,21 +59,11 @@ bool CPortPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_APP_PORT:
         SelectPort(m_portCombo, m_model.Port.Get());
         return true;
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam));
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->code == PSN_QUERYINITIALFOCUS && (header->hwndFrom == m_hwnd || header->hwndFrom == Sheet())) {
-            result = reinterpret_cast<LRESULT>(Item(IDC_TEST_COMMUNICATIONS));
-            return true;
-        }
-        return false;
-    }
     }
     return CPropertyPage::OnMessage(message, wParam, lParam, result);
 }
 
-void CPortPage::OnInitDialog()
+BOOL CPortPage::OnInitDialog()
 {
     ReplaceInWindowText(Item(IDC_PORT_LABEL), L"??", kDeviceWord);
     m_portCombo = Item(IDC_PORT_COMBO);
@@ -98,9 +76,10 @@ void CPortPage::OnInitDialog()
     m_toolTip = CreateBalloonToolTip(m_hwnd);
     AddToolTip(m_toolTip, m_hwnd, IDC_TEST_COMMUNICATIONS, IDS_TIP_TEST_COMMUNICATIONS);
     AddToolTip(m_toolTip, m_hwnd, IDC_CLOSE_PORT, IDS_TIP_CLOSE_PORT);
+    return TRUE;
 }
 
-void CPortPage::OnShowWindow(bool shown)
+void CPortPage::OnShow(bool shown, UINT)
 {
     if (!shown) {
         m_subscriptions.RemoveAll();
@@ -113,17 +92,17 @@ void CPortPage::OnShowWindow(bool shown)
     m_model.PortState.NotifyWindow(m_hwnd);
 }
 
-bool CPortPage::OnCommand(UINT id, UINT code)
+bool CPortPage::OnCommand(UINT id, UINT code, HWND control)
 {
     switch (id) {
     case IDC_TEST_COMMUNICATIONS:
         if (code != BN_CLICKED)
-            return false;
+            return CPropertyPage::OnCommand(id, code, control);
         OnTestCommunications();
         return true;
     case IDC_CLOSE_PORT:
         if (code != BN_CLICKED)
-            return false;
+            return CPropertyPage::OnCommand(id, code, control);
         m_model.ClosePort();
         return true;
     case IDC_PORT_COMBO:
@@ -132,15 +111,15 @@ bool CPortPage::OnCommand(UINT id, UINT code)
         else if (code == CBN_SELCHANGE)
             OnPortSelected();
         else
-            return false;
+            return CPropertyPage::OnCommand(id, code, control);
         return true;
     case IDC_SPEED_COMBO:
         if (code != CBN_SELCHANGE)
-            return false;
+            return CPropertyPage::OnCommand(id, code, control);
         OnSpeedSelected();
         return true;
     }
-    return false;
+    return CPropertyPage::OnCommand(id, code, control);
 }
 
 void CPortPage::OnConnectionStatus()

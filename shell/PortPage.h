@@ -6,6 +6,7 @@
 #include "Model.h"
 #include "Observable.h"
 #include "PropertyPage.h"
+#include "resource.h"
 
 class CPortPage : public CPropertyPage {
 public:
@@ -13,11 +14,12 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnShow(bool shown, UINT reason) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    HWND OnQueryInitialFocus() override { return Item(IDC_TEST_COMMUNICATIONS); }
 
 private:
-    void OnInitDialog();
-    void OnShowWindow(bool shown);
-    bool OnCommand(UINT id, UINT code);
     void OnConnectionStatus();
     void OnPortState();
     void OnTestCommunications();
@@ -31,5 +33,4 @@ private:
     HWND m_portCombo = nullptr;
     HWND m_speedCombo = nullptr;
     HWND m_toolTip = nullptr;
-    CEventSubscriptions m_subscriptions;
 };

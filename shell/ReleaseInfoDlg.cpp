@@ -37,34 +37,26 @@ DWORD CALLBACK ReadChunk(DWORD_PTR file, LPBYTE buffer, LONG wanted, LONG* read)
 
 CReleaseInfoDlg::CReleaseInfoDlg(HWND owner) : CDialog(IDD_RELEASE_NOTES), m_owner(owner) {}
 
-bool CReleaseInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CReleaseInfoDlg::OnCommand(UINT id, UINT code, HWND control)
 {
-    if (m_resize.OnMessage(message, wParam, lParam, result))
-        return true;
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(reinterpret_cast<const wchar_t*>(lParam));
-        result = FALSE;  // the focus is set
-        return true;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) {
-            Destroy();
-            return true;
-        }
-        break;
-    }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    if (id != IDCANCEL)
+        return CDialog::OnCommand(id, code, control);
+    Destroy();
+    return true;
 }
 
-void CReleaseInfoDlg::OnInitDialog(const wchar_t* path)
+// The creation parameter is the file's path.
+BOOL CReleaseInfoDlg::OnInitDialog()
 {
+    const auto* path = reinterpret_cast<const wchar_t*>(m_param);
     if (!LoadFile(path ? path : L"")) {
         Destroy();
-        return;
+        return FALSE;
     }
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(m_owner);
     m_text.FocusAtStart();
+    return FALSE;  // the focus is set
 }
 
 bool CReleaseInfoDlg::LoadFile(const std::wstring& path)

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "Dialog.h"
-#include "DialogResize.h"
 #include "RichEditCtrlContext.h"
 
 class CReleaseInfoDlg : public CDialog {
@@ -14,15 +13,14 @@ public:
     explicit CReleaseInfoDlg(HWND owner);
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
-    void OnInitDialog(const wchar_t* path);
     bool LoadFile(const std::wstring& path);
 
     HWND m_owner;
     CRichEditCtrlContext m_text;
-    CDialogResize m_resize;
 };
 
 // A new viewer of the folder's notes, shown; null (after an error box) when

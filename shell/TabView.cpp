@@ -11,12 +11,10 @@ constexpr int kHiddenButtons[] = {IDOK, IDCANCEL, kApplyButtonId, IDHELP};
 
 }  // namespace
 
-bool CPropSheetTabCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CPropSheetTabCtrl::OnWindowPosChanged(const WINDOWPOS& position)
 {
-    if (message != WM_WINDOWPOSCHANGED)
-        return CWindow::OnMessage(message, wParam, lParam, result);
     // The control still hears of its new size (WM_SIZE comes from here).
-    DefaultProc(message, wParam, lParam);
+    DefaultProc(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&position));
     const HWND sheet = GetParent(m_hwnd);
     if (const auto page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))) {
         RECT display;
@@ -25,7 +23,6 @@ bool CPropSheetTabCtrl::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
         MapWindowPoints(m_hwnd, sheet, reinterpret_cast<POINT*>(&display), 2);
         MoveWindow(page, display.left, display.top, display.right - display.left, display.bottom - display.top, TRUE);
     }
-    result = 0;
     return true;
 }
 
@@ -71,40 +68,24 @@ void CTabView::FixUpAfterCreate()
     m_resize.Init(m_hwnd, {{kTabControlId, DLSZ_SIZE_X | DLSZ_SIZE_Y}}, false, true);
 }
 
-bool CTabView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CTabView::OnSysCommand(UINT command)
 {
-    switch (message) {
-    case WM_SIZE:
-    case WM_GETMINMAXINFO:
-        if (m_resize.OnMessage(message, wParam, lParam, result))
-            return true;
-        break;
-    case WM_COMMAND:
-        return OnCommand(wParam, lParam, result);
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            Send(WM_CLOSE);
-            result = 0;
-            return true;
-        }
-        break;
-    }
-    return CPropertySheet::OnMessage(message, wParam, lParam, result);
+    if (command != SC_CLOSE)
+        return false;
+    Send(WM_CLOSE);
+    return true;
 }
 
-bool CTabView::OnCommand(WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CTabView::OnCommand(UINT id, UINT code, HWND control)
 {
-    const UINT id = LOWORD(wParam);
     if (id != IDOK && id != IDCANCEL)
         return false;
     // Enter and Esc in a page still "press" the hidden buttons; the sheet
     // would then end its current page and leave the frame without tabs.
     const HWND button = Item(id);
-    if (button && !IsWindowEnabled(button)) {
-        result = 0;
+    if (button && !IsWindowEnabled(button))
         return true;
-    }
-    result = DefaultProc(WM_COMMAND, wParam, lParam);
+    DefaultProc(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
     if (!GetCurrentPage())
         Destroy();
     return true;

@@ -15,7 +15,7 @@
 // The sheet's tab control: it keeps the current page on its display area.
 class CPropSheetTabCtrl : public CWindow {
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnWindowPosChanged(const WINDOWPOS& position) override;
 };
 
 class CTabView : public CPropertySheet {
@@ -34,10 +34,12 @@ public:
 
 protected:
     void OnPreCreate(void* dialogTemplate) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnSize(UINT type, int width, int height) override { return m_resize.OnSize(type, width, height); }
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override { return m_resize.OnGetMinMaxInfo(info); }
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnSysCommand(UINT command) override;
 
 private:
-    bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     CDialogResize m_resize;
     int m_firmwarePageIndex = TAB_FIRMWARE;

@@ -47,17 +47,12 @@ CCommandMacrosPage::CCommandMacrosPage(UINT templateId, unsigned firstMacro, CMa
     : CPropertyPage(templateId), m_firstMacro(firstMacro), m_labels(labels), m_texts(texts)
 {
     m_page.dwFlags |= PSP_HASHELP;
+    SetHelpTopic(kHelpTopic);
 }
 
 bool CCommandMacrosPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_SHOWWINDOW:
-        OnShow(wParam != FALSE);
-        return false;
-    case WM_DESTROY:
-        OnShow(false);
-        return false;
     case WM_APP_MACRO_CAPTION:
         if (wParam >= m_firstMacro && wParam < m_firstMacro + kRows)
             ShowMacro(LabelEdit(static_cast<unsigned>(wParam - m_firstMacro)), wParam, m_labels);
@@ -66,18 +61,13 @@ bool CCommandMacrosPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
         if (wParam >= m_firstMacro && wParam < m_firstMacro + kRows)
             ShowMacro(TextEdit(static_cast<unsigned>(wParam - m_firstMacro)), wParam, m_texts);
         return true;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, kHelpTopic);
-        result = TRUE;
-        return true;
-    case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
     }
     return CPropertyPage::OnMessage(message, wParam, lParam, result);
 }
 
-void CCommandMacrosPage::OnShow(bool shown)
+void CCommandMacrosPage::OnShow(bool shown, UINT reason)
 {
+    CPropertyPage::OnShow(shown, reason);
     if (!shown) {
         m_subscriptions.RemoveAll();
         return;
@@ -91,19 +81,11 @@ void CCommandMacrosPage::OnShow(bool shown)
     }
 }
 
-bool CCommandMacrosPage::OnNotify(const NMHDR& header, LRESULT& result)
+LRESULT CCommandMacrosPage::OnApply(bool)
 {
-    switch (header.code) {
-    case PSN_APPLY:
-        CopyRowsToStrings();
-        m_applied = true;
-        result = PSNRET_NOERROR;
-        return true;
-    case PSN_HELP:
-        ShowHelpTopic(m_hwnd, kHelpTopic);
-        return true;
-    }
-    return false;
+    CopyRowsToStrings();
+    m_applied = true;
+    return PSNRET_NOERROR;
 }
 
 HWND CCommandMacrosPage::LabelEdit(unsigned row) const
@@ -132,7 +114,8 @@ void CCommandMacrosPage::ShowMacro(HWND edit, size_t macro, const CMacroStrings&
 }
 
 CCommandMacrosPage1::CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& texts)
-    : CCommandMacrosPage(IDD_MACROS_PAGE1, 0, labels, texts),
+    : CMachineWindow(m_machine, MachineRegistration::WhileShown, MachineEndNotice::ModelEvent, IDD_MACROS_PAGE1, 0,
+                     labels, texts),
       m_model(GetModel()),
       m_machine(labels, texts)
 {
@@ -140,75 +123,53 @@ CCommandMacrosPage1::CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& t
 
 bool CCommandMacrosPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        m_machine.m_owner = m_hwnd;
-        EnableTransfers();
-        result = TRUE;
-        return true;
-    case WM_APP_CONNECTION_STATUS:
-        EnableTransfers();
-        return true;
-    case WM_APP_MACHINE_FINISHED:
-        OnMachineFinished(static_cast<HRESULT>(wParam));
-        return true;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED)
-            break;
-        // A start refused as busy would leave its mark on the running machine.
-        if ((LOWORD(wParam) == IDC_READ_MACROS || LOWORD(wParam) == IDC_WRITE_MACROS) && !m_machine.IsIdle())
-            return true;
-        if (LOWORD(wParam) == IDC_READ_MACROS)
-            OnRead();
-        else if (LOWORD(wParam) == IDC_WRITE_MACROS)
-            OnWrite();
-        else
-            break;
-        return true;
-    case WM_SETCURSOR:
-        // The sheet's Cancel is not a child of the page: it keeps its arrow.
-        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
-            break;
-        result = TRUE;
-        return true;
-    }
-    return CCommandMacrosPage::OnMessage(message, wParam, lParam, result);
+    if (message != WM_APP_CONNECTION_STATUS)
+        return CMachineWindow::OnMessage(message, wParam, lParam, result);
+    EnableTransfers();
+    return true;
 }
 
-void CCommandMacrosPage1::OnShow(bool shown)
+BOOL CCommandMacrosPage1::OnInitDialog()
 {
-    if (!shown) {
-        CCommandMacrosPage::OnShow(false);
-        if (m_model.ActiveMachine() == &m_machine)
-            m_model.SetActiveMachine(nullptr);
+    m_machine.m_owner = m_hwnd;
+    EnableTransfers();
+    return TRUE;
+}
+
+bool CCommandMacrosPage1::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (code != BN_CLICKED || (id != IDC_READ_MACROS && id != IDC_WRITE_MACROS))
+        return CMachineWindow::OnCommand(id, code, control);
+    // A start refused as busy would leave its mark on the running machine.
+    if (IsMachineBusy())
+        return true;
+    if (id == IDC_READ_MACROS)
+        OnRead();
+    else
+        OnWrite();
+    return true;
+}
+
+void CCommandMacrosPage1::OnShown(bool shown)
+{
+    if (!shown)
         return;
-    }
-    m_model.SetActiveMachine(&m_machine);
     m_subscriptions.Add(m_hwnd, m_model.ConnectionStatus);
     m_model.ConnectionStatus.NotifyWindow(m_hwnd);
-    CCommandMacrosPage::OnShow(true);
-    m_subscriptions.Add(m_hwnd, m_model.MachineFinished);
 }
 
-bool CCommandMacrosPage1::OnNotify(const NMHDR& header, LRESULT& result)
+// While the machine runs the page stays: OK, Enter and a change of page
+// would leave the machine working for a page that is gone.
+LRESULT CCommandMacrosPage1::OnApply(bool closing)
 {
-    // While the machine runs the page stays: OK, Enter and a change of page
-    // would leave the machine working for a page that is gone.
-    const bool running = IsBusy() || !m_machine.IsIdle();
-    switch (header.code) {
-    case PSN_APPLY:
-        if (!running)
-            break;
-        result = PSNRET_INVALID_NOCHANGEPAGE;
-        return true;
-    case PSN_KILLACTIVE:
-        result = running ? TRUE : FALSE;
-        return true;
-    case PSN_QUERYCANCEL:
-        result = OnQueryCancel() ? TRUE : FALSE;
-        return true;
-    }
-    return CCommandMacrosPage::OnNotify(header, result);
+    if (IsRunning() || IsMachineBusy())
+        return PSNRET_INVALID_NOCHANGEPAGE;
+    return CMachineWindow::OnApply(closing);
+}
+
+bool CCommandMacrosPage1::OnKillActive()
+{
+    return IsRunning() || IsMachineBusy();
 }
 
 void CCommandMacrosPage1::EnableTransfers()
@@ -240,24 +201,19 @@ void CCommandMacrosPage1::OnWrite()
 
 void CCommandMacrosPage1::StartMachine(bool write)
 {
-    m_model.SetActiveMachine(&m_machine);
     m_cancelled = false;
     // Busy before the start: a machine that fails at its first send ends
     // inside Start, and its end must find the page busy to free it again.
-    SetBusy(true);
-    if (write ? m_machine.StartWrite() : m_machine.StartRead())
-        return;
-    // A busy machine is still the one the model must feed.
-    if (m_machine.IsIdle())
-        m_model.SetActiveMachine(nullptr);
-    SetBusy(false);
+    const bool started = Run([this, write] {
+        SetBusy(true);
+        return write ? m_machine.StartWrite() : m_machine.StartRead();
+    });
+    if (!started)
+        SetBusy(false);
 }
 
 void CCommandMacrosPage1::OnMachineFinished(HRESULT hr)
 {
-    // Only the end of what this page started (or was asked to cancel).
-    if (!IsBusy() && !m_cancelled)
-        return;
     const bool cancelled = m_cancelled;
     m_cancelled = false;
     SetBusy(false);
@@ -267,14 +223,14 @@ void CCommandMacrosPage1::OnMachineFinished(HRESULT hr)
         PropSheet_PressButton(Sheet(), PSBTN_CANCEL);
 }
 
+// While any machine runs the editor stays; it closes when that ends.
 bool CCommandMacrosPage1::OnQueryCancel()
 {
     if (m_model.IsIdle())
         return false;
-    // The machine ends at its next send; its end closes the editor.
     m_cancelled = true;
-    if (!m_machine.IsIdle() && m_machine.m_result == 0)
-        m_machine.m_result = ERROR_CANCELLED;
+    CancelRun();
+    AwaitEnd();
     return true;
 }
 
@@ -285,10 +241,6 @@ void CCommandMacrosPage1::SetBusy(bool busy)
     const HWND focus = GetFocus();
     if (busy && focus && IsChild(m_hwnd, focus))
         SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(PropSheet_GetTabControl(Sheet())), TRUE);
-    if (busy)
-        BeginBusy();
-    else
-        EndBusy();
     for (HWND child = GetWindow(m_hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsStatic(child))
             EnableWindow(child, !busy);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "CommandMacroStateMachine.h"
+#include "MachineWindow.h"
 #include "PropertySheet.h"
-#include "WaitCursor.h"
 
 // The first field too long for the radio, rows in order and the label before
 // the text of a row: its message, caption, row number (1-based) and limit.
@@ -33,8 +33,8 @@ protected:
     CCommandMacrosPage(UINT templateId, unsigned firstMacro, CMacroStrings& labels, CMacroStrings& texts);
 
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    virtual void OnShow(bool shown);
-    virtual bool OnNotify(const NMHDR& header, LRESULT& result);
+    void OnShow(bool shown, UINT reason) override;
+    LRESULT OnApply(bool closing) override;
 
     // A machine started here runs: the rows stay disabled.
     virtual bool IsBusy() const { return false; }
@@ -46,7 +46,6 @@ protected:
     const unsigned m_firstMacro;
     CMacroStrings& m_labels;
     CMacroStrings& m_texts;
-    CEventSubscriptions m_subscriptions;
 
 private:
     void ShowMacro(HWND edit, size_t macro, const CMacroStrings& strings);
@@ -56,7 +55,7 @@ private:
     bool m_applied = false;
 };
 
-class CCommandMacrosPage1 : public CCommandMacrosPage, private CWaitCursorE<CCommandMacrosPage1> {
+class CCommandMacrosPage1 : public CMachineWindow<CCommandMacrosPage> {
 public:
     CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& texts);
 
@@ -64,17 +63,20 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void OnShow(bool shown) override;
-    bool OnNotify(const NMHDR& header, LRESULT& result) override;
-    bool IsBusy() const override { return CWaitCursorE::IsBusy(); }
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnShown(bool shown) override;
+    LRESULT OnApply(bool closing) override;
+    bool OnKillActive() override;
+    bool OnQueryCancel() override;
+    void OnMachineFinished(HRESULT hr) override;
+    bool IsBusy() const override { return IsRunning(); }
 
 private:
     void EnableTransfers();
     void OnRead();
     void OnWrite();
     void StartMachine(bool write);
-    void OnMachineFinished(HRESULT hr);
-    bool OnQueryCancel();
     void SetBusy(bool busy);
 
     CModel& m_model;

@@ -1,7 +1,6 @@
 #include "CommandTesterPage.h"
 
 #include "CommandMacrosSheet.h"
-#include "Help.h"
 #include "LogText.h"
 #include "TextUtil.h"
 #include "ToolTips.h"
@@ -69,46 +68,32 @@ CCommandTesterPage::~CCommandTesterPage()
         DeleteObject(m_font);
 }
 
-bool CCommandTesterPage::CCommandEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+// Enter stays with the edit; the dialog manager would hand it to the
+// sheet's hidden default button.
+bool CCommandTesterPage::CCommandEdit::OnGetDlgCode(const MSG* key, LRESULT& code)
 {
-    switch (message) {
-    case WM_GETDLGCODE: {
-        // Enter stays with the edit; the dialog manager would hand it to the
-        // sheet's hidden default button.
-        const auto* key = reinterpret_cast<const MSG*>(lParam);
-        result = DefaultProc(message, wParam, lParam);
-        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
-            result |= DLGC_WANTMESSAGE;
-        return true;
-    }
-    case WM_KEYDOWN:
-        if (wParam != VK_RETURN)
-            break;
-        m_page.Send(GetWindowString(m_hwnd), m_hwnd);
-        return true;
-    case WM_CHAR:
-        // The Enter character itself would only beep.
-        return wParam == L'\r';
-    }
-    return CWindow::OnMessage(message, wParam, lParam, result);
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+        code |= DLGC_WANTMESSAGE;
+    return true;
+}
+
+bool CCommandTesterPage::CCommandEdit::OnKeyDown(UINT key)
+{
+    if (key != VK_RETURN)
+        return false;
+    m_page.Send(GetWindowString(m_hwnd), m_hwnd);
+    return true;
+}
+
+// The Enter character itself would only beep.
+bool CCommandTesterPage::CCommandEdit::OnChar(wchar_t character)
+{
+    return character == L'\r';
 }
 
 bool CCommandTesterPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (m_resize.OnMessage(message, wParam, lParam, result))
-        return true;
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        OnShowWindow(wParam != FALSE);
-        return false;
-    case WM_DESTROY:
-        m_subscriptions.RemoveAll();
-        KillTimer(m_hwnd, kPaceTimer);
-        return false;
     case WM_APP_MACRO_CAPTION:
         if (wParam < kMacroCount)
             SetWindowTextW(Item(IDC_MACRO_FIRST + static_cast<int>(wParam)), Labels.Get(wParam).c_str());
@@ -119,30 +104,32 @@ bool CCommandTesterPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
     case WM_APP_SERIAL_DATA:
         OnReceive();
         return true;
-    case WM_TIMER:
-        // The main window hands on machine timers too; only ours counts.
-        if (wParam == kPaceTimer)
-            SendNextPiece();
-        return true;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, L"CommandTester.htm");
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_NOTIFY:
-        if (reinterpret_cast<const NMHDR*>(lParam)->code == PSN_QUERYINITIALFOCUS) {
-            // Without a link the edit is disabled: the sheet picks the output.
-            const HWND edit = Item(IDC_COMMAND_EDIT);
-            result = IsWindowEnabled(edit) ? reinterpret_cast<LRESULT>(edit) : 0;
-            return true;
-        }
-        return false;
     }
     return CPropertyPage::OnMessage(message, wParam, lParam, result);
 }
 
-void CCommandTesterPage::OnInitDialog()
+void CCommandTesterPage::OnDestroy()
+{
+    KillTimer(m_hwnd, kPaceTimer);
+    CPropertyPage::OnDestroy();
+}
+
+// The main window hands on machine timers too; only ours counts.
+bool CCommandTesterPage::OnTimer(UINT_PTR id)
+{
+    if (id == kPaceTimer)
+        SendNextPiece();
+    return true;
+}
+
+// Without a link the edit is disabled: the sheet picks the output.
+HWND CCommandTesterPage::OnQueryInitialFocus()
+{
+    const HWND edit = Item(IDC_COMMAND_EDIT);
+    return IsWindowEnabled(edit) ? edit : nullptr;
+}
+
+BOOL CCommandTesterPage::OnInitDialog()
 {
     CAppInfoBase& key = m_model.AppKey();
     Labels.Load(key);
@@ -160,6 +147,8 @@ void CCommandTesterPage::OnInitDialog()
     m_toolTip = CreateBalloonToolTip(m_hwnd);
     AddToolTip(m_toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
     m_resize.Init(m_hwnd, {{IDC_COMMAND_EDIT, DLSZ_SIZE_X}, {IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}}, false, false);
+    SetHelpTopic(L"CommandTester.htm");
+    return TRUE;
 }
 
 void CCommandTesterPage::LayOut()
@@ -182,7 +171,7 @@ void CCommandTesterPage::LayOut()
     MoveChild(m_output.Handle(), output);
 }
 
-void CCommandTesterPage::OnShowWindow(bool shown)
+void CCommandTesterPage::OnShow(bool shown, UINT)
 {
     if (!shown) {
         m_subscriptions.RemoveAll();
@@ -199,7 +188,7 @@ bool CCommandTesterPage::OnCommand(UINT id, UINT code, HWND control)
 {
     if (id >= IDC_MACRO_FIRST && id <= IDC_MACRO_LAST) {
         if (code != BN_CLICKED)
-            return false;
+            return CPropertyPage::OnCommand(id, code, control);
         Send(GetWindowString(Item(IDC_COMMAND_EDIT)) + Texts.Get(id - IDC_MACRO_FIRST), control);
         return true;
     }

@@ -31,6 +31,12 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnShow(bool shown, UINT reason) override;
+    void OnDestroy() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnTimer(UINT_PTR id) override;
+    HWND OnQueryInitialFocus() override;
 
 private:
     // The command edit passes Enter to the page instead of to the sheet.
@@ -39,16 +45,15 @@ private:
         explicit CCommandEdit(CCommandTesterPage& page) : m_page(page) {}
 
     protected:
-        bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+        bool OnGetDlgCode(const MSG* key, LRESULT& code) override;
+        bool OnKeyDown(UINT key) override;
+        bool OnChar(wchar_t character) override;
 
     private:
         CCommandTesterPage& m_page;
     };
 
-    void OnInitDialog();
     void LayOut();
-    void OnShowWindow(bool shown);
-    bool OnCommand(UINT id, UINT code, HWND control);
     void OnEditMacros();
     void OnReceive();
     void ApplyDefaultLabels();
@@ -65,7 +70,6 @@ private:
     CModel& m_model;
     CCommandEdit m_commandEdit{*this};
     CRichEditCtrlContext m_output;
-    CDialogResize m_resize;
     HFONT m_font = nullptr;
     HWND m_toolTip = nullptr;
     CHARFORMATW m_sentFormat{};
@@ -73,5 +77,4 @@ private:
     std::wstring m_pending;
     size_t m_position = 0;
     HWND m_lastSender = nullptr;
-    CEventSubscriptions m_subscriptions;
 };

@@ -1,6 +1,5 @@
 #include "TerminalMemoriesDlg.h"
 
-#include "Help.h"
 #include "Model.h"
 #include "resource.h"
 
@@ -13,54 +12,36 @@ const UINT kTitles[] = {IDS_EDIT_CW_MEMORIES, IDS_EDIT_RTTY_MEMORIES, IDS_EDIT_P
 CTerminalMemoriesDlg::CTerminalMemoriesDlg(unsigned mode, CMemoryArray& captions, CMemoryArray& texts)
     : CDialog(IDD_TERMINAL_MEMORIES), m_mode(mode), m_captions(captions), m_texts(texts)
 {
+    SetHelpTopic(L"Terminal.htm#editMemories");
 }
 
 bool CTerminalMemoriesDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (m_resize.OnMessage(message, wParam, lParam, result))
-        return true;
     // The arrays' notices: wParam is the row.
-    if (message == m_captions.Message() || message == m_texts.Message()) {
-        if (wParam < kMemoryCount) {
-            const bool caption = message == m_captions.Message();
-            SetDlgItemTextW(m_hwnd, static_cast<int>((caption ? IDC_MEMORY_LABEL_FIRST : IDC_MEMORY_TEXT_FIRST) + wParam),
-                            (caption ? m_captions : m_texts).Get(wParam).c_str());
-        }
-        return true;
+    if (message != m_captions.Message() && message != m_texts.Message())
+        return CDialog::OnMessage(message, wParam, lParam, result);
+    if (wParam < kMemoryCount) {
+        const bool caption = message == m_captions.Message();
+        SetDlgItemTextW(m_hwnd, static_cast<int>((caption ? IDC_MEMORY_LABEL_FIRST : IDC_MEMORY_TEXT_FIRST) + wParam),
+                        (caption ? m_captions : m_texts).Get(wParam).c_str());
     }
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        OnShowWindow(wParam != FALSE);
-        return false;
-    case WM_DESTROY:
-        m_subscriptions.RemoveAll();
-        return false;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, L"Terminal.htm#editMemories");
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            OnSave();
-            return true;
-        case IDCANCEL:
-            EndDialog(IDCANCEL);
-            return true;
-        case IDC_HELP_BUTTON:
-            ShowHelpTopic(m_hwnd, L"Terminal.htm#editMemories");
-            return true;
-        }
-        break;
-    }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    return true;
 }
 
-void CTerminalMemoriesDlg::OnInitDialog()
+bool CTerminalMemoriesDlg::OnCommand(UINT id, UINT code, HWND control)
+{
+    switch (id) {
+    case IDOK:
+        OnSave();
+        return true;
+    case IDCANCEL:
+        EndDialog(IDCANCEL);
+        return true;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+BOOL CTerminalMemoriesDlg::OnInitDialog()
 {
     SetWindowTextW(m_hwnd, LoadResString(kTitles[m_mode < 3 ? m_mode : 0]).c_str());
     std::vector<ResizeRule> rules{{IDC_MEMORY_TEXT_HEADING, DLSZ_SIZE_X},
@@ -71,9 +52,10 @@ void CTerminalMemoriesDlg::OnInitDialog()
         rules.push_back({static_cast<int>(IDC_MEMORY_TEXT_FIRST + i), DLSZ_SIZE_X});
     m_resize.Init(m_hwnd, rules, true);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
+    return TRUE;
 }
 
-void CTerminalMemoriesDlg::OnShowWindow(bool shown)
+void CTerminalMemoriesDlg::OnShow(bool shown, UINT)
 {
     if (!shown) {
         m_subscriptions.RemoveAll();

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "Dialog.h"
-#include "DialogResize.h"
 #include "Observable.h"
 
 class CTerminalMemoriesDlg : public CDialog {
@@ -16,15 +15,14 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnShow(bool shown, UINT reason) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
-    void OnInitDialog();
-    void OnShowWindow(bool shown);
     void OnSave();
 
     unsigned m_mode;
     CMemoryArray& m_captions;
     CMemoryArray& m_texts;
-    CDialogResize m_resize;
-    CEventSubscriptions m_subscriptions;
 };

@@ -2,7 +2,6 @@
 
 #include <cwchar>
 
-#include "Help.h"
 #include "Model.h"
 #include "resource.h"
 
@@ -24,43 +23,30 @@ CTerminalOptionsDlg::CTerminalOptionsDlg(CPersistable<unsigned long>& activityTi
                                          const STerminalFontSettings& font, CHARFORMAT2W& format)
     : CDialog(IDD_TERMINAL_OPTIONS), m_activityTimeout(activityTimeout), m_font(font), m_format(format)
 {
+    SetHelpTopic(L"Terminal.htm#Options");
 }
 
-bool CTerminalOptionsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CTerminalOptionsDlg::OnCommand(UINT id, UINT code, HWND control)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
+    switch (id) {
+    case IDOK:
+        OnSave();
         return true;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, L"Terminal.htm#Options");
-        result = TRUE;
+    case IDCANCEL:
+        EndDialog(IDCANCEL);
         return true;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            OnSave();
-            return true;
-        case IDCANCEL:
-            EndDialog(IDCANCEL);
-            return true;
-        case IDC_TERMINAL_FONT:
-            OnFont();
-            return true;
-        case IDC_HELP_BUTTON:
-            ShowHelpTopic(m_hwnd, L"Terminal.htm#Options");
-            return true;
-        }
-        break;
+    case IDC_TERMINAL_FONT:
+        OnFont();
+        return true;
     }
-    return CDialog::OnMessage(message, wParam, lParam, result);
+    return CDialog::OnCommand(id, code, control);
 }
 
-void CTerminalOptionsDlg::OnInitDialog()
+BOOL CTerminalOptionsDlg::OnInitDialog()
 {
     SendDlgItemMessageW(m_hwnd, IDC_IDLE_TIMEOUT, EM_LIMITTEXT, kTimeoutDigits, 0);
     SetDlgItemInt(m_hwnd, IDC_IDLE_TIMEOUT, static_cast<UINT>(m_activityTimeout.Get()), TRUE);
+    return TRUE;
 }
 
 void CTerminalOptionsDlg::OnSave()

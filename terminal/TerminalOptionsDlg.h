@@ -29,10 +29,10 @@ public:
     void ApplyChosenFont(const CHOOSEFONTW& choice);
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
-    void OnInitDialog();
     void OnSave();
     void OnFont();
 

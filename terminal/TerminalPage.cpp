@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "Help.h"
 #include "LogText.h"
 #include "TerminalModeFilter.h"
 #include "TerminalOptionsDlg.h"
@@ -77,6 +76,7 @@ CTerminalPage::CTerminalPage()
       m_captions(&m_cwCaptions),
       m_texts(&m_cwTexts)
 {
+    SetHelpTopic(L"Terminal.htm");
 }
 
 CTerminalPage::~CTerminalPage()
@@ -97,31 +97,12 @@ CTerminalPage::CMemoryArray& CTerminalPage::Texts(unsigned mode)
 
 bool CTerminalPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (m_resize.OnMessage(message, wParam, lParam, result))
-        return true;
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        result = TRUE;
-        return true;
-    case WM_SHOWWINDOW:
-        OnShowWindow(wParam != FALSE);
-        return false;
-    case WM_DESTROY:
-        OnDestroy();
-        return false;
-    case WM_HELP:
-        ShowHelpTopic(m_hwnd, L"Terminal.htm");
-        result = TRUE;
-        return true;
     case WM_APP_SERIAL_DATA:
         OnSerialData();
         return true;
     case WM_APP_TERMINAL_SEND:
         OnTerminalSend();
-        return true;
-    case WM_TIMER:
-        OnTimer(wParam);
         return true;
     case WM_APP_CONNECTION_STATUS:
         EnableForConnection(false);
@@ -134,15 +115,11 @@ bool CTerminalPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_APP_RTTY_MEMORY_CAPTION:
         OnCaptionChanged(wParam);
         return true;
-    case WM_NOTIFY:
-        return OnNotify(reinterpret_cast<const NMHDR*>(lParam), result);
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam));
     }
     return CPropertyPage::OnMessage(message, wParam, lParam, result);
 }
 
-void CTerminalPage::OnInitDialog()
+BOOL CTerminalPage::OnInitDialog()
 {
     CAppInfoBase& key = m_model.AppKey();
     for (unsigned mode : {TERMINAL_MODE_CW, TERMINAL_MODE_PSK, TERMINAL_MODE_RTTY}) {
@@ -175,6 +152,7 @@ void CTerminalPage::OnInitDialog()
 
     m_transmitPane.sendPosition = 0;
     SetTransmit(false);
+    return TRUE;
 }
 
 void CTerminalPage::CreatePanes()
@@ -222,7 +200,7 @@ void CTerminalPage::DefaultMemoryCaptions(CMemoryArray& captions)
     }
 }
 
-void CTerminalPage::OnShowWindow(bool shown)
+void CTerminalPage::OnShow(bool shown, UINT)
 {
     if (!shown) {
         m_subscriptions.RemoveAll();
@@ -243,15 +221,15 @@ void CTerminalPage::OnShowWindow(bool shown)
 
 void CTerminalPage::OnDestroy()
 {
-    m_subscriptions.RemoveAll();
     KillTimer(m_hwnd, kPollTimer);
     m_mode.Save(m_model.AppKey());
+    CPropertyPage::OnDestroy();
 }
 
-bool CTerminalPage::OnCommand(UINT id, UINT code)
+bool CTerminalPage::OnCommand(UINT id, UINT code, HWND control)
 {
     if (code != BN_CLICKED)
-        return false;
+        return CPropertyPage::OnCommand(id, code, control);
     switch (id) {
     case IDC_TRANSMIT: {
         ToggleTransmit();
@@ -283,30 +261,31 @@ bool CTerminalPage::OnCommand(UINT id, UINT code)
         FocusTransmitPane();
         return true;
     }
-    return false;
+    return CPropertyPage::OnCommand(id, code, control);
 }
 
-bool CTerminalPage::OnNotify(const NMHDR* header, LRESULT& result)
+// A disabled pane cannot take the focus; the sheet then finds its own.
+HWND CTerminalPage::OnQueryInitialFocus()
 {
-    if (header->code == PSN_QUERYINITIALFOCUS && (header->hwndFrom == m_hwnd || header->hwndFrom == Sheet())) {
-        // A disabled pane cannot take the focus; the sheet then finds its own.
-        result = m_enabled ? reinterpret_cast<LRESULT>(TransmitPane()) : 0;
-        return true;
-    }
-    if (header->hwndFrom != TransmitPane())
-        return false;
-    switch (header->code) {
+    return m_enabled ? TransmitPane() : nullptr;
+}
+
+bool CTerminalPage::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    if (header.hwndFrom != TransmitPane())
+        return CPropertyPage::OnNotify(header, result);
+    switch (header.code) {
     case EN_PROTECTED:
         result = m_transmitPane.internalEdit ? 0 : 1;
         return true;
     case EN_MSGFILTER:
-        result = OnTxKeyFilter(*reinterpret_cast<const MSGFILTER*>(header));
+        result = OnTxKeyFilter(reinterpret_cast<const MSGFILTER&>(header));
         return true;
     }
     return false;
 }
 
-void CTerminalPage::OnTimer(UINT_PTR id)
+bool CTerminalPage::OnTimer(UINT_PTR id)
 {
     if (id == kPollTimer) {
         if (m_poller.OnPollTick() && m_enabled && m_model.IsIdle())
@@ -316,6 +295,7 @@ void CTerminalPage::OnTimer(UINT_PTR id)
             OnTerminalSend();
     }
     SetTimer(m_hwnd, kPollTimer, m_poller.PollInterval(), nullptr);
+    return true;
 }
 
 void CTerminalPage::OnTerminalMode()

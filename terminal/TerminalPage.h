@@ -36,15 +36,16 @@ public:
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
+    void OnShow(bool shown, UINT reason) override;
+    void OnDestroy() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    HWND OnQueryInitialFocus() override;
+    bool OnTimer(UINT_PTR id) override;
 
 private:
-    void OnInitDialog();
     void CreatePanes();
-    void OnShowWindow(bool shown);
-    void OnDestroy();
-    bool OnCommand(UINT id, UINT code);
-    bool OnNotify(const NMHDR* header, LRESULT& result);
-    void OnTimer(UINT_PTR id);
     void OnTerminalMode();
     void OnCaptionChanged(WPARAM index);
     void OnSerialData();
@@ -85,8 +86,6 @@ private:
     CHARFORMATW m_trace;
     HFONT m_font = nullptr;
     HWND m_toolTip = nullptr;
-    CDialogResize m_resize;
-    CEventSubscriptions m_subscriptions;
     CTerminalPoller m_poller{*this};
 
     bool m_enabled = false;

@@ -32,35 +32,29 @@ bool CTransmitPane::RefusesKey(WPARAM key) const
 
 bool CTransmitPane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    switch (message) {
-    case WM_GETDLGCODE:
-        // The dialog manager would select everything when the focus comes
-        // back, and only text before the caret is sent.
-        result = DefaultProc(message, wParam, lParam) & ~DLGC_HASSETSEL;
+    if (message == EM_REPLACESEL && TouchesSentText(false)) {
+        result = 0;
         return true;
-    case WM_KEYDOWN:
-        if (RefusesKey(wParam)) {
-            result = 0;
-            return true;
-        }
-        break;
-    case WM_CHAR:
-        // Printable characters, Enter, Tab and Backspace change the text.
-        if ((wParam >= 0x20 || wParam == '\r' || wParam == '\t' || wParam == '\b') &&
-            TouchesSentText(wParam == '\b')) {
-            result = 0;
-            return true;
-        }
-        break;
-    case WM_CUT:
-    case WM_CLEAR:
-    case WM_PASTE:
-    case EM_REPLACESEL:
-        if (TouchesSentText(false)) {
-            result = 0;
-            return true;
-        }
-        break;
     }
     return CRichEditCtrlContext::OnMessage(message, wParam, lParam, result);
+}
+
+// The dialog manager would select everything when the focus comes back,
+// and only text before the caret is sent.
+bool CTransmitPane::OnGetDlgCode(const MSG*, LRESULT& code)
+{
+    code &= ~DLGC_HASSETSEL;
+    return true;
+}
+
+bool CTransmitPane::OnKeyDown(UINT key)
+{
+    return RefusesKey(key);
+}
+
+// Printable characters, Enter, Tab and Backspace change the text.
+bool CTransmitPane::OnChar(wchar_t character)
+{
+    return (character >= 0x20 || character == '\r' || character == '\t' || character == '\b') &&
+           TouchesSentText(character == '\b');
 }

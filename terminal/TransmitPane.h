@@ -18,7 +18,14 @@ public:
     bool TouchesSentText(bool deletesBack) const;
 
 protected:
+    // EM_REPLACESEL, a control message, is refused as a paste is.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnGetDlgCode(const MSG* key, LRESULT& code) override;
+    bool OnKeyDown(UINT key) override;
+    bool OnChar(wchar_t character) override;
+    bool OnCut() override { return TouchesSentText(false); }
+    bool OnPaste() override { return TouchesSentText(false); }
+    bool OnClear() override { return TouchesSentText(false); }
 
 private:
     bool RefusesKey(WPARAM key) const;

@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include "resource.h"
+
 CDialog::~CDialog()
 {
     if (CMessageLoop* loop = CMessageLoop::Current())
@@ -26,6 +28,25 @@ HWND CDialog::Create(HWND parent, LPARAM param)
             loop->AddMessageFilter(this);
     }
     return dialog;
+}
+
+bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_INITDIALOG) {
+        result = OnInitDialog();
+        return true;
+    }
+    const bool handled = CWindow::OnMessage(message, wParam, lParam, result);
+    if (message == WM_DESTROY)
+        m_subscriptions.RemoveAll();
+    return handled;
+}
+
+bool CDialog::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (id == IDC_HELP_BUTTON && code == BN_CLICKED)
+        return OnHelp();
+    return CWindow::OnCommand(id, code, control);
 }
 
 INT_PTR CDialog::DialogResult(HWND dialog, UINT message, LRESULT result)

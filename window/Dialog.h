@@ -3,7 +3,9 @@
 // parameter given to DoModal or Create.
 #pragma once
 
+#include "DialogResize.h"
 #include "MessageLoop.h"
+#include "Observable.h"
 #include "Window.h"
 
 class CDialog : public CWindow, private CMessageFilter {
@@ -21,6 +23,14 @@ public:
     void EndDialog(INT_PTR result) { ::EndDialog(m_hwnd, result); }
 
 protected:
+    // WM_INITDIALOG, then the window's handlers.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnSize(UINT type, int width, int height) override { return m_resize.OnSize(type, width, height); }
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override { return m_resize.OnGetMinMaxInfo(info); }
+    // True lets the dialog manager set the default focus.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // The Help button opens the dialog's topic.
+    bool OnCommand(UINT id, UINT code, HWND control) override;
     // Unhandled messages go to the dialog manager, not to DefaultProc.
     LRESULT DefaultProc(UINT, WPARAM, LPARAM) override { return 0; }
 
@@ -30,6 +40,10 @@ protected:
     INT_PTR DispatchDialog(UINT message, WPARAM wParam, LPARAM lParam);
 
     LPARAM m_param = 0;
+    // Rules given in OnInitDialog move and size the controls with the dialog.
+    CDialogResize m_resize;
+    // The sources the dialog listens to; it leaves them all when destroyed.
+    CEventSubscriptions m_subscriptions;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -45,27 +45,24 @@ void CDialogResize::Init(HWND dialog, const std::vector<ResizeRule>& rules, bool
     }
 }
 
-bool CDialogResize::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CDialogResize::OnSize(UINT type, int width, int height)
 {
     if (!m_dialog)
         return false;
-    switch (message) {
-    case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED)
-            Layout(LOWORD(lParam), HIWORD(lParam));
-        if (m_grip)
-            ShowWindow(m_grip, wParam == SIZE_MAXIMIZED ? SW_HIDE : SW_SHOW);
-        result = 0;
-        return true;
-    case WM_GETMINMAXINFO:
-        if (m_minimumTrackSize.cx && m_minimumTrackSize.cy) {
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize = {m_minimumTrackSize.cx, m_minimumTrackSize.cy};
-        }
-        result = 0;
-        return true;
-    }
-    return false;
+    if (type != SIZE_MINIMIZED)
+        Layout(width, height);
+    if (m_grip)
+        ShowWindow(m_grip, type == SIZE_MAXIMIZED ? SW_HIDE : SW_SHOW);
+    return true;
+}
+
+bool CDialogResize::OnGetMinMaxInfo(MINMAXINFO& info) const
+{
+    if (!m_dialog)
+        return false;
+    if (m_minimumTrackSize.cx && m_minimumTrackSize.cy)
+        info.ptMinTrackSize = {m_minimumTrackSize.cx, m_minimumTrackSize.cy};
+    return true;
 }
 
 void CDialogResize::Layout(int clientWidth, int clientHeight)

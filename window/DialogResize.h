@@ -4,8 +4,8 @@
 // be made smaller than it started.
 //
 //     const ResizeRule rules[] = {{IDC_LOG, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}};
-//     m_resize.Init(m_hwnd, rules, true);        // in WM_INITDIALOG
-//     if (m_resize.OnMessage(message, wParam, lParam, result)) return true;
+//     m_resize.Init(m_hwnd, rules, true);        // in OnInitDialog
+// (CDialog hands it WM_SIZE and WM_GETMINMAXINFO.)
 #pragma once
 
 #include <windows.h>
@@ -36,8 +36,10 @@ public:
     // For rules made at run time (rows of controls).
     void Init(HWND dialog, const std::vector<ResizeRule>& rules, bool sizeGrip, bool minimumTrackSize = true);
 
-    // WM_SIZE lays the controls out; WM_GETMINMAXINFO gives the minimum size.
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // WM_SIZE lays the controls out; WM_GETMINMAXINFO gives the minimum
+    // size. False before Init.
+    bool OnSize(UINT type, int width, int height);
+    bool OnGetMinMaxInfo(MINMAXINFO& info) const;
 
     void Layout(int clientWidth, int clientHeight);
     SIZE MinimumTrackSize() const { return m_minimumTrackSize; }

@@ -39,38 +39,32 @@ void CFrameWindow::UpdateLayout()
                      client.bottom - client.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool CFrameWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CFrameWindow::OnSize(UINT type, int, int)
 {
-    switch (message) {
-    case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED)
-            UpdateLayout();
-        result = 0;
-        return true;
-    case WM_SETFOCUS:
-        if (m_client && IsWindowVisible(m_client))
-            SetFocus(m_client);
-        result = 0;
-        return true;
-    case WM_MENUSELECT:
-        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
-        result = 0;
-        return true;
-    case WM_DESTROY:
-        // Only a top-level frame ends the program.
-        if (!(GetWindowLongPtrW(m_hwnd, GWL_STYLE) & (WS_CHILD | WS_POPUP)))
-            PostQuitMessage(1);
-        result = 0;
-        return true;
-    }
-    return CWindow::OnMessage(message, wParam, lParam, result);
+    if (type != SIZE_MINIMIZED)
+        UpdateLayout();
+    return true;
 }
 
-void CFrameWindow::OnMenuSelect(UINT id, UINT flags, HMENU menu)
+bool CFrameWindow::OnSetFocus(HWND)
+{
+    if (m_client && IsWindowVisible(m_client))
+        SetFocus(m_client);
+    return true;
+}
+
+void CFrameWindow::OnDestroy()
+{
+    // Only a top-level frame ends the program.
+    if (!(GetWindowLongPtrW(m_hwnd, GWL_STYLE) & (WS_CHILD | WS_POPUP)))
+        PostQuitMessage(1);
+}
+
+bool CFrameWindow::OnMenuSelect(UINT id, UINT flags, HMENU menu)
 {
     if (flags == 0xFFFF && !menu) {
         SetStatusText(LoadResString(m_idleTextId));
-        return;
+        return true;
     }
     std::wstring prompt;
     if (!(flags & (MF_POPUP | MF_SEPARATOR)) && id != 0) {
@@ -78,6 +72,7 @@ void CFrameWindow::OnMenuSelect(UINT id, UINT flags, HMENU menu)
         prompt = prompt.substr(0, prompt.find(L'\n'));
     }
     SetStatusText(prompt);
+    return true;
 }
 
 void CFrameWindow::SetStatusText(const std::wstring& text)

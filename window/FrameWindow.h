@@ -24,8 +24,10 @@ public:
     void UpdateLayout();
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void OnMenuSelect(UINT id, UINT flags, HMENU menu);
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnSetFocus(HWND previous) override;
+    bool OnMenuSelect(UINT id, UINT flags, HMENU menu) override;
+    void OnDestroy() override;
     void SetStatusText(const std::wstring& text);
 
     UINT m_idleTextId;

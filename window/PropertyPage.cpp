@@ -35,3 +35,44 @@ void CPropertyPage::LeaveFocus(HWND page)
     if (tabs && (GetWindowLongPtrW(tabs, GWL_STYLE) & WS_VISIBLE))
         SetFocus(tabs);
 }
+
+bool CPropertyPage::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    const bool fromSheet = header.hwndFrom == m_hwnd || header.hwndFrom == Sheet();
+    if (!fromSheet || header.code > PSN_FIRST || header.code < PSN_LAST)
+        return CDialog::OnNotify(header, result);
+    const bool closing = reinterpret_cast<const PSHNOTIFY&>(header).lParam != 0;
+    switch (header.code) {
+    case PSN_SETACTIVE:
+        result = OnSetActive();
+        return true;
+    case PSN_KILLACTIVE:
+        result = OnKillActive();
+        return true;
+    case PSN_APPLY:
+        result = OnApply(closing);
+        return true;
+    case PSN_QUERYCANCEL:
+        result = OnQueryCancel();
+        return true;
+    case PSN_RESET:
+        OnReset();
+        return true;
+    case PSN_QUERYINITIALFOCUS:
+        result = reinterpret_cast<LRESULT>(OnQueryInitialFocus());
+        return true;
+    case PSN_WIZBACK:
+        result = OnWizardBack();
+        return true;
+    case PSN_WIZNEXT:
+        result = OnWizardNext();
+        return true;
+    case PSN_WIZFINISH:
+        result = OnWizardFinish();
+        return true;
+    case PSN_HELP:
+        OnHelp();
+        return true;
+    }
+    return true;
+}

@@ -1,7 +1,6 @@
 #include "RichEditCtrlContext.h"
 
 #include <richedit.h>
-#include <windowsx.h>
 
 #include "resource.h"
 
@@ -115,22 +114,16 @@ void CRichEditCtrlContext::ShowContextMenu(POINT at)
     DestroyMenu(menu);
 }
 
-bool CRichEditCtrlContext::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CRichEditCtrlContext::OnContextMenu(HWND window, POINT at)
 {
-    switch (message) {
-    case WM_CONTEXTMENU:
-        // A keyboard request (position -1) gets the control's own handling.
-        if (reinterpret_cast<HWND>(wParam) != m_hwnd || lParam == -1)
-            return false;
-        ShowContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        result = 0;
-        return true;
-    case WM_COMMAND:
-        if (ExecuteCommand(LOWORD(wParam))) {
-            result = 0;
-            return true;
-        }
+    // A keyboard request (position -1) gets the control's own handling.
+    if (window != m_hwnd || (at.x == -1 && at.y == -1))
         return false;
-    }
-    return CWindow::OnMessage(message, wParam, lParam, result);
+    ShowContextMenu(at);
+    return true;
+}
+
+bool CRichEditCtrlContext::OnCommand(UINT id, UINT, HWND)
+{
+    return ExecuteCommand(id);
 }

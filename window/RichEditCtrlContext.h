@@ -20,7 +20,8 @@ public:
     bool ExecuteCommand(UINT id);
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnContextMenu(HWND window, POINT at) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
     void ShowContextMenu(POINT at);

@@ -1,6 +1,5 @@
 #include "SplitterWindow.h"
 
-#include <windowsx.h>
 
 #include <algorithm>
 
@@ -35,49 +34,64 @@ void CHorizontalSplitter::SetPanes(HWND top, HWND bottom, int topPercent)
     Layout();
 }
 
-bool CHorizontalSplitter::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CHorizontalSplitter::OnSize(UINT, int, int)
 {
-    switch (message) {
-    case WM_SIZE:
-        Layout();
-        return true;
-    case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT) {
-            POINT at{};
-            GetCursorPos(&at);
-            ScreenToClient(m_hwnd, &at);
-            if (IsOnBar(at.y)) {
-                SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
-                result = TRUE;
-                return true;
-            }
-        }
+    Layout();
+    return true;
+}
+
+bool CHorizontalSplitter::OnSetCursor(HWND, UINT hitTest)
+{
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(m_hwnd, &at);
+    if (hitTest != HTCLIENT || !IsOnBar(at.y))
         return false;
-    case WM_LBUTTONDOWN:
-        if (IsOnBar(GET_Y_LPARAM(lParam))) {
-            m_dragging = true;
-            SetCapture(m_hwnd);
-        }
-        return true;
-    case WM_MOUSEMOVE:
-        if (m_dragging)
-            MoveBar(GET_Y_LPARAM(lParam) - kBarHeight / 2);
-        return true;
-    case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED:
-        if (m_dragging) {
-            m_dragging = false;
-            if (message == WM_LBUTTONUP)
-                ReleaseCapture();
-        }
-        return true;
-    case WM_NOTIFY:
-    case WM_COMMAND:
-        // The panes' notices belong to the dialog around the splitter.
-        result = SendMessageW(GetParent(m_hwnd), message, wParam, lParam);
-        return true;
+    SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
+    return true;
+}
+
+bool CHorizontalSplitter::OnLButtonDown(POINT at)
+{
+    if (IsOnBar(at.y)) {
+        m_dragging = true;
+        SetCapture(m_hwnd);
     }
-    return CWindow::OnMessage(message, wParam, lParam, result);
+    return true;
+}
+
+bool CHorizontalSplitter::OnMouseMove(POINT at)
+{
+    if (m_dragging)
+        MoveBar(at.y - kBarHeight / 2);
+    return true;
+}
+
+bool CHorizontalSplitter::OnLButtonUp(POINT)
+{
+    if (m_dragging) {
+        m_dragging = false;
+        ReleaseCapture();
+    }
+    return true;
+}
+
+void CHorizontalSplitter::OnCaptureChanged()
+{
+    m_dragging = false;
+}
+
+// The panes' notices belong to the dialog around the splitter.
+bool CHorizontalSplitter::OnNotify(const NMHDR& header, LRESULT& result)
+{
+    result = SendMessageW(GetParent(m_hwnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    return true;
+}
+
+bool CHorizontalSplitter::OnCommand(UINT id, UINT code, HWND control)
+{
+    SendMessageW(GetParent(m_hwnd), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    return true;
 }
 
 void CHorizontalSplitter::Layout()

@@ -14,7 +14,14 @@ public:
     void SetPanes(HWND top, HWND bottom, int topPercent);
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnSetCursor(HWND under, UINT hitTest) override;
+    bool OnLButtonDown(POINT at) override;
+    bool OnMouseMove(POINT at) override;
+    bool OnLButtonUp(POINT at) override;
+    void OnCaptureChanged() override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
 
 private:
     void Layout();

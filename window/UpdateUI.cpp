@@ -64,21 +64,8 @@ void CUpdateUI::UpdateMenu(HMENU popup) const
     }
 }
 
-bool CUpdateUI::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) const
+bool CUpdateUI::SwallowsCommand(UINT id, UINT code) const
 {
-    switch (message) {
-    case WM_INITMENUPOPUP:
-        UpdateMenu(reinterpret_cast<HMENU>(wParam));
-        return false;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == 1) {
-            const Item* item = Find(LOWORD(wParam));
-            if (item && !item->enabled) {
-                result = 0;
-                return true;
-            }
-        }
-        return false;
-    }
-    return false;
+    const Item* item = code == 1 ? Find(id) : nullptr;
+    return item && !item->enabled;
 }

@@ -21,9 +21,8 @@ public:
     // Brings the popup's items in line with the table.
     void UpdateMenu(HMENU popup) const;
 
-    // WM_INITMENUPOPUP updates the popup (and leaves the message to others);
-    // an accelerator command of a disabled item is swallowed.
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
+    // An accelerator's command (code 1) of a disabled item is swallowed.
+    bool SwallowsCommand(UINT id, UINT code) const;
 
 private:
     struct Item {

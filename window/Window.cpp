@@ -1,6 +1,10 @@
 #include "Window.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+
+#include "Help.h"
 
 namespace {
 
@@ -95,9 +99,89 @@ void CWindow::CenterOn(HWND other)
     SetWindowPos(m_hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool CWindow::OnMessage(UINT, WPARAM, LPARAM, LRESULT&)
+bool CWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_CREATE:
+        result = OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam)) ? 0 : -1;
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    case WM_CLOSE:
+        return OnClose();
+    case WM_ENDSESSION:
+        return OnEndSession(wParam != FALSE);
+    case WM_SHOWWINDOW:
+        OnShow(wParam != FALSE, static_cast<UINT>(lParam));
+        return false;
+    case WM_SIZE:
+        return OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_WINDOWPOSCHANGED:
+        return OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
+    case WM_SETFOCUS:
+        return OnSetFocus(reinterpret_cast<HWND>(wParam));
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SYSCOMMAND:
+        return OnSysCommand(static_cast<UINT>(wParam & 0xFFF0));
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
+    case WM_TIMER:
+        return OnTimer(wParam);
+    case WM_SETCURSOR:
+        if (!OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam)))
+            return false;
+        result = TRUE;
+        return true;
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return false;
+    case WM_MENUSELECT:
+        return OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+    case WM_CONTEXTMENU:
+        return OnContextMenu(reinterpret_cast<HWND>(wParam), at);
+    case WM_KEYDOWN:
+        return OnKeyDown(static_cast<UINT>(wParam));
+    case WM_CHAR:
+        return OnChar(static_cast<wchar_t>(wParam));
+    case WM_GETDLGCODE:
+        // Asked often and without side effects: the default may be asked twice.
+        result = DefaultProc(message, wParam, lParam);
+        return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam), result);
+    case WM_CUT:
+        return OnCut();
+    case WM_PASTE:
+        return OnPaste();
+    case WM_CLEAR:
+        return OnClear();
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown(at);
+    case WM_LBUTTONUP:
+        return OnLButtonUp(at);
+    case WM_MOUSEMOVE:
+        return OnMouseMove(at);
+    case WM_CAPTURECHANGED:
+        OnCaptureChanged();
+        return false;
+    case WM_HELP:
+        if (!OnHelp())
+            return false;
+        result = TRUE;
+        return true;
+    }
     return false;
+}
+
+bool CWindow::OnHelp()
+{
+    if (!m_helpTopic)
+        return false;
+    ShowHelpTopic(m_hwnd, m_helpTopic);
+    return true;
 }
 
 LRESULT CWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam)

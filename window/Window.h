@@ -1,22 +1,24 @@
 // The base of the window layer: one C++ object per window, found from its
-// handle through a window property, with one message handler per class in
-// the SDK's switch style:
+// handle through a window property. Every standard message is unpacked in
+// one place, CWindow::OnMessage, into a typed handler that a class
+// overrides:
 //
-//     bool CMyWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+//     bool CMyWindow::OnCommand(UINT id, UINT code, HWND control)
 //     {
-//         switch (message) {
-//         case WM_SIZE:
-//             OnSize(LOWORD(lParam), HIWORD(lParam));
-//             return true;
-//         }
-//         return CBase::OnMessage(message, wParam, lParam, result);
+//         if (id != IDC_GO || code != BN_CLICKED)
+//             return CBase::OnCommand(id, code, control);
+//         Go();
+//         return true;
 //     }
 //
-// What no class handles goes to the window's default processing: the class's
-// default procedure, or the procedure of a subclassed control.
+// A class overrides OnMessage only for its own WM_APP_* messages, and passes
+// the rest on. A handler that returns true has handled its message; what no
+// class handles goes to the window's default processing: the class's default
+// procedure, or the procedure of a subclassed control.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -60,8 +62,50 @@ public:
     void CenterOn(HWND other);
 
 protected:
-    // True when the message was handled; `result` is its result.
+    // True when the message was handled; `result` is its result. Here the
+    // standard messages go to the handlers below.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Handlers of the standard messages. Those returning void only observe:
+    // the default processing follows them.
+    virtual bool OnCreate(const CREATESTRUCTW&) { return true; }  // false fails the creation
+    virtual void OnDestroy() {}
+    virtual bool OnClose() { return false; }
+    virtual bool OnEndSession(bool /*ending*/) { return false; }
+    // WM_SHOWWINDOW; `reason` is SW_PARENTCLOSING or SW_PARENTOPENING when
+    // the owner is minimised or restored, else 0.
+    virtual void OnShow(bool /*shown*/, UINT /*reason*/) {}
+    virtual bool OnSize(UINT /*type*/, int /*width*/, int /*height*/) { return false; }
+    virtual bool OnGetMinMaxInfo(MINMAXINFO&) { return false; }
+    virtual bool OnWindowPosChanged(const WINDOWPOS&) { return false; }
+    virtual bool OnSetFocus(HWND /*previous*/) { return false; }
+    virtual bool OnCommand(UINT /*id*/, UINT /*code*/, HWND /*control*/) { return false; }
+    virtual bool OnSysCommand(UINT /*command*/) { return false; }
+    virtual bool OnNotify(const NMHDR&, LRESULT& /*result*/) { return false; }
+    virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
+    // True when it set the cursor.
+    virtual bool OnSetCursor(HWND /*under*/, UINT /*hitTest*/) { return false; }
+    virtual void OnInitMenuPopup(HMENU /*menu*/) {}
+    virtual bool OnMenuSelect(UINT /*id*/, UINT /*flags*/, HMENU /*menu*/) { return false; }
+    // `at` is (-1, -1) for a request from the keyboard.
+    virtual bool OnContextMenu(HWND /*window*/, POINT /*at*/) { return false; }
+    virtual bool OnKeyDown(UINT /*key*/) { return false; }
+    virtual bool OnChar(wchar_t /*character*/) { return false; }
+    // `code` holds the default processing's answer, to be kept or changed.
+    virtual bool OnGetDlgCode(const MSG* /*key*/, LRESULT& /*code*/) { return false; }
+    virtual bool OnCut() { return false; }
+    virtual bool OnPaste() { return false; }
+    virtual bool OnClear() { return false; }
+    virtual bool OnLButtonDown(POINT /*at*/) { return false; }
+    virtual bool OnLButtonUp(POINT /*at*/) { return false; }
+    virtual bool OnMouseMove(POINT /*at*/) { return false; }
+    virtual void OnCaptureChanged() {}
+    // WM_HELP and a property page's PSN_HELP: the window's topic, if it has one.
+    virtual bool OnHelp();
+
+    // The help topic that F1 and a Help button open; null for none.
+    void SetHelpTopic(const wchar_t* topic) { m_helpTopic = topic; }
+    const wchar_t* HelpTopic() const { return m_helpTopic; }
     // The processing this object stands in front of.
     virtual LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Called after WM_NCDESTROY, when the handle is gone.
@@ -78,6 +122,8 @@ protected:
     WNDPROC m_previousProc = nullptr;
 
 private:
+    const wchar_t* m_helpTopic = nullptr;
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 

@@ -1,4 +1,5 @@
 // Reading and writing the simulated radio's power-on banner through its sheet.
+#include "BannerStateMachine.h"
 #include "ErrorText.h"
 #include "PowerOnBannerPage.h"
 #include "ToolEndToEndFixture.h"
@@ -40,7 +41,7 @@ protected:
     std::wstring okText;
 };
 
-TEST_F(BannerEndToEndTest, EnterSavesTheTypedTextWithoutTrailingBlanks)
+TEST_F(BannerEndToEndTest, EnterSavesTheTypedTextWithoutTrailingBlanksAndASecondSaveMeanwhileIsRefused)
 {
     Contact();
     radio.WriteEeprom(kBanner, Bytes(std::string("HELLO") + '\0'));
@@ -51,7 +52,7 @@ TEST_F(BannerEndToEndTest, EnterSavesTheTypedTextWithoutTrailingBlanks)
     EXPECT_EQ(radio.CountCommand("EW"), 1u);
     EXPECT_EQ(radio.Commands().front(), "ER83E01687;");
     EXPECT_EQ(page.Machine().BannerText.Get(), L"  CQ DX");
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(boxes.Boxes().empty()) << "the second Save refused, not taken as a start of the busy machine";
 }
 
 TEST_F(BannerEndToEndTest, AFullBannerIsWrittenWithoutTerminator)
@@ -82,6 +83,38 @@ TEST_F(BannerEndToEndTest, ALostAcknowledgementShowsTheBannerErrorBox)
     EXPECT_EQ(boxes[0].caption, L"Power On Banner Error");
     EXPECT_EQ(boxes[0].text, FormatErrorText(E_NO_RESPONSE_WRITE_EEPROM_BLOCK));
     radio.IgnoreNext("EW", 0);
+}
+
+std::string Repeat(const std::string& text, int times)
+{
+    std::string all;
+    while (times-- > 0)
+        all += text;
+    return all;
+}
+
+// The bytes of a character come from the code pages' published tables.
+TEST(BannerBytesTest, AsManyWholeCharactersAsFitIn22Bytes)
+{
+    const std::string hiragana932 = "\x82\xA0", hiraganaUtf8 = "\xE3\x81\x82";  // U+3042
+    const std::wstring smiley = L"\xD83D\xDE00";                                 // U+1F600
+    const struct {
+        const char* what;
+        std::wstring text;
+        UINT codePage;
+        std::string bytes;
+    } cases[] = {
+        {"single bytes", L"ABCDEFGHIJKLMNOPQRSTUVWXYZ", 1252, "ABCDEFGHIJKLMNOPQRSTUV"},
+        {"eleven double-byte characters", std::wstring(11, 0x3042), 932, Repeat(hiragana932, 11)},
+        {"a double-byte character across byte 22", L"A" + std::wstring(11, 0x3042), 932,
+         "A" + Repeat(hiragana932, 10)},
+        {"three-byte characters", std::wstring(8, 0x3042), CP_UTF8, Repeat(hiraganaUtf8, 7)},
+        {"a surrogate pair that fits", L"ABCDEFGHIJKLMNOPQR" + smiley, CP_UTF8, "ABCDEFGHIJKLMNOPQR\xF0\x9F\x98\x80"},
+        {"a surrogate pair that does not", L"ABCDEFGHIJKLMNOPQRS" + smiley, CP_UTF8, "ABCDEFGHIJKLMNOPQRS"},
+        {"nothing", L"", 932, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BannerBytes(c.text, c.codePage), c.bytes) << c.what;
 }
 
 }  // namespace

@@ -5,22 +5,11 @@
 
 #include <cstdio>
 
+#include "BenchmarkRun.h"
 #include "CWMemoryStateMachine.h"
-#include "BenchmarkRadio.h"
 #include "XtalFilterStateMachine.h"
 
 namespace {
-
-// Runs a machine from `start` to its end; its time in ms, or a negative value.
-template <typename Start>
-double Time(CMachineTestWindow& window, Start start)
-{
-    window.ResetFinished();
-    const double begin = NowMs();
-    if (!start() || !window.WaitForFinish(60000) || window.Result() != 0)
-        return -1;
-    return NowMs() - begin;
-}
 
 void Print(const char* what, double ms, CSimulatedTransceiver& radio, double waits)
 {
@@ -32,15 +21,8 @@ void Print(const char* what, double ms, CSimulatedTransceiver& radio, double wai
            characters, wire, waits, wire + waits, ms, ms / (wire + waits));
 }
 
-}  // namespace
-
-int main()
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
-    if (!FindRadio(radio, window))
-        return 1;
     CModel& model = GetModel();
 
     // Eight memories of 251 "E", no terminator: every chunk is read.
@@ -48,31 +30,32 @@ int main()
         radio.WriteEeprom(GetCWMemoryAddress(memory), std::vector<uint8_t>(CW_MEMORY_LENGTH, 0x02));
     CCWMemoryStateMachine memories;
     model.SetActiveMachine(&memories);
-    radio.ClearLog();
-    const double read = Time(window, [&] { return memories.StartRead(); });
-    if (read < 0 || memories.Texts.Get(7).size() != CW_MEMORY_LENGTH) {
+    const double read = TimeRun(radio, window, [&] { return memories.StartRead(); });
+    if (read < 0 || window.Result() != 0 || memories.Texts.Get(7).size() != CW_MEMORY_LENGTH) {
         printf("reading the memories failed\n");
-        return 1;
+        return false;
     }
     Print("eight full CW memories read", read, radio, 10);  // "TT0;" and its pause
 
     CXtalFilterStateMachine filters;
     model.SetActiveMachine(&filters);
-    if (Time(window, [&] { return filters.StartRead(); }) < 0) {
+    if (TimeRun(radio, window, [&] { return filters.StartRead(); }) < 0 || window.Result() != 0) {
         printf("reading the filters failed\n");
-        return 1;
+        return false;
     }
-    filters.m_offset.m_shadow[2] = static_cast<BYTE>(filters.m_offset.Get(2) + 1);
-    radio.ClearLog();
-    const double write = Time(window, [&] { return filters.StartWrite(); });
-    if (write < 0) {
+    filters.m_offset.Edit(2, static_cast<BYTE>(filters.m_offset.Get(2) + 1));
+    const double write = TimeRun(radio, window, [&] { return filters.StartWrite(); });
+    if (write < 0 || window.Result() != 0) {
         printf("writing the filters failed\n");
-        return 1;
+        return false;
     }
     Print("one filter group written, radio restarted and found", write, radio, 5500);
+    return true;
+}
 
-    model.SetActiveMachine(nullptr);
-    model.ClosePort();
-    CoUninitialize();
-    return 0;
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(Measure);
 }

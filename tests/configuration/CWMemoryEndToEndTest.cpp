@@ -62,6 +62,51 @@ TEST_F(CWMemoryEndToEndTest, EnterSavesTheFocusedMemoryAloneInItsOwnPage)
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// Watches, from Save on, for a memory edit of the dialog that is enabled
+// while the machine still writes.
+struct EnableWatch {
+    HWND dialog = nullptr;
+    CCWMemoryStateMachine* machine = nullptr;
+    std::vector<int> enabledWhileWriting;
+};
+EnableWatch* t_enableWatch = nullptr;
+
+LRESULT CALLBACK OnCallWindowProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    EnableWatch* watch = t_enableWatch;
+    if (code == HC_ACTION && watch && call->message == WM_ENABLE && call->wParam && watch->dialog &&
+        GetParent(call->hwnd) == watch->dialog && !watch->machine->IsIdle()) {
+        const int id = GetDlgCtrlID(call->hwnd);
+        if (id >= IDC_CW_MEMORY_FIRST && id < IDC_CW_MEMORY_FIRST + 8)
+            watch->enabledWhileWriting.push_back(id - IDC_CW_MEMORY_FIRST);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(CWMemoryEndToEndTest, NoMemoryEditIsEnabledBeforeTheLastChangedMemoryIsWritten)
+{
+    Contact();
+    EnableWatch watch;
+    watch.machine = &dialog.Machine();
+    t_enableWatch = &watch;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &OnCallWindowProc, nullptr, GetCurrentThreadId());
+    const INT_PTR result = Run([&](HWND shown) {
+        for (int memory : {0, 5}) {
+            const HWND edit = GetDlgItem(shown, IDC_CW_MEMORY_FIRST + memory);
+            SetFocus(edit);
+            SetWindowTextW(edit, L"TEST");
+        }
+        watch.dialog = shown;
+        PostMessageW(shown, WM_COMMAND, IDOK, 0);
+    });
+    UnhookWindowsHookEx(hook);
+    t_enableWatch = nullptr;
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(CountPrefix(radio.Commands(), "EW"), 2u);
+    EXPECT_TRUE(watch.enabledWhileWriting.empty()) << "memory " << watch.enabledWhileWriting.front();
+}
+
 // "No" to the unsaved-changes question.
 class CWMemoryCloseEndToEndTest : public CWMemoryEndToEndTest {
 protected:

@@ -54,7 +54,13 @@ void ConfigEndToEndTest::Connect(unsigned speed, unsigned mcuVersion)
 
 void ConfigEndToEndTest::AnswerFileDialog(const std::wstring& caption, const std::wstring& path)
 {
-    boxes.OnDialog(caption, [this, path](HWND dialog) {
+    AnswerFileDialogs(caption, [path] { return path; });
+}
+
+void ConfigEndToEndTest::AnswerFileDialogs(const std::wstring& caption, std::function<std::wstring()> pathNow)
+{
+    boxes.OnDialog(caption, [this, pathNow](HWND dialog) {
+        const std::wstring path = pathNow();
         if (!path.empty()) {
             const HWND edit = FindFileNameEdit(dialog);
             if (!edit)
@@ -89,6 +95,11 @@ void ConfigEndToEndTest::DriveToolDialog(const std::wstring& caption, std::funct
         done = done || step(dialog);
         return false;
     });
+}
+
+HWND ConfigEndToEndTest::FileNameEdit(HWND dialog)
+{
+    return FindFileNameEdit(dialog);
 }
 
 bool ConfigEndToEndTest::Cancel(HWND dialog)

@@ -12,6 +12,9 @@ protected:
     void Connect(unsigned speed = 38400, unsigned mcuVersion = 455);
     // The next file dialog of this caption gets the path; an empty path cancels it.
     void AnswerFileDialog(const std::wstring& caption, const std::wstring& path);
+    // Every file dialog of this caption gets the path given then (a watcher
+    // keeps the first handler of a caption).
+    void AnswerFileDialogs(const std::wstring& caption, std::function<std::wstring()> path);
     // Presses a tool button; returns when the tool has closed.
     void Press(int buttonId);
     // While the tool dialog is shown: after a failure it is closed (and
@@ -19,6 +22,9 @@ protected:
     void DriveToolDialog(const std::wstring& caption, std::function<bool(HWND dialog)> step);
     // Presses the dialog's Cancel; true.
     static bool Cancel(HWND dialog);
+    // The file-name box of a common file dialog, old style or new; null
+    // while it is not shown yet.
+    static HWND FileNameEdit(HWND dialog);
 
     // Every byte of the saved regions, in region order.
     std::vector<uint8_t> SavedRegions();

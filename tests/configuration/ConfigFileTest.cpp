@@ -12,6 +12,8 @@
 #include "FileVersionInfo.h"
 #include "Model.h"
 #include "TempFolder.h"
+#include "TestWindow.h"
+#include "WindowMessages.h"
 
 using namespace configtest;
 
@@ -20,6 +22,31 @@ namespace {
 std::string Narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
+}
+
+// The system's own text of a Win32 error (it differs between systems).
+std::wstring SystemMessage(DWORD code)
+{
+    wchar_t text[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, 256, nullptr);
+    std::wstring message = text;
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+        message.pop_back();
+    return message;
+}
+
+// Line 4 as a reader of the file expects it: the program's description and
+// file version from its own version resource.
+std::string VersionLineFromResource()
+{
+    CFileVersionInfo version;
+    if (!version.LoadFromModule(nullptr))
+        return "no version resource";
+    char line[128];
+    snprintf(line, sizeof line, "Q7 Utility Version = %s Version %u.%u.%u.%u",
+             Narrow(version.GetString(CFileVersionInfo::FileDescription)).c_str(), version.GetFileVersionPart(3),
+             version.GetFileVersionPart(2), version.GetFileVersionPart(1), version.GetFileVersionPart(0));
+    return line;
 }
 
 // Serial number, MCU version and mode as the golden file's radio had them.
@@ -108,7 +135,7 @@ TEST_F(ConfigFileTest, TheWriterWritesTheGoldenFileAndSealsItsOwnVersionLine)
     ASSERT_EQ(golden.size(), 56u);
     for (size_t i = 0; i < 55; ++i) {
         if (i == 3)
-            EXPECT_EQ(written[i], "Q7 Utility Version = " + Narrow(GetProgramVersionText()));
+            EXPECT_EQ(written[i], VersionLineFromResource());
         else
             EXPECT_EQ(written[i], golden[i]) << "line " << i + 1;
     }
@@ -148,7 +175,8 @@ TEST_F(ConfigFileTest, AFailedWriteLeavesTheOldFileAndNoOtherAndKeepsItsError)
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL)) << "the error survives the box";
         ASSERT_EQ(boxes.Count(), 1u);
         EXPECT_EQ(boxes[0].caption, L"Configuration file write error");
-        EXPECT_EQ(boxes[0].text.substr(0, 22), L"WriteFile failed on \"" + folder.Path().substr(0, 1));
+        EXPECT_EQ(boxes[0].text,
+                  L"WriteFile failed on \"" + path + L"\"\r\nError 0x00000070: " + SystemMessage(ERROR_DISK_FULL));
         EXPECT_EQ(ReadWholeFile(path), old) << "line " << failing;
         EXPECT_EQ(FilesIn(folder.Path()), 1u) << "line " << failing;
     }
@@ -165,7 +193,8 @@ TEST_F(ConfigFileTest, AReadOnlyOrLockedTargetKeepsTheOldFile)
         EXPECT_FALSE(WriteConfigurationFile(readOnly, kGoldenTime, image.data()));
         EXPECT_NE(GetLastError(), 0u);
         ASSERT_EQ(boxes.Count(), 1u);
-        EXPECT_EQ(boxes[0].text.substr(0, 22), L"CreateFile failed on \"");
+        EXPECT_EQ(boxes[0].text, L"CreateFile failed on \"" + readOnly + L"\"\r\nError 0x00000005: " +
+                                     SystemMessage(ERROR_ACCESS_DENIED));
     }
     EXPECT_EQ(ReadWholeFile(readOnly), old);
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -188,6 +217,8 @@ namespace {
 
 using Bytes = std::vector<std::pair<int, BYTE>>;
 
+const std::wstring kRestoreError = L"Restore Configuration Error";
+
 struct ReaderCase {
     const char* what;
     std::string content;
@@ -195,6 +226,8 @@ struct ReaderCase {
     // The reader's box, "" for none.
     std::wstring box;
     Bytes bytes;
+    // A box of this caption also goes to the status output.
+    std::wstring caption = kRestoreError;
 };
 
 const std::string kHeader = "*Configuration saved on 2026-12-06 at 16:56:41";
@@ -273,7 +306,8 @@ std::vector<ReaderCase> ReaderCases()
         {"another radio's serial number", Sealed({"Q7 Serial Number = 01235", kData}), E_CONFIG_SERIAL_MISMATCH,
          L"The Serial Number within the restore file\ndoes not match the Serial Number of your Q7.\n\nRestore cannot "
          L"continue.",
-         {}},
+         {},
+         L"Serial Number Mismatch"},
     };
 }
 
@@ -285,16 +319,30 @@ TEST_F(ConfigFileTest, TheReaderChecksEveryLine)
         SCOPED_TRACE(test.what);
         const std::wstring path = folder.Write(L"case.Q7Config", test.content);
         Bytes handed;
-        CConfigFileReader reader(nullptr, [&](int address, BYTE value) { handed.emplace_back(address, value); });
+        // The restore dialog's top-level window: the status output.
+        std::vector<std::wstring> statuses;
+        CTestWindow owner([&](UINT message, WPARAM, LPARAM lParam, LRESULT&) {
+            if (message != WM_APP_STATUS_TEXT)
+                return false;
+            statuses.push_back(reinterpret_cast<const wchar_t*>(lParam));
+            return true;
+        });
+        CConfigFileReader reader(owner.Handle(),
+                                 [&](int address, BYTE value) { handed.emplace_back(address, value); });
         CBoxWatcher boxes;
         EXPECT_EQ(reader.ReadConfigurationFile(path), test.expected);
         EXPECT_EQ(handed, test.bytes);
         if (test.box.empty()) {
             EXPECT_EQ(boxes.Count(), 0u);
+            EXPECT_TRUE(statuses.empty());
         } else {
             ASSERT_EQ(boxes.Count(), 1u);
             EXPECT_EQ(boxes[0].text, test.box);
+            EXPECT_EQ(boxes[0].caption, test.caption);
             EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
+            EXPECT_EQ(boxes[0].owner, owner.Handle());
+            EXPECT_EQ(statuses, test.caption == kRestoreError ? std::vector<std::wstring>{test.box}
+                                                              : std::vector<std::wstring>{});
         }
     }
 }

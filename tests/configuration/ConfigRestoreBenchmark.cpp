@@ -8,44 +8,23 @@
 #include <cstdio>
 
 #include "ConfigRestoreStateMachine.h"
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
-#include "SimulatedTransceiver.h"
+#include "BenchmarkRun.h"
 
-int main()
+namespace {
+
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    if (!radio.Start())
-        return 1;
-    CModel& model = GetModel();
-    model.Port.Set(radio.PortName());
-    CMachineTestWindow window;
-    model.Contact().StartAtOpenPort();
-    if (!window.WaitForFinish(30000) || window.Result() != 0) {
-        printf("the radio was not found\n");
-        return 1;
-    }
-
     CConfigRestoreStateMachine machine;
     for (unsigned region = 0; region < GetSavedRegionCount(); ++region) {
         for (unsigned i = 0; i < GetSavedRegionLength(region); ++i)
             machine.AddByte(static_cast<int>(GetSavedRegionStart(region) + i), static_cast<BYTE>(i * 7));
     }
-    model.SetActiveMachine(&machine);
-    radio.ClearLog();
-    window.ResetFinished();
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    machine.Start(nullptr);
-    const bool finished = window.WaitForFinish(120000);
-    QueryPerformanceCounter(&end);
-    if (!finished || window.Result() != 0) {
+    GetModel().SetActiveMachine(&machine);
+    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(nullptr); });
+    if (elapsed < 0 || window.Result() != 0) {
         printf("the restore failed: 0x%08lX\n", static_cast<unsigned long>(window.Result()));
-        return 1;
+        return false;
     }
-    const double elapsed = 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
     double wire = 0, waits = 0;
     size_t characters = 0;
     for (const SimulatedCommand& entry : radio.Log()) {
@@ -62,8 +41,12 @@ int main()
     printf("%d bytes restored, %zu characters: wire %.1f ms + waits %.0f ms = %.1f ms; restore and contact took "
            "%.1f ms, ratio %.2f\n",
            machine.GetByteCount(), characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits));
-    model.SetActiveMachine(nullptr);
-    model.ClosePort();
-    CoUninitialize();
-    return 0;
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(Measure);
 }

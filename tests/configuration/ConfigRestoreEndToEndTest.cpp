@@ -1,6 +1,6 @@
 // Configuration restore from the Configuration tab against the simulated
 // radio: only the saved regions are written, the radio is reset and found
-// again; a corrupted file sends nothing; older firmware writes byte by byte;
+// again; a file that cannot be read or fails its checks sends nothing; older firmware writes byte by byte;
 // the close question while writing.
 #include "ConfigEndToEnd.h"
 #include "ConfigFixture.h"
@@ -48,19 +48,38 @@ TEST_F(ConfigRestoreEndToEndTest, OnlyTheSavedRegionsAreWrittenThenTheRadioIsRes
     EXPECT_EQ(StatusText(), L"Configuration was restored");
 }
 
-TEST_F(ConfigRestoreEndToEndTest, ACorruptedFileSendsNoWriteAndNoReset)
+TEST_F(ConfigRestoreEndToEndTest, AFileThatCannotBeReadOrFailsItsChecksSendsNothing)
 {
     Connect();
-    std::string file = FileOf({{0x0100, {1, 2, 3}}});
-    file[file.find("010203")] = '1';
-    const std::wstring path = folder.Write(L"corrupt.Q7Config", file);
+    std::string corrupt = FileOf({{0x0100, {1, 2, 3}}});
+    corrupt[corrupt.find("010203")] = '1';
+    const std::wstring held = folder.Write(L"held.Q7Config", FileOf({{0x0100, {1, 2, 3}}}));
+    const HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const struct {
+        const char* what;
+        std::wstring path;
+        const wchar_t* caption;
+    } cases[] = {
+        {"corrupted", folder.Write(L"corrupt.Q7Config", corrupt), L"Restore Configuration Error"},
+        {"empty", folder.Write(L"empty.Q7Config", ""), L"Restore Configuration Error"},
+        {"held open by another program", held, L"Configuration file read error"},
+    };
+    std::wstring path;
+    AnswerFileDialogs(L"Open", [&] { return path; });
     boxes.OnDialog(kRestoreDialog, [](HWND dialog) { return Cancel(dialog); });
-    AnswerFileDialog(L"Open", path);
-    radio.ClearLog();
-    Press(IDC_RESTORE_CONFIGURATION);
-    EXPECT_TRUE(radio.Commands().empty());
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Restore Configuration Error");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t before = boxes.Count();
+        path = c.path;
+        radio.ClearLog();
+        Press(IDC_RESTORE_CONFIGURATION);
+        EXPECT_TRUE(radio.Commands().empty());
+        ASSERT_EQ(boxes.Count(), before + 1);
+        EXPECT_EQ(boxes[before].caption, c.caption);
+        EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING) << "the radio was not reset";
+    }
+    CloseHandle(holder);
 }
 
 namespace {
@@ -236,4 +255,21 @@ TEST_F(ConfigRestoreCloseTest, YesOnlyOnceTheRestoreHasReportedGivesNoCancelWarn
     EXPECT_EQ(boxes[0].text, kInterruptQuestion);
     EXPECT_EQ(radio.ReadEeprom(kLast, 0x100), PatternPage(kLast));
     EXPECT_EQ(StatusText(), L"Configuration was restored");
+}
+
+// Once "LDD20000;" has gone out the restore is complete: Cancel during the
+// reset wait asks nothing, cancels nothing, and the radio is found again.
+TEST_F(ConfigRestoreCloseTest, CancelDuringTheResetWaitOnlyWaitsForTheEnd)
+{
+    Connect();
+    AnswerFileDialog(L"Open", folder.Write(L"reset.Q7Config", FileOf({{kFirst, PatternPage(kFirst)}})));
+    DriveToolDialog(kRestoreDialog, [this](HWND dialog) { return Count("LDD20000;") > 0 && Cancel(dialog); });
+    radio.ClearLog();
+    Press(IDC_RESTORE_CONFIGURATION);
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_FALSE(toolFailed);
+    EXPECT_EQ(radio.ReadEeprom(kFirst, 0x100), PatternPage(kFirst));
+    EXPECT_EQ(StatusText(), L"Configuration was restored");
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING) << "the radio was found again";
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Page(CTabView::TAB_CONFIGURATION), IDC_RESTORE_CONFIGURATION)));
 }

@@ -7,43 +7,24 @@
 
 #include <cstdio>
 
+#include "BenchmarkRun.h"
 #include "ConfigSaveStateMachine.h"
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
-#include "SimulatedTransceiver.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * counter.QuadPart / frequency.QuadPart;
-}
 
 bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned speed, unsigned mcuVersion)
 {
     CModel& model = GetModel();
     radio.SetMcuVersion(mcuVersion);
     radio.SetSpeed(speed);
-    window.ResetFinished();
-    model.Contact().StartAtOpenPort();
-    if (!window.WaitForFinish(30000) || window.Result() != 0) {
-        printf("the radio was not found at %u bit/s\n", speed);
+    if (!FindRadio(window))
         return false;
-    }
 
     CConfigSaveStateMachine machine;
     model.SetActiveMachine(&machine);
-    radio.ClearLog();
-    window.ResetFinished();
-    const double start = Now();
-    machine.Start(nullptr);
-    const bool finished = window.WaitForFinish(120000);
-    const double elapsed = Now() - start;
+    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(nullptr); });
     model.SetActiveMachine(nullptr);
-    if (!finished || window.Result() != 0) {
+    if (elapsed < 0 || window.Result() != 0) {
         printf("the save failed at %u bit/s: 0x%08lX after %zu commands\n", speed,
                static_cast<unsigned long>(window.Result()), radio.Log().size());
         return false;
@@ -70,16 +51,8 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned 
 
 int main()
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    if (!radio.Start())
-        return 1;
-    CModel& model = GetModel();
-    model.Port.Set(radio.PortName());
-    CMachineTestWindow window;
-    const bool ok = Measure(radio, window, 38400, 455) && Measure(radio, window, 9600, 455) &&
-                    Measure(radio, window, 38400, 382);
-    model.ClosePort();
-    CoUninitialize();
-    return ok ? 0 : 1;
+    return RunBenchmark([](CSimulatedTransceiver& radio, CMachineTestWindow& window) {
+        return Measure(radio, window, 38400, 455) && Measure(radio, window, 9600, 455) &&
+               Measure(radio, window, 38400, 382);
+    });
 }

@@ -7,20 +7,16 @@
 
 #include <cstdio>
 
-#include "BenchmarkRadio.h"
+#include "BenchmarkRun.h"
 #include "BoxWatcher.h"
 #include "DateTimePage.h"
 #include "ToolSheet.h"
 #include "resource.h"
 
-int main()
+namespace {
+
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
-    if (!FindRadio(radio, window))
-        return 1;
-    CModel& model = GetModel();
     radio.SetClockOffset(86400 + 3 * 3600 + 20 * 60 + 53);
 
     CDateTimePage page;
@@ -47,7 +43,7 @@ int main()
         --first;
     if (first == 0 || log.back().command != "MN255;") {
         printf("unexpected command log\n");
-        return 1;
+        return false;
     }
     --first;
     const double elapsed = log.back().ms + 10 - log[first].ms + log[first].command.size() * kMsPerCharacter;
@@ -75,8 +71,12 @@ int main()
     printf("clock now off by %lld s\n", radio.ClockOffset());
     printf("mandated waits %.0f ms + wire time %.1f ms = %.1f ms\n", waits, wire, waits + wire);
     printf("passes took %.1f ms, ratio %.2f (OK to closed: %.1f ms)\n", elapsed, elapsed / (waits + wire), closed);
-    model.SetActiveMachine(nullptr);
-    model.ClosePort();
-    CoUninitialize();
-    return 0;
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(Measure);
 }

@@ -4,9 +4,7 @@
 
 #include <cstdio>
 
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
-#include "SimulatedTransceiver.h"
+#include "BenchmarkRun.h"
 
 inline double WireMs(size_t bytes, unsigned speed)
 {
@@ -14,20 +12,9 @@ inline double WireMs(size_t bytes, unsigned speed)
     return 1000.0 * bytes * kBitsPerByte / speed;
 }
 
-// Starts the radio with the versions it reports after each load and has the
-// contact machine find it.
-inline bool StartRadio(CSimulatedTransceiver& radio, CMachineTestWindow& window)
+// The versions the radio reports after each load.
+inline void SetLoadedVersions(CSimulatedTransceiver& radio)
 {
-    if (!radio.Start())
-        return false;
     radio.Loader("reset-version 460");
     radio.Loader("text-version 241");
-    CModel& model = GetModel();
-    model.Port.Set(radio.PortName());
-    model.Contact().StartAtOpenPort();
-    if (!window.WaitForFinish(30000) || window.Result() != 0) {
-        printf("the radio was not found\n");
-        return false;
-    }
-    return true;
 }

@@ -148,3 +148,19 @@ TEST_F(LoaderDialogTest, YesAfterTheLoadHasEndedFollowsTheLoadsResult)
     EXPECT_EQ(ended, IDOK);
     EXPECT_EQ(dialog.Result(), 0);
 }
+
+// A file gone since the scan ends the load with the positive code 2, which
+// must read as the failure it is, even though the radio's version matches
+// the file's name.
+TEST_F(LoaderDialogTest, AWin32CodeFromTheLoadIsAFailureNotASuccess)
+{
+    GetModel().FirmwareVersion.Set(VERSION_MCU, 455);
+    CBoxWatcher boxes;
+    CMcuLoaderDlg dialog(folder.File(L"hmcu0455.hex"));
+    const INT_PTR ended = Run(dialog, boxes, [](HWND) {});
+    EXPECT_EQ(ended, IDCANCEL);
+    EXPECT_EQ(dialog.Result(), static_cast<HRESULT>(0x80070002));
+    EXPECT_NE(dialogLog.find(L"Error code 0x80070002: "), std::wstring::npos);
+    EXPECT_EQ(dialogLog.find(L"load is complete"), std::wstring::npos);
+    EXPECT_TRUE(peer.commands.empty());
+}

@@ -21,6 +21,10 @@ bool CLoaderPeer::WriteBytes(const void* buffer, DWORD count)
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
+    if (!failingWrite.empty() && std::string(static_cast<const char*>(buffer), count) == failingWrite) {
+        SetLastError(failingWriteError);
+        return false;
+    }
     std::string replies;
     const BYTE* bytes = static_cast<const BYTE*>(buffer);
     if (count == 1 && bytes[0] == ';' && textLoad.Active())
@@ -75,6 +79,8 @@ std::string CLoaderPeer::RadioByte(BYTE byte)
     }
     if (state == State::BootLoader && m_command.empty() && byte == 'D') {
         commands.push_back("D");
+        if (!echoesD)
+            return {};
         bootLoader.Begin();
         return "D";
     }

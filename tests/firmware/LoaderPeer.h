@@ -36,6 +36,11 @@ public:
     State state = State::Running;
     // The boot loader's answer to "I;".
     std::string bootBlock = "Q7A;";
+    // Off, the boot loader takes "D" without its echo.
+    bool echoesD = true;
+    // A write of exactly these bytes fails with this error.
+    std::string failingWrite;
+    DWORD failingWriteError = ERROR_GEN_FAILURE;
     unsigned versionAfterReset = 455;
     DWORD resetMs = 3000;
     // From the reset's start to the first byte the PC sent after it.

@@ -13,15 +13,8 @@ namespace {
 // contact run's unanswered "I;" and its pause after "TT0;".
 constexpr double kMandatedMs = 500 + 10 + 2000 + 5500 + 200 + 10;
 
-}  // namespace
-
-int main()
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
-    if (!StartRadio(radio, window))
-        return 1;
     CModel& model = GetModel();
     CTempFolder folder;
     const std::wstring path = WriteMcuFile(folder, L"hmcu0460.hex", 0x1F000, 1).path;
@@ -41,7 +34,7 @@ int main()
         const auto log = radio.Log();
         for (size_t i = log.size() > 8 ? log.size() - 8 : 0; i < log.size(); ++i)
             printf("%.1f %s %s\n", log[i].ms, log[i].command.c_str(), log[i].reply.c_str());
-        return 1;
+        return false;
     }
     const DWORD elapsed = GetTickCount() - start;
 
@@ -69,8 +62,12 @@ int main()
     printf("ratio load / (wire + waits): %.3f\n", elapsed / (wire + kMandatedMs));
     printf("packet phase: %.1f ms against %.1f ms on the wire\n", packetPhase, packetWire);
     printf("mean overhead per packet exchange beyond its wire time: %.2f ms\n", (packetPhase - packetWire) / packets);
-    model.SetActiveMachine(nullptr);
-    model.ClosePort();
-    CoUninitialize();
-    return 0;
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(Measure, SetLoadedVersions);
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "BoxWatcher.h"
+#include "FpfLoaderStateMachine.h"
 #include "MessagePump.h"
 #include "resource.h"
 
@@ -221,6 +222,61 @@ TEST_F(McuLoaderTest, BadFilesEndTheLoadBeforeAnythingIsSent)
     }
 }
 
+// A write that fails ends the load with the write's code and nothing more;
+// only the missing echo of "D" reports itself and forgets the radio's facts.
+TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
+{
+    const McuFile mcu = WriteMcuFile(folder, L"hmcu0460.hex", 100, 14);
+    std::array<BYTE, 16> header{};
+    const std::wstring fpf = WriteFrontPanelFile(folder, L"hfpf0133.hex", RandomBytes(100, 15), header);
+    const std::wstring erase = L"Waiting 4 seconds for flash memory erase";
+    const std::wstring noEcho = L"Q7 Bootstrap Loader did not echo \"D\"\r\nRemove power and retry firmware load";
+    const struct {
+        const char* what;
+        unsigned versionIndex;
+        std::string failingWrite;
+        bool echoesD;
+        HRESULT result;
+        std::wstring line;
+        // The line is logged and the device facts are forgotten.
+        bool reported;
+    } cases[] = {
+        {"LDF2; not written", VERSION_FPF, "LDF2;", true, ERROR_GEN_FAILURE, erase, false},
+        {"D not written", VERSION_MCU, "D", true, ERROR_GEN_FAILURE, noEcho, false},
+        {"D not echoed", VERSION_MCU, "", false, E_BOOT_LOADER_NO_D_ECHO, noEcho, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        window.ResetFinished();
+        window.logTexts.clear();
+        peer.state = CLoaderPeer::State::Running;
+        peer.bootLoader = CMcuBootLoader();
+        peer.failingWrite = c.failingWrite;
+        peer.echoesD = c.echoesD;
+        CModel& model = GetModel();
+        model.ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+        model.SerialNumber.Set(1234);
+        model.FirmwareVersion.Set(VERSION_FPF, 130);
+        const unsigned short before = model.FirmwareVersion.Get(c.versionIndex);
+        if (c.versionIndex == VERSION_FPF) {
+            CFpfLoaderStateMachine machine(L"FPF", fpf);
+            ASSERT_TRUE(RunLoad(machine, 10000));
+            EXPECT_EQ(machine.m_result, c.result);
+        } else {
+            auto machine = Machine(mcu.path);
+            ASSERT_TRUE(RunLoad(*machine, 10000));
+            EXPECT_EQ(machine->m_result, c.result);
+        }
+        EXPECT_EQ(window.Result(), c.result);
+        EXPECT_EQ(window.FinishCount(), 1);
+        EXPECT_EQ(Logged(c.line), c.reported);
+        EXPECT_EQ(model.FirmwareVersion.Get(c.versionIndex), c.reported ? VERSION_UNREAD : before);
+        EXPECT_EQ(model.SerialNumber.Get(), c.reported ? SERIAL_NUMBER_UNKNOWN : 1234);
+        EXPECT_TRUE(peer.textLoad.Headers().empty());
+        EXPECT_TRUE(peer.bootLoader.Packets().empty());
+    }
+}
+
 TEST_F(McuLoaderTest, N8IsPassedThroughOrMustBeSwitchedOff)
 {
     const McuFile file = WriteMcuFile(folder, L"hmcu0460.hex", 100, 9);
@@ -283,7 +339,7 @@ TEST(ProgressBarTest, PositionIsClampedAndWideRangesUseTheLongMessage)
         {3000000, 2, 3000000 / 32, 4},  // past 65535 units
     };
     for (const auto& c : cases) {
-        machine.SetUpProgress(owner, c.total);
+        machine.SetUpProgress(bar, c.total);
         for (UINT i = 0; i < c.steps; ++i)
             machine.Progress(64);
         PBRANGE range{};

@@ -111,16 +111,9 @@ protected:
     }
 };
 
-}  // namespace
-
-int main()
+bool MeasureAll(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
     g_window = &window;
-    if (!StartRadio(radio, window))
-        return 1;
     CModel& model = GetModel();
 
     CTempFolder folder;
@@ -156,8 +149,12 @@ int main()
     printf("whole send, its loads: %.0f ms\n", driver.loadsMs);
     printf("whole send, %u speed switches: %.0f ms\n", driver.switches, switchMs);
     printf("whole send ratio / (loads + switches): %.3f\n", chain / (driver.loadsMs + switchMs));
-    model.SetActiveMachine(nullptr);
-    model.ClosePort();
-    CoUninitialize();
-    return 0;
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(MeasureAll, SetLoadedVersions);
 }

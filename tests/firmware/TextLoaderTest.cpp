@@ -138,6 +138,26 @@ TEST_F(TextLoaderTest, FrontPanelImageThenTheRecordWhichARefusalResends)
     EXPECT_EQ(machine.VerifyVersion(), 0);
 }
 
+TEST_F(TextLoaderTest, ASecondFrontPanelLoadOnTheSameMachineSendsTheImageAndTheRecordAgain)
+{
+    const Bytes image = RandomBytes(100, 26);
+    std::array<BYTE, 16> header{};
+    CFpfLoaderStateMachine machine(L"FPF", WriteFrontPanel(L"hfpf0133.hex", image, header));
+    // Each load ends at the record's eighth refusal, the record sent.
+    for (int load = 1; load <= 2; ++load) {
+        SCOPED_TRACE(load);
+        window.ResetFinished();
+        peer.textLoad = CTextLoadMode();  // the radio restarted
+        peer.textLoad.RefusePacket(2, 8);
+        GetModel().ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+        ASSERT_TRUE(RunLoad(machine, 15000));
+        EXPECT_EQ(window.Result(), E_RETRY_LIMIT_EXHAUSTED);
+        EXPECT_EQ(Bytes(peer.textLoad.Data().begin(), peer.textLoad.Data().end()), image);
+        ASSERT_GE(Headers().size(), 3u);
+        EXPECT_EQ(Headers()[2].substr(0, 6), "LDF290");
+    }
+}
+
 TEST_F(TextLoaderTest, EmptyImagesAreRefusedBeforeAnythingIsSent)
 {
     const std::wstring good = Write(L"good.hex", code);

@@ -10,10 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ContactStateMachine.h"
+#include "BenchmarkRun.h"
 #include "EepromMachine.h"
-#include "MachineTestWindow.h"
-#include "SimulatedTransceiver.h"
 
 namespace {
 
@@ -57,25 +55,9 @@ std::vector<double> ReplyToCommandGaps(const std::vector<SimulatedCommand>& log)
     return gaps;
 }
 
-}  // namespace
-
-int main()
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    if (!radio.Start())
-        return 1;
-    radio.SetMcuVersion(455);
     CModel& model = GetModel();
-    model.Port.Set(radio.PortName());
-
-    CMachineTestWindow window;
-    model.Contact().StartAtOpenPort();
-    if (!window.WaitForFinish(30000) || window.Result() != 0) {
-        printf("the radio was not found\n");
-        return 1;
-    }
-
     CEepromMachine eeprom;
     model.SetActiveMachine(&eeprom);
     radio.ClearLog();
@@ -83,9 +65,7 @@ int main()
     double best = 1e9, total = 0;
     unsigned characters = 0;
     for (int round = 0; round < kRounds; ++round) {
-        LARGE_INTEGER frequency, start, end;
-        QueryPerformanceFrequency(&frequency);
-        QueryPerformanceCounter(&start);
+        const double start = NowMs();
         characters = 0;
         for (unsigned region = 0; region < GetSavedRegionCount(); ++region) {
             window.ResetFinished();
@@ -94,13 +74,12 @@ int main()
             eeprom.Start(eeprom.read);
             if (!window.WaitForFinish(30000) || window.Result() != 0) {
                 printf("reading region %u failed\n", region);
-                return 1;
+                return false;
             }
             for (UINT chunk : eeprom.progress)
                 characters += ExchangedCharacters(chunk);
         }
-        QueryPerformanceCounter(&end);
-        const double ms = 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
+        const double ms = NowMs() - start;
         best = std::min(best, ms);
         total += ms;
     }
@@ -123,8 +102,12 @@ int main()
     printf("reply-to-command gap mean: %.2f ms\n", gapMean);
     printf("reply-to-command gap 95th percentile: %.2f ms\n", gap95);
     printf("reply-to-command gaps measured: %u gaps\n", static_cast<unsigned>(gaps.size()));
-    model.SetActiveMachine(nullptr);
-    model.ClosePort();
-    CoUninitialize();
-    return 0;
+    return true;
+}
+
+}  // namespace
+
+int main()
+{
+    return RunBenchmark(Measure, [](CSimulatedTransceiver& radio) { radio.SetMcuVersion(455); });
 }

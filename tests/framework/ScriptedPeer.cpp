@@ -48,8 +48,8 @@ bool CScriptedPeer::PurgeRx()
 
 bool CScriptedPeer::WriteBytes(const void* buffer, DWORD count)
 {
-    if (!open) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (!open || writeError != 0) {
+        SetLastError(open ? writeError : ERROR_INVALID_HANDLE);
         return false;
     }
     m_pending.append(static_cast<const char*>(buffer), count);

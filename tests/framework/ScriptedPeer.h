@@ -42,6 +42,8 @@ public:
     DWORD speed = 38400;
     // A port whose speed cannot be changed.
     bool refuseSpeedChanges = false;
+    // Not 0: every write fails with this error.
+    DWORD writeError = 0;
 
     bool IsOpen() override { return open; }
     bool PurgeRx() override;

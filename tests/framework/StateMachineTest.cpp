@@ -321,6 +321,7 @@ TEST_F(MachineTest, EndOperationReportsOtherFailuresAndForgetsTheConnection)
 TEST(ReplyParsing, VersionRepliesNeedTwoDigitsADotTwoDigitsAndTheEnd)
 {
     struct Host : CStateHost2 {
+        BOOL IsIdle() override { return TRUE; }
     } host;
     CModel& model = GetModel();
     model.FirmwareVersion.Set(VERSION_FPF, 0);

@@ -299,9 +299,14 @@ void CSimulatedTransceiver::SetSilent(bool silent)
     Request(silent ? "silent 1" : "silent 0");
 }
 
-void CSimulatedTransceiver::IgnoreNext(const std::string& prefix, unsigned count)
+void CSimulatedTransceiver::IgnoreNext(const std::string& prefix, unsigned count, unsigned after)
 {
-    Request("ignore " + EscapeText(prefix) + " " + std::to_string(count));
+    Request("ignore " + EscapeText(prefix) + " " + std::to_string(count) + " " + std::to_string(after));
+}
+
+void CSimulatedTransceiver::SendStrayBefore(const std::string& prefix, const std::string& text)
+{
+    Request("stray " + EscapeText(prefix) + " " + EscapeText(text));
 }
 
 void CSimulatedTransceiver::SetReplyDelay(unsigned ms)

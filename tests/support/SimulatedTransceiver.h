@@ -83,8 +83,11 @@ public:
     // Faults.
     // A silent radio hears nothing: no reply, no effect.
     void SetSilent(bool silent);
-    // The next `count` commands that start with `prefix` are lost.
-    void IgnoreNext(const std::string& prefix, unsigned count);
+    // The next `count` commands that start with `prefix` are lost, after
+    // `after` more of them have got through.
+    void IgnoreNext(const std::string& prefix, unsigned count, unsigned after = 0);
+    // `text` arrives just before the reply to the next command of `prefix`.
+    void SendStrayBefore(const std::string& prefix, const std::string& text);
     // Every reply from now on, until set to 0.
     void SetReplyDelay(unsigned ms);
     // The next reply: `firstBytes` bytes, a pause, the rest.
@@ -105,6 +108,12 @@ public:
         std::string sent;
     };
     KeyerState GetKeyerState();
+
+    // The transmitter (tests/native/simulator/RadioTx.h): "state" gives every
+    // setting as "NAME=VALUE ..."; any of its requests ("set AN 2", "swr 3 20")
+    // answers the value after "ok".
+    std::string TransmitterState() { return Transmitter("state"); }
+    std::string Transmitter(const std::string& request) { return Request(request).value_or(std::string()); }
 
     // The firmware loaders' side: the N8, the MCU boot loader and its faults
     // ("loader ..." requests of the simulator); the value after "ok".

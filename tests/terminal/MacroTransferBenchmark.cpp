@@ -8,10 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchmarkRun.h"
 #include "CommandMacroStateMachine.h"
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
-#include "SimulatedTransceiver.h"
 
 namespace {
 
@@ -25,26 +23,15 @@ double WireMs(size_t characters)
     return 1000.0 * characters * kBitsPerByte / kLineSpeed;
 }
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * counter.QuadPart / frequency.QuadPart;
-}
-
 bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandMacroStateMachine& machine,
              bool write, const char* name)
 {
-    radio.ClearLog();
-    window.ResetFinished();
-    const double start = Now();
-    if (!(write ? machine.StartWrite() : machine.StartRead()) || !window.WaitForFinish(900000) ||
-        window.Result() != 0) {
-        printf("%s failed: 0x%08lX\n", name, window.WaitForFinish(0) ? static_cast<unsigned long>(window.Result()) : 0ul);
+    const double ms =
+        TimeRun(radio, window, [&] { return write ? machine.StartWrite() : machine.StartRead(); }, 900000);
+    if (ms < 0 || window.Result() != 0) {
+        printf("%s failed: 0x%08lX\n", name, window.FinishCount() ? static_cast<unsigned long>(window.Result()) : 0ul);
         return false;
     }
-    const double ms = Now() - start;
     double characters = 0, pausesMs = 0, gapsMs = 0;
     size_t commands = 0, roundTrips = 0, gaps = 0;
     const std::vector<SimulatedCommand> log = radio.Log();
@@ -75,38 +62,26 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
 
 int main()
 {
-    CoInitialize(nullptr);
-    CSimulatedTransceiver radio;
-    if (!radio.Start())
-        return 1;
-    CModel& model = GetModel();
-    model.Port.Set(radio.PortName());
-    CMachineTestWindow window;
-
-    CMacroStrings labels{WM_APP_MACRO_CAPTION};
-    CMacroStrings texts{WM_APP_MACRO_TEXT};
-    for (unsigned i = 0; i < kRadioMacroCount; ++i) {
-        labels.Set(i, L"MACRO" + std::to_wstring(i + 1));
-        texts.Set(i, std::wstring(i * 7, L'F'));
-    }
-    int status = 0;
-    for (const unsigned version : {455u, 382u}) {
-        radio.SetMcuVersion(version);
-        window.ResetFinished();
-        model.Contact().StartAtOpenPort();
-        if (!window.WaitForFinish(30000) || window.Result() != 0) {
-            printf("the radio was not found\n");
-            return 1;
+    return RunBenchmark([](CSimulatedTransceiver& radio, CMachineTestWindow& window) {
+        CModel& model = GetModel();
+        CMacroStrings labels{WM_APP_MACRO_CAPTION};
+        CMacroStrings texts{WM_APP_MACRO_TEXT};
+        for (unsigned i = 0; i < kRadioMacroCount; ++i) {
+            labels.Set(i, L"MACRO" + std::to_wstring(i + 1));
+            texts.Set(i, std::wstring(i * 7, L'F'));
         }
-        CCommandMacroStateMachine machine(labels, texts);
-        model.SetActiveMachine(&machine);
-        const std::string mcu = " at MCU " + std::to_string(version);
-        if (!Measure(radio, window, machine, true, ("write 16 macros" + mcu).c_str()) ||
-            !Measure(radio, window, machine, false, ("read 16 macros" + mcu).c_str()))
-            status = 1;
-        model.SetActiveMachine(nullptr);
-    }
-    model.ClosePort();
-    CoUninitialize();
-    return status;
+        bool ok = true;
+        for (const unsigned version : {455u, 382u}) {
+            radio.SetMcuVersion(version);
+            if (!FindRadio(window))
+                return false;
+            CCommandMacroStateMachine machine(labels, texts);
+            model.SetActiveMachine(&machine);
+            const std::string mcu = " at MCU " + std::to_string(version);
+            ok = Measure(radio, window, machine, true, ("write 16 macros" + mcu).c_str()) &&
+                 Measure(radio, window, machine, false, ("read 16 macros" + mcu).c_str()) && ok;
+            model.SetActiveMachine(nullptr);
+        }
+        return ok;
+    });
 }

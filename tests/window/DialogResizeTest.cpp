@@ -12,18 +12,14 @@ namespace {
 class CResizableDialog : public CDialog {
 public:
     CResizableDialog() : CDialog(IDD_RELEASE_NOTES) {}
-    CDialogResize resize;
+    const CDialogResize& Resize() const { return m_resize; }
 
 protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    BOOL OnInitDialog() override
     {
-        if (message == WM_INITDIALOG) {
-            resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}},
-                        true);
-            result = TRUE;
-            return true;
-        }
-        return resize.OnMessage(message, wParam, lParam, result);
+        m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}},
+                      true);
+        return TRUE;
     }
 };
 

@@ -2,15 +2,16 @@
 
 #include <utility>
 
-void CFaults::IgnoreNext(const std::string& prefix, unsigned count)
+void CFaults::IgnoreNext(const std::string& prefix, unsigned count, unsigned after)
 {
     for (Ignore& ignore : m_ignores) {
         if (ignore.prefix == prefix) {
             ignore.count = count;
+            ignore.after = after;
             return;
         }
     }
-    m_ignores.push_back({prefix, count});
+    m_ignores.push_back({prefix, count, after});
 }
 
 bool CFaults::Loses(const std::string& command)
@@ -18,10 +19,14 @@ bool CFaults::Loses(const std::string& command)
     if (m_silent)
         return true;
     for (Ignore& ignore : m_ignores) {
-        if (ignore.count > 0 && command.compare(0, ignore.prefix.size(), ignore.prefix) == 0) {
-            --ignore.count;
-            return true;
+        if (ignore.count == 0 || command.compare(0, ignore.prefix.size(), ignore.prefix) != 0)
+            continue;
+        if (ignore.after > 0) {
+            --ignore.after;
+            continue;
         }
+        --ignore.count;
+        return true;
     }
     return false;
 }
@@ -34,4 +39,11 @@ std::optional<CFaults::Split> CFaults::TakeSplit()
 std::string CFaults::TakeBurst()
 {
     return std::exchange(m_burst, std::string());
+}
+
+std::optional<std::string> CFaults::TakeStray(const std::string& command)
+{
+    if (!m_stray || command.compare(0, m_stray->prefix.size(), m_stray->prefix) != 0)
+        return std::nullopt;
+    return std::exchange(m_stray, std::nullopt)->text;
 }

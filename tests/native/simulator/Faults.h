@@ -16,8 +16,12 @@ public:
 
     // A silent radio hears nothing: no reply and no effect.
     void SetSilent(bool silent) { m_silent = silent; }
-    // The next `count` commands that start with `prefix` are lost.
-    void IgnoreNext(const std::string& prefix, unsigned count);
+    // The next `count` commands that start with `prefix` are lost, after
+    // `after` more of them have got through.
+    void IgnoreNext(const std::string& prefix, unsigned count, unsigned after = 0);
+    // `text` goes out just before the reply to the next command that starts
+    // with `prefix`, as a reply of its own.
+    void SendStrayBefore(std::string prefix, std::string text) { m_stray = {std::move(prefix), std::move(text)}; }
     void SetReplyDelay(unsigned ms) { m_replyDelayMs = ms; }
     void SplitNextReply(Split split) { m_split = split; }
     void AppendToNextReply(std::string extra) { m_burst = std::move(extra); }
@@ -28,11 +32,17 @@ public:
     // The one-shot faults for the reply about to go out.
     std::optional<Split> TakeSplit();
     std::string TakeBurst();
+    std::optional<std::string> TakeStray(const std::string& command);
 
 private:
     struct Ignore {
         std::string prefix;
         unsigned count;
+        unsigned after;
+    };
+    struct Stray {
+        std::string prefix;
+        std::string text;
     };
 
     bool m_silent = false;
@@ -40,4 +50,5 @@ private:
     unsigned m_replyDelayMs = 0;
     std::optional<Split> m_split;
     std::string m_burst;
+    std::optional<Stray> m_stray;
 };

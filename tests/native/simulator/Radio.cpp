@@ -23,7 +23,9 @@ bool StartsWith(const std::string& text, const char* start)
 
 }  // namespace
 
-const char* const CRadio::kDefaultOptionModuleReply = "OMAPXFS-TLK-R---;";
+// The options where every reader looks: the tuner (3), the amplifier (4), the
+// transverter interface (5), the second receiver (6) and the kind (12, 14).
+const char* const CRadio::kDefaultOptionModuleReply = "OM-APXS-TLK-R---;";
 const char* const CRadio::kDefaultBootLoaderReply = "Q7B;";
 
 const CRadio::Route CRadio::s_routes[] = {
@@ -47,6 +49,8 @@ const CRadio::Route CRadio::s_routes[] = {
     {"TB;", true, false, &CRadio::TransmitBuffer},
     {"LDM;", true, false, &CRadio::EnterBootLoader},
     {"FA", false, false, &CRadio::VfoA},
+    // Whatever is left may be the transmitter's.
+    {"", false, false, &CRadio::TxCommand},
 };
 
 CRadio::CRadio()
@@ -164,8 +168,17 @@ CRadio::Reply CRadio::ByteWrite(const std::string& command)
 
 CRadio::Reply CRadio::ClockCommand(const std::string& command)
 {
-    // Older firmware takes switch presses only in the extended command mode.
-    return m_clock.Handle(command, McuVersion() >= CRadioClock::kSwitchEmulationVersion || m_commandMode == "1");
+    // The transmitter's menus and displays come first.
+    bool taken = false;
+    const Reply reply = m_tx.Handle(command, {m_vfoA, McuVersion(), SwitchesWork()}, taken);
+    if (taken)
+        return reply;
+    return m_clock.Handle(command, SwitchesWork());
+}
+
+bool CRadio::SwitchesWork() const
+{
+    return McuVersion() >= CRadioClock::kSwitchEmulationVersion || m_commandMode == "1";
 }
 
 CRadio::Reply CRadio::Reset(const std::string&)

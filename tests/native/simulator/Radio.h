@@ -6,11 +6,13 @@
 #include "Eeprom.h"
 #include "RadioClock.h"
 #include "RadioReset.h"
+#include "RadioTx.h"
 #include "Keyer.h"
 
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CRadio {
 public:
@@ -46,6 +48,10 @@ public:
     CEeprom& Eeprom() { return m_eeprom; }
     CRadioClock& Clock() { return m_clock; }
     CKeyer& Keyer() { return m_keyer; }
+    CRadioTx& Tx() { return m_tx; }
+    // The transmitter's control requests, and "state" and "set" of FA and Q7
+    // besides its own settings (RadioTx.h); nothing for other requests.
+    std::optional<std::string> TxControl(const std::string& request, const std::vector<std::string>& args);
 
     // A second receiver, a Q7, and long enough for the program to accept.
     static const char* const kDefaultOptionModuleReply;
@@ -66,11 +72,14 @@ private:
     Reply ByteRead(const std::string& command);
     Reply ByteWrite(const std::string& command);
     Reply ClockCommand(const std::string& command);
+    // Older firmware takes switch presses only in the extended command mode.
+    bool SwitchesWork() const;
     Reply Reset(const std::string& command);
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
     Reply EnterBootLoader(const std::string&) { m_bootLoader = true; return std::nullopt; }
     Reply VfoA(const std::string& command);  // RadioVfo.cpp
+    Reply TxCommand(const std::string& command);  // RadioTx.cpp
 
     struct Route {
         const char* text;
@@ -91,5 +100,6 @@ private:
     CRadioClock m_clock;
     CRadioReset m_reset;
     CKeyer m_keyer;
+    CRadioTx m_tx;
     std::string m_vfoA = "00014060000";
 };

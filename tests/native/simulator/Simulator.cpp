@@ -14,6 +14,7 @@ namespace {
 
 // Longest command kept; a line that never sends ";" must not grow without end.
 constexpr size_t kMaxCommand = 4096;
+constexpr unsigned kStrayGapMs = 30;
 
 volatile sig_atomic_t g_stopSignal = 0;
 
@@ -90,6 +91,7 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"delay", &CSimulator::Delay},
     {"split", &CSimulator::Split},
     {"burst", &CSimulator::Burst},
+    {"stray", &CSimulator::Stray},
     {"unplug", &CSimulator::UnplugRequest},
     {"log", &CSimulator::Log},
     {"clear-log", &CSimulator::ClearLog},
@@ -227,13 +229,19 @@ void CSimulator::OnCommand(const std::string& command, unsigned speed, bool garb
             entry.answered = true;
             entry.reply = *reply + m_faults.TakeBurst();
             const auto earliest = arrived + std::chrono::milliseconds(m_faults.ReplyDelayMs());
+            // A stray text comes first, far enough ahead to be read on its own.
+            Clock::duration gap = Clock::duration::zero();
+            if (const auto stray = m_faults.TakeStray(command)) {
+                m_transmitter.Queue(*stray, m_radio.Speed(), earliest);
+                gap = std::chrono::milliseconds(kStrayGapMs);
+            }
             const auto split = m_faults.TakeSplit();
             if (split && split->at < entry.reply.size()) {
-                m_transmitter.Queue(entry.reply.substr(0, split->at), m_radio.Speed(), earliest);
+                m_transmitter.Queue(entry.reply.substr(0, split->at), m_radio.Speed(), earliest, gap);
                 m_transmitter.Queue(entry.reply.substr(split->at), m_radio.Speed(), arrived,
                                     std::chrono::milliseconds(split->pauseMs));
             } else {
-                m_transmitter.Queue(entry.reply, m_radio.Speed(), earliest);
+                m_transmitter.Queue(entry.reply, m_radio.Speed(), earliest, gap);
             }
         }
     }
@@ -253,6 +261,8 @@ void CSimulator::OnRequest(const std::string& line)
         }
     }
     if (const auto answer = m_radio.Clock().Control(words[0], args))
+        m_control.Send(*answer);
+    else if (const auto answer = m_radio.TxControl(words[0], args))
         m_control.Send(*answer);
     else
         m_control.Send(Error("unknown request " + words[0]));
@@ -352,10 +362,22 @@ std::string CSimulator::Silent(const Args& args)
 std::string CSimulator::Ignore(const Args& args)
 {
     unsigned count = 0;
+    unsigned after = 0;
     const auto prefix = args.empty() ? std::nullopt : UnescapeText(args[0]);
-    if (args.size() != 2 || !prefix || !ParseNumber(args[1], count))
+    if (args.size() < 2 || args.size() > 3 || !prefix || !ParseNumber(args[1], count) ||
+        (args.size() == 3 && !ParseNumber(args[2], after)))
         return kBadArguments;
-    m_faults.IgnoreNext(*prefix, count);
+    m_faults.IgnoreNext(*prefix, count, after);
+    return Ok();
+}
+
+std::string CSimulator::Stray(const Args& args)
+{
+    const auto prefix = args.size() == 2 ? UnescapeText(args[0]) : std::nullopt;
+    const auto text = args.size() == 2 ? UnescapeText(args[1]) : std::nullopt;
+    if (!prefix || !text)
+        return kBadArguments;
+    m_faults.SendStrayBefore(*prefix, *text);
     return Ok();
 }
 

@@ -9,12 +9,15 @@
 //     version RVM|RVF|RVD|RVA|RVR N                   identify [TEXT]
 //     boot-loader 0|1         option-module [TEXT]    mode [TEXT]
 //     eeprom-write ADDR HEX   eeprom-read ADDR COUNT
-//     silent 0|1              ignore PREFIX N         delay MS
-//     split AT MS             burst TEXT              unplug
+//     silent 0|1              ignore PREFIX N [K]     delay MS
+//     split AT MS             burst TEXT              stray PREFIX TEXT
+//     unplug
 //     log                     clear-log               count PATTERN
 //     quit                    keyer ...  (KeyerRequest.cpp)
 //     loader ...  (LoaderRequest.cpp)
-// and the radio clock's requests (RadioClock.h).
+// and the requests of the radio clock (RadioClock.h) and of the transmitter
+// (RadioTx.h). "ignore" loses N commands after K more have got through;
+// "stray" sends TEXT just before the reply to the next command of PREFIX.
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "log" answers
 // "ok N" and N entry lines (LogEntry.h). "quit" answers "bye" once the
@@ -84,6 +87,7 @@ private:
     std::string Delay(const Args& args);
     std::string Split(const Args& args);
     std::string Burst(const Args& args);
+    std::string Stray(const Args& args);
     std::string UnplugRequest(const Args& args);
     std::string Log(const Args& args);
     std::string ClearLog(const Args& args);

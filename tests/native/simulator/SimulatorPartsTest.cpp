@@ -103,6 +103,17 @@ TEST(Faults, LoseOnlyWhatWasAskedFor)
     EXPECT_FALSE(faults.TakeSplit()) << "one reply only";
     EXPECT_EQ(faults.TakeBurst(), "?;");
     EXPECT_EQ(faults.TakeBurst(), "");
+
+    faults.IgnoreNext("FB", 1, 2);
+    EXPECT_FALSE(faults.Loses("FB;"));
+    EXPECT_FALSE(faults.Loses("FB;"));
+    EXPECT_TRUE(faults.Loses("FB;")) << "the third, after two got through";
+    EXPECT_FALSE(faults.Loses("FB;"));
+
+    faults.SendStrayBefore("FA", "XT1;");
+    EXPECT_FALSE(faults.TakeStray("FB;"));
+    EXPECT_EQ(faults.TakeStray("FA;"), std::optional<std::string>("XT1;"));
+    EXPECT_FALSE(faults.TakeStray("FA;")) << "one reply only";
 }
 
 // A pipe stands in for the terminal; time is given, not measured.

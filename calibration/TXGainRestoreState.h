@@ -1,0 +1,180 @@
+// Puts back what the run changed: first it unkeys the radio and leaves an
+// open menu, then it takes the saved entries from the top of the stack, after
+// a band only the band's own, after a failure or at the end all of them.
+// It sends whatever the run's result, removes each entry before sending it
+// (a port that fails every write cannot keep it busy), and gives every wait
+// a bound: a value that never reads back costs the entry, logged with its
+// code, not the run.
+#pragma once
+
+#include "TXGainStates.h"
+
+struct STXGCRestoreEntry {
+    std::wstring a;
+    std::wstring b;
+    HRESULT code = 0;
+    DWORD kind = RESTORE_VALUE;
+};
+
+template <typename T>
+class CTXGCRestoreState : public CState<T> {
+public:
+    using CState<T>::CState;
+
+    void Init() override
+    {
+        T* host = this->m_host;
+        host->m_terminators = L";";
+        m_step = STEP_NONE;
+        // The run's result waits while the restore commands go out.
+        if (host->m_deferredResult == 0) {
+            host->m_deferredResult = host->m_result;
+            host->m_result = 0;
+        }
+    }
+
+    void Enter() override
+    {
+        T* host = this->m_host;
+        m_step = STEP_NONE;
+        if (host->m_transmitting) {
+            host->m_transmitting = 0;
+            Send(L"RX;", kReplyMs, STEP_NEXT);
+            return;
+        }
+        if (host->m_menuOpen) {
+            host->m_menuOpen = 0;
+            Send(L"MN255;", kExitMs, STEP_NEXT);
+            return;
+        }
+        // Decided before the empty stack goes on: a failed run must not go on
+        // to the next band.
+        if (IsFailure(host->m_result) || host->m_deferredResult != 0)
+            host->m_loopIndex = kTXGainBandCount;
+        const bool bandRestored =
+            host->m_loopIndex < static_cast<int>(kTXGainBandCount) && host->m_restoreCount <= host->m_bandMark;
+        if (host->m_restoreCount == 0 || bandRestored) {
+            GoOn();
+            return;
+        }
+        m_entry = host->m_restoreEntries[--host->m_restoreCount];
+        host->Trace(L"%s Pop %u %s %s 0x%08X %u", this->m_name, host->m_restoreCount, m_entry.a.c_str(),
+                    m_entry.b.c_str(), static_cast<unsigned>(m_entry.code), static_cast<unsigned>(m_entry.kind));
+        m_reads = 0;
+        if (m_entry.kind == RESTORE_MENU_VALUE)
+            Send(m_entry.a, kValueMs, STEP_MENU_VALUE_OPEN);
+        else if (m_entry.kind == RESTORE_MENU_STEPS)
+            Send(m_entry.a, kMenuMs, STEP_MENU_STEPS_OPEN);
+        else
+            Send(m_entry.a + m_entry.b, kReplyMs, STEP_VALUE);
+    }
+
+    void OnTimeout() override
+    {
+        switch (m_step) {
+        case STEP_MENU_VALUE_OPEN:
+            Send(m_entry.b, kValueMs, STEP_MENU_VALUE_SET);
+            break;
+        case STEP_MENU_VALUE_SET:
+        case STEP_MENU_VALUE_READ:
+            Read(L"MP;", STEP_MENU_VALUE_READ);
+            break;
+        case STEP_MENU_STEPS_OPEN:
+        case STEP_MENU_STEPS_DOWN:
+        case STEP_MENU_STEPS_READ:
+            Read(L"DS;", STEP_MENU_STEPS_READ);
+            break;
+        default:
+            // Unkeyed, menu left, or a value with or without its reply.
+            Enter();
+            break;
+        }
+    }
+
+    void OnResponse() override
+    {
+        T* host = this->m_host;
+        const std::wstring& reply = host->m_receiveBuffer;
+        switch (m_step) {
+        case STEP_VALUE:
+            if (host->ReplyStartsWith(m_entry.a)) {
+                host->KillTimer();
+                Enter();
+            }
+            break;
+        case STEP_MENU_VALUE_READ:
+            if (reply == m_entry.b) {
+                host->KillTimer();
+                LeaveMenu();
+            }
+            break;
+        case STEP_MENU_STEPS_READ:
+            if (!host->ReplyStartsWith(L"DS"))
+                break;
+            host->KillTimer();
+            if (host->ReplyStartsWith(m_entry.b))
+                LeaveMenu();
+            else if (m_reads < host->m_retryLimit)
+                Send(L"DN;", kMenuMs, STEP_MENU_STEPS_DOWN);
+            else
+                GiveUp();
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    enum Step {
+        STEP_NONE,
+        STEP_NEXT,  // the wait ends with the next entry
+        STEP_VALUE,
+        STEP_MENU_VALUE_OPEN,
+        STEP_MENU_VALUE_SET,
+        STEP_MENU_VALUE_READ,
+        STEP_MENU_STEPS_OPEN,
+        STEP_MENU_STEPS_READ,
+        STEP_MENU_STEPS_DOWN,
+    };
+    static constexpr UINT kReplyMs = 500;
+    static constexpr UINT kValueMs = 10;
+    static constexpr UINT kMenuMs = 250;
+    static constexpr UINT kExitMs = 10;
+
+    // Nothing may follow a send: a failed write ends the run inside it.
+    void Send(const std::wstring& command, UINT ms, Step step)
+    {
+        m_step = step;
+        this->m_host->SendNow(*this, command, ms);
+    }
+    void Read(const wchar_t* query, Step step)
+    {
+        if (m_reads >= this->m_host->m_retryLimit) {
+            GiveUp();
+            return;
+        }
+        ++m_reads;
+        Send(query, kReplyMs, step);
+    }
+    void GiveUp()
+    {
+        this->m_host->Report(FormatErrorText(static_cast<DWORD>(m_entry.code)));
+        LeaveMenu();
+    }
+    void LeaveMenu() { Send(L"MN255;", kExitMs, STEP_NEXT); }
+    void GoOn()
+    {
+        T* host = this->m_host;
+        if (host->m_loopIndex < static_cast<int>(kTXGainBandCount)) {
+            this->GoNext();
+            return;
+        }
+        if (host->m_deferredResult != 0)
+            host->m_result = host->m_deferredResult;
+        this->GoFinal();
+    }
+
+    Step m_step = STEP_NONE;
+    STXGCRestoreEntry m_entry;
+    unsigned m_reads = 0;
+};

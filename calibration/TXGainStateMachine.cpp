@@ -1,0 +1,268 @@
+#include "TXGainStateMachine.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const UINT kStartTexts[] = {IDS_TXGC_START_5W, IDS_TXGC_START_50W, IDS_TXGC_START_1MW};
+const UINT kFailedTexts[] = {IDS_TXGC_FAILED_5W, IDS_TXGC_FAILED_50W, IDS_TXGC_FAILED_1MW};
+const UINT kSucceededTexts[] = {IDS_TXGC_SUCCEEDED_5W, IDS_TXGC_SUCCEEDED_50W, IDS_TXGC_SUCCEEDED_1MW};
+
+// The port is gone: nothing could be restored.
+bool IsPortGone(HRESULT result)
+{
+    return result == ERROR_ACCESS_DENIED || result == ERROR_INVALID_HANDLE;
+}
+
+}  // namespace
+
+CTXGCStateMachine::CTXGCStateMachine()
+    : CStateHost(TIMER_TX_GAIN),
+      m_refreshOptionModule(this, L"GetOptionModule", &m_final),
+      // Preparation: the radio receiving, the options it must be in, the
+      // menus and modes calibration needs, and what the bands will change.
+      m_textTerminalOff(this, L"TextTerminalOff", &m_vfoBDisplay),
+      m_vfoBDisplay(this, L"VfoBDisplay", &m_getOptionModule, L"DB00;", 10),
+      m_getOptionModule(this, L"GetOptionModule", &m_setRXFirst),
+      m_setRXFirst(this, L"SetRX", &m_verifyTXTest),
+      m_verifyTXTest(this, L"VerifyTXTest", &m_is50W),
+      m_is50W(this, L"Is50W", &Machine::IsLevel50W, &m_isBH7WEnabled, &m_isXQ6TEnabled),
+      m_isBH7WEnabled(this, L"IsBH7WEnabled", &Machine::IsBH7WEnabled, &m_setMenuBH7W, &m_isXQ6TEnabled),
+      m_setMenuBH7W(this, L"SetMenuBH7W", &m_verifyBH7WNormal, L"MN055;"),
+      m_verifyBH7WNormal(this, L"VerifyBH7WNormal", &m_isXQ6TEnabled, L"DSPA@@@NQR", IDS_TXGC_REQUIRES_BH7W_NOR,
+                         E_TXGC_BH7W_NOT_NOR),
+      m_isXQ6TEnabled(this, L"IsXQ6TEnabled", &Machine::IsXQ6TEnabled, &m_setMenuXQ6T, &m_setMenuTechMode),
+      m_setMenuXQ6T(this, L"SetMenuXQ6T", &m_verifyXQ6TNormal, L"MN051;"),
+      m_verifyXQ6TNormal(this, L"VerifyXQ6TNormal", &m_setMenuTechMode, L"DS@@@@@NQR", IDS_TXGC_REQUIRES_XQ6T_NOR,
+                         E_TXGC_XQ6T_NOT_NOR),
+      m_setMenuTechMode(this, L"SetMenuTechMode", &m_setTechMode, L"MN072;"),
+      m_setTechMode(this, L"SetTechMode", &m_setMenuTXAlc, L"MN072;", L"DS@@@@@ON"),
+      m_setMenuTXAlc(this, L"SetMenuTXAlc", &m_setTXAlc, L"MN078;"),
+      // TX ALC stays on after calibration.
+      m_setTXAlc(this, L"SetTXAlc", &m_setMenuTunePower, nullptr, L"DS@@@@@ON"),
+      m_setMenuTunePower(this, L"SetMenuTunePower", &m_setTunePower, L"MN058;"),
+      m_setTunePower(this, L"SetTunePower", &m_exitMenuPrepared, L"MN058;", L"MP000;", L"MP000;"),
+      m_exitMenuPrepared(this, L"ExitMenu", &m_setQ5),
+      m_setQ5(this, L"SetQ5", &m_isSwitchEmulationAvailable, L"Q5;", L"Q50;", E_NO_RESPONSE_Q5),
+      m_isSwitchEmulationAvailable(this, L"IsSwitchEmulationAvailable", &m_setQ7Extended, &m_saveVfoA),
+      m_setQ7Extended(this, L"SetQ7Extended", &m_saveVfoA, L"Q7;", L"Q71;", E_NO_RESPONSE_Q7),
+      m_saveVfoA(this, L"SaveVfoA", &m_saveVfoB, L"FA;", E_NO_RESPONSE_FA),
+      m_saveVfoB(this, L"SaveVfoB", &m_saveRitOffset, L"FB;", E_NO_RESPONSE_FB),
+      m_saveRitOffset(this, L"SaveRitOffset", &m_setRitOff),
+      m_setRitOff(this, L"SetRitOff", &m_setXitOff, L"RT;", L"RT0;", E_NO_RESPONSE_RT),
+      m_setXitOff(this, L"SetXitOff", &m_saveBandNumber, L"XT;", L"XT0;", E_NO_RESPONSE_XT),
+      m_saveBandNumber(this, L"SaveBandNumber", &m_loopInit),
+      m_loopInit(this, L"LoopInit", &m_loopTest),
+      // One band: its frequency on both VFOs, the level's power on the
+      // dummy load's jack (or the transverter output at 1 mW), TUNE, the SWR
+      // and the power until it settles, receive, the gain menu, the restore.
+      m_isBandSetAvailable(this, L"IsBandSetAvailable", &Machine::IsBandSetAvailable, &m_setBandNumber,
+                           &m_saveBandVfoA),
+      m_setBandNumber(this, L"SetBandNumber", &m_saveBandVfoA, BandValue::BAND_NUMBER, L"BN;", 1500,
+                      E_NO_RESPONSE_BN),
+      m_saveBandVfoA(this, L"SaveVfoA", &m_setVfoA, L"FA;", E_NO_RESPONSE_FA),
+      m_setVfoA(this, L"SetVfoA", &m_saveBandVfoB, BandValue::VFO_A, L"FA;", 1500, E_NO_RESPONSE_FA),
+      m_saveBandVfoB(this, L"SaveVfoB", &m_setVfoB, L"FB;", E_NO_RESPONSE_FB),
+      m_setVfoB(this, L"SetVfoB", &m_setBandXitOff, BandValue::VFO_B, L"FB;", 1500, E_NO_RESPONSE_FB),
+      m_setBandXitOff(this, L"SetXitOff", &m_saveRFPower, L"XT;", L"XT0;", E_NO_RESPONSE_XT),
+      m_saveRFPower(this, L"SaveRFPower", &m_isMilliwattAntenna, L"PC;", E_NO_RESPONSE_PC),
+      m_isMilliwattAntenna(this, L"IsMilliwatt", &Machine::IsMilliwatt, &m_isMilliwattTransverter, &m_setAntenna),
+      m_setAntenna(this, L"SetAntenna", &m_isJW2DEnabled),
+      m_isJW2DEnabled(this, L"IsJW2DEnabled", &Machine::IsJW2DEnabled, &m_setMenuJW2D, &m_isMilliwattTransverter),
+      m_setMenuJW2D(this, L"SetMenuJW2D", &m_setJW2D, L"MN023;"),
+      m_setJW2D(this, L"SetJW2D", &m_exitMenuJW2D, L"MN023;", L"MP001;", L"MP000;"),
+      m_exitMenuJW2D(this, L"ExitMenu", &m_isMilliwattTransverter),
+      m_isMilliwattTransverter(this, L"IsMilliwatt", &Machine::IsMilliwatt, &m_setMenuBandXQ6T, &m_setRFPower),
+      m_setMenuBandXQ6T(this, L"SetMenuXQ6T", &m_setXQ6T, L"MN051;"),
+      m_setXQ6T(this, L"TXGCSetXQ6T", &m_exitMenuXQ6T, L"MN051;", L"DS@@@@TEST"),
+      m_exitMenuXQ6T(this, L"ExitMenu", &m_setRFPower),
+      m_setRFPower(this, L"SetRFPower", &m_startTune, BandValue::RF_POWER, L"PC;", 500, E_NO_RESPONSE_PC),
+      m_startTune(this, L"StartTune", &m_delayPowerSample),
+      m_delayPowerSample(this, L"DelayPowerSample", &m_getTX, 300),
+      m_getTX(this, L"GetTX", &m_isMilliwattSwr, &m_setRX),
+      m_isMilliwattSwr(this, L"IsMilliwatt", &Machine::IsMilliwatt, &m_readRFPower, &m_testSwr),
+      m_testSwr(this, L"TestSwr", &m_readRFPower),
+      m_readRFPower(this, L"ReadRFPower", &m_testConvergence, &m_setRX),
+      m_testConvergence(this, L"TestConvergence", &m_setRX, &m_delayPowerSample),
+      m_setRX(this, L"SetRX", &m_setMenuTXGain),
+      m_setMenuTXGain(this, L"SetMenuTXGain", &m_getTXGain, L"MN079;"),
+      m_getTXGain(this, L"GetTXGain", &m_exitMenuTXGain),
+      m_exitMenuTXGain(this, L"ExitMenu", &m_restore),
+      m_restore(this, L"Restore", &m_loopStep),
+      m_loopStep(this, L"LoopStep", &m_loopTest),
+      m_loopTest(this, L"LoopTest", &m_isBandSetAvailable, &m_restore)
+{
+}
+
+bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsigned char level)
+{
+    if (!IsIdle())
+        return RefuseBusy();
+    m_owner = owner;
+    SetLastError(0);
+    m_level = level < 3 ? level : static_cast<unsigned char>(TXGAIN_LEVEL_5W);
+    m_refreshOnly = 0;
+    Report(kStartTexts[m_level]);
+    Trace(L"TXGCStateMachine::StartCalibrate: XQ6T %u BH7W %u JW2D %u", IsXQ6TInstalled() ? 1u : 0u,
+          IsBH7WInstalled() ? 1u : 0u, IsJW2DInstalled() ? 1u : 0u);
+    m_antenna = antenna;
+    m_antennaCommand = antenna == 2 ? L"AN2;" : L"AN1;";
+    m_restoreCount = 0;
+    m_deferredResult = 0;
+    m_menuOpen = 0;
+    m_transmitting = 0;
+    m_restoreReentries = 0;
+    return Start(m_textTerminalOff);
+}
+
+bool CTXGCStateMachine::RefreshOptionModules(HWND owner)
+{
+    if (!IsIdle())
+        return RefuseBusy();
+    m_owner = owner;
+    m_refreshOnly = 1;
+    return Start(m_refreshOptionModule);
+}
+
+bool CTXGCStateMachine::RefuseBusy()
+{
+    // The running run's result stays its own: a refused start must not end it.
+    SetLastError(E_STATE_MACHINE_BUSY);
+    return false;
+}
+
+bool CTXGCStateMachine::CancelCalibration()
+{
+    if (IsIdle())
+        return false;
+    if (!IsFailure(m_result))
+        m_result = ERROR_CANCELLED;
+    return true;
+}
+
+HWND CTXGCStateMachine::CurrentPage() const
+{
+    if (!m_owner)
+        return nullptr;
+    return reinterpret_cast<HWND>(SendMessageW(m_owner, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+void CTXGCStateMachine::Log(TextOrId text)
+{
+    const std::wstring line = text.Text();
+    if (HWND page = CurrentPage())
+        SendMessageW(page, WM_APP_PROGRESS_TEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void CTXGCStateMachine::OnFinished()
+{
+    if (!m_refreshOnly) {
+        // Whatever was left changed goes back first: saved entries, a keyed
+        // radio, an open menu. Once a run; a restore that failed itself ends.
+        const bool owesRadio = m_restoreCount > 0 || m_menuOpen || m_transmitting;
+        if (owesRadio && !IsPortGone(m_result) && m_restoreReentries == 0) {
+            ++m_restoreReentries;
+            Transition(m_restore);
+            return;
+        }
+        if (m_result == 0)
+            m_result = m_deferredResult;
+        if (IsFailure(m_result)) {
+            const std::wstring error = FormatErrorText(static_cast<DWORD>(MapResult(m_result)));
+            Report(error);
+            AppendProgressText(error);
+            Report(kFailedTexts[m_level]);
+            AppendProgressText(kFailedTexts[m_level]);
+        } else {
+            Report(kSucceededTexts[m_level]);
+            AppendProgressText(kSucceededTexts[m_level]);
+        }
+    }
+    const HWND page = CurrentPage();
+    m_owner = nullptr;
+    if (page)
+        SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
+}
+
+void CTXGCStateMachine::AppendProgressText(TextOrId text)
+{
+    m_progressText += text.Text() + L"\n";
+}
+
+void CTXGCStateMachine::AppendSummaryLine(const std::wstring& reply)
+{
+    m_summaryText += FormatSummaryLine(reply, BandKHz(), m_level);
+}
+
+void CTXGCStateMachine::PushRestoreEntry(const std::wstring& a, const std::wstring& b, HRESULT code, DWORD kind)
+{
+    if (m_restoreCount >= kMaxRestoreEntries)
+        return;
+    Trace(L"TXGCStateMachine::PushRestoreEntry %d %s %s %u", static_cast<int>(m_restoreCount), a.c_str(), b.c_str(),
+          static_cast<unsigned>(kind));
+    m_restoreEntries[m_restoreCount++] = {a, b, code, kind};
+}
+
+std::wstring CTXGCStateMachine::GetPowerCommand() const
+{
+    return ::GetPowerCommand(m_level, GetModel().McuVersion());
+}
+
+unsigned CTXGCStateMachine::BandKHz() const
+{
+    return TXGainBandTable[m_loopIndex >= 0 && m_loopIndex < LoopCount() ? m_loopIndex : 0];
+}
+
+void CTXGCStateMachine::ClearPowerSamples()
+{
+    m_samples.fill(std::wstring());
+    m_sampleCount = 0;
+    m_ringIndex = 0;
+}
+
+void CTXGCStateMachine::AddPowerSample(const std::wstring& sample)
+{
+    m_samples[m_ringIndex] = sample;
+    m_ringIndex = (m_ringIndex + 1) % kSettleSamples;
+}
+
+bool CTXGCStateMachine::CheckPowerSettled()
+{
+    const bool equal = m_samples[0] == m_samples[1] && m_samples[1] == m_samples[2] && m_samples[2] == m_samples[3];
+    if (!equal) {
+        if (m_sampleCount < kMaxUnsettledPasses)
+            return false;
+        Report(IDS_TXGC_POWER_NOT_SETTLED);
+        if (!IsFailure(m_result))
+            m_result = E_TXGC_POWER_NOT_CONVERGED;
+        for (const std::wstring& sample : m_samples)
+            Report(sample);
+        return true;
+    }
+    Trace(IDS_TXGC_POWER_SETTLED, m_samples[0].c_str());
+    if (!IsPowerInTolerance(m_level, m_samples[0]) && !IsFailure(m_result))
+        m_result = E_TXGC_POWER_NOT_REACHED;
+    return true;
+}
+
+bool CTXGCStateMachine::SendNow(CState<CTXGCStateMachine>& state, const std::wstring& command, UINT ms)
+{
+    m_receiveBuffer.clear();
+    Trace(L"%s send %s", state.m_name, command.c_str());
+    CModel& model = GetModel();
+    model.PurgeRx();
+    if (model.PurgeRx() && model.WriteText(command.c_str())) {
+        ArmTimer(ms);
+        return true;
+    }
+    m_result = static_cast<HRESULT>(LastFailure());
+    state.GoFinal();
+    return false;
+}
+
+void CTXGCStateMachine::StopTransmitting()
+{
+    Trace(L"%s send %s", Current()->m_name, L"RX;");
+    if (GetModel().WriteText(L"RX;"))
+        m_transmitting = 0;
+}

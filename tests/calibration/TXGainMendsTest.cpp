@@ -1,0 +1,117 @@
+// Runs that ended in the middle of things: an open menu, a radio that will
+// not key or unkey, a value that never reads back, more settings to save
+// than the stack holds, a stray reply. Each must end, and leave the radio as
+// it found it.
+#include "ErrorText.h"
+#include "TXGainFixture.h"
+
+namespace {
+
+class TXGainMendsTest : public TXGainRadioTest {};
+
+TEST_F(TXGainMendsTest, FailureInAMenuLeavesTheMenuAndGoesNoFurther)
+{
+    Contact();
+    Set("M055", "PA@@@OFF");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_50W), E_TXGC_BH7W_NOT_NOR);
+    ExpectRestored(before, State());
+    const std::vector<std::string> commands = radio.Commands();
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + 5, commands.end()),
+              (std::vector<std::string>{"MN055;", "DS;", "MN255;"}));
+    EXPECT_EQ(page.CountProgress(L"Calibration requires that Q7 Config:BH7W be \"PA nor\""), 1u);
+}
+
+TEST_F(TXGainMendsTest, TuneThatNeverKeysEndsAfterEightQueries)
+{
+    Contact();
+    radio.Transmitter("tune-keys 0");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("SWH16;"), 8u);
+    const std::vector<std::string> commands = radio.Commands();
+    size_t queries = 0;
+    for (size_t i = IndexOf(commands, "SWH16;"); i < commands.size(); ++i)
+        queries += commands[i] == "TQ;";
+    EXPECT_GE(queries, 8u);
+    EXPECT_LE(queries, 9u) << "StartTune's eight, and the restore may ask once";
+}
+
+TEST_F(TXGainMendsTest, SettingRefusedForEverEndsAfterEightSends)
+{
+    Contact();
+    Set("RT", "1");
+    radio.Transmitter("refuse RT 100");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_RT);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("RT;"), 8u + 1u) << "and the restore's";
+    EXPECT_EQ(CountCommand("RT0;"), 7u);
+}
+
+TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
+{
+    Contact();
+    radio.Transmitter("unkeys 0");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
+    ExpectRestored(before, State(), {"TT", "DB", "M078", "TX"});
+    const std::vector<std::string> commands = radio.Commands();
+    size_t queries = 0, unkeys = 0;
+    for (size_t i = IndexOf(commands, "RX;"); i < commands.size(); ++i) {
+        queries += commands[i] == "TQ;";
+        unkeys += commands[i] == "RX;";
+    }
+    EXPECT_EQ(queries, 8u);
+    EXPECT_EQ(unkeys, 8u + 1u) << "SetRX's, then the restore's";
+}
+
+TEST_F(TXGainMendsTest, MenuValueThatNeverReadsBackCostsItsEntryOnly)
+{
+    Contact();
+    Set("M058", "010");
+    radio.IgnoreNext("Q5;", 100);
+    // The tune-power state's two reads pass; the restore's never do.
+    radio.IgnoreNext("MP;", 100, 2);
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_Q5);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("MP;"), 2u + 8u);
+    EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_MP)), 1u);
+    const std::vector<std::string> commands = radio.Commands();
+    const size_t lastRead = commands.rend() - std::find(commands.rbegin(), commands.rend(), "MP;");
+    ASSERT_LT(lastRead, commands.size());
+    EXPECT_EQ(commands[lastRead], "MN255;");
+}
+
+TEST_F(TXGainMendsTest, SettingsRefusedManyTimesAreSavedOnce)
+{
+    Contact();
+    // Without one entry a visit, these would offer 32 entries before the
+    // band loop, and the stack of 25 would lose the band number.
+    for (const auto& [name, value] : std::map<std::string, std::string>{{"M058", "010"}, {"Q5", "1"}, {"RT", "1"}})
+        Set(name, value);
+    radio.Transmitter("tech-steps 7");
+    for (const char* prefix : {"MP", "Q5", "RT"})
+        radio.Transmitter(std::string("refuse ") + prefix + " 6");
+    // Band 0 ends at its XIT query.
+    radio.IgnoreNext("XT;", 100, 1);
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_XT);
+    ExpectRestored(before, State());
+    EXPECT_LT(IndexOf(radio.Commands(), "BN00;"), radio.Commands().size());
+}
+
+TEST_F(TXGainMendsTest, StrayReplyIsNoValueToRestore)
+{
+    Contact();
+    radio.SendStrayBefore("FA;", "XT1;");
+    radio.IgnoreNext("XT;", 100, 1);
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_XT);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("XT1;"), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+// Full 5 W calibrations against the simulated radio, and the runs that a
+// radio's fault ends: each leaves the radio as it found it.
+#include <algorithm>
+
+#include "ErrorText.h"
+#include "TXGainFixture.h"
+
+namespace {
+
+class TXGainRunsTest : public TXGainRadioTest {};
+
+TEST_F(TXGainRunsTest, FullRunAtMcu455RestoresEveryKindOfSetting)
+{
+    Contact();
+    // Settings that each kind of restore entry must bring back.
+    for (const auto& [name, value] : std::map<std::string, std::string>{
+             {"RT", "1"}, {"XT", "1"}, {"RO", "+0150"}, {"Q5", "1"}, {"AN", "2"}, {"M058", "010"}, {"M023", "002"}})
+        Set(name, value);
+    radio.Transmitter("tech-steps 2");
+    radio.Transmitter("out-of-band 2 1");
+    const std::wstring expected = SetGains(radio, TXGAIN_LEVEL_5W);
+    const RadioState before = State();
+
+    ASSERT_EQ(Run(TXGAIN_LEVEL_5W), 0);
+    EXPECT_EQ(Summary(), expected) << "the out-of-band band keeps its line";
+    EXPECT_EQ(machine.GetProgressText(), L"5 watt calibration succeeded\n");
+    const RadioState after = State();
+    ExpectRestored(before, after);
+    EXPECT_EQ(after.at("M078"), "1") << "TX ALC stays on";
+    EXPECT_EQ(after.at("TT"), "0");
+    EXPECT_EQ(after.at("DB"), "00");
+
+    const std::vector<std::string> commands = radio.Commands();
+    const std::vector<std::string> start(commands.begin(), commands.begin() + 6);
+    EXPECT_EQ(start, (std::vector<std::string>{"TT0;", "DB00;", "OM;", "TQ;", "IC;", "MN051;"}));
+    EXPECT_EQ(IndexOf(commands, "Q7"), commands.size()) << "no command mode from MCU 346";
+    EXPECT_EQ(CountCommand("SWH16;"), 11u);
+    EXPECT_EQ(CountCommand("MN079;"), 11u);
+    EXPECT_EQ(CountCommand("MN023;"), 11u + 11u) << "set, then restored, per band";
+    size_t at = 0;
+    for (unsigned band = 0; band < 11; ++band) {
+        char set[32];
+        snprintf(set, sizeof set, "BN%02u;", band);
+        at = IndexOf(commands, set, at);
+        ASSERT_LT(at, commands.size()) << band;
+        snprintf(set, sizeof set, "FA000%05u000;", kBandKHz[band]);
+        ASSERT_LT(IndexOf(commands, set, at), IndexOf(commands, "SWH16;", at)) << band;
+    }
+    EXPECT_EQ(page.CountProgress(L"Calibrating at 1.900 MHz"), 1u);
+    EXPECT_EQ(page.CountProgress(L"Calibration skipped for Out-of-Band frequency 5.336 MHz"), 1u);
+    EXPECT_EQ(page.progress.front(), L"Starting 5 watt calibration");
+    EXPECT_EQ(page.progress.back(), L"5 watt calibration succeeded");
+}
+
+TEST_F(TXGainRunsTest, SwrTooHighUnkeysAtOnceAndEndsWithC3)
+{
+    Contact();
+    radio.Transmitter("swr 2 20");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_SWR_TOO_HIGH);
+    ExpectRestored(before, State());
+    const std::vector<SimulatedCommand> log = radio.Log();
+    size_t swr = 0;
+    while (swr < log.size() && log[swr].reply != "DS@@@@@2\xB0>@@;")
+        ++swr;
+    ASSERT_LT(swr + 1, log.size());
+    EXPECT_EQ(log[swr + 1].command, "RX;");
+    EXPECT_EQ(machine.GetProgressText(), L"SWR 2.0-1 is too high for calibration\n" +
+                                             FormatErrorText(E_TXGC_SWR_TOO_HIGH) + L"\n5 watt calibration failed\n");
+    EXPECT_EQ(page.CountProgress(L"Verify that a dummy load is attached to ANT 1"), 1u);
+    EXPECT_EQ(SummaryLines(), 2u) << "bands 0 and 1";
+}
+
+TEST_F(TXGainRunsTest, PowerOffTheLevelEndsWithC5AfterReceive)
+{
+    Contact();
+    radio.Transmitter("power-error 4");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_REACHED);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("SWH16;"), 1u);
+    EXPECT_EQ(CountCommand("DB;"), 4u);
+    EXPECT_TRUE(Summary().empty());
+}
+
+TEST_F(TXGainRunsTest, PowerThatNeverSettlesEndsWithC4AfterListingTheSamples)
+{
+    Contact();
+    radio.Transmitter("settle 1000");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_CONVERGED);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("DB;"), 21u);
+    const auto settle = std::find(page.progress.begin(), page.progress.end(), L"Power did not settle\nSample values:\n");
+    ASSERT_NE(settle, page.progress.end());
+    ASSERT_GE(page.progress.end() - settle, 5);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_NE(settle[i].find(L" W;"), std::wstring::npos) << settle[i];
+}
+
+TEST_F(TXGainRunsTest, RadioOnABandBeyondTheTableEndsWithBnCode)
+{
+    Contact();
+    Set("BN", "11");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_BN);
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("BN;"), 8u);
+    EXPECT_EQ(CountCommand("FA00001900000;"), 0u);
+}
+
+TEST_F(TXGainRunsTest, TxTestEndsWithC0BeforeAnyMenu)
+{
+    Contact();
+    Set("TEST", "1");
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_NOT_TX_NORM);
+    ExpectRestored(before, State());
+    EXPECT_EQ(radio.Commands(), (std::vector<std::string>{"TT0;", "DB00;", "OM;", "TQ;", "IC;"}));
+    EXPECT_EQ(page.CountProgress(L"TX Gain Calibration requires TX NORM, not TX TEST"), 1u);
+}
+
+TEST_F(TXGainRunsTest, SilentVfoBFromBand4EndsThereRestored)
+{
+    Contact();
+    // The preparation's query, then three a band (save, set, restore).
+    radio.IgnoreNext("FB;", 100, 1 + 4 * 3);
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_FB);
+    ExpectRestored(before, State());
+    EXPECT_EQ(SummaryLines(), 4u);
+    EXPECT_EQ(CountCommand("FA00014200000;"), 0u) << "band 4 was the last";
+}
+
+TEST_F(TXGainRunsTest, CancelWhileKeyedUnkeysAndRestores)
+{
+    Contact();
+    const RadioState before = State();
+    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(radio.WaitForCommand("SWH16;", 20000));
+    EXPECT_TRUE(machine.CancelCalibration());
+    ASSERT_TRUE(page.WaitForFinish(20000));
+    EXPECT_EQ(page.finished.front(), static_cast<HRESULT>(ERROR_CANCELLED));
+    ExpectRestored(before, State());
+    EXPECT_EQ(CountCommand("SWH16;"), 1u);
+    EXPECT_GE(CountCommand("RX;"), 1u);
+    EXPECT_EQ(machine.GetProgressText(), FormatErrorText(ERROR_CANCELLED) + L"\n5 watt calibration failed\n");
+}
+
+}  // namespace

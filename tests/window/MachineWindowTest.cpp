@@ -1,0 +1,197 @@
+// The life cycle every machine window shares: the run starts on the first
+// show only, only the window's own end counts, Cancel asks first and reaches
+// a machine whose result is not yet a failure; and the model never enters a
+// machine's handler again while a box it shows is up.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "BoxWatcher.h"
+#include "CommandStates.h"
+#include "MachineTestWindow.h"
+#include "MachineWindow.h"
+#include "MessagePump.h"
+#include "ScriptedPeer.h"
+#include "resource.h"
+
+namespace {
+
+constexpr UINT_PTR kTimerId = 99;
+
+// Asks "A;" and then "B;", each waiting for any reply. The first reply may
+// show a box, with the machine's timer ticking meanwhile.
+class CTwoStepMachine : public CStateHost<CTwoStepMachine> {
+public:
+    class CAskState : public CCommandDelayState<CTwoStepMachine> {
+    public:
+        using CCommandDelayState::CCommandDelayState;
+        void OnResponse() override
+        {
+            CTwoStepMachine& machine = *m_host;
+            ++machine.replies;
+            machine.deepest = std::max(machine.deepest, ++machine.depth);
+            const bool box = machine.boxOnFirstReply && machine.replies == 1;
+            if (box) {
+                machine.ArmTimer(10);
+                MessageBoxW(nullptr, L"Signal", L"Level", MB_OK);
+            }
+            --machine.depth;
+            // After the box the state waits on: its next send would purge.
+            if (!box) {
+                machine.KillTimer();
+                GoNext();
+            }
+        }
+        void OnTimeout() override { ++m_host->ticks; }
+    };
+
+    CTwoStepMachine() : CStateHost(kTimerId) {}
+    bool StartRun() { return Start(m_askA); }
+
+    bool boxOnFirstReply = false;
+    int replies = 0;
+    int ticks = 0;
+    int depth = 0;
+    int deepest = 0;
+
+    CAskState m_askB{this, L"AskB", &m_final, L"B;", 60000};
+    CAskState m_askA{this, L"AskA", &m_askB, L"A;", 60000};
+};
+
+class CTestMachineDialog : public CMachineDialog {
+public:
+    CTestMachineDialog()
+        : CMachineDialog(machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CONFIG_SAVE)
+    {
+    }
+
+    CTwoStepMachine machine;
+    int starts = 0;
+    int idleCloses = 0;
+    std::vector<HRESULT> results;
+
+protected:
+    void OnFirstShow() override
+    {
+        ++starts;
+        Run([this] { return machine.StartRun(); });
+    }
+    void OnMachineFinished(HRESULT result) override { results.push_back(result); }
+    SQuestion CloseQuestion() override
+    {
+        return {IDS_CLOSE_WHILE_SENDING, IDS_CRITICAL_OPERATION, MB_YESNO | MB_ICONWARNING};
+    }
+    void OnCloseIdle() override { ++idleCloses; }
+};
+
+class MachineWindowTest : public testing::Test {
+protected:
+    MachineWindowTest() { GetModel().SetActiveMachine(nullptr); }
+    ~MachineWindowTest() override
+    {
+        dialog.Destroy();
+        GetModel().SetActiveMachine(nullptr);
+    }
+
+    void Show()
+    {
+        ASSERT_TRUE(dialog.Create(window.Handle()));
+        ShowWindow(dialog.Handle(), SW_SHOW);
+        PumpPending();
+    }
+    void Reply(const char* text)
+    {
+        peer.Deliver(text);
+        PumpPending();
+    }
+    void PressCancel() { SendMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0); }
+
+    CMachineTestWindow window;
+    CScriptedPeer peer;
+    CTestMachineDialog dialog;
+};
+
+}  // namespace
+
+TEST_F(MachineWindowTest, TheRunStartsOnTheFirstShowOnlyAndOnlyItsOwnEndCounts)
+{
+    Show();
+    EXPECT_EQ(dialog.starts, 1);
+    EXPECT_EQ(GetModel().ActiveMachine(), &dialog.machine);
+    ShowWindow(dialog.Handle(), SW_HIDE);
+    ShowWindow(dialog.Handle(), SW_SHOW);
+    EXPECT_EQ(dialog.starts, 1);
+    EXPECT_EQ(peer.CommandTexts(), std::vector<std::string>{"A;"});
+
+    // Another machine ends while this one runs: nothing changes.
+    GetModel().MachineFinished.SendToListeners(static_cast<WPARAM>(E_FAIL), 0);
+    EXPECT_TRUE(dialog.results.empty());
+    Reply("a;");
+    Reply("b;");
+    EXPECT_EQ(dialog.results, std::vector<HRESULT>{0});
+    // Nor after the run has ended.
+    GetModel().MachineFinished.SendToListeners(static_cast<WPARAM>(E_FAIL), 0);
+    EXPECT_EQ(dialog.results.size(), 1u);
+    EXPECT_EQ(dialog.starts, 1);
+}
+
+TEST_F(MachineWindowTest, CancelAsksFirstAndReachesOnlyAMachineNotYetFailed)
+{
+    Show();
+    {
+        CBoxWatcher boxes({IDNO});
+        PressCancel();
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(boxes[0].caption, L"Critical Operation in Progress");
+    }
+    EXPECT_EQ(dialog.machine.m_result, 0);
+    {
+        CBoxWatcher boxes({IDYES});
+        PressCancel();
+    }
+    EXPECT_EQ(dialog.machine.m_result, static_cast<HRESULT>(ERROR_CANCELLED));
+    // The machine stops at its next step, and its end is the window's.
+    Reply("a;");
+    EXPECT_EQ(dialog.results, std::vector<HRESULT>{ERROR_CANCELLED});
+    EXPECT_EQ(peer.Count("B;"), 0u);
+
+    // Idle, Cancel closes without a question.
+    CBoxWatcher none;
+    PressCancel();
+    EXPECT_EQ(none.Count(), 0u);
+    EXPECT_EQ(dialog.idleCloses, 1);
+}
+
+TEST_F(MachineWindowTest, CancelKeepsAFailureTheMachineHasAlready)
+{
+    Show();
+    dialog.machine.m_result = E_FAIL;
+    CBoxWatcher boxes({IDYES});
+    PressCancel();
+    EXPECT_EQ(dialog.machine.m_result, E_FAIL);
+}
+
+TEST_F(MachineWindowTest, ABoxInAHandlerHoldsBackTheNextReplyAndDropsTheTicks)
+{
+    dialog.machine.boxOnFirstReply = true;
+    Show();
+    CBoxWatcher boxes;
+    DWORD shown = 0;
+    boxes.AddAnswer(IDOK, [&] {
+        // The second reply arrives, and ticks come, while the box is up.
+        if (shown == 0) {
+            shown = GetTickCount();
+            peer.Deliver("b;");
+        }
+        return GetTickCount() - shown > 200;
+    });
+    Reply("a;");
+    ASSERT_TRUE(PumpUntil([&] { return peer.Count("B;") == 1; }, 5000));
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(dialog.machine.deepest, 1);
+    EXPECT_EQ(dialog.machine.ticks, 0);
+    // The held-back reply reached the machine once, after the box.
+    EXPECT_EQ(dialog.machine.replies, 2);
+    Reply("c;");
+    EXPECT_EQ(dialog.results, std::vector<HRESULT>{0});
+}

@@ -1,0 +1,241 @@
+// A window that runs a machine: a dialog, a tool's property page, a wizard
+// page. One life cycle serves them all:
+// - the machine is the model's active machine while the window is shown, or
+//   from its first show to its end (or never, where the owner of the window
+//   registers it);
+// - the window's own work starts on its first show only: a later hide and
+//   show neither stalls nor restarts it;
+// - a run is under way from its start until its end is heard, and the wait
+//   cursor shows meanwhile;
+// - an end notice (the model's machine-finished event, or the notice a
+//   machine sends the window itself) counts only while a run is under way
+//   and the window's own machine is idle: another machine's end, heard
+//   while this one runs, changes nothing. The windows that wait for the
+//   contact run after their operation hear that run's end this way;
+// - Cancel reaches the machine through its own cancel, never by writing its
+//   result; closing while a run is under way asks the window's question first.
+#pragma once
+
+#include <utility>
+
+#include "Dialog.h"
+#include "Model.h"
+#include "PropertyPage.h"
+#include "StateMachine.h"
+#include "TextOrId.h"
+#include "WaitCursor.h"
+
+enum class MachineRegistration {
+    WhileShown,
+    FromFirstShow,
+    // The window's owner registers the machine.
+    ByOwner,
+};
+
+// Where a window hears of its machine's end.
+enum class MachineEndNotice {
+    ModelEvent,
+    FromMachine,
+};
+
+// A question in a box; before a running operation is interrupted, a zero
+// text interrupts without asking.
+struct SQuestion {
+    UINT textId = 0;
+    UINT captionId = 0;
+    UINT boxFlags = 0;
+};
+
+template <class TBase>
+class CMachineWindow : public TBase {
+protected:
+    // The base's own arguments (a template id, say) come last.
+    template <class Machine, class... BaseArgs>
+    CMachineWindow(Machine& machine, MachineRegistration registration, MachineEndNotice endNotice,
+                   BaseArgs&&... baseArgs)
+        : TBase(std::forward<BaseArgs>(baseArgs)...),
+          m_host(machine),
+          m_machine(machine),
+          m_registration(registration),
+          m_endNotice(endNotice)
+    {
+    }
+    ~CMachineWindow() override { Unregister(); }
+
+    // The first show: the window's work starts here.
+    virtual void OnFirstShow() {}
+    // Every show and hide, after the machine has been registered or before
+    // the registration is cleared; subscriptions made here leave on a hide
+    // (while-shown windows) or at the end (the others).
+    virtual void OnShown(bool /*shown*/) {}
+    // The end of the run, with the notice's result.
+    virtual void OnMachineFinished(HRESULT result) = 0;
+
+    // The question before a run is interrupted, and what Yes does. By
+    // default the machine is cancelled and its end closes the window.
+    virtual SQuestion CloseQuestion() { return {}; }
+    virtual void OnInterrupt() { CancelRun(); }
+    // A dialog's close (Cancel, Esc, the close box) while no run is under way.
+    virtual void OnCloseIdle() { this->EndDialog(IDCANCEL); }
+
+    // Starts a run: the wait cursor, the machine registered, then `start`
+    // (true when the machine took it). A start may end the machine at once:
+    // its end notice then finds the run under way. A refused start ends the
+    // run again and gives false; no notice follows it.
+    template <typename Start>
+    bool Run(Start start)
+    {
+        Register();
+        // A start refused while a run is under way leaves that run alone.
+        const bool alreadyRunning = m_running;
+        if (!alreadyRunning)
+            BeginRun();
+        if (start())
+            return true;
+        if (!alreadyRunning)
+            EndRun();  // unless its end has come already
+        return false;
+    }
+    // A window that must act on the end of whatever runs now, without a run
+    // of its own, waits for the next notice as for its own run's.
+    void AwaitEnd()
+    {
+        if (!m_running)
+            BeginRun();
+    }
+    bool IsRunning() const { return m_running; }
+    // The machine itself is working (a run may still wait for the contact run).
+    bool IsMachineBusy() { return !m_machine.IsIdle(); }
+    bool CancelRun() { return m_host.Cancel(); }
+
+    int Ask(const SQuestion& question)
+    {
+        return MessageBoxW(this->m_hwnd, LoadResString(question.textId).c_str(),
+                           LoadResString(question.captionId).c_str(), question.boxFlags);
+    }
+
+    // Closing: asks the question while a run is under way. True when the
+    // window may close now.
+    bool QueryClose()
+    {
+        if (!m_running)
+            return true;
+        const SQuestion question = CloseQuestion();
+        if (question.textId && Ask(question) != IDYES)
+            return false;
+        // The run may have ended while the question was up.
+        if (!m_running)
+            return true;
+        OnInterrupt();
+        return false;
+    }
+
+    // A dialog's Cancel closes it, through the question while a run is
+    // under way. (A page answers PSN_QUERYCANCEL with !QueryClose().)
+    bool OnCommand(UINT id, UINT code, HWND control) override
+    {
+        if (id != IDCANCEL)
+            return TBase::OnCommand(id, code, control);
+        this->Send(WM_CLOSE);
+        return true;
+    }
+    bool OnClose() override
+    {
+        if (QueryClose())
+            OnCloseIdle();
+        return true;
+    }
+    void OnShow(bool shown, UINT reason) override
+    {
+        TBase::OnShow(shown, reason);
+        if (m_registration == MachineRegistration::WhileShown)
+            ShowWhileShown(shown);
+        else if (shown && !m_shown)
+            ShowFirst();
+    }
+    void OnDestroy() override
+    {
+        if (m_registration == MachineRegistration::WhileShown && m_shown)
+            ShowWhileShown(false);
+        Unregister();
+        TBase::OnDestroy();
+    }
+    bool OnSetCursor(HWND under, UINT hitTest) override
+    {
+        return m_wait.OnSetCursor(under, hitTest) || TBase::OnSetCursor(under, hitTest);
+    }
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (message != WM_APP_MACHINE_FINISHED)
+            return TBase::OnMessage(message, wParam, lParam, result);
+        if (m_running && m_machine.IsIdle()) {
+            EndRun();
+            OnMachineFinished(static_cast<HRESULT>(wParam));
+        }
+        return true;
+    }
+
+private:
+    void ShowFirst()
+    {
+        m_shown = true;
+        Register();
+        Subscribe();
+        OnShown(true);
+        OnFirstShow();
+    }
+    void ShowWhileShown(bool shown)
+    {
+        if (shown) {
+            Register();
+            Subscribe();
+            OnShown(true);
+            if (!m_shown) {
+                m_shown = true;
+                OnFirstShow();
+            }
+            return;
+        }
+        OnShown(false);
+        this->m_subscriptions.RemoveAll();
+        Unregister();
+    }
+    void Subscribe()
+    {
+        if (m_endNotice == MachineEndNotice::ModelEvent)
+            this->m_subscriptions.Add(this->m_hwnd, GetModel().MachineFinished);
+    }
+    void Register()
+    {
+        if (m_registration != MachineRegistration::ByOwner)
+            GetModel().SetActiveMachine(&m_machine);
+    }
+    void Unregister()
+    {
+        if (m_registration != MachineRegistration::ByOwner && GetModel().ActiveMachine() == &m_machine)
+            GetModel().SetActiveMachine(nullptr);
+    }
+    void BeginRun()
+    {
+        m_running = true;
+        m_wait.BeginBusy();
+    }
+    void EndRun()
+    {
+        if (!m_running)
+            return;
+        m_running = false;
+        m_wait.EndBusy();
+    }
+
+    CStateHost2& m_host;
+    IStateMachine& m_machine;
+    const MachineRegistration m_registration;
+    const MachineEndNotice m_endNotice;
+    CWaitCursorE<CMachineWindow> m_wait;
+    bool m_shown = false;
+    bool m_running = false;
+};
+
+using CMachineDialog = CMachineWindow<CDialog>;
+using CMachinePage = CMachineWindow<CPropertyPage>;
