@@ -15,13 +15,16 @@ constexpr DWORD kSettleMs = 50;
 constexpr DWORD kIdleRestMs = 50;
 // How often the listener looks for new bytes while a notice is not taken.
 constexpr DWORD kUntakenPollMs = 50;
-// How long to wait for a cancelled transfer before ending it harder.
+// How long to wait for a cancelled transfer before ending it harder, and
+// before giving up on a driver that never ends it.
 constexpr DWORD kWaitEndMs = 100;
+constexpr DWORD kGiveUpEndMs = 2000;
 
 const DWORD kSpeeds[] = {4800, 9600, 19200, 38400, 57600, 115200, 230400};
 
-// A pulled USB adapter: Windows says access denied, Wine says not ready
-// (its pending event wait ends as cancelled, which ends the listener too).
+// A pulled USB adapter: Windows says access denied (some drivers another
+// code, but then every later call fails too), Wine says not ready (its
+// pending event wait ends as cancelled, which ends the listener too).
 bool IsVanishedDevice(DWORD error)
 {
     return error == ERROR_ACCESS_DENIED || error == ERROR_NOT_READY || error == ERROR_DEVICE_NOT_CONNECTED;
@@ -68,6 +71,11 @@ void ApplyLineSettings(DCB& dcb, const COMMPROP& properties)
 }
 
 }  // namespace
+
+const SCommCalls kSystemCommCalls = {
+    &::WaitCommEvent, &::GetOverlappedResult, &::ClearCommError, &::SetCommMask,
+    &::CancelIo,      &::ReadFile,            &::WriteFile,      &::PurgeComm,
+};
 
 CSerialPort::CSerialPort()
 {
@@ -157,7 +165,7 @@ DWORD CSerialPort::ConfigureLine()
         ReportError(L"SetCommTimeouts", error);
         return ReportError(L"SetComTimeouts", error);
     }
-    if (!::SetCommMask(m_handle, EV_RXCHAR)) {
+    if (!m_comm->SetCommMask(m_handle, EV_RXCHAR)) {
         const DWORD error = LastFailure();
         ReportError(L"SetCommMask", error);
         return ReportError(L"SetCommMask", error);
@@ -176,6 +184,8 @@ DWORD CSerialPort::ReportOpenError(DWORD error)
     return ReportError(L"CreateFile", error);
 }
 
+// Closing never reports: a box here would come back through ReportError,
+// which closes a vanished device.
 void CSerialPort::Close()
 {
     StopListener(INFINITE);
@@ -223,7 +233,7 @@ bool CSerialPort::PurgeRx()
 {
     if (!IsOpen())
         return false;
-    if (!PurgeComm(m_handle, PURGE_RXCLEAR)) {
+    if (!m_comm->PurgeComm(m_handle, PURGE_RXCLEAR)) {
         const DWORD error = ReportError(L"PurgeComm", GetLastError());
         SetLastError(error);
         return false;
@@ -238,7 +248,7 @@ bool CSerialPort::QueuedBytes(DWORD* queued)
 {
     COMSTAT status{};
     DWORD errors = 0;
-    if (!ClearCommError(m_handle, &errors, &status)) {
+    if (!m_comm->ClearCommError(m_handle, &errors, &status)) {
         const DWORD error = ReportError(L"ClearCommError", GetLastError());
         SetLastError(error);
         return false;
@@ -256,7 +266,7 @@ void CSerialPort::NoticeTaken()
 bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read)
 {
     *read = 0;
-    if (!IsOpen())
+    if (!IsOpen() || ListenerFailed())
         return false;
     if ((m_noticePending || m_rxBegin == m_rxEnd) && !TakeFromDriver())
         return false;
@@ -288,12 +298,12 @@ bool CSerialPort::TakeFromDriver()
         if (room == 0) {
             // Nobody takes the replies: drop the new bytes as a full driver
             // queue would, rather than be woken for them again and again.
-            PurgeComm(m_handle, PURGE_RXCLEAR);
+            m_comm->PurgeComm(m_handle, PURGE_RXCLEAR);
         } else {
             DWORD got = 0;
             OVERLAPPED* ov = PrepareIo(nullptr);
-            ok = FinishIo(ReadFile(m_handle, m_rx.data() + m_rxEnd, std::min(queued, room), &got, ov), L"ReadFile",
-                          ov, nullptr, &got, INFINITE);
+            ok = FinishIo(m_comm->ReadFile(m_handle, m_rx.data() + m_rxEnd, std::min(queued, room), &got, ov),
+                          L"ReadFile", ov, nullptr, &got, INFINITE);
             if (ok)
                 m_rxEnd += got;
         }
@@ -309,7 +319,7 @@ bool CSerialPort::Write(const void* buffer, DWORD count, DWORD* written, OVERLAP
     if (!IsOpen())
         return false;
     OVERLAPPED* ov = PrepareIo(overlapped);
-    return FinishIo(WriteFile(m_handle, buffer, count, written, ov), L"WriteFile", ov, overlapped, written,
+    return FinishIo(m_comm->WriteFile(m_handle, buffer, count, written, ov), L"WriteFile", ov, overlapped, written,
                     timeoutMs);
 }
 
@@ -317,9 +327,9 @@ OVERLAPPED* CSerialPort::PrepareIo(OVERLAPPED* overlapped)
 {
     if (overlapped)
         return overlapped;
+    // ReadFile and WriteFile reset the event themselves.
     m_overlapped = {};
     m_overlapped.hEvent = m_ioEvent;
-    ResetEvent(m_ioEvent);
     return &m_overlapped;
 }
 
@@ -366,7 +376,7 @@ bool CSerialPort::WriteText(const wchar_t* text)
 // waiting, GetOverlappedResult then counts it as done, as it is.
 bool CSerialPort::EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred)
 {
-    return GetOverlappedResult(m_handle, overlapped, transferred, TRUE) != FALSE;
+    return m_comm->GetOverlappedResult(m_handle, overlapped, transferred, TRUE) != FALSE;
 }
 
 bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeoutMs)
@@ -395,7 +405,7 @@ void CSerialPort::SendBreak()
 
 bool CSerialPort::CancelIo()
 {
-    if (::CancelIo(m_handle))
+    if (m_comm->CancelIo(m_handle))
         return true;
     const DWORD error = ReportError(L"CancelIo", GetLastError());
     SetLastError(error);
@@ -404,7 +414,7 @@ bool CSerialPort::CancelIo()
 
 bool CSerialPort::SetCommMask(DWORD mask, bool quietOnAccessDenied)
 {
-    if (::SetCommMask(m_handle, mask))
+    if (m_comm->SetCommMask(m_handle, mask))
         return true;
     const DWORD error = GetLastError();
     if (!(quietOnAccessDenied && error == ERROR_ACCESS_DENIED))
@@ -419,6 +429,7 @@ bool CSerialPort::StartListener()
         return true;
     m_stop = 0;
     m_noticePending = 0;
+    m_listenerError = 0;
     m_thread = CreateThread(nullptr, 0, &CSerialPort::ListenerThreadProc, this, 0, nullptr);
     if (!m_thread) {
         const DWORD error = ReportError(L"CreateThread", GetLastError());
@@ -433,9 +444,10 @@ bool CSerialPort::StopListener(DWORD timeoutMs)
     if (!m_thread)
         return true;
     InterlockedExchange(&m_stop, 1);
-    // A new mask completes the listener's pending wait.
+    // A new mask completes the listener's pending wait. Not reported: the
+    // port is closing, and on a vanished device this fails too.
     if (m_handle != INVALID_HANDLE_VALUE)
-        SetCommMask(EV_RXCHAR, true);
+        m_comm->SetCommMask(m_handle, EV_RXCHAR);
     SetEvent(m_stopEvent);
     const bool ended = WaitForSingleObject(m_thread, timeoutMs) == WAIT_OBJECT_0;
     ResetEvent(m_stopEvent);
@@ -452,21 +464,21 @@ DWORD WINAPI CSerialPort::ListenerThreadProc(void* self)
 
 // The listener only waits and posts; it shows no boxes, since a box here
 // would hold the thread that the UI thread joins when it closes the port.
+// When it ends by itself, one last notice sends a reader to find out why.
 DWORD CSerialPort::Listen()
 {
     m_listenerOverlapped = {};
     m_listenerOverlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!m_listenerOverlapped.hEvent)
-        return GetLastError();
-
-    DWORD result = 0;
-    while (!m_stop && WaitForEvent(&result)) {
+    DWORD result = m_listenerOverlapped.hEvent ? 0 : GetLastError();
+    const wchar_t* failedCall = result ? L"CreateEvent" : L"WaitCommEvent";
+    while (result == 0 && !m_stop && WaitForEvent(&result)) {
         if (m_stop)
             break;
         COMSTAT status{};
         DWORD errors = 0;
-        if (!ClearCommError(m_handle, &errors, &status)) {
+        if (!m_comm->ClearCommError(m_handle, &errors, &status)) {
             result = GetLastError();
+            failedCall = L"ClearCommError";
             break;
         }
         if (m_listenerMask == 0) {
@@ -476,9 +488,28 @@ DWORD CSerialPort::Listen()
             AnnounceAndWait(MAKEWPARAM(LOWORD(m_listenerMask), LOWORD(errors)), status.cbInQue);
         }
     }
-    CloseHandle(m_listenerOverlapped.hEvent);
+    if (m_listenerOverlapped.hEvent)
+        CloseHandle(m_listenerOverlapped.hEvent);
     m_listenerOverlapped.hEvent = nullptr;
+    if (result != 0 && !m_stop) {
+        m_listenerFailedCall = failedCall;
+        InterlockedExchange(&m_listenerError, static_cast<LONG>(result));
+        PostMessageW(m_notify, WM_APP_SERIAL_DATA, MAKEWPARAM(EV_ERR, 0), 0);
+    }
     return result;
+}
+
+// A listener that ended by itself leaves a port nobody hears: the reason is
+// reported once and the port closes.
+bool CSerialPort::ListenerFailed()
+{
+    const DWORD error = static_cast<DWORD>(m_listenerError);
+    if (error == 0)
+        return false;
+    ReportError(m_listenerFailedCall, error);
+    Close();
+    SetLastError(error);
+    return true;
 }
 
 // False when the listener must end (the reason in `result`): the device went
@@ -488,7 +519,7 @@ bool CSerialPort::WaitForEvent(DWORD* result)
     OVERLAPPED* overlapped = &m_listenerOverlapped;
     m_listenerMask = 0;
     ResetEvent(overlapped->hEvent);
-    if (WaitCommEvent(m_handle, &m_listenerMask, overlapped))
+    if (m_comm->WaitCommEvent(m_handle, &m_listenerMask, overlapped))
         return true;
     const DWORD error = GetLastError();
     if (error == ERROR_INVALID_PARAMETER)
@@ -497,9 +528,12 @@ bool CSerialPort::WaitForEvent(DWORD* result)
         *result = error;
         return false;
     }
+    AnnounceWaiting();
     const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
     if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-        EndTransfer(overlapped);
+        // An event the system may still set is left open, never reused.
+        if (!EndTransfer(overlapped))
+            overlapped->hEvent = nullptr;
         return true;  // the caller sees the stop flag
     }
     DWORD unused = 0;
@@ -509,16 +543,35 @@ bool CSerialPort::WaitForEvent(DWORD* result)
     return false;
 }
 
-// A cancelled transfer owns its structure (and the listener's mask, and a
-// read's buffer) until it has ended: wait for that. Under Wine CancelIo does
-// not end a pending WaitCommEvent; a new mask does.
-void CSerialPort::EndTransfer(OVERLAPPED* overlapped)
+// Bytes that came while no wait was pending are news only if the driver kept
+// their event, which the documentation does not promise: asked once the wait
+// is armed, they are announced unless a notice for them is still untaken.
+// Under Wine, which reports them again, the wait then ends on a queue the UI
+// thread has emptied, and nothing more is posted.
+void CSerialPort::AnnounceWaiting()
 {
-    ::CancelIo(m_handle);
-    while (WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT) {
-        ::SetCommMask(m_handle, EV_RXCHAR);
-        ::CancelIo(m_handle);
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (!m_noticePending && m_comm->ClearCommError(m_handle, &errors, &status) &&
+        (status.cbInQue != 0 || errors != 0))
+        AnnounceAndWait(MAKEWPARAM(EV_RXCHAR, LOWORD(errors)), status.cbInQue);
+}
+
+// A cancelled transfer owns its structure (and the listener's mask, and a
+// read's buffer) until it has ended: wait for that, but not for ever, since
+// a driver may never end it. Under Wine CancelIo does not end a pending
+// WaitCommEvent; a new mask does. False when the transfer may still end.
+bool CSerialPort::EndTransfer(OVERLAPPED* overlapped)
+{
+    m_comm->CancelIo(m_handle);
+    for (DWORD waited = 0; WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT;
+         waited += kWaitEndMs) {
+        if (waited >= kGiveUpEndMs)
+            return false;
+        m_comm->SetCommMask(m_handle, EV_RXCHAR);
+        m_comm->CancelIo(m_handle);
     }
+    return true;
 }
 
 // One notice, then no new wait until the UI thread has taken the bytes: the
@@ -526,14 +579,21 @@ void CSerialPort::EndTransfer(OVERLAPPED* overlapped)
 // while a notice lies untaken (nobody reads) are announced once more.
 void CSerialPort::AnnounceAndWait(WPARAM notice, DWORD queued)
 {
-    ResetEvent(m_noticeTaken);
     InterlockedExchange(&m_noticePending, 1);
     PostMessageW(m_notify, WM_APP_SERIAL_DATA, notice, 0);
+    // The flag says whether the bytes were taken; the event only wakes the
+    // wait. One left set by an earlier take costs a look, where resetting it
+    // would cost a call between every arrival and its notice.
     const HANDLE events[] = {m_stopEvent, m_noticeTaken};
-    while (WaitForMultipleObjects(2, events, FALSE, kUntakenPollMs) == WAIT_TIMEOUT) {
+    while (m_noticePending) {
+        const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kUntakenPollMs);
+        if (woke == WAIT_OBJECT_0)
+            return;
+        if (woke != WAIT_TIMEOUT || !m_noticePending)
+            continue;
         COMSTAT status{};
         DWORD errors = 0;
-        if (!ClearCommError(m_handle, &errors, &status) || status.cbInQue == 0)
+        if (!m_comm->ClearCommError(m_handle, &errors, &status) || status.cbInQue == 0)
             return;
         if (status.cbInQue > queued) {
             queued = status.cbInQue;
@@ -545,8 +605,14 @@ void CSerialPort::AnnounceAndWait(WPARAM notice, DWORD queued)
 
 DWORD CSerialPort::ReportError(const wchar_t* api, DWORD error)
 {
-    ShowErrorBox(m_notify, IDS_COM_PORT_ERROR_CAPTION, IDS_WIN32_CALL_FAILED, api, m_name.c_str(), error,
-                 FormatErrorText(error).c_str());
+    // A box's modal loop dispatches notices: a failure found by one of them
+    // (a pulled adapter fails everything) adds no second box.
+    if (!m_reporting) {
+        m_reporting = true;
+        ShowErrorBox(m_notify, IDS_COM_PORT_ERROR_CAPTION, IDS_WIN32_CALL_FAILED, api, m_name.c_str(), error,
+                     FormatErrorText(error).c_str());
+        m_reporting = false;
+    }
     if (m_handle == INVALID_HANDLE_VALUE || m_handle == nullptr)
         return error;
     if (IsVanishedDevice(error)) {
@@ -555,12 +621,15 @@ DWORD CSerialPort::ReportError(const wchar_t* api, DWORD error)
     }
     COMSTAT status{};
     DWORD errors = 0;
-    if (ClearCommError(m_handle, &errors, &status)) {
+    if (m_comm->ClearCommError(m_handle, &errors, &status)) {
         TraceToMainWindow(m_notify, L"ClearCommError dwErrors 0x%04X", errors);
-    } else {
-        const DWORD clearError = GetLastError();
-        TraceToMainWindow(m_notify, IDS_WIN32_CALL_FAILED, L"ClearCommError", m_name.c_str(), clearError,
-                          FormatErrorText(clearError).c_str());
+        return error;
     }
+    const DWORD clearError = GetLastError();
+    TraceToMainWindow(m_notify, IDS_WIN32_CALL_FAILED, L"ClearCommError", m_name.c_str(), clearError,
+                      FormatErrorText(clearError).c_str());
+    // A port that cannot even tell its state has lost its device, whatever
+    // code the driver gives for that.
+    Close();
     return error;
 }

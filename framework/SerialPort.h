@@ -9,6 +9,22 @@
 #include <string>
 #include <vector>
 
+// The comm calls the port makes on an open handle. Tests put a driver that
+// behaves as a Windows one does (a pulled adapter, a forgetful EV_RXCHAR)
+// in place of the system's.
+struct SCommCalls {
+    BOOL(WINAPI* WaitCommEvent)(HANDLE, DWORD*, OVERLAPPED*);
+    BOOL(WINAPI* GetOverlappedResult)(HANDLE, OVERLAPPED*, DWORD*, BOOL);
+    BOOL(WINAPI* ClearCommError)(HANDLE, DWORD*, COMSTAT*);
+    BOOL(WINAPI* SetCommMask)(HANDLE, DWORD);
+    BOOL(WINAPI* CancelIo)(HANDLE);
+    BOOL(WINAPI* ReadFile)(HANDLE, void*, DWORD, DWORD*, OVERLAPPED*);
+    BOOL(WINAPI* WriteFile)(HANDLE, const void*, DWORD, DWORD*, OVERLAPPED*);
+    BOOL(WINAPI* PurgeComm)(HANDLE, DWORD);
+};
+
+extern const SCommCalls kSystemCommCalls;
+
 class CSerialPort {
 public:
     CSerialPort();
@@ -53,6 +69,9 @@ public:
     // Tests: the next Open fails with this error before it touches the port
     // (under Wine a second open of a port in use succeeds).
     void FailNextOpen(DWORD error) { m_openFault = error; }
+    // Tests, while the port is closed: the calls the port makes from its
+    // next Open on; null restores the system's.
+    void SetCommCalls(const SCommCalls* calls) { m_comm = calls ? calls : &kSystemCommCalls; }
 
     void SetNotifyWindow(HWND window) { m_notify = window; }
     HWND NotifyWindow() const { return m_notify; }
@@ -67,9 +86,11 @@ private:
     static DWORD WINAPI ListenerThreadProc(void* self);
     DWORD Listen();
     bool WaitForEvent(DWORD* result);
+    void AnnounceWaiting();
     void AnnounceAndWait(WPARAM notice, DWORD queued);
     bool EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred);
-    void EndTransfer(OVERLAPPED* overlapped);
+    bool EndTransfer(OVERLAPPED* overlapped);
+    bool ListenerFailed();
     DWORD ConfigureLine();
     DWORD ReportOpenError(DWORD error);
     bool QueuedBytes(DWORD* queued);
@@ -89,12 +110,18 @@ private:
     HWND m_notify = nullptr;
     std::wstring m_name;
     DWORD m_openFault = 0;
+    bool m_reporting = false;
+    const SCommCalls* m_comm = &kSystemCommCalls;
     OVERLAPPED m_overlapped{};
 
     // The listener's wait: members, because the system writes them when the
     // wait ends, which may be after the loop that began it has left.
     OVERLAPPED m_listenerOverlapped{};
     DWORD m_listenerMask = 0;
+    // Why the listener ended by itself, set last as it ends; 0 while it runs
+    // or when it was stopped.
+    volatile LONG m_listenerError = 0;
+    const wchar_t* m_listenerFailedCall = L"";
 
     // The hand-over: the listener sets the flag and posts one notice, then
     // waits until the UI thread has taken the driver's bytes (which clears

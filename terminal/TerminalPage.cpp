@@ -317,14 +317,15 @@ void CTerminalPage::OnCaptionChanged(WPARAM index)
 
 void CTerminalPage::OnSerialData()
 {
-    // One reply a notice; a "TB" reply cut short by a ";" in its text is read on.
+    // Every reply the notice brought: bytes after a terminator get no notice
+    // of their own, and the page never purges. A "TB" reply cut short by a
+    // ";" in its text is read on.
     for (;;) {
         BYTE byte = 0;
         DWORD read = 0;
         if (!m_model.ReadPort(&byte, 1, &read) || read == 0)
             return;
-        if (m_poller.OnReplyByte(byte))
-            return;
+        m_poller.OnReplyByte(byte);
     }
 }
 

@@ -2,7 +2,8 @@
 // 9600 bit/s (block reads), and at 38400 with byte reads, and compares the
 // machine's time, start to end, with the wire time of the characters
 // exchanged plus the waits the machine must keep: the speed search's 100 ms
-// for each poll that got no answer and the 10 ms after "TT0;".
+// for each poll that got no answer and for each speed it moves the port to,
+// and the 10 ms after "TT0;".
 #include <windows.h>
 
 #include <cstdio>
@@ -32,7 +33,12 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned 
 
     double wire = 0, waits = 0;
     size_t characters = 0;
+    unsigned lastSpeed = 0;
     for (const SimulatedCommand& entry : radio.Log()) {
+        // A new port speed settles 50 ms before and after it is set.
+        if (lastSpeed != 0 && entry.speed != lastSpeed)
+            waits += 100;
+        lastSpeed = entry.speed;
         const size_t exchanged = entry.command.size() + entry.reply.size();
         characters += exchanged;
         wire += exchanged * 10 * 1000.0 / entry.speed;

@@ -1,7 +1,8 @@
 // Reads the configuration's saved EEPROM regions from the simulated
 // transceiver at 38400 bit/s and compares the time taken with the time the
 // bytes exchanged need on the wire; then, from the radio's log, the gap
-// between the end of each reply and the next command of the same read.
+// between the end of each reply and the start of the next command of the
+// same read.
 #include <windows.h>
 
 #include <algorithm>
@@ -33,7 +34,13 @@ bool ParseBlockRead(const std::string& command, unsigned& address, unsigned& cou
     return true;
 }
 
+double WireMs(size_t characters, unsigned speed)
+{
+    return 1000.0 * characters * kBitsPerByte / speed;
+}
+
 // Reply end to next command, in ms, for the commands that continue a read.
+// A command is logged when its last byte is in.
 std::vector<double> ReplyToCommandGaps(const std::vector<SimulatedCommand>& log)
 {
     std::vector<double> gaps;
@@ -42,8 +49,8 @@ std::vector<double> ReplyToCommandGaps(const std::vector<SimulatedCommand>& log)
         if (!ParseBlockRead(log[i - 1].command, address, count) ||
             !ParseBlockRead(log[i].command, nextAddress, nextCount) || nextAddress != address + count)
             continue;
-        const double replyEnd = log[i - 1].ms + 1000.0 * log[i - 1].reply.size() * kBitsPerByte / log[i - 1].speed;
-        gaps.push_back(log[i].ms - replyEnd);
+        const double replyEnd = log[i - 1].ms + WireMs(log[i - 1].reply.size(), log[i - 1].speed);
+        gaps.push_back(log[i].ms - WireMs(log[i].command.size(), log[i].speed) - replyEnd);
     }
     return gaps;
 }

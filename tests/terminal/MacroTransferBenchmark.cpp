@@ -32,7 +32,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
         printf("%s failed: 0x%08lX\n", name, window.FinishCount() ? static_cast<unsigned long>(window.Result()) : 0ul);
         return false;
     }
-    double characters = 0, replyCharacters = 0, pausesMs = 0, gapsMs = 0;
+    double characters = 0, pausesMs = 0, gapsMs = 0;
     size_t commands = 0, roundTrips = 0, gaps = 0;
     const std::vector<SimulatedCommand> log = radio.Log();
     for (size_t i = 0; i < log.size(); ++i) {
@@ -44,22 +44,17 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
         if (!entry.answered)
             continue;
         ++roundTrips;
-        replyCharacters += entry.reply.size();
-        // From the end of the reply on the wire to the next command's arrival
-        // (the simulated line delivers commands at once, replies at its speed).
+        // From the end of the reply on the wire to the start of the next
+        // command (logged when its last byte is in).
         if (i + 1 < log.size()) {
-            gapsMs += log[i + 1].ms - entry.ms - WireMs(entry.reply.size());
+            gapsMs += log[i + 1].ms - WireMs(log[i + 1].command.size()) - entry.ms - WireMs(entry.reply.size());
             ++gaps;
         }
     }
-    // A real line carries both directions at its speed; the simulated one
-    // paces only the radio's replies, so the second ratio is the one it can show.
     const double wireMs = WireMs(static_cast<size_t>(characters)) + pausesMs;
-    const double replyWireMs = WireMs(static_cast<size_t>(replyCharacters)) + pausesMs;
     printf("%s: %zu commands, %zu round trips, %.0f characters, took %.1f ms; wire and pauses %.1f ms, ratio %.2f; "
-           "replies' wire and pauses %.1f ms, ratio %.2f; mean gap after a reply %.1f ms\n",
-           name, commands, roundTrips, characters, ms, wireMs, ms / wireMs, replyWireMs, ms / replyWireMs,
-           gaps ? gapsMs / gaps : 0.0);
+           "mean gap after a reply %.2f ms\n",
+           name, commands, roundTrips, characters, ms, wireMs, ms / wireMs, gaps ? gapsMs / gaps : 0.0);
     return true;
 }
 

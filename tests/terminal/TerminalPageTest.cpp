@@ -5,6 +5,8 @@
 
 #include <richedit.h>
 
+#include <utility>
+
 #include "CountingMachine.h"
 #include "TerminalModeFilter.h"
 #include "TerminalOptionsDlg.h"
@@ -219,6 +221,18 @@ TEST_F(TerminalPageTest, DecodedTextIsShownAndPollingStopsWithTheConnection)
     peer.emplace();
     PumpFor(600);
     EXPECT_EQ(peer->Count("TB;"), 0u) << "no polls from a hidden page";
+}
+
+TEST_F(TerminalPageTest, TwoRepliesInOneBurstAreBothTakenAtTheirNotice)
+{
+    OpenOnTerminal();
+    // The second reply comes on the heels of the first, and then the radio
+    // falls silent: no later notice would bring it.
+    bool burst = true;
+    peer->responder = [&](const std::string& command) -> std::string {
+        return command == "TB;" && std::exchange(burst, false) ? "TB003CQ ;TB002DE;" : "";
+    };
+    EXPECT_TRUE(PumpUntil([&] { return ReceiveText() == L"CQ DE"; }, 2000)) << ReceiveText();
 }
 
 TEST_F(TerminalPageTest, TextHeldBackWhileAMachineHasThePortGoesOutWhenItEnds)

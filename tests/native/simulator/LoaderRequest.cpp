@@ -25,25 +25,24 @@
 #include <cstdio>
 #include <cstdlib>
 
-bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed)
+bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed, Clock::time_point arrived)
 {
     SLoaderSide& side = m_loader;
-    const Clock::time_point now = Clock::now();
     // "LDM;" has put the radio into its boot loader, which runs at its own speed.
     if (m_radio.InBootLoader() && side.speedBefore == 0) {
         side.speedBefore = m_radio.Speed();
         m_radio.SetSpeed(SLoaderSide::kBootLoaderSpeed);
     }
     if (side.resetEnds) {
-        if (now < *side.resetEnds)
+        if (arrived < *side.resetEnds)
             return true;
         side.resetEnds.reset();
     }
     const CN8Accessory::Output out = side.n8.Receive(byte);
     if (!out.toPc.empty())
-        m_transmitter.Queue(out.toPc, m_radio.Speed(), now);
+        m_transmitter.Queue(out.toPc, m_radio.Speed(), arrived);
     if (!out.taken.empty())
-        m_log.Add({Milliseconds(now), out.taken, speed, !out.toPc.empty(), out.toPc});
+        m_log.Add({Milliseconds(arrived), out.taken, speed, !out.toPc.empty(), out.toPc});
     if (out.toRadio.empty())
         return true;
 
@@ -51,9 +50,6 @@ bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed)
     if (loader.Downloading()) {
         // A byte at another speed arrives as something else.
         const uint8_t received = speed == SLoaderSide::kBootLoaderSpeed ? byte : static_cast<uint8_t>(byte ^ 0x5A);
-        const auto byteTime = std::chrono::nanoseconds(10 * 1000000000ll / speed);
-        side.lineFree = std::max(side.lineFree, now) + byteTime;
-        const Clock::time_point arrived = side.lineFree;
         const std::string reply = loader.Receive(received, Milliseconds(arrived));
         if (!reply.empty()) {
             const CMcuBootLoader::Packet& packet = loader.Packets().back();
@@ -73,19 +69,19 @@ bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed)
         return true;
     }
     if (side.textLoad.Active())
-        return TextLoadTakes(byte, speed, now);
+        return TextLoadTakes(byte, speed, arrived);
     // "LDD2;", "LDA2;", "LDF2;": the running radio takes DSP or FPF packets.
     if (!m_radio.InBootLoader() && byte == ';' && speed == m_radio.Speed() &&
         (m_command == "LDD2" || m_command == "LDA2" || m_command == "LDF2")) {
-        m_log.Add({Milliseconds(now), m_command + ";", speed, false, {}});
+        m_log.Add({Milliseconds(arrived), m_command + ";", speed, false, {}});
         side.textLoad.Begin(m_command);
         m_command.clear();
         return true;
     }
     if (m_radio.InBootLoader() && m_command.empty() && byte == 'D') {
         if (speed == SLoaderSide::kBootLoaderSpeed) {
-            m_log.Add({Milliseconds(now), "D", speed, true, "D"});
-            m_transmitter.Queue("D", SLoaderSide::kBootLoaderSpeed, now);
+            m_log.Add({Milliseconds(arrived), "D", speed, true, "D"});
+            m_transmitter.Queue("D", SLoaderSide::kBootLoaderSpeed, arrived);
             loader.Begin();
         }
         return true;
@@ -93,13 +89,10 @@ bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed)
     return false;
 }
 
-bool CSimulator::TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point now)
+bool CSimulator::TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point arrived)
 {
     SLoaderSide& side = m_loader;
     CTextLoadMode& load = side.textLoad;
-    const auto byteTime = std::chrono::nanoseconds(10 * 1000000000ll / speed);
-    side.lineFree = std::max(side.lineFree, now) + byteTime;
-    const Clock::time_point arrived = side.lineFree;
     const std::string reply = load.Receive(speed == m_radio.Speed() ? byte : static_cast<uint8_t>(byte ^ 0x5A));
     if (load.Finished()) {
         m_log.Add({Milliseconds(arrived), "LDD20000;", speed, false, {}});

@@ -26,9 +26,6 @@ struct SLoaderSide {
     // The boot loader's own line speed.
     static constexpr unsigned kBootLoaderSpeed = 38400;
     unsigned speedBefore = 0;
-    // When the last byte of the download so far has fully arrived: the pty
-    // delivers the PC's bytes at once, a real line at its bit rate.
-    Clock::time_point lineFree;
     // Where the reset ends; nothing while none is under way.
     std::optional<Clock::time_point> resetEnds;
     unsigned resetMs = 3000;

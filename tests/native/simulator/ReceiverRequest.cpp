@@ -33,22 +33,19 @@ bool Receiver(const std::string& text, unsigned& receiver)
 
 }  // namespace
 
-bool CSimulator::DspTakes(char byte, unsigned speed)
+bool CSimulator::DspTakes(char byte, unsigned speed, Clock::time_point arrived)
 {
     CDsp::Output out;
     if (!m_radio.Dsp().Receive(byte, m_command.empty(), out))
         return false;
     if (out.piece.empty())
         return true;
-    const Clock::time_point now = Clock::now();
-    SLogEntry entry{Milliseconds(now), out.piece, speed, false, {}};
+    // The piece's last byte has just come in, at the line's pace.
+    SLogEntry entry{Milliseconds(arrived), out.piece, speed, false, {}};
     if (out.reply && speed == m_radio.Speed() && !m_faults.Loses(out.piece)) {
         entry.answered = true;
         entry.reply = *out.reply;
-        // On a real line the piece itself takes its time to arrive.
-        const auto arrival = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(10)) *
-                             static_cast<long>(out.piece.size()) / m_radio.Speed();
-        m_transmitter.Queue(entry.reply, m_radio.Speed(), now + arrival);
+        m_transmitter.Queue(entry.reply, m_radio.Speed(), arrived);
     }
     m_log.Add(std::move(entry));
     return true;

@@ -197,28 +197,31 @@ void CSimulator::ReadTerminal()
             return;
         }
         const unsigned speed = m_terminal.LineSpeed();
+        const Clock::time_point now = Clock::now();
+        const auto byteTime = std::chrono::nanoseconds(speed ? 10 * 1000000000ll / speed : 0);
         for (ssize_t i = 0; i < received; ++i) {
-            if (LoaderTakes(static_cast<uint8_t>(buffer[i]), speed) || DspTakes(buffer[i], speed))
+            // Each byte is taken in when its last bit would be.
+            m_lineFree = std::max(m_lineFree, now) + byteTime;
+            if (LoaderTakes(static_cast<uint8_t>(buffer[i]), speed, m_lineFree) || DspTakes(buffer[i], speed, m_lineFree))
                 continue;
             // Checked byte by byte: a speed command changes what the next byte is.
             m_garbled = m_garbled || speed != m_radio.Speed();
             if (m_command.size() < kMaxCommand)
                 m_command += buffer[i];
             if (buffer[i] == ';')
-                OnCommand(std::exchange(m_command, std::string()), speed, std::exchange(m_garbled, false));
+                OnCommand(std::exchange(m_command, std::string()), speed, std::exchange(m_garbled, false), m_lineFree);
         }
     }
 }
 
-void CSimulator::OnCommand(const std::string& command, unsigned speed, bool garbled)
+void CSimulator::OnCommand(const std::string& command, unsigned speed, bool garbled, Clock::time_point arrived)
 {
-    const Clock::time_point now = Clock::now();
-    SLogEntry entry{Milliseconds(now), command, speed, false, {}};
+    SLogEntry entry{Milliseconds(arrived), command, speed, false, {}};
     if (!garbled && !m_faults.Loses(command)) {
         if (const auto reply = m_radio.Handle(command)) {
             entry.answered = true;
             entry.reply = *reply + m_faults.TakeBurst();
-            const auto earliest = now + std::chrono::milliseconds(m_faults.ReplyDelayMs());
+            const auto earliest = arrived + std::chrono::milliseconds(m_faults.ReplyDelayMs());
             // A stray text comes first, far enough ahead to be read on its own.
             Clock::duration gap = Clock::duration::zero();
             if (const auto stray = m_faults.TakeStray(command)) {
@@ -228,7 +231,7 @@ void CSimulator::OnCommand(const std::string& command, unsigned speed, bool garb
             const auto split = m_faults.TakeSplit();
             if (split && split->at < entry.reply.size()) {
                 m_transmitter.Queue(entry.reply.substr(0, split->at), m_radio.Speed(), earliest, gap);
-                m_transmitter.Queue(entry.reply.substr(split->at), m_radio.Speed(), now,
+                m_transmitter.Queue(entry.reply.substr(split->at), m_radio.Speed(), arrived,
                                     std::chrono::milliseconds(split->pauseMs));
             } else {
                 m_transmitter.Queue(entry.reply, m_radio.Speed(), earliest, gap);

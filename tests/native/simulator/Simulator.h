@@ -1,6 +1,6 @@
 // The simulated transceiver at work: the radio behind a pseudo-terminal that
-// a Wine prefix sees as a COM port, commands cut at ";", replies paced at the
-// radio's line speed, faults on request, a log of everything received, and
+// a Wine prefix sees as a COM port, commands cut at ";", both directions paced
+// at the line speed, faults on request, a log of everything received, and
 // the control channel through which a test steers all of it.
 //
 // Control requests (one line each; texts escaped as in ControlWords.h; every
@@ -71,7 +71,8 @@ private:
     bool Start(const SSimulatorSetup& setup);
     void Loop();
     void ReadTerminal();
-    void OnCommand(const std::string& command, unsigned speed, bool garbled);
+    // `arrived`: when the command's last byte is in (ReadTerminal).
+    void OnCommand(const std::string& command, unsigned speed, bool garbled, Clock::time_point arrived);
     void OnRequest(const std::string& line);
     void Unplug();
     double Milliseconds(Clock::time_point time) const;
@@ -106,10 +107,10 @@ private:
     std::string DspRequest(const Args& args);
     std::string Say(const Args& args);
     // The byte went to a DSP through the pass-through.
-    bool DspTakes(char byte, unsigned speed);
+    bool DspTakes(char byte, unsigned speed, Clock::time_point arrived);
     // The byte went to the N8, the boot loader or a reset, not to the radio.
-    bool LoaderTakes(uint8_t byte, unsigned speed);
-    bool TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point now);
+    bool LoaderTakes(uint8_t byte, unsigned speed, Clock::time_point arrived);
+    bool TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point arrived);
 
     CRadio& m_radio;
     CFaults m_faults;
@@ -126,4 +127,7 @@ private:
     // radio does not run at.
     std::string m_command;
     bool m_garbled = false;
+    // When the last byte from the PC so far has fully arrived: the pty hands
+    // the PC's bytes over at once, a line at its bit rate.
+    Clock::time_point m_lineFree;
 };
