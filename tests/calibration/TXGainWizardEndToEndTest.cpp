@@ -7,7 +7,6 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 #include "ContactStateMachine.h"
@@ -18,111 +17,16 @@
 #include "TXGainRadio.h"
 #include "TXGainWizard.h"
 #include "Window.h"
+#include "WizardDriver.h"
 #include "resource.h"
 
 namespace {
-
-// The wizard's own buttons.
-constexpr int kBackButton = 0x3023;
-constexpr int kNextButton = 0x3024;
-constexpr int kFinishButton = 0x3025;
 
 // The simulated radio's serial number.
 constexpr unsigned short kRadioSerial = 4711;
 
 // The amplifier (P at 4) and the transverter interface (X at 5) missing.
 const char kTunerOnly[] = "OM-A--S-TLK-R---;";
-
-// What a user does on a page, once the page shows what the step waits for;
-// true when the step is done.
-struct SWizardStep {
-    UINT page;
-    std::function<bool(HWND wizard, HWND page)> act;
-};
-
-// Walks the wizard through its steps, one on each tick while it is shown,
-// enabled and on the step's page. A wizard stuck on a step past the time
-// given is cancelled, so that a failing test still ends.
-class CWizardDriver {
-public:
-    explicit CWizardDriver(std::vector<SWizardStep> steps, DWORD timeoutMs = 150000)
-        : m_steps(std::move(steps)), m_deadline(GetTickCount() + timeoutMs)
-    {
-        t_driver = this;
-        m_timer = SetTimer(nullptr, 0, 20, &CWizardDriver::OnTick);
-    }
-    ~CWizardDriver()
-    {
-        KillTimer(nullptr, m_timer);
-        t_driver = nullptr;
-    }
-
-    bool Done() const { return m_next == m_steps.size(); }
-    // The pages shown, in order, each once.
-    std::vector<UINT> pages;
-
-private:
-    static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (t_driver)
-            EnumThreadWindows(GetCurrentThreadId(), &CWizardDriver::OnWindow, 0);
-    }
-    static BOOL CALLBACK OnWindow(HWND window, LPARAM)
-    {
-        if (!GetDlgItem(window, kNextButton) || !IsWindowVisible(window) || !IsWindowEnabled(window))
-            return TRUE;
-        t_driver->Step(window);
-        return FALSE;
-    }
-    void Step(HWND wizard)
-    {
-        const auto page = reinterpret_cast<HWND>(SendMessageW(wizard, PSM_GETCURRENTPAGEHWND, 0, 0));
-        const auto* dialog = dynamic_cast<CDialog*>(CWindow::FromHandle(page));
-        const UINT id = dialog ? dialog->TemplateId() : 0;
-        if (pages.empty() || pages.back() != id)
-            pages.push_back(id);
-        if (m_timedOut || static_cast<LONG>(GetTickCount() - m_deadline) > 0) {
-            if (!m_timedOut)
-                ADD_FAILURE() << "stuck on page " << id << " at step " << m_next;
-            m_timedOut = true;
-            PostMessageW(wizard, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-            return;
-        }
-        if (!Done() && m_steps[m_next].page == id && m_steps[m_next].act(wizard, page))
-            ++m_next;
-    }
-
-    static thread_local CWizardDriver* t_driver;
-    std::vector<SWizardStep> m_steps;
-    DWORD m_deadline;
-    bool m_timedOut = false;
-    size_t m_next = 0;
-    UINT_PTR m_timer = 0;
-};
-
-thread_local CWizardDriver* CWizardDriver::t_driver = nullptr;
-
-bool CanPress(HWND wizard, int button)
-{
-    const HWND control = GetDlgItem(wizard, button);
-    return control && IsWindowVisible(control) && IsWindowEnabled(control);
-}
-
-void Press(HWND wizard, int button)
-{
-    PostMessageW(wizard, PSM_PRESSBUTTON, button, 0);
-}
-
-void Click(HWND page, int id)
-{
-    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-}
-
-// A radio button as the mouse clicks it: checked, then its notice.
-void ClickRadioButton(HWND page, int id)
-{
-    SendMessageW(GetDlgItem(page, id), BM_CLICK, 0, 0);
-}
 
 CTXGCStateMachine& MachineOf(HWND wizard)
 {
@@ -133,9 +37,9 @@ CTXGCStateMachine& MachineOf(HWND wizard)
 SWizardStep NextWhenIdle(UINT page)
 {
     return {page, [](HWND wizard, HWND) {
-                if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
                     return false;
-                Press(wizard, PSBTN_NEXT);
+                PressWizardButton(wizard, PSBTN_NEXT);
                 return true;
             }};
 }
@@ -145,12 +49,12 @@ SWizardStep NextWhenIdle(UINT page)
 SWizardStep NextAfterReadingSteps(UINT page, int count, std::vector<bool>& enabled)
 {
     return {page, [count, &enabled](HWND wizard, HWND welcome) {
-                if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
                     return false;
                 for (int step = 0; step < count; ++step)
                     enabled.push_back(IsWindowEnabled(GetDlgItem(welcome, IDC_BULLET_FIRST + 2 * step)) != FALSE);
-                EXPECT_FALSE(CanPress(wizard, kBackButton));
-                Press(wizard, PSBTN_NEXT);
+                EXPECT_FALSE(CanPressWizardButton(wizard, kWizardBack));
+                PressWizardButton(wizard, PSBTN_NEXT);
                 return true;
             }};
 }
@@ -159,9 +63,9 @@ SWizardStep NextAfterReadingSteps(UINT page, int count, std::vector<bool>& enabl
 SWizardStep Calibrate(UINT page)
 {
     return {page, [](HWND wizard, HWND calibrate) {
-                if (!MachineOf(wizard).IsIdle() || !CanPress(wizard, kNextButton))
+                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
                     return false;
-                Click(calibrate, IDC_TXGC_CALIBRATE);
+                ClickButton(calibrate, IDC_TXGC_CALIBRATE);
                 return true;
             }};
 }
@@ -172,13 +76,13 @@ SWizardStep NextWhenRunEnded(UINT page, std::wstring& log, bool& nextWhileRunnin
 {
     return {page, [&log, &nextWhileRunning](HWND wizard, HWND calibrate) {
                 if (!IsWindowVisible(GetDlgItem(calibrate, IDC_CLICK_NEXT))) {
-                    nextWhileRunning = nextWhileRunning || CanPress(wizard, kNextButton);
+                    nextWhileRunning = nextWhileRunning || CanPressWizardButton(wizard, kWizardNext);
                     return false;
                 }
-                if (!CanPress(wizard, kNextButton))
+                if (!CanPressWizardButton(wizard, kWizardNext))
                     return false;
                 log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
-                Press(wizard, PSBTN_NEXT);
+                PressWizardButton(wizard, PSBTN_NEXT);
                 return true;
             }};
 }
@@ -187,10 +91,10 @@ SWizardStep NextWhenRunEnded(UINT page, std::wstring& log, bool& nextWhileRunnin
 SWizardStep FinishOnCompletion(std::wstring& outcome)
 {
     return {IDD_TXGC_COMPLETION, [&outcome](HWND wizard, HWND completion) {
-                if (!CanPress(wizard, kFinishButton))
+                if (!CanPressWizardButton(wizard, kWizardFinish))
                     return false;
                 outcome = GetWindowString(GetDlgItem(completion, IDC_TXGC_COMPLETION_LOG));
-                Press(wizard, PSBTN_FINISH);
+                PressWizardButton(wizard, PSBTN_FINISH);
                 return true;
             }};
 }
@@ -242,9 +146,9 @@ protected:
     {
         CWizardDriver driver(std::move(steps));
         ASSERT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_CALIBRATE_TX_GAIN)));
-        Click(page, IDC_CALIBRATE_TX_GAIN);
+        ClickButton(page, IDC_CALIBRATE_TX_GAIN);
         EXPECT_TRUE(driver.Done()) << "the wizard closed before its last step";
-        pagesShown = driver.pages;
+        pagesShown = driver.Pages();
     }
 
     // What the steps saw.
@@ -330,7 +234,7 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
         PostMessageW(viewer, WM_COMMAND, IDCANCEL, 0);
         return true;
     });
-    Click(page, IDC_TX_GAIN_SUMMARY);
+    ClickButton(page, IDC_TX_GAIN_SUMMARY);
     EXPECT_EQ(shown, std::wstring(file.begin(), file.end()));
 }
 
@@ -346,10 +250,10 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
         // usable again at once.
         {IDD_TXGC_CALIBRATE_5W,
          [&](HWND wizard, HWND calibrate) {
-             if (!CanPress(wizard, kNextButton))
+             if (!CanPressWizardButton(wizard, kWizardNext))
                  return false;
              EXPECT_TRUE(MachineOf(wizard).RefreshOptionModules(wizard));
-             Click(calibrate, IDC_TXGC_CALIBRATE);
+             ClickButton(calibrate, IDC_TXGC_CALIBRATE);
              log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
              calibrateAfterRefusal = IsWindowEnabled(GetDlgItem(calibrate, IDC_TXGC_CALIBRATE)) != FALSE;
              return true;
@@ -357,11 +261,11 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
         Calibrate(IDD_TXGC_CALIBRATE_5W),
         {IDD_TXGC_CALIBRATE_5W,
          [&](HWND wizard, HWND) {
-             nextWhileRunning = nextWhileRunning || CanPress(wizard, kNextButton);
+             nextWhileRunning = nextWhileRunning || CanPressWizardButton(wizard, kWizardNext);
              // Band 1 is under way.
              if (radio.CountCommand("SWH16;") < 2)
                  return false;
-             Press(wizard, PSBTN_CANCEL);
+             PressWizardButton(wizard, PSBTN_CANCEL);
              return true;
          }},
     });
