@@ -167,6 +167,10 @@ CMainFrame& ShellTest::OpenFrame()
     m_frame = std::make_unique<CMainFrame>();
     EXPECT_TRUE(m_frame->CreateMainFrame());
     ShowWindow(m_frame->Handle(), SW_SHOW);
+    // Wine activates a shown window when the display says so, which under
+    // load can come later and move the focus under a test's feet.
+    const HWND frame = m_frame->Handle();
+    PumpUntil([frame] { return GetForegroundWindow() == frame && GetActiveWindow() == frame; }, 5000);
     PumpPending();
     return *m_frame;
 }
