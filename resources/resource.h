@@ -136,6 +136,37 @@
 #define IDS_TXGC_CONNECT_DUMMY_LOAD     13136
 #define IDS_TXGC_NOTHING_ATTEMPTED      13190
 
+// RF gain wizard: its pages, main receiver then second, and their controls
+#define IDD_RFGC_WELCOME                12000
+#define IDD_RFGC_CHOOSE_SOURCE          12002
+#define IDD_RFGC_SIG_GEN                12004
+#define IDD_RFGC_MAIN_KNOBS             12010
+#define IDD_RFGC_MAIN_RX                12012
+#define IDD_RFGC_MAIN_SIG_GEN_HIGH      12014
+#define IDD_RFGC_MAIN_RX_HIGH           12016
+#define IDD_RFGC_MAIN_DISPLAY           12018
+#define IDD_RFGC_SUB_KNOBS              12020
+#define IDD_RFGC_SUB_RX                 12022
+#define IDD_RFGC_SUB_SIG_GEN_HIGH       12024
+#define IDD_RFGC_SUB_RX_HIGH            12026
+#define IDD_RFGC_SUB_DISPLAY            12028
+#define IDD_RFGC_COMPLETION             12030
+#define IDC_RFGC_CALIBRATE              12040
+#define IDC_RFGC_DISPLAY                12041
+#define IDC_RFGC_LOG                    12042
+// The sources in the order of RFGCSource: computed, factory, current, registry.
+#define IDC_RFGC_COMPUTED               12044
+#define IDC_RFGC_FACTORY                12045
+#define IDC_RFGC_CURRENT                12046
+#define IDC_RFGC_REGISTRY               12047
+#define IDC_RFGC_INSTRUCTION            12052
+#define IDS_RFGC_TITLE                  12060
+#define IDS_RFGC_CLICK_COMPUTE          12106
+#define IDS_RFGC_CLICK_CURRENT          12110
+#define IDS_RFGC_CLICK_FACTORY          12112
+#define IDS_RFGC_CLICK_REGISTRY         12114
+#define IDS_RFGC_DATA_ZERO              12122
+
 // TX gain calibration: the machine's log lines, the data file
 #define IDS_TXGC_FILE_ERROR             13122
 #define IDS_TXGC_VERIFY_DUMMY_LOAD      13130
