@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "RFGainWizard.h"
 #include "TXGainFile.h"
 #include "TXGainSummaryDlg.h"
 #include "TXGainWizard.h"
@@ -27,11 +28,13 @@ bool WhenFileFound(unsigned short mcuVersion, bool fileFound)
     return FromOptionModules(mcuVersion, fileFound) && fileFound;
 }
 
-void OpenTXGainWizard(HWND page)
+// A wizard with its title, run modally over the page.
+template <class Sheet, UINT titleId>
+void OpenWizard(HWND page)
 {
-    std::unique_ptr<CTXGCSheetQ7> sheet;
+    std::unique_ptr<Sheet> sheet;
     try {
-        sheet = std::make_unique<CTXGCSheetQ7>(IDS_TXGC_TITLE);
+        sheet = std::make_unique<Sheet>(titleId);
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_OUTOFMEMORY);
         return;
@@ -45,11 +48,10 @@ void OpenTXGainSummary(HWND page)
     dialog.DoModal(page);
 }
 
-// What each button opens, and from which firmware. The RF gain wizard is not
-// here yet.
+// What each button opens, and from which firmware.
 const SCalibrationTool kTools[] = {
-    {IDC_CALIBRATE_RF_GAIN, IDS_TIP_RF_GAIN, nullptr, FromBlockEeprom},
-    {IDC_CALIBRATE_TX_GAIN, IDS_TIP_TX_GAIN, OpenTXGainWizard, FromOptionModules},
+    {IDC_CALIBRATE_RF_GAIN, IDS_TIP_RF_GAIN, OpenWizard<CRFGCSheet, IDS_RFGC_TITLE>, FromBlockEeprom},
+    {IDC_CALIBRATE_TX_GAIN, IDS_TIP_TX_GAIN, OpenWizard<CTXGCSheetQ7, IDS_TXGC_TITLE>, FromOptionModules},
     {IDC_TX_GAIN_SUMMARY, IDS_TIP_TX_GAIN_SUMMARY, OpenTXGainSummary, WhenFileFound},
 };
 

@@ -1,0 +1,280 @@
+#include "RFGainPages.h"
+
+#include <richedit.h>
+
+#include <iterator>
+
+#include "FileVersionInfo.h"
+#include "LogText.h"
+#include "TextSinks.h"
+#include "resource.h"
+
+namespace {
+
+using Role = ERFGCPageRole;
+
+// Room for a whole run's lines, traced.
+constexpr LPARAM kLogLimit = 1024 * 1024;
+
+// The Welcome page's steps: bullet, then its line; the last is the second
+// receiver's.
+constexpr int kSecondReceiverBullet = IDC_BULLET_FIRST + 4;
+
+// The source radio buttons, in the order of RFGCSource.
+constexpr int kSourceButtons[] = {IDC_RFGC_COMPUTED, IDC_RFGC_FACTORY, IDC_RFGC_CURRENT, IDC_RFGC_REGISTRY};
+
+}  // namespace
+
+CRFGCPage::CRFGCPage(CRFGCInfo& info, const SRFGCPage& row)
+    : CMachineWindow(info.Machine(), MachineRegistration::ByOwner, MachineEndNotice::FromMachine, row.templateId,
+                     row.role == Role::Welcome || row.role == Role::Completion ? WizardPageKind::Exterior
+                                                                               : WizardPageKind::Interior),
+      m_info(info),
+      m_row(row)
+{
+    SetHelpTopic(row.helpTopic);
+}
+
+bool CRFGCPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message != WM_APP_PROGRESS_TEXT)
+        return CMachineWindow::OnMessage(message, wParam, lParam, result);
+    if (const HWND log = LogWindow())
+        AppendLogText(log, reinterpret_cast<const wchar_t*>(lParam));
+    return true;
+}
+
+LRESULT CRFGCPage::OnSetActive()
+{
+    SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    return 0;
+}
+
+bool CRFGCPage::OnKillActive()
+{
+    return !GetModel().IsIdle();
+}
+
+bool CRFGCPage::OnQueryCancel()
+{
+    if (m_info.QueryCancel(Sheet()))
+        return false;
+    // The running chain's end, or the restore's just started, comes to this
+    // page and presses Cancel again.
+    AwaitEnd();
+    return true;
+}
+
+LRESULT CRFGCPage::OnWizardBack()
+{
+    return GetRFGainWizardBack(m_row.templateId);
+}
+
+LRESULT CRFGCPage::OnWizardNext()
+{
+    const SRFGCRoute route{m_info.m_sourceChoice, IsTechnicianRun(), m_info.m_advancedRFGainCalibration != 0,
+                           CRFGCStateMachine::HasSecondReceiver(), Machine().IsTableWritten(m_row.receiver) != 0};
+    return GetRFGainWizardNext(m_row.templateId, route);
+}
+
+void CRFGCPage::OnMachineFinished(HRESULT result)
+{
+    if (m_info.m_cancelRequested) {
+        PressButton(PSBTN_CANCEL);
+        return;
+    }
+    OnChainFinished(result);
+}
+
+void CRFGCPage::ShowFailure(HRESULT result)
+{
+    if (IsRFGCFailureBoxed(result))
+        MessageBoxKeepingError(Sheet(), GetRFGCFailureText(result), LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
+                               MB_ICONHAND);
+}
+
+BOOL CRFGCChainPage::OnInitDialog()
+{
+    if (m_row.role != Role::Welcome)
+        return TRUE;
+    UseTitleFont(IDC_WIZARD_TITLE);
+    for (int bullet = IDC_BULLET_FIRST; bullet <= kSecondReceiverBullet; bullet += 2)
+        UseBulletFont(bullet);
+    const BOOL secondReceiver = CRFGCStateMachine::HasSecondReceiver();
+    EnableWindow(Item(kSecondReceiverBullet), secondReceiver);
+    EnableWindow(Item(kSecondReceiverBullet + 1), secondReceiver);
+    return TRUE;
+}
+
+LRESULT CRFGCChainPage::OnSetActive()
+{
+    SetWizardButtons(0);
+    const HWND sheet = Sheet();
+    CRFGCStateMachine& machine = Machine();
+    Run([&] {
+        switch (m_row.role) {
+        case Role::Welcome:
+            return machine.StartPrepare(sheet);
+        case Role::Completion:
+            return machine.StartRestore(sheet);
+        default:
+            return machine.StartSetUp(sheet, m_row.receiver);
+        }
+    });
+    return 0;
+}
+
+void CRFGCChainPage::OnChainFinished(HRESULT result)
+{
+    if (result != 0) {
+        ShowFailure(result);
+        return;
+    }
+    switch (m_row.role) {
+    case Role::Welcome:
+        SetWizardButtons(PSWIZB_NEXT);
+        break;
+    case Role::Completion:
+        SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
+        // A technician's run closes once the radio is back as it was.
+        if (IsTechnicianRun())
+            PressButton(PSBTN_CANCEL);
+        return;
+    default:
+        SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+        // The second receiver's knobs are a technician's to set too.
+        if (m_row.receiver == RFGC_SUB_RX)
+            return;
+        break;
+    }
+    if (IsTechnicianRun())
+        PressButton(PSBTN_NEXT);
+}
+
+LRESULT CRFGCChooseSourcePage::OnSetActive()
+{
+    const bool advanced = m_info.m_advancedRFGainCalibration != 0;
+    const bool offered[] = {true, true, advanced, advanced && Machine().LoadRegistryTable(RFGC_MAIN_RX)};
+    // A source no longer offered (the registry value gone bad) gives way to
+    // the computed one.
+    if (!offered[m_info.m_sourceChoice])
+        m_info.m_sourceChoice = RFGC_SOURCE_COMPUTED;
+    for (size_t source = 0; source < std::size(kSourceButtons); ++source) {
+        const HWND button = Item(kSourceButtons[source]);
+        EnableWindow(button, offered[source]);
+        ShowWindow(button, offered[source] ? SW_SHOW : SW_HIDE);
+    }
+    CheckRadioButton(m_hwnd, IDC_RFGC_COMPUTED, IDC_RFGC_REGISTRY, kSourceButtons[m_info.m_sourceChoice]);
+    return CRFGCPage::OnSetActive();
+}
+
+bool CRFGCChooseSourcePage::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (code != BN_CLICKED || id < IDC_RFGC_COMPUTED || id > IDC_RFGC_REGISTRY)
+        return CRFGCPage::OnCommand(id, code, control);
+    m_info.m_sourceChoice = static_cast<RFGCSource>(id - IDC_RFGC_COMPUTED);
+    return true;
+}
+
+CRFGCActionPage::CRFGCActionPage(CRFGCInfo& info, const SRFGCPage& row)
+    : CRFGCPage(info, row), m_buttonId(row.role == Role::Display ? IDC_RFGC_DISPLAY : IDC_RFGC_CALIBRATE)
+{
+}
+
+CRFGCActionPage::~CRFGCActionPage()
+{
+    DeleteObject(m_logFont);
+}
+
+BOOL CRFGCActionPage::OnInitDialog()
+{
+    m_log.SubclassDlgItem(m_hwnd, IDC_RFGC_LOG);
+    m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
+    m_logFont = CreateLogFont(m_hwnd);
+    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), TRUE);
+    // The high level refines a computed table, and only the page's Next
+    // after one leads here.
+    if (m_row.role == Role::RXHigh)
+        EnableWindow(Item(m_buttonId), Machine().IsTableWritten(m_row.receiver) != 0);
+    return TRUE;
+}
+
+LRESULT CRFGCActionPage::OnSetActive()
+{
+    if (m_row.role == Role::RX)
+        SetDlgItemTextW(m_hwnd, IDC_RFGC_INSTRUCTION, LoadResString(GetRFGCInstructionId(m_info.m_sourceChoice)).c_str());
+    CRFGCPage::OnSetActive();
+    if (m_row.role != Role::Display && IsTechnicianRun() && IsWindowEnabled(Item(m_buttonId)))
+        Act();
+    return 0;
+}
+
+bool CRFGCActionPage::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (static_cast<int>(id) != m_buttonId || code != BN_CLICKED)
+        return CRFGCPage::OnCommand(id, code, control);
+    Act();
+    return true;
+}
+
+void CRFGCActionPage::Act()
+{
+    if (!Machine().IsIdle())
+        return;
+    SetWizardButtons(0);
+    EnableWindow(Item(m_buttonId), FALSE);
+    if (m_row.role != Role::RXHigh) {
+        Log(GetProgramVersionText());
+        Log(GetOsVersionText());
+        Log(GetModel().DescribeConnection());
+    }
+    const HWND sheet = Sheet();
+    DWORD refusal = 0;
+    if (Run([&] {
+            if (StartChain(sheet))
+                return true;
+            refusal = GetLastError();
+            return false;
+        }))
+        return;
+    Log(FormatErrorText(refusal));
+    SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    EnableWindow(Item(m_buttonId), TRUE);
+}
+
+bool CRFGCActionPage::StartChain(HWND sheet)
+{
+    CRFGCStateMachine& machine = Machine();
+    switch (m_row.role) {
+    case Role::RX:
+        return machine.StartCalibrate(sheet, m_row.receiver, m_info.m_sourceChoice);
+    case Role::RXHigh:
+        return machine.StartHighLevel(sheet, m_row.receiver);
+    default:
+        return machine.StartDisplay(sheet, m_row.receiver);
+    }
+}
+
+void CRFGCActionPage::OnChainFinished(HRESULT result)
+{
+    if (result != 0) {
+        // The RX pages keep the reason in their log too.
+        if (m_row.role == Role::RX)
+            Log(GetRFGCFailureText(result));
+        ShowFailure(result);
+        return;
+    }
+    if (m_row.role == Role::Display)
+        Machine().CompareTables(m_log.Handle());
+    SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    EnableWindow(Item(m_buttonId), TRUE);
+    if (m_row.role == Role::RX)
+        ShowWindow(Item(IDC_CLICK_NEXT), SW_SHOW);
+    if (m_row.role != Role::Display && IsTechnicianRun())
+        PressButton(PSBTN_NEXT);
+}
+
+void CRFGCActionPage::Log(const std::wstring& text)
+{
+    AppendLogText(m_log.Handle(), text);
+}
