@@ -22,9 +22,23 @@
 #include "SimulatedTransceiver.h"
 
 class RfGainTest : public testing::Test {
-protected:
+public:
     using State = std::map<std::string, std::string>;
 
+    // The radio after the run is the radio before it, but for what the
+    // calibration leaves changed on purpose (and what a test adds).
+    static void ExpectRestored(const State& before, const State& after, std::set<std::string> changed = {})
+    {
+        changed.insert({"tx-test", "ln", "fb", "db", "tt", "dsp-main", "dsp-sub"});
+        ASSERT_FALSE(before.empty());
+        for (const auto& [key, value] : before) {
+            if (!changed.count(key)) {
+                EXPECT_EQ(after.at(key), value) << key;
+            }
+        }
+    }
+
+protected:
     explicit RfGainTest(std::initializer_list<int> answers = {}) : boxes(answers) {}
 
     void SetUp() override
@@ -72,19 +86,6 @@ protected:
         return Run([&] { return machine.StartCalibrate(sheet.Handle(), receiver, source); });
     }
     HRESULT Restore() { return Run([&] { return machine.StartRestore(sheet.Handle()); }); }
-
-    // The radio after the run is the radio before it, but for what the
-    // calibration leaves changed on purpose (and what a test adds).
-    static void ExpectRestored(const State& before, const State& after, std::set<std::string> changed = {})
-    {
-        changed.insert({"tx-test", "ln", "fb", "db", "tt", "dsp-main", "dsp-sub"});
-        ASSERT_FALSE(before.empty());
-        for (const auto& [key, value] : before) {
-            if (!changed.count(key)) {
-                EXPECT_EQ(after.at(key), value) << key;
-            }
-        }
-    }
 
     size_t Count(const std::string& pattern) { return radio.CountCommand(pattern); }
 

@@ -1,0 +1,129 @@
+// A user's steps through the RF gain wizard, for the wizard driver: each
+// waits until the page is ready for it (no chain running, the button it
+// presses enabled), acts, and keeps what the page showed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "BoxWatcher.h"
+#include "RFGainWizard.h"
+#include "Window.h"
+#include "WizardDriver.h"
+#include "resource.h"
+
+inline CRFGCStateMachine& MachineOf(HWND wizard)
+{
+    return dynamic_cast<CRFGCSheet&>(*CWindow::FromHandle(wizard)).Machine();
+}
+
+inline bool IsShownAndEnabled(HWND page, int id)
+{
+    const HWND control = GetDlgItem(page, id);
+    return control && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
+// Next, once the page's chain (if any) has ended.
+inline SWizardStep Next(UINT page)
+{
+    return {page, [](HWND wizard, HWND) {
+                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
+                    return false;
+                PressWizardButton(wizard, PSBTN_NEXT);
+                return true;
+            }};
+}
+
+inline SWizardStep Back(UINT page)
+{
+    return {page, [](HWND wizard, HWND) {
+                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardBack))
+                    return false;
+                PressWizardButton(wizard, PSBTN_BACK);
+                return true;
+            }};
+}
+
+// ChooseSource: the source's radio button as the mouse clicks it.
+inline SWizardStep Choose(int sourceButton)
+{
+    return {IDD_RFGC_CHOOSE_SOURCE, [sourceButton](HWND wizard, HWND page) {
+                if (!CanPressWizardButton(wizard, kWizardNext))
+                    return false;
+                ClickRadioButton(page, sourceButton);
+                return true;
+            }};
+}
+
+// The page's Calibrate or Display button, once it may be pressed.
+inline SWizardStep Click(UINT page, int buttonId)
+{
+    return {page, [buttonId](HWND wizard, HWND shown) {
+                if (!MachineOf(wizard).IsIdle() || !IsShownAndEnabled(shown, buttonId))
+                    return false;
+                ClickButton(shown, buttonId);
+                return true;
+            }};
+}
+
+// Next once the page's run has ended well (its button usable again), with
+// the page's log.
+inline SWizardStep NextAfterRun(UINT page, int buttonId, std::wstring& log)
+{
+    return {page, [buttonId, &log](HWND wizard, HWND shown) {
+                if (!MachineOf(wizard).IsIdle() || !IsShownAndEnabled(shown, buttonId) ||
+                    !CanPressWizardButton(wizard, kWizardNext))
+                    return false;
+                log = GetWindowString(GetDlgItem(shown, IDC_RFGC_LOG));
+                PressWizardButton(wizard, PSBTN_NEXT);
+                return true;
+            }};
+}
+
+inline SWizardStep Finish()
+{
+    return {IDD_RFGC_COMPLETION, [](HWND wizard, HWND) {
+                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardFinish))
+                    return false;
+                PressWizardButton(wizard, PSBTN_FINISH);
+                return true;
+            }};
+}
+
+// After a failure on a page with a log, once `boxesSeen` boxes have come and
+// gone: only Cancel is left. Keeps the log, then cancels.
+inline SWizardStep CancelAfterFailure(UINT page, int buttonId, const CBoxWatcher& boxes, size_t boxesSeen,
+                                      std::wstring& log)
+{
+    return {page, [buttonId, &boxes, boxesSeen, &log](HWND wizard, HWND shown) {
+                if (!MachineOf(wizard).IsIdle() || boxes.Count() < boxesSeen)
+                    return false;
+                EXPECT_FALSE(CanPressWizardButton(wizard, kWizardNext));
+                EXPECT_FALSE(CanPressWizardButton(wizard, kWizardBack));
+                EXPECT_FALSE(IsWindowEnabled(GetDlgItem(shown, buttonId)));
+                log = GetWindowString(GetDlgItem(shown, IDC_RFGC_LOG));
+                PressWizardButton(wizard, PSBTN_CANCEL);
+                return true;
+            }};
+}
+
+// A rich edit's text with every line break as "\n" (it keeps "\r").
+inline std::wstring WithNewlines(const std::wstring& text)
+{
+    std::wstring out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')
+            continue;
+        out += text[i] == L'\r' ? L'\n' : text[i];
+    }
+    return out;
+}
+
+inline size_t CountOf(const std::wstring& text, const std::wstring& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
