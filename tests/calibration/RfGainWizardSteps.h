@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "BoxWatcher.h"
 #include "RFGainWizard.h"
@@ -22,6 +23,14 @@ inline bool IsShownAndEnabled(HWND page, int id)
 {
     const HWND control = GetDlgItem(page, id);
     return control && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
+// Whether Welcome's last step, the second receiver's, is enabled: its
+// bullet, then its line.
+inline std::pair<bool, bool> SecondReceiverStep(HWND welcome)
+{
+    return {IsWindowEnabled(GetDlgItem(welcome, IDC_BULLET_FIRST + 4)) != FALSE,
+            IsWindowEnabled(GetDlgItem(welcome, IDC_BULLET_FIRST + 5)) != FALSE};
 }
 
 // Next, once the page's chain (if any) has ended.

@@ -24,6 +24,15 @@ std::wstring PageTexts(HWND page)
     return texts;
 }
 
+// A user's computed run up to the main receiver's Calibrate, then `more`.
+std::vector<SWizardStep> CalibrateMainThen(std::vector<SWizardStep> more)
+{
+    std::vector<SWizardStep> steps = {Next(IDD_RFGC_WELCOME), Next(IDD_RFGC_CHOOSE_SOURCE), Next(IDD_RFGC_SIG_GEN),
+                                      Next(IDD_RFGC_MAIN_KNOBS), Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE)};
+    steps.insert(steps.end(), more.begin(), more.end());
+    return steps;
+}
+
 class RfGainWizardTest : public RfGainTest {
 protected:
     explicit RfGainWizardTest(std::initializer_list<int> answers = {}) : RfGainTest(answers) {}
@@ -61,7 +70,7 @@ TEST_F(RfGainWizardTest, AComputedCalibrationOfBothReceiversToFinish)
     radio.Control("dsp signal sub -60");
     radio.Control("rx set ai=1 notch=1");
     const State before = radio.State();
-    bool secondReceiverStep = false;
+    std::pair<bool, bool> secondReceiverStep;
     bool onlyUserSources = false;
     std::wstring signalGenerator;
     std::wstring instruction;
@@ -70,16 +79,16 @@ TEST_F(RfGainWizardTest, AComputedCalibrationOfBothReceiversToFinish)
     RunWizard({
         {IDD_RFGC_WELCOME,
          [&](HWND, HWND welcome) {
-             secondReceiverStep = IsWindowEnabled(GetDlgItem(welcome, 13034)) && IsWindowEnabled(GetDlgItem(welcome, 13035));
+             secondReceiverStep = SecondReceiverStep(welcome);
              return true;
          }},
         Next(IDD_RFGC_WELCOME),
         {IDD_RFGC_CHOOSE_SOURCE,
          [&](HWND, HWND page) {
+             const HWND current = GetDlgItem(page, IDC_RFGC_CURRENT);
              onlyUserSources = IsDlgButtonChecked(page, IDC_RFGC_COMPUTED) == BST_CHECKED &&
-                               IsShownAndEnabled(page, IDC_RFGC_FACTORY) && !IsWindowVisible(GetDlgItem(page, IDC_RFGC_CURRENT)) &&
-                               !IsWindowEnabled(GetDlgItem(page, IDC_RFGC_CURRENT)) &&
-                               !IsWindowVisible(GetDlgItem(page, IDC_RFGC_REGISTRY));
+                               IsShownAndEnabled(page, IDC_RFGC_FACTORY) && !IsWindowVisible(current) &&
+                               !IsWindowEnabled(current) && !IsWindowVisible(GetDlgItem(page, IDC_RFGC_REGISTRY));
              return true;
          }},
         Next(IDD_RFGC_CHOOSE_SOURCE),
@@ -109,7 +118,7 @@ TEST_F(RfGainWizardTest, AComputedCalibrationOfBothReceiversToFinish)
     });
     EXPECT_EQ(pagesShown, (std::vector<UINT>{12000, 12002, 12004, 12010, 12012, 12014, 12016, 12020, 12022, 12024,
                                              12026, 12030}));
-    EXPECT_TRUE(secondReceiverStep);
+    EXPECT_EQ(secondReceiverStep, std::make_pair(true, true));
     EXPECT_TRUE(onlyUserSources);
     EXPECT_NE(signalGenerator.find(L"Your Q7 has been placed into TX TEST to protect the signal generator from "
                                    L"accidental transmission\nConnect a calibrated source such as an Zentrova GN4, "
@@ -150,19 +159,14 @@ TEST_F(RfGainWizardLowSignalTest, RetryThenIgnoreStoresATableAndAnAbortIsNotTold
     const State before = radio.State();
     std::wstring lowLog;
     std::wstring highLog;
-    RunWizard({
-        Next(IDD_RFGC_WELCOME),
-        Next(IDD_RFGC_CHOOSE_SOURCE),
-        Next(IDD_RFGC_SIG_GEN),
-        Next(IDD_RFGC_MAIN_KNOBS),
-        // Retry measures again; Ignore goes on with -100 dBm.
-        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+    // Retry measures again; Ignore goes on with -100 dBm.
+    RunWizard(CalibrateMainThen({
         NextAfterRun(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, lowLog),
         Next(IDD_RFGC_MAIN_SIG_GEN_HIGH),
         // Abort: the box was the failure's only telling.
         Click(IDD_RFGC_MAIN_RX_HIGH, IDC_RFGC_CALIBRATE),
         CancelAfterFailure(IDD_RFGC_MAIN_RX_HIGH, IDC_RFGC_CALIBRATE, boxes, 3, highLog),
-    });
+    }));
     const std::wstring tooLow = L"Input signal level is too low for RF Gain Calibration";
     ASSERT_EQ(boxes.Count(), 3u);
     for (const SeenBox& box : boxes.Boxes()) {
@@ -186,12 +190,7 @@ TEST_F(RfGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingT
     radio.Control("rx set ai=1 an=2 bset=1 notch=2 sb=1");
     const State before = radio.State();
     bool clickedDuringRestore = false;
-    RunWizard({
-        Next(IDD_RFGC_WELCOME),
-        Next(IDD_RFGC_CHOOSE_SOURCE),
-        Next(IDD_RFGC_SIG_GEN),
-        Next(IDD_RFGC_MAIN_KNOBS),
-        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+    RunWizard(CalibrateMainThen({
         // The DSP measures.
         {IDD_RFGC_MAIN_RX,
          [&](HWND wizard, HWND) {
@@ -210,7 +209,7 @@ TEST_F(RfGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingT
              PressWizardButton(wizard, PSBTN_CANCEL);
              return true;
          }},
-    });
+    }));
     EXPECT_TRUE(clickedDuringRestore);
     EXPECT_EQ(boxes.Count(), 0u);
     ExpectRestored(before, radio.State());

@@ -129,13 +129,7 @@ protected:
         ASSERT_TRUE(radio.Start());
         if (optionModules)
             radio.SetOptionModuleReply(optionModules);
-        WriteSetting(L"Port", radio.PortName());
-        WriteSetting(L"ActivePage", CTabView::TAB_CALIBRATION);
-        OpenFrame();
-        ASSERT_TRUE(PumpUntil(
-            [&] { return model.ConnectionStatus.Get() == FIRMWARE_STATUS_RUNNING && model.Contact().IsIdle(); },
-            20000))
-            << "the radio was not found";
+        ASSERT_TRUE(OpenFrameOnRadio(radio.PortName(), CTabView::TAB_CALIBRATION)) << "the radio was not found";
         ASSERT_EQ(GetTXGainFilePath(nullptr), dataFile);
         page = Page(CTabView::TAB_CALIBRATION);
         radio.ClearLog();

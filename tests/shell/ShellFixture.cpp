@@ -196,6 +196,15 @@ int ShellTest::DispatchToQuit()
     return -1;
 }
 
+bool ShellTest::OpenFrameOnRadio(const std::wstring& port, int tab)
+{
+    WriteSetting(L"Port", port);
+    WriteSetting(L"ActivePage", static_cast<DWORD>(tab));
+    OpenFrame();
+    return PumpUntil(
+        [&] { return model.ConnectionStatus.Get() == FIRMWARE_STATUS_RUNNING && model.Contact().IsIdle(); }, 20000);
+}
+
 HWND ShellTest::Page(int tab)
 {
     auto page = reinterpret_cast<HWND>(SendMessageW(Tabs().Handle(), PSM_INDEXTOHWND, tab, 0));

@@ -63,6 +63,9 @@ protected:
 
     // Makes and shows the frame as the program's Run does.
     CMainFrame& OpenFrame();
+    // The frame made on a radio's port and this tab, as the user left them;
+    // true once the radio has been found running its firmware.
+    bool OpenFrameOnRadio(const std::wstring& port, int tab);
     // Closes it as the user does; the code its quit message carries.
     int CloseFrame();
     // Dispatches what is queued up to the quit message; its code, or -1.
