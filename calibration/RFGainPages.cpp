@@ -202,7 +202,8 @@ BOOL CRFGCActionPage::OnInitDialog()
 LRESULT CRFGCActionPage::OnSetActive()
 {
     if (m_row.role == Role::RX)
-        SetDlgItemTextW(m_hwnd, IDC_RFGC_INSTRUCTION, LoadResString(GetRFGCInstructionId(m_info.m_sourceChoice)).c_str());
+        SetDlgItemTextW(m_hwnd, IDC_RFGC_INSTRUCTION,
+                        LoadResString(GetRFGCInstructionId(m_info.m_sourceChoice)).c_str());
     CRFGCPage::OnSetActive();
     if (m_row.role != Role::Display && IsTechnicianRun() && IsWindowEnabled(Item(m_buttonId)))
         Act();
