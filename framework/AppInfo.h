@@ -25,6 +25,11 @@ private:
     HKEY m_key = nullptr;
 };
 
+// The path of the program's own key (kAppKeyPath). Test programs give each
+// its own, so that they can run side by side.
+const std::wstring& AppKeyPath();
+void SetAppKeyPath(const std::wstring& path);
+
 // One key type per owner, so that owners cannot be handed each other's key.
 template <typename Owner>
 class CAppInfoT : public CAppInfoBase {

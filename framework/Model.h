@@ -147,7 +147,7 @@ private:
     template <typename Call>
     bool RunHandler(IStateMachine* machine, Call call);
 
-    CAppInfoT<CModelBase> m_appInfo{kAppKeyPath};
+    CAppInfoT<CModelBase> m_appInfo{AppKeyPath().c_str()};
     HWND m_mainWindow = nullptr;
     std::unique_ptr<CContactStateMachine> m_contact;
     IStateMachine* m_activeMachine = nullptr;

@@ -123,12 +123,12 @@ class RfGainRegistryStoreTest : public RfGainStoreTest {
 protected:
     void TearDown() override
     {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Zentrova\\Q7 Utility", L"RFGainCalibrationSubRXTable");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, AppKeyPath().c_str(), L"RFGainCalibrationSubRXTable");
         RfGainStoreTest::TearDown();
     }
     void WriteValue(const std::wstring& text)
     {
-        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Zentrova\\Q7 Utility", L"RFGainCalibrationSubRXTable", REG_SZ,
+        RegSetKeyValueW(HKEY_CURRENT_USER, AppKeyPath().c_str(), L"RFGainCalibrationSubRXTable", REG_SZ,
                         text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     }
 };

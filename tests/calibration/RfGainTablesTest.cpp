@@ -108,7 +108,7 @@ class RfGainRegistryTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zentrova\\Q7 Utility", 0, nullptr, 0, KEY_ALL_ACCESS,
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, AppKeyPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, &m_key, nullptr),
                   ERROR_SUCCESS);
         Remove();

@@ -37,16 +37,6 @@ class RfGainWizardTest : public RfGainTest {
 protected:
     explicit RfGainWizardTest(std::initializer_list<int> answers = {}) : RfGainTest(answers) {}
 
-    void SetUp() override
-    {
-        // A user's run: no switch of an advanced or technician run, which
-        // the tests that set them leave behind.
-        for (const wchar_t* name : {L"AdvancedRFGainCalibration", L"TechnicianRFGainCalibration",
-                                    L"RFGainCalibrationMainRXTable", L"RFGainCalibrationSubRXTable"})
-            RegDeleteValueW(GetModel().AppKey().Key(), name);
-        RfGainTest::SetUp();
-    }
-
     // Opens the wizard as the Calibration tab does and walks it; returns
     // when it has closed.
     void RunWizard(std::vector<SWizardStep> steps)

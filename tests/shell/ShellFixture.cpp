@@ -105,11 +105,6 @@ LRESULT CALLBACK CMessageRecorder::Proc(HWND window, UINT message, WPARAM wParam
     return CallWindowProcW(self->m_previous, window, message, wParam, lParam);
 }
 
-std::wstring AppKeyPath()
-{
-    return GetModel().AppKey().Path();
-}
-
 ShellTest::ShellTest() : model(GetModel())
 {
     // Settings as on a machine that never ran the program.

@@ -90,9 +90,6 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
 };
 
-// The settings key's path for tests that read it directly.
-std::wstring AppKeyPath();
-
 // The tool-tip window of this thread whose first tool belongs to `owner`.
 HWND FindToolTipOf(HWND owner);
 // The text of the tool-tip for control `id` of `owner`.

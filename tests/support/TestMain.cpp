@@ -23,10 +23,22 @@ class CFreshModel : public testing::EmptyTestEventListener {
     }
 };
 
+// The program's settings under a key of this test program's own: test
+// programs run side by side, and each would change what another reads.
+void UseOwnSettingsKey()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = path;
+    name = name.substr(name.find_last_of(L"\\/") + 1);
+    SetAppKeyPath(std::wstring(kAppKeyPath) + L" Tests\\" + name.substr(0, name.rfind(L'.')));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    UseOwnSettingsKey();
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
                                                         ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
