@@ -12,39 +12,18 @@
 #include <windows.h>
 
 #include "CalibrationTestPage.h"
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
 #include "MessagePump.h"
-#include "SimulatedTransceiver.h"
+#include "SimulatedRadioTest.h"
 #include "TXGainRadio.h"
 #include "TXGainStateMachine.h"
 
-class TXGainRadioTest : public testing::Test {
+class TXGainRadioTest : public SimulatedRadioTest {
 protected:
-    // Starts the radio; `prepare` may change it before it is contacted.
-    void SetUp() override
-    {
-        ASSERT_TRUE(radio.Start());
-        CModel& model = GetModel();
-        model.ClosePort();
-        model.FixedSerialSpeed.Set(0);
-        model.Port.Set(radio.PortName());
-        model.SetActiveMachine(nullptr);
-    }
-    void TearDown() override
-    {
-        GetModel().SetActiveMachine(nullptr);
-        GetModel().ClosePort();
-    }
-
+    // The radio found, and the machine registered as the active one.
     void Contact()
     {
-        window.ResetFinished();
-        ASSERT_TRUE(GetModel().Contact().StartAtOpenPort());
-        ASSERT_TRUE(window.WaitForFinish(30000));
-        ASSERT_EQ(window.Result(), 0);
+        SimulatedRadioTest::Contact();
         GetModel().SetActiveMachine(&machine);
-        radio.ClearLog();
     }
 
     // A run at the level; its result, or 1 when it did not end in time.
@@ -76,8 +55,6 @@ protected:
     const std::wstring& Summary() const { return machine.GetSummaryText(); }
     size_t SummaryLines() const { return std::count(Summary().begin(), Summary().end(), L'\n'); }
 
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
     CCalibrationTestPage page;
     CTXGCStateMachine machine;
 };

@@ -6,40 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "BoxWatcher.h"
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
-#include "SimulatedTransceiver.h"
+#include "SimulatedRadioTest.h"
 #include "ToolSheet.h"
 
-class ToolEndToEndTest : public testing::Test {
+class ToolEndToEndTest : public SimulatedRadioTest {
 protected:
     // The answers the boxes get, in turn (else OK, Cancel or No).
     explicit ToolEndToEndTest(std::initializer_list<int> answers = {}) : boxes(answers) {}
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(radio.Start());
-        CModel& model = GetModel();
-        model.ClosePort();
-        model.FixedSerialSpeed.Set(0);
-        model.Port.Set(radio.PortName());
-        model.SetActiveMachine(nullptr);
-    }
-    void TearDown() override
-    {
-        GetModel().SetActiveMachine(nullptr);
-        GetModel().ClosePort();
-    }
-
-    // Finds the radio afresh (after a firmware version change, say).
-    void Contact()
-    {
-        window.ResetFinished();
-        ASSERT_TRUE(GetModel().Contact().StartAtOpenPort());
-        ASSERT_TRUE(window.WaitForFinish(30000));
-        ASSERT_EQ(window.Result(), 0);
-        radio.ClearLog();
-    }
 
     // Runs a one-page tool sheet over the main window; `drive` is called on
     // each tick while the sheet is shown, until it returns true.
@@ -50,7 +23,5 @@ protected:
         return sheet.Run(window.Handle(), page);
     }
 
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
     CBoxWatcher boxes;
 };
