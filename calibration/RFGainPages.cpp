@@ -220,6 +220,7 @@ bool CRFGCActionPage::OnCommand(UINT id, UINT code, HWND control)
 
 void CRFGCActionPage::Act()
 {
+    // An idle machine takes any start.
     if (!Machine().IsIdle())
         return;
     SetWizardButtons(0);
@@ -230,17 +231,7 @@ void CRFGCActionPage::Act()
         Log(GetModel().DescribeConnection());
     }
     const HWND sheet = Sheet();
-    DWORD refusal = 0;
-    if (Run([&] {
-            if (StartChain(sheet))
-                return true;
-            refusal = GetLastError();
-            return false;
-        }))
-        return;
-    Log(FormatErrorText(refusal));
-    SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
-    EnableWindow(Item(m_buttonId), TRUE);
+    Run([&] { return StartChain(sheet); });
 }
 
 bool CRFGCActionPage::StartChain(HWND sheet)
