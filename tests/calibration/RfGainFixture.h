@@ -1,9 +1,6 @@
 // Shared set-up of the RF gain machine's tests against the simulated
-// transceiver: the radio found by the contact machine, a main window that
-// routes like the frame, and the wizard sheet's stand-in.
+// transceiver: the radio found, and the wizard sheet's stand-in.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <windows.h>
 
@@ -15,13 +12,11 @@
 #include "BoxWatcher.h"
 #include "CalibrationTestPage.h"
 #include "ControlWords.h"
-#include "ContactStateMachine.h"
-#include "MachineTestWindow.h"
 #include "MessagePump.h"
 #include "RFGCStateMachine.h"
-#include "SimulatedTransceiver.h"
+#include "SimulatedRadioTest.h"
 
-class RfGainTest : public testing::Test {
+class RfGainTest : public SimulatedRadioTest {
 public:
     using State = std::map<std::string, std::string>;
 
@@ -43,29 +38,18 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(radio.Start());
-        CModel& model = GetModel();
-        model.FixedSerialSpeed.Set(0);
-        model.Port.Set(radio.PortName());
+        SimulatedRadioTest::SetUp();
         machine.SetSheetWindow(sheet.Handle());
         Contact();
     }
-    void TearDown() override
-    {
-        GetModel().SetActiveMachine(nullptr);
-        GetModel().ClosePort();
-    }
 
-    // Finds the radio afresh (after its options changed, say).
+    // Finds the radio afresh (after its options changed, say); the machine
+    // then hears the radio.
     void Contact()
     {
         GetModel().SetActiveMachine(nullptr);
-        window.ResetFinished();
-        ASSERT_TRUE(GetModel().Contact().StartAtOpenPort());
-        ASSERT_TRUE(window.WaitForFinish(30000));
-        ASSERT_EQ(window.Result(), 0);
+        SimulatedRadioTest::Contact();
         GetModel().SetActiveMachine(&machine);
-        radio.ClearLog();
     }
 
     // Starts a chain and waits for its end; the result it sent the page.
@@ -129,8 +113,6 @@ protected:
         return *ParseHexBytes(radio.Control(std::string("dsp table ") + receiver));
     }
 
-    CSimulatedTransceiver radio;
-    CMachineTestWindow window;
     CCalibrationTestPage sheet;
     CRFGCStateMachine machine;
     CBoxWatcher boxes;
