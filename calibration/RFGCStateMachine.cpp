@@ -288,10 +288,10 @@ int CRFGCStateMachine::CheckSignalLevel()
         return IDOK;
     const std::wstring text = FormatErrorText(E_RFGC_SIGNAL_TOO_LOW);
     Report(text);
-    // The model holds back what comes while the box is up; it belongs to no
-    // question of this machine: late, a stray reply would count in the next
-    // attempt, or open a second box.
-    KillTimer();
+    // The box is shown from a reply's or a tick's handler, so no wait is
+    // armed, and the model holds back what comes while it is up. That belongs
+    // to no question of this machine: late, a stray reply would count in the
+    // next attempt, or open a second box.
     const int answer = MessageBoxKeepingError(m_sheetWindow, text, LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
                                               MB_ABORTRETRYIGNORE | MB_ICONWARNING);
     GetModel().PurgeRx();
