@@ -33,26 +33,21 @@ inline std::pair<bool, bool> SecondReceiverStep(HWND welcome)
             IsWindowEnabled(GetDlgItem(welcome, IDC_BULLET_FIRST + 5)) != FALSE};
 }
 
-// Next, once the page's chain (if any) has ended.
-inline SWizardStep Next(UINT page)
+// One of the wizard's buttons (`buttonId`, pressed as `button`), once the
+// page's chain (if any) has ended.
+inline SWizardStep PressWhenIdle(UINT page, int buttonId, int button)
 {
-    return {page, [](HWND wizard, HWND) {
-                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
+    return {page, [buttonId, button](HWND wizard, HWND) {
+                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, buttonId))
                     return false;
-                PressWizardButton(wizard, PSBTN_NEXT);
+                PressWizardButton(wizard, button);
                 return true;
             }};
 }
 
-inline SWizardStep Back(UINT page)
-{
-    return {page, [](HWND wizard, HWND) {
-                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardBack))
-                    return false;
-                PressWizardButton(wizard, PSBTN_BACK);
-                return true;
-            }};
-}
+inline SWizardStep Next(UINT page) { return PressWhenIdle(page, kWizardNext, PSBTN_NEXT); }
+inline SWizardStep Back(UINT page) { return PressWhenIdle(page, kWizardBack, PSBTN_BACK); }
+inline SWizardStep Finish() { return PressWhenIdle(IDD_RFGC_COMPLETION, kWizardFinish, PSBTN_FINISH); }
 
 // ChooseSource: the source's radio button as the mouse clicks it.
 inline SWizardStep Choose(int sourceButton)
@@ -86,16 +81,6 @@ inline SWizardStep NextAfterRun(UINT page, int buttonId, std::wstring& log)
                     return false;
                 log = GetWindowString(GetDlgItem(shown, IDC_RFGC_LOG));
                 PressWizardButton(wizard, PSBTN_NEXT);
-                return true;
-            }};
-}
-
-inline SWizardStep Finish()
-{
-    return {IDD_RFGC_COMPLETION, [](HWND wizard, HWND) {
-                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardFinish))
-                    return false;
-                PressWizardButton(wizard, PSBTN_FINISH);
                 return true;
             }};
 }
