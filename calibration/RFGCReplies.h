@@ -44,6 +44,15 @@ inline unsigned NotchValue(const std::wstring& reply)
     return reply[RFGC_DS_ICON_INDEX] & 3;
 }
 
+// In place of a mask: the switch is the notch, which has a value, not a flag.
+inline constexpr BYTE RFGC_NOTCH = 0;
+
+// A switch's setting: the notch's value, else 1 for a flag that is on.
+inline unsigned SwitchValue(const std::wstring& reply, size_t index, BYTE mask)
+{
+    return mask == RFGC_NOTCH ? NotchValue(reply) : IsFlagOn(reply, index, mask);
+}
+
 inline bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
 {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),

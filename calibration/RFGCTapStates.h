@@ -76,9 +76,6 @@ private:
 template <typename T>
 class CRFGCTapState : public CRFGCTapStateBase<T> {
 public:
-    // Notch: the flag is the notch value, on when not 0.
-    static constexpr BYTE kNotch = 0;
-
     CRFGCTapState(T* host, const wchar_t* name, CState<T>* next, const wchar_t* query, size_t index, BYTE mask,
                   bool wantOn, SRFGCTap tap, HRESULT errorCode)
         : CRFGCTapStateBase<T>(host, name, next, query, errorCode, false),
@@ -92,7 +89,7 @@ public:
 protected:
     SRFGCTap Decide(const std::wstring& reply) override
     {
-        const bool on = m_mask == kNotch ? NotchValue(reply) != 0 : IsFlagOn(reply, m_index, m_mask);
+        const bool on = SwitchValue(reply, m_index, m_mask) != 0;
         return on == m_wantOn ? SRFGCTap{} : m_tap;
     }
 
@@ -169,8 +166,6 @@ protected:
 template <typename T>
 class CRFGCRestoreTapState : public CRFGCTapStateBase<T> {
 public:
-    static constexpr BYTE kNotch = 0;
-
     CRFGCRestoreTapState(T* host, const wchar_t* name, CState<T>* next, const wchar_t* query, size_t index,
                          BYTE mask, const wchar_t* command, HRESULT errorCode, bool subOnly = false)
         : CRFGCTapStateBase<T>(host, name, next, query, errorCode, subOnly),
@@ -194,9 +189,7 @@ protected:
     }
     bool Differs(const std::wstring& reply) const
     {
-        if (m_mask == kNotch)
-            return NotchValue(reply) != NotchValue(Initial());
-        return IsFlagOn(reply, m_index, m_mask) != IsFlagOn(Initial(), m_index, m_mask);
+        return SwitchValue(reply, m_index, m_mask) != SwitchValue(Initial(), m_index, m_mask);
     }
     SRFGCTap Decide(const std::wstring& reply) override
     {
