@@ -98,7 +98,6 @@ public:
     // What the radio said.
     std::wstring m_savedModeReply;
     SSavedValues m_saved;
-    std::wstring m_icReply;
     std::wstring m_initialIcReply;
     std::wstring m_initialDsReply;
     std::wstring m_dspReplyHex;

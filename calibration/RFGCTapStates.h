@@ -35,8 +35,6 @@ public:
     void OnMatch() override
     {
         T* host = this->m_host;
-        if (this->m_constructorCommand == L"IC;")
-            host->m_icReply = host->m_receiveBuffer;
         const SRFGCTap tap = Decide(host->m_receiveBuffer);
         if (!tap.command) {
             this->Process();
