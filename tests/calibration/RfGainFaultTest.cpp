@@ -115,6 +115,21 @@ TEST_F(RfGainFaultTest, ReplyWhileTheSignalLevelBoxIsUpIsDropped)
               0);
 }
 
+// A reply in the pause before a DSP command answers nothing: the sync still
+// begins with "!02" and is whole, and the command goes out once.
+TEST_F(RfGainFaultTest, ReplyInThePauseBeforeADspCommandIsNoSyncReply)
+{
+    EXPECT_EQ(Run([&] {
+                  const bool started = machine.StartCalibrate(sheet.Handle(), 0, RFGC_SOURCE_FACTORY);
+                  radio.Control("say (5A)");
+                  return started;
+              }),
+              0);
+    EXPECT_EQ(SyncLengths(), (std::vector<size_t>{130}));
+    EXPECT_EQ(Count("!bc"), 1u);
+    EXPECT_EQ(radio.ReadEeprom(0x4D00, 128), Table("main"));
+}
+
 // A report the radio sends on its own is no answer to "AI;": the value
 // restored is the radio's auto-information setting.
 TEST_F(RfGainFaultTest, UnsolicitedFrequencyReportIsNoAutoInformationValue)
