@@ -24,7 +24,9 @@ class CFreshModel : public testing::EmptyTestEventListener {
 };
 
 // The program's settings under a key of this test program's own: test
-// programs run side by side, and each would change what another reads.
+// programs run side by side, and each would change what another reads. The
+// key starts empty: the prefix lives on from run to run, and what a run cut
+// short left there must not decide the next one.
 void UseOwnSettingsKey()
 {
     wchar_t path[MAX_PATH] = {};
@@ -32,6 +34,7 @@ void UseOwnSettingsKey()
     std::wstring name = path;
     name = name.substr(name.find_last_of(L"\\/") + 1);
     SetAppKeyPath(std::wstring(kAppKeyPath) + L" Tests\\" + name.substr(0, name.rfind(L'.')));
+    RegDeleteTreeW(HKEY_CURRENT_USER, AppKeyPath().c_str());
 }
 
 }  // namespace

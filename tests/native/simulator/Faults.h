@@ -1,5 +1,6 @@
-// The faults a test can ask of the radio: deafness, lost commands, late,
-// split and run-together replies.
+// The faults of the line a test can ask for: deafness, lost commands, late,
+// split and run-together replies, a stray reply. The parts of the radio
+// keep their own (Radio.h).
 #pragma once
 
 #include <optional>

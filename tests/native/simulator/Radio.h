@@ -3,8 +3,10 @@
 // speed and the EEPROM itself; the rest through its parts, the plain
 // settings, the clock, the keyer, the transmitter, the receivers and their
 // DSPs. The route table and the front panel's dispatch (Radio.cpp) name the
-// one part that takes each command. Faults and timing belong to the
-// simulator around it.
+// one part that takes each command. Faults of the line and timing belong
+// to the simulator around it (Faults.h); a part's own faults (a refused or
+// stuck setting, a transmitter that never keys, a DSP's wrong replies) to
+// the part.
 #pragma once
 
 #include "Dsp.h"

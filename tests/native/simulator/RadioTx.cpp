@@ -1,5 +1,7 @@
 #include "RadioTx.h"
 
+#include "ControlWords.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -43,10 +45,7 @@ std::string Argument(const std::string& command, size_t prefix)
 
 bool ParseUnsigned(const std::string& text, unsigned& value, unsigned limit)
 {
-    if (!AllDigits(text) || text.size() > 9)
-        return false;
-    value = static_cast<unsigned>(std::strtoul(text.c_str(), nullptr, 10));
-    return value <= limit;
+    return ParseNumber(text, value) && value <= limit;
 }
 
 std::string RightAligned(const std::string& text, size_t width, char fill)
@@ -277,7 +276,7 @@ std::optional<std::string> CRadioTx::Control(const std::string& request, const s
             return false;
         for (const std::string& arg : args) {
             unsigned value = 0;
-            if (!ParseUnsigned(arg, value, 0xFFFFFFF))
+            if (!ParseNumber(arg, value))
                 return false;
             numbers.push_back(value);
         }
