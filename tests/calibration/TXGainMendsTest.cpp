@@ -67,6 +67,18 @@ TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
     EXPECT_EQ(unkeys, 8u + 1u) << "SetRX's, then the restore's";
 }
 
+TEST_F(TXGainMendsTest, SilentReceiveCheckEndsAfterEightQueries)
+{
+    Contact();
+    radio.IgnoreNext("TQ;", 100);
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
+    ExpectRestored(before, State());
+    std::vector<std::string> expected = {"TT0;", "DB00;", "OM;"};
+    expected.insert(expected.end(), 8, "TQ;");
+    EXPECT_EQ(radio.Commands(), expected);
+}
+
 TEST_F(TXGainMendsTest, MenuValueThatNeverReadsBackCostsItsEntryOnly)
 {
     Contact();
@@ -83,6 +95,25 @@ TEST_F(TXGainMendsTest, MenuValueThatNeverReadsBackCostsItsEntryOnly)
     const size_t lastRead = commands.rend() - std::find(commands.rbegin(), commands.rend(), "MP;");
     ASSERT_LT(lastRead, commands.size());
     EXPECT_EQ(commands[lastRead], "MN255;");
+}
+
+TEST_F(TXGainMendsTest, MenuThatNeverStepsBackCostsItsEntryOnly)
+{
+    Contact();
+    radio.Control("tech-steps 2");
+    radio.IgnoreNext("Q5;", 100);
+    radio.IgnoreNext("DN;", 100);
+    const RadioState before = State();
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_Q5);
+    ExpectRestored(before, State(), {"tt", "db", "m078", "m072"});
+    EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_DS)), 1u);
+    const std::vector<std::string> commands = radio.Commands();
+    const size_t restore = commands.rend() - std::find(commands.rbegin(), commands.rend(), "MN072;");
+    std::vector<std::string> expected;
+    for (int read = 0; read < 8; ++read)
+        expected.insert(expected.end(), {"DS;", "DN;"});
+    expected.back() = "MN255;";
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + restore, commands.end()), expected);
 }
 
 TEST_F(TXGainMendsTest, SettingsRefusedManyTimesAreSavedOnce)
