@@ -131,15 +131,6 @@ bool CTXGCStateMachine::RefuseBusy()
     return false;
 }
 
-bool CTXGCStateMachine::CancelCalibration()
-{
-    if (IsIdle())
-        return false;
-    if (!IsFailure(m_result))
-        m_result = ERROR_CANCELLED;
-    return true;
-}
-
 HWND CTXGCStateMachine::CurrentPage() const
 {
     if (!m_owner)

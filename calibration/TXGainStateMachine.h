@@ -27,7 +27,7 @@ public:
     // Asks the radio for its option modules ("OM;") alone.
     bool RefreshOptionModules(HWND owner);
     // False when idle; the run ends through the restore at its next step.
-    bool CancelCalibration();
+    bool CancelCalibration() { return Cancel(); }
 
     // The outcome lines of every run, each ended by "\n".
     const std::wstring& GetProgressText() const { return m_progressText; }

@@ -40,6 +40,15 @@ protected:
         return page.finished.front();
     }
 
+    // A run that must leave the radio as it found it, but for `changed`.
+    HRESULT RunRestored(unsigned char level, const std::set<std::string>& changed = kChangedByDesign)
+    {
+        const RadioState before = State();
+        const HRESULT result = Run(level);
+        ExpectRestored(before, State(), changed);
+        return result;
+    }
+
     RadioState State() { return radio.State(); }
 
     void Set(const std::string& name, const std::string& value) { radio.Control("set " + name + " " + value); }

@@ -13,9 +13,7 @@ TEST_F(TXGainMendsTest, FailureInAMenuLeavesTheMenuAndGoesNoFurther)
 {
     Contact();
     Set("m055", "PA@@@OFF");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_50W), E_TXGC_BH7W_NOT_NOR);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_50W), E_TXGC_BH7W_NOT_NOR);
     const std::vector<std::string> commands = radio.Commands();
     EXPECT_EQ(std::vector<std::string>(commands.begin() + 5, commands.end()),
               (std::vector<std::string>{"MN055;", "DS;", "MN255;"}));
@@ -26,9 +24,7 @@ TEST_F(TXGainMendsTest, TuneThatNeverKeysEndsAfterEightQueries)
 {
     Contact();
     radio.Control("tune-keys 0");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
     EXPECT_EQ(CountCommand("SWH16;"), 8u);
     const std::vector<std::string> commands = radio.Commands();
     size_t queries = 0;
@@ -43,9 +39,7 @@ TEST_F(TXGainMendsTest, SettingRefusedForEverEndsAfterEightSends)
     Contact();
     Set("rt", "1");
     radio.Control("refuse RT 100");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_RT);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_RT);
     EXPECT_EQ(CountCommand("RT;"), 8u + 1u) << "and the restore's";
     EXPECT_EQ(CountCommand("RT0;"), 7u);
 }
@@ -54,9 +48,7 @@ TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
 {
     Contact();
     radio.Control("unkeys 0");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
-    ExpectRestored(before, State(), {"tt", "db", "m078", "tx"});
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W, {"tt", "db", "m078", "tx"}), E_NO_RESPONSE_TQ);
     const std::vector<std::string> commands = radio.Commands();
     size_t queries = 0, unkeys = 0;
     for (size_t i = IndexOf(commands, "RX;"); i < commands.size(); ++i) {
@@ -67,6 +59,16 @@ TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
     EXPECT_EQ(unkeys, 8u + 1u) << "SetRX's, then the restore's";
 }
 
+TEST_F(TXGainMendsTest, SilentReceiveCheckEndsAfterEightQueries)
+{
+    Contact();
+    radio.IgnoreNext("TQ;", 100);
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
+    std::vector<std::string> expected = {"TT0;", "DB00;", "OM;"};
+    expected.insert(expected.end(), 8, "TQ;");
+    EXPECT_EQ(radio.Commands(), expected);
+}
+
 TEST_F(TXGainMendsTest, MenuValueThatNeverReadsBackCostsItsEntryOnly)
 {
     Contact();
@@ -74,15 +76,30 @@ TEST_F(TXGainMendsTest, MenuValueThatNeverReadsBackCostsItsEntryOnly)
     radio.IgnoreNext("Q5;", 100);
     // The tune-power state's two reads pass; the restore's never do.
     radio.IgnoreNext("MP;", 100, 2);
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_Q5);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_Q5);
     EXPECT_EQ(CountCommand("MP;"), 2u + 8u);
     EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_MP)), 1u);
     const std::vector<std::string> commands = radio.Commands();
     const size_t lastRead = commands.rend() - std::find(commands.rbegin(), commands.rend(), "MP;");
     ASSERT_LT(lastRead, commands.size());
     EXPECT_EQ(commands[lastRead], "MN255;");
+}
+
+TEST_F(TXGainMendsTest, MenuThatNeverStepsBackCostsItsEntryOnly)
+{
+    Contact();
+    radio.Control("tech-steps 2");
+    radio.IgnoreNext("Q5;", 100);
+    radio.IgnoreNext("DN;", 100);
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W, {"tt", "db", "m078", "m072"}), E_NO_RESPONSE_Q5);
+    EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_DS)), 1u);
+    const std::vector<std::string> commands = radio.Commands();
+    const size_t restore = commands.rend() - std::find(commands.rbegin(), commands.rend(), "MN072;");
+    std::vector<std::string> expected;
+    for (int read = 0; read < 8; ++read)
+        expected.insert(expected.end(), {"DS;", "DN;"});
+    expected.back() = "MN255;";
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + restore, commands.end()), expected);
 }
 
 TEST_F(TXGainMendsTest, SettingsRefusedManyTimesAreSavedOnce)
@@ -97,9 +114,7 @@ TEST_F(TXGainMendsTest, SettingsRefusedManyTimesAreSavedOnce)
         radio.Control(std::string("refuse ") + prefix + " 6");
     // Band 0 ends at its XIT query.
     radio.IgnoreNext("XT;", 100, 1);
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_XT);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_XT);
     EXPECT_LT(IndexOf(radio.Commands(), "BN00;"), radio.Commands().size());
 }
 
@@ -108,9 +123,7 @@ TEST_F(TXGainMendsTest, StrayReplyIsNoValueToRestore)
     Contact();
     radio.SendStrayBefore("FA;", "XT1;");
     radio.IgnoreNext("XT;", 100, 1);
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_XT);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_XT);
     EXPECT_EQ(CountCommand("XT1;"), 0u);
 }
 

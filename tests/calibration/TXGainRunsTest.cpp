@@ -56,9 +56,7 @@ TEST_F(TXGainRunsTest, SwrTooHighUnkeysAtOnceAndEndsWithC3)
 {
     Contact();
     radio.Control("swr 2 20");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_SWR_TOO_HIGH);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_TXGC_SWR_TOO_HIGH);
     const std::vector<SimulatedCommand> log = radio.Log();
     size_t swr = 0;
     while (swr < log.size() && log[swr].reply != "DS@@@@@2\xB0>@@;")
@@ -75,9 +73,7 @@ TEST_F(TXGainRunsTest, PowerOffTheLevelEndsWithC5AfterReceive)
 {
     Contact();
     radio.Control("power-error 4");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_REACHED);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_REACHED);
     EXPECT_EQ(CountCommand("SWH16;"), 1u);
     EXPECT_EQ(CountCommand("DB;"), 4u);
     EXPECT_TRUE(Summary().empty());
@@ -87,9 +83,7 @@ TEST_F(TXGainRunsTest, PowerThatNeverSettlesEndsWithC4AfterListingTheSamples)
 {
     Contact();
     radio.Control("settle 1000");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_CONVERGED);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_TXGC_POWER_NOT_CONVERGED);
     EXPECT_EQ(CountCommand("DB;"), 21u);
     const auto settle = std::find(page.progress.begin(), page.progress.end(), L"Power did not settle\nSample values:\n");
     ASSERT_NE(settle, page.progress.end());
@@ -102,9 +96,7 @@ TEST_F(TXGainRunsTest, RadioOnABandBeyondTheTableEndsWithBnCode)
 {
     Contact();
     Set("bn", "11");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_BN);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_BN);
     EXPECT_EQ(CountCommand("BN;"), 8u);
     EXPECT_EQ(CountCommand("FA00001900000;"), 0u);
 }
@@ -113,9 +105,7 @@ TEST_F(TXGainRunsTest, TxTestEndsWithC0BeforeAnyMenu)
 {
     Contact();
     Set("tx-test", "1");
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_NOT_TX_NORM);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_TXGC_NOT_TX_NORM);
     EXPECT_EQ(radio.Commands(), (std::vector<std::string>{"TT0;", "DB00;", "OM;", "TQ;", "IC;"}));
     EXPECT_EQ(page.CountProgress(L"TX Gain Calibration requires TX NORM, not TX TEST"), 1u);
 }
@@ -125,9 +115,7 @@ TEST_F(TXGainRunsTest, SilentVfoBFromBand4EndsThereRestored)
     Contact();
     // The preparation's query, then three a band (save, set, restore).
     radio.IgnoreNext("FB;", 100, 1 + 4 * 3);
-    const RadioState before = State();
-    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_FB);
-    ExpectRestored(before, State());
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_FB);
     EXPECT_EQ(SummaryLines(), 4u);
     EXPECT_EQ(CountCommand("FA00014200000;"), 0u) << "band 4 was the last";
 }
