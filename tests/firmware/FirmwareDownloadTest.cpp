@@ -7,6 +7,7 @@
 
 #include "DownloadFixture.h"
 #include "FakeInternet.h"
+#include "FileBytes.h"
 #include "FirmwareDownloadDlg.h"
 #include "FtpServer.h"
 #include "MessagePump.h"
@@ -21,20 +22,6 @@ namespace {
 std::wstring Widen(const std::string& text)
 {
     return std::wstring(text.begin(), text.end());
-}
-
-std::string ReadFileText(const std::wstring& path)
-{
-    std::string text;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
 }
 
 // Content a file name stands for: sound hex for ".hex", a line of text else.
@@ -176,7 +163,7 @@ TEST_P(FirmwareDownloadScenario, CopiesWhatIsNewerAndSound)
     // Taken files hold what the server held.
     for (const std::string& name : scenario.retrieved) {
         if (scenario.localAfter.count(Widen(name))) {
-            EXPECT_EQ(ReadFileText(m_local.File(Widen(name))), m_served[name]) << name;
+            EXPECT_EQ(ReadFileBytes(m_local.File(Widen(name))), m_served[name]) << name;
         }
     }
     // Nothing was written beside the folder either.
