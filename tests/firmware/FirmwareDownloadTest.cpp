@@ -337,6 +337,12 @@ const ContractRoad kContractRoads[] = {
     {"EveryRequestPending",
      {{Fake::kSetDirectory, {Fake::kPending}}, {Fake::kGetFile, {Fake::kPending}}},
      {{1, ERROR_SUCCESS}, {1, ERROR_SUCCESS}}, IDOK, {L"Copied hmcu0470.hex from Zentrova"}, true},
+    // The connection's handle comes first, its completion later.
+    {"ConnectionPending", {{Fake::kConnect, {Fake::kPending}}}, {{1, ERROR_SUCCESS}}, IDOK,
+     {L"Copied hmcu0470.hex from Zentrova"}, true},
+    {"ConnectionRefusedLater",
+     {{Fake::kConnect, {Fake::kPending}}}, {{0, ERROR_INTERNET_CANNOT_CONNECT}}, CFtpDlg::kFailed,
+     {L"InternetConnect completed with error 0x00002EFD"}, false},
     // A completion that failed without saying why is still a failure.
     {"FailureWithoutAnError",
      {{Fake::kSetDirectory, {Fake::kPending}}}, {{0, ERROR_SUCCESS}}, CFtpDlg::kFailed,
