@@ -309,6 +309,8 @@ protected:
     void SetUp() override
     {
         m_local.Write(L"hmcu0450.hex", ContentFor("hmcu0450.hex"));
+        // The firmware file is the listing's second entry, found by a find-next.
+        m_internet.Serve("readme.txt", ContentFor("readme.txt"));
         m_internet.Serve("hmcu0470.hex", ContentFor("hmcu0470.hex"));
         GetModel().Trace.Set(1);
     }
