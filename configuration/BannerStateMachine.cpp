@@ -35,13 +35,11 @@ std::string BannerBytes(const std::wstring& text, UINT codePage)
 
 bool CBannerStateMachine::StartWrite(const std::wstring& text)
 {
-    if (!IsIdle()) {
-        m_result = E_STATE_MACHINE_BUSY;
-        SetLastError(E_STATE_MACHINE_BUSY);
-        return false;
-    }
-    std::memset(m_buffer, 0, sizeof m_buffer);
-    const std::string bytes = BannerBytes(text, CP_THREAD_ACP);
-    std::memcpy(m_buffer, bytes.data(), bytes.size());
-    return Start(m_setQ7Hidden);
+    // The buffer is filled only once the machine is known to be idle.
+    return Start(m_setQ7Hidden, [&] {
+        std::memset(m_buffer, 0, sizeof m_buffer);
+        const std::string bytes = BannerBytes(text, CP_THREAD_ACP);
+        std::memcpy(m_buffer, bytes.data(), bytes.size());
+        return HRESULT(0);
+    });
 }

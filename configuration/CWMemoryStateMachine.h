@@ -81,8 +81,8 @@ public:
     {
         T* host = this->m_host;
         const int index = host->m_loopIndex;
-        const std::wstring& edited = host->Texts.m_shadow[index];
-        if (edited == host->Texts.m_value[index]) {
+        const std::wstring& edited = host->Texts.Edited(index);
+        if (edited == host->Texts.Get(index)) {
             this->GoNext();
             return;
         }
@@ -98,7 +98,7 @@ public:
     void OnAllWritten() override
     {
         T* host = this->m_host;
-        host->Texts.Set(host->m_loopIndex, std::wstring(host->Texts.m_shadow[host->m_loopIndex]));
+        host->Texts.Set(host->m_loopIndex, std::wstring(host->Texts.Edited(host->m_loopIndex)));
         this->GoNext();
     }
 };
@@ -118,7 +118,7 @@ public:
     bool IsModified() const
     {
         for (unsigned i = 0; i < CW_MEMORY_COUNT; ++i) {
-            if (Texts.m_shadow[i] != Texts.m_value[i])
+            if (Texts.Edited(i) != Texts.Get(i))
                 return true;
         }
         return false;

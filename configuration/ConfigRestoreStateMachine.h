@@ -51,9 +51,8 @@ public:
     // The radio may have changed: contact it again.
     void OnFinished() override { EndOperation(); }
     // Once "LDD20000;" has gone out every byte is written and the radio is
-    // restarting: the restore is complete, and a cancel waits for its end.
+    // restarting: the restore is complete, and a close waits for its end.
     bool IsResetting() { return Current() == &m_resetMcu && !IsIdle(); }
-    bool Cancel() override { return IsResetting() || CProgressBarStateHost::Cancel(); }
 
     int LoopCount() const { return static_cast<int>(m_records.size()); }
 

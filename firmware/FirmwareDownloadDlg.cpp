@@ -440,6 +440,11 @@ void CFtpDlg::FindNextFile()
 {
     SetState(kFindingNext);
     if (m_find.FindNext()) {
+        // Done, as Windows documents it; Wine writes the entry later.
+        if (!Internet().successIsQueued) {
+            OnEntry();
+            return;
+        }
         m_findNextTick = GetTickCount();
         SetTimer(m_hwnd, kFindNextTimer, USER_TIMER_MINIMUM, nullptr);
         return;

@@ -347,12 +347,9 @@ void CFirmwarePage::OnCopyNewFiles()
 void CFirmwarePage::OnCheckVersionsNow()
 {
     Refresh();
-    for (unsigned i = 0; i < VERSION_COUNT; ++i) {
-        if (m_model.FirmwareVersion.Get(i) != VERSION_UNREAD) {
-            m_model.FirmwareVersion.m_value[i] = m_model.FirmwareVersion.m_shadow[i] = VERSION_UNREAD;
-            m_model.FirmwareVersion.SendToListeners(i, 0);
-        }
-    }
+    // Set notifies only the versions that were known.
+    for (unsigned i = 0; i < VERSION_COUNT; ++i)
+        m_model.FirmwareVersion.Set(i, VERSION_UNREAD);
     CContactStateMachine& contact = m_model.Contact();
     if (!contact.StartAtOpenPort())
         contact.Restart(contact.m_openPort);

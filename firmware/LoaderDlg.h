@@ -68,11 +68,9 @@ protected:
     void OnFirstShow() override
     {
         SetWindowTextW(m_hwnd, FormatText(IDS_SENDING_FIRMWARE_TITLE, kDeviceWord).c_str());
-        if (!Run([this] { return m_machine->StartLoad(m_hwnd); }) && m_machine->m_result == E_STATE_MACHINE_BUSY) {
-            // No finished notice follows a refused start.
-            m_model.SetActiveMachine(nullptr);
-            OnMachineFinished(E_STATE_MACHINE_BUSY);
-        }
+        // The dialog's own machine is new, so never busy: a start that fails
+        // has ended it, and its notice reports the failure.
+        Run([this] { return m_machine->StartLoad(m_hwnd); });
     }
 
     void OnDestroy() override

@@ -129,8 +129,8 @@ TEST_F(ConfigFileTest, TheWriterWritesTheGoldenFileAndSealsItsOwnVersionLine)
     const std::wstring path = folder.File(L"written.Q7Config");
     ASSERT_TRUE(WriteConfigurationFile(path, kGoldenTime, image.data()));
 
-    const std::vector<std::string> written = SplitLines(ReadWholeFile(path));
-    const std::vector<std::string> golden = SplitLines(ReadWholeFile(kGoldenFile));
+    const std::vector<std::string> written = SplitLines(ReadFileBytes(path));
+    const std::vector<std::string> golden = SplitLines(ReadFileBytes(kGoldenFile));
     ASSERT_EQ(written.size(), 56u);
     ASSERT_EQ(golden.size(), 56u);
     for (size_t i = 0; i < 55; ++i) {
@@ -155,7 +155,7 @@ TEST_F(ConfigFileTest, WithoutASerialNumberTheLineIsLeftOut)
     const std::vector<BYTE> image = PatternImage();
     const std::wstring path = folder.File(L"anonymous.Q7Config");
     ASSERT_TRUE(WriteConfigurationFile(path, kGoldenTime, image.data()));
-    const std::vector<std::string> lines = SplitLines(ReadWholeFile(path));
+    const std::vector<std::string> lines = SplitLines(ReadFileBytes(path));
     ASSERT_EQ(lines.size(), 55u);
     EXPECT_EQ(lines[4], "Q7 Firmware Version = ??.??");
     EXPECT_EQ(lines[5].substr(0, 14), "MEM2 00 00 20 ");
@@ -177,7 +177,7 @@ TEST_F(ConfigFileTest, AFailedWriteLeavesTheOldFileAndNoOtherAndKeepsItsError)
         EXPECT_EQ(boxes[0].caption, L"Configuration file write error");
         EXPECT_EQ(boxes[0].text,
                   L"WriteFile failed on \"" + path + L"\"\r\nError 0x00000070: " + SystemMessage(ERROR_DISK_FULL));
-        EXPECT_EQ(ReadWholeFile(path), old) << "line " << failing;
+        EXPECT_EQ(ReadFileBytes(path), old) << "line " << failing;
         EXPECT_EQ(FilesIn(folder.Path()), 1u) << "line " << failing;
     }
 }
@@ -196,7 +196,7 @@ TEST_F(ConfigFileTest, AReadOnlyOrLockedTargetKeepsTheOldFile)
         EXPECT_EQ(boxes[0].text, L"CreateFile failed on \"" + readOnly + L"\"\r\nError 0x00000005: " +
                                      SystemMessage(ERROR_ACCESS_DENIED));
     }
-    EXPECT_EQ(ReadWholeFile(readOnly), old);
+    EXPECT_EQ(ReadFileBytes(readOnly), old);
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     const std::wstring locked = folder.Write(L"locked.Q7Config", old);
@@ -209,7 +209,7 @@ TEST_F(ConfigFileTest, AReadOnlyOrLockedTargetKeepsTheOldFile)
         EXPECT_EQ(boxes.Count(), 1u);
     }
     CloseHandle(holder);
-    EXPECT_EQ(ReadWholeFile(locked), old);
+    EXPECT_EQ(ReadFileBytes(locked), old);
     EXPECT_EQ(FilesIn(folder.Path()), 2u);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "EepromAccess.h"
+#include "FileBytes.h"
 
 namespace configtest {
 
@@ -56,19 +57,6 @@ inline std::string Sealed(const std::vector<std::string>& lines, const char* end
     char crcLine[32];
     snprintf(crcLine, sizeof crcLine, "CRC32 = 0x%08lX", static_cast<unsigned long>(~ReferenceCrc32(covered)));
     return text + crcLine + end;
-}
-
-inline std::string ReadWholeFile(const std::wstring& path)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    std::string content(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
-    CloseHandle(file);
-    content.resize(read);
-    return content;
 }
 
 // The lines of a text, without their terminators.

@@ -112,7 +112,7 @@ TEST_F(ConfigRestoreEndToEndTest, ARoundTripBringsBackTheSavedRegionsByteForByte
     AnswerFileDialog(L"Save As", path);
     DriveToolDialog(L"Save Configuration", [](HWND) { return false; });
     Press(IDC_SAVE_CONFIGURATION);
-    const std::string saved = ReadWholeFile(path);
+    const std::string saved = ReadFileBytes(path);
     ASSERT_FALSE(saved.empty());
     ASSERT_FALSE(toolFailed);
 

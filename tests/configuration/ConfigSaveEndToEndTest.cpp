@@ -39,7 +39,7 @@ protected:
         AnswerFileDialog(L"Save As", path);
         radio.ClearLog();
         Press(IDC_SAVE_CONFIGURATION);
-        return ReadWholeFile(path);
+        return ReadFileBytes(path);
     }
 
     void ExpectSavedFile(const std::string& file)

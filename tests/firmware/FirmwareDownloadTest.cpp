@@ -7,6 +7,7 @@
 
 #include "DownloadFixture.h"
 #include "FakeInternet.h"
+#include "FileBytes.h"
 #include "FirmwareDownloadDlg.h"
 #include "FtpServer.h"
 #include "MessagePump.h"
@@ -21,20 +22,6 @@ namespace {
 std::wstring Widen(const std::string& text)
 {
     return std::wstring(text.begin(), text.end());
-}
-
-std::string ReadFileText(const std::wstring& path)
-{
-    std::string text;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
 }
 
 // Content a file name stands for: sound hex for ".hex", a line of text else.
@@ -176,7 +163,7 @@ TEST_P(FirmwareDownloadScenario, CopiesWhatIsNewerAndSound)
     // Taken files hold what the server held.
     for (const std::string& name : scenario.retrieved) {
         if (scenario.localAfter.count(Widen(name))) {
-            EXPECT_EQ(ReadFileText(m_local.File(Widen(name))), m_served[name]) << name;
+            EXPECT_EQ(ReadFileBytes(m_local.File(Widen(name))), m_served[name]) << name;
         }
     }
     // Nothing was written beside the folder either.
@@ -322,6 +309,8 @@ protected:
     void SetUp() override
     {
         m_local.Write(L"hmcu0450.hex", ContentFor("hmcu0450.hex"));
+        // The firmware file is the listing's second entry, found by a find-next.
+        m_internet.Serve("readme.txt", ContentFor("readme.txt"));
         m_internet.Serve("hmcu0470.hex", ContentFor("hmcu0470.hex"));
         GetModel().Trace.Set(1);
     }
@@ -350,6 +339,12 @@ const ContractRoad kContractRoads[] = {
     {"EveryRequestPending",
      {{Fake::kSetDirectory, {Fake::kPending}}, {Fake::kGetFile, {Fake::kPending}}},
      {{1, ERROR_SUCCESS}, {1, ERROR_SUCCESS}}, IDOK, {L"Copied hmcu0470.hex from Zentrova"}, true},
+    // The connection's handle comes first, its completion later.
+    {"ConnectionPending", {{Fake::kConnect, {Fake::kPending}}}, {{1, ERROR_SUCCESS}}, IDOK,
+     {L"Copied hmcu0470.hex from Zentrova"}, true},
+    {"ConnectionRefusedLater",
+     {{Fake::kConnect, {Fake::kPending}}}, {{0, ERROR_INTERNET_CANNOT_CONNECT}}, CFtpDlg::kFailed,
+     {L"InternetConnect completed with error 0x00002EFD"}, false},
     // A completion that failed without saying why is still a failure.
     {"FailureWithoutAnError",
      {{Fake::kSetDirectory, {Fake::kPending}}}, {{0, ERROR_SUCCESS}}, CFtpDlg::kFailed,
