@@ -23,8 +23,8 @@ public:
     }
 
     // Position 0 of `total` bytes on the bar (which may be null), counted in
-    // units of the divisor. PBM_SETRANGE holds 16 bits: larger ranges need
-    // the 32-bit message.
+    // units of the divisor. The 32-bit message: PBM_SETRANGE holds 16 bits,
+    // too few for the largest images.
     void SetUpProgress(HWND progressBar, int total)
     {
         m_progressBar = IsWindow(progressBar) ? progressBar : nullptr;
@@ -33,11 +33,7 @@ public:
         if (!m_progressBar)
             return;
         SendMessageW(m_progressBar, PBM_SETPOS, 0, 0);
-        const int high = total / m_divisor;
-        if (high > 0xFFFF)
-            SendMessageW(m_progressBar, PBM_SETRANGE32, 0, high);
-        else
-            SendMessageW(m_progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, high));
+        SendMessageW(m_progressBar, PBM_SETRANGE32, 0, total / m_divisor);
     }
 
     int m_divisor = 32;

@@ -89,23 +89,23 @@ protected:
     {
         Register();
         // A start refused while a run is under way leaves that run alone.
-        const bool alreadyRunning = m_running;
-        if (!alreadyRunning)
-            BeginRun();
+        const bool alreadyRunning = IsRunning();
+        AwaitEnd();
         if (start())
             return true;
         if (!alreadyRunning)
-            EndRun();  // unless its end has come already
+            m_wait.EndBusy();  // unless its end has come already
         return false;
     }
     // A window that must act on the end of whatever runs now, without a run
     // of its own, waits for the next notice as for its own run's.
     void AwaitEnd()
     {
-        if (!m_running)
-            BeginRun();
+        if (!IsRunning())
+            m_wait.BeginBusy();
     }
-    bool IsRunning() const { return m_running; }
+    // The wait cursor shows exactly while a run is under way.
+    bool IsRunning() const { return m_wait.IsBusy(); }
     // The machine itself is working (a run may still wait for the contact run).
     bool IsMachineBusy() { return !m_machine.IsIdle(); }
     bool CancelRun() { return m_host.Cancel(); }
@@ -122,7 +122,7 @@ protected:
     // window open too.
     bool QueryClose()
     {
-        if (!m_running)
+        if (!IsRunning())
             return true;
         if (m_asking)
             return false;
@@ -137,7 +137,7 @@ protected:
             }
         }
         // The run may have ended while the question was up.
-        if (!m_running)
+        if (!IsRunning())
             return true;
         OnInterrupt();
         return false;
@@ -161,15 +161,26 @@ protected:
     void OnShow(bool shown, UINT reason) override
     {
         TBase::OnShow(shown, reason);
-        if (m_registration == MachineRegistration::WhileShown)
-            ShowWhileShown(shown);
-        else if (shown && !m_shown)
-            ShowFirst();
+        const bool whileShown = m_registration == MachineRegistration::WhileShown;
+        if (!shown) {
+            if (whileShown)
+                Hide();
+            return;
+        }
+        if (m_shown && !whileShown)
+            return;
+        Register();
+        Subscribe();
+        OnShown(true);
+        if (!m_shown) {
+            m_shown = true;
+            OnFirstShow();
+        }
     }
     void OnDestroy() override
     {
         if (m_registration == MachineRegistration::WhileShown && m_shown)
-            ShowWhileShown(false);
+            Hide();
         Unregister();
         TBase::OnDestroy();
     }
@@ -181,34 +192,16 @@ protected:
     {
         if (message != WM_APP_MACHINE_FINISHED)
             return TBase::OnMessage(message, wParam, lParam, result);
-        if (m_running && m_machine.IsIdle()) {
-            EndRun();
+        if (IsRunning() && m_machine.IsIdle()) {
+            m_wait.EndBusy();
             OnMachineFinished(static_cast<HRESULT>(wParam));
         }
         return true;
     }
 
 private:
-    void ShowFirst()
+    void Hide()
     {
-        m_shown = true;
-        Register();
-        Subscribe();
-        OnShown(true);
-        OnFirstShow();
-    }
-    void ShowWhileShown(bool shown)
-    {
-        if (shown) {
-            Register();
-            Subscribe();
-            OnShown(true);
-            if (!m_shown) {
-                m_shown = true;
-                OnFirstShow();
-            }
-            return;
-        }
         OnShown(false);
         this->m_subscriptions.RemoveAll();
         Unregister();
@@ -228,26 +221,14 @@ private:
         if (m_registration != MachineRegistration::ByOwner && GetModel().ActiveMachine() == &m_machine)
             GetModel().SetActiveMachine(nullptr);
     }
-    void BeginRun()
-    {
-        m_running = true;
-        m_wait.BeginBusy();
-    }
-    void EndRun()
-    {
-        if (!m_running)
-            return;
-        m_running = false;
-        m_wait.EndBusy();
-    }
 
     CStateHost2& m_host;
     IStateMachine& m_machine;
     const MachineRegistration m_registration;
     const MachineEndNotice m_endNotice;
+    // Busy at most once: a run is under way while it is.
     CWaitCursorE<CMachineWindow> m_wait;
     bool m_shown = false;
-    bool m_running = false;
     bool m_asking = false;
 };
 

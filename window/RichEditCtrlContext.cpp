@@ -9,8 +9,10 @@ namespace {
 DWORD CALLBACK ReadChunk(DWORD_PTR file, LPBYTE buffer, LONG wanted, LONG* read)
 {
     DWORD got = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, static_cast<DWORD>(wanted), &got, nullptr))
-        return GetLastError() ? GetLastError() : ERROR_READ_FAULT;
+    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, static_cast<DWORD>(wanted), &got, nullptr)) {
+        const DWORD error = GetLastError();
+        return error ? error : ERROR_READ_FAULT;
+    }
     *read = static_cast<LONG>(got);
     return 0;
 }

@@ -1,6 +1,5 @@
 #include "SplitterWindow.h"
 
-
 #include <algorithm>
 
 namespace {

@@ -195,3 +195,25 @@ TEST_F(MachineWindowTest, ABoxInAHandlerHoldsBackTheNextReplyAndDropsTheTicks)
     Reply("c;");
     EXPECT_EQ(dialog.results, std::vector<HRESULT>{0});
 }
+
+// The main window's close comes to a modal dialog mid-run: the answer to the
+// dialog's question decides for the program too, also when the dialog ends
+// later by another road.
+TEST_F(MachineWindowTest, TheMainWindowClosesAfterTheDialogOnlyWhenItsQuestionWasAnsweredYes)
+{
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        CTestMachineDialog modal;
+        CBoxWatcher boxes({answer});
+        boxes.OnDialog(L"Save Configuration", [&](HWND) {
+            EXPECT_TRUE(CModalRun::ForwardClose(window.Handle()));
+            modal.EndDialog(IDOK);
+            return true;
+        });
+        modal.DoModal(window.Handle());
+        EXPECT_EQ(boxes.Count(), 1u);
+        MSG close;
+        EXPECT_EQ(PeekMessageW(&close, window.Handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, answer == IDYES);
+        GetModel().SetActiveMachine(nullptr);
+    }
+}
