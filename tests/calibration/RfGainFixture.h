@@ -13,24 +13,20 @@
 #include "CalibrationTestPage.h"
 #include "ControlWords.h"
 #include "MessagePump.h"
+#include "RadioState.h"
 #include "RFGCStateMachine.h"
 #include "SimulatedRadioTest.h"
 
 class RfGainTest : public SimulatedRadioTest {
 public:
-    using State = std::map<std::string, std::string>;
+    using State = RadioState;
 
     // The radio after the run is the radio before it, but for what the
     // calibration leaves changed on purpose (and what a test adds).
     static void ExpectRestored(const State& before, const State& after, std::set<std::string> changed = {})
     {
         changed.insert({"tx-test", "ln", "fb", "db", "tt", "dsp-main", "dsp-sub"});
-        ASSERT_FALSE(before.empty());
-        for (const auto& [key, value] : before) {
-            if (!changed.count(key)) {
-                EXPECT_EQ(after.at(key), value) << key;
-            }
-        }
+        ExpectSettingsKept(before, after, changed);
     }
 
 protected:

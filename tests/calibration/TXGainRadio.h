@@ -3,31 +3,21 @@
 // gains that make each band's summary line its own.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "RadioState.h"
 #include "SimulatedTransceiver.h"
-
-using RadioState = std::map<std::string, std::string>;
 
 // What calibration leaves changed by design: text-terminal output, the VFO B
 // display, TX ALC.
 inline const std::set<std::string> kChangedByDesign = {"tt", "db", "m078"};
 
-// Every setting as it was, but for the names given.
 inline void ExpectRestored(const RadioState& before, const RadioState& after,
                            const std::set<std::string>& changed = kChangedByDesign)
 {
-    ASSERT_FALSE(before.empty());
-    for (const auto& [name, value] : before) {
-        if (changed.count(name) == 0) {
-            EXPECT_EQ(after.at(name), value) << name;
-        }
-    }
+    ExpectSettingsKept(before, after, changed);
 }
 
 // The calibration frequencies, in order.
