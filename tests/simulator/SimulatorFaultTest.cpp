@@ -28,11 +28,14 @@ bool Listed(const std::wstring& port)
 
 TEST_F(SimulatorTest, SilentRadioHearsNothing)
 {
+    const std::string table = radio.Control("dsp table main");
     radio.SetSilent(true);
     EXPECT_EQ(Ask(";", kNoReplyMs), "");
     EXPECT_EQ(Ask("Q71;", kNoReplyMs), "");
+    EXPECT_EQ(Ask("!bc" + std::string(256, '1') + ";", kNoReplyMs), "");
     radio.SetSilent(false);
     EXPECT_EQ(radio.CommandMode(), "0") << "a command not heard has no effect";
+    EXPECT_EQ(radio.Control("dsp table main"), table) << "nor a table sent to its DSP";
     EXPECT_EQ(Ask(";"), "?;");
 }
 

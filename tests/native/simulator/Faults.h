@@ -17,6 +17,7 @@ public:
 
     // A silent radio hears nothing: no reply and no effect.
     void SetSilent(bool silent) { m_silent = silent; }
+    bool IsSilent() const { return m_silent; }
     // The next `count` commands that start with `prefix` are lost, after
     // `after` more of them have got through.
     void IgnoreNext(const std::string& prefix, unsigned count, unsigned after = 0);
