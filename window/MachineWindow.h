@@ -227,7 +227,7 @@ private:
     const MachineRegistration m_registration;
     const MachineEndNotice m_endNotice;
     // Busy at most once: a run is under way while it is.
-    CWaitCursorE<CMachineWindow> m_wait;
+    CWaitCursorE m_wait;
     bool m_shown = false;
     bool m_asking = false;
 };
