@@ -30,14 +30,10 @@
 enum class MachineRegistration {
     WhileShown,
     FromFirstShow,
-    // The window's owner registers the machine.
+    // The window's owner registers the machine, which sends its end notice
+    // to the window itself (a wizard's, to the sheet's current page): it
+    // fires no model machine-finished event, which the other windows hear.
     ByOwner,
-};
-
-// Where a window hears of its machine's end.
-enum class MachineEndNotice {
-    ModelEvent,
-    FromMachine,
 };
 
 // A question in a box; before a running operation is interrupted, a zero
@@ -53,13 +49,11 @@ class CMachineWindow : public TBase {
 protected:
     // The base's own arguments (a template id, say) come last.
     template <class Machine, class... BaseArgs>
-    CMachineWindow(Machine& machine, MachineRegistration registration, MachineEndNotice endNotice,
-                   BaseArgs&&... baseArgs)
+    CMachineWindow(Machine& machine, MachineRegistration registration, BaseArgs&&... baseArgs)
         : TBase(std::forward<BaseArgs>(baseArgs)...),
           m_host(machine),
           m_machine(machine),
-          m_registration(registration),
-          m_endNotice(endNotice)
+          m_registration(registration)
     {
     }
     ~CMachineWindow() override { Unregister(); }
@@ -208,7 +202,7 @@ private:
     }
     void Subscribe()
     {
-        if (m_endNotice == MachineEndNotice::ModelEvent)
+        if (m_registration != MachineRegistration::ByOwner)
             this->m_subscriptions.Add(this->m_hwnd, GetModel().MachineFinished);
     }
     void Register()
@@ -225,7 +219,6 @@ private:
     CStateHost2& m_host;
     IStateMachine& m_machine;
     const MachineRegistration m_registration;
-    const MachineEndNotice m_endNotice;
     // Busy at most once: a run is under way while it is.
     CWaitCursorE m_wait;
     bool m_shown = false;

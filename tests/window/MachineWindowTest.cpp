@@ -61,7 +61,7 @@ public:
 class CTestMachineDialog : public CMachineDialog {
 public:
     CTestMachineDialog()
-        : CMachineDialog(machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CONFIG_SAVE)
+        : CMachineDialog(machine, MachineRegistration::FromFirstShow, IDD_CONFIG_SAVE)
     {
     }
 
