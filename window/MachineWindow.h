@@ -165,6 +165,7 @@ protected:
             return;
         Register();
         Subscribe();
+        m_showing = true;
         OnShown(true);
         if (!m_shown) {
             m_shown = true;
@@ -173,7 +174,7 @@ protected:
     }
     void OnDestroy() override
     {
-        if (m_registration == MachineRegistration::WhileShown && m_shown)
+        if (m_registration == MachineRegistration::WhileShown)
             Hide();
         Unregister();
         TBase::OnDestroy();
@@ -194,8 +195,12 @@ protected:
     }
 
 private:
+    // Once per show: a window destroyed after a hide has been hidden already.
     void Hide()
     {
+        if (!m_showing)
+            return;
+        m_showing = false;
         OnShown(false);
         this->m_subscriptions.RemoveAll();
         Unregister();
@@ -222,6 +227,7 @@ private:
     // Busy at most once: a run is under way while it is.
     CWaitCursorE m_wait;
     bool m_shown = false;
+    bool m_showing = false;
     bool m_asking = false;
 };
 
