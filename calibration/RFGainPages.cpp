@@ -26,7 +26,7 @@ constexpr int kSourceButtons[] = {IDC_RFGC_COMPUTED, IDC_RFGC_FACTORY, IDC_RFGC_
 }  // namespace
 
 CRFGCPage::CRFGCPage(CRFGCInfo& info, const SRFGCPage& row)
-    : CMachineWindow(info.Machine(), MachineRegistration::ByOwner, MachineEndNotice::FromMachine, row.templateId,
+    : CMachineWindow(info.Machine(), MachineRegistration::ByOwner, row.templateId,
                      row.role == Role::Welcome || row.role == Role::Completion ? WizardPageKind::Exterior
                                                                                : WizardPageKind::Interior),
       m_info(info),

@@ -39,7 +39,7 @@ bool IsAvailable(EStepNeeds needs)
 }  // namespace
 
 CTXGCMachinePage::CTXGCMachinePage(CTXGCContext& context, UINT templateId, WizardPageKind kind)
-    : CMachineWindow(context.Machine(), MachineRegistration::ByOwner, MachineEndNotice::FromMachine, templateId, kind),
+    : CMachineWindow(context.Machine(), MachineRegistration::ByOwner, templateId, kind),
       m_context(context)
 {
 }

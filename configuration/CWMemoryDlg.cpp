@@ -47,7 +47,7 @@ bool CEditCWMemory::OnPaste()
 }
 
 CCWMemoryDlg::CCWMemoryDlg()
-    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CW_MEMORY)
+    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, IDD_CW_MEMORY)
 {
     SetHelpTopic(kHelpTopic);
 }

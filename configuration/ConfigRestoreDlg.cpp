@@ -17,7 +17,7 @@ constexpr DWORD kTitleBufferLength = 256;
 }  // namespace
 
 CConfigRestoreDlg::CConfigRestoreDlg()
-    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CONFIG_RESTORE),
+    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, IDD_CONFIG_RESTORE),
       m_model(GetModel())
 {
 }

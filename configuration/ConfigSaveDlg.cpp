@@ -21,7 +21,7 @@ bool IsCancelled(HRESULT result)
 }  // namespace
 
 CConfigSaveDlg::CConfigSaveDlg()
-    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CONFIG_SAVE),
+    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, IDD_CONFIG_SAVE),
       m_model(GetModel())
 {
 }

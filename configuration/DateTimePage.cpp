@@ -4,8 +4,7 @@
 #include "ToolSheet.h"
 #include "resource.h"
 
-CDateTimePage::CDateTimePage() : CMachinePage(m_machine, MachineRegistration::WhileShown, MachineEndNotice::ModelEvent,
-                                                   IDD_DATE_TIME)
+CDateTimePage::CDateTimePage() : CMachinePage(m_machine, MachineRegistration::WhileShown, IDD_DATE_TIME)
 {
     m_page.dwFlags |= PSP_HASHELP;
     SetHelpTopic(L"Configuration.htm#SetDateTime");

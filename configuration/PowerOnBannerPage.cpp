@@ -8,7 +8,7 @@
 #include "resource.h"
 
 CPowerOnBannerPage::CPowerOnBannerPage()
-    : CMachinePage(m_machine, MachineRegistration::WhileShown, MachineEndNotice::ModelEvent, IDD_POWER_ON_BANNER)
+    : CMachinePage(m_machine, MachineRegistration::WhileShown, IDD_POWER_ON_BANNER)
 {
     m_page.dwFlags |= PSP_HASHELP;
     SetHelpTopic(L"Configuration.htm#PowerOnBanner");

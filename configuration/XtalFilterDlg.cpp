@@ -30,7 +30,7 @@ int SlotOf(int id, int firstId)
 }  // namespace
 
 CXtalFilterDlg::CXtalFilterDlg()
-    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent,
+    : CMachineDialog(m_machine, MachineRegistration::FromFirstShow,
                      GetModel().Accessibility.Get() != 0 ? IDD_XTAL_FILTER_ACCESSIBLE : IDD_XTAL_FILTER)
 {
     SetHelpTopic(kHelpTopic);

@@ -128,7 +128,7 @@ private:
     }
     INT_PTR EndCode() const;
 
-    CWaitCursorE<CFtpDlg> m_wait;
+    CWaitCursorE m_wait;
     DWORD m_result = 0;
     bool m_cancelRequested = false;
     CFirmwareFileSet& m_files;

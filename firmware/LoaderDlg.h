@@ -23,7 +23,7 @@ template <typename Machine>
 class CLoaderDlg : public CMachineDialog {
 public:
     explicit CLoaderDlg(std::unique_ptr<Machine> machine)
-        : CMachineDialog(*machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_LOADER),
+        : CMachineDialog(*machine, MachineRegistration::FromFirstShow, IDD_LOADER),
           m_model(GetModel()),
           m_machine(std::move(machine))
     {

@@ -114,8 +114,7 @@ void CCommandMacrosPage::ShowMacro(HWND edit, size_t macro, const CMacroStrings&
 }
 
 CCommandMacrosPage1::CCommandMacrosPage1(CMacroStrings& labels, CMacroStrings& texts)
-    : CMachineWindow(m_machine, MachineRegistration::WhileShown, MachineEndNotice::ModelEvent, IDD_MACROS_PAGE1, 0,
-                     labels, texts),
+    : CMachineWindow(m_machine, MachineRegistration::WhileShown, IDD_MACROS_PAGE1, 0, labels, texts),
       m_model(GetModel()),
       m_machine(labels, texts)
 {

@@ -30,14 +30,10 @@
 enum class MachineRegistration {
     WhileShown,
     FromFirstShow,
-    // The window's owner registers the machine.
+    // The window's owner registers the machine, which sends its end notice
+    // to the window itself (a wizard's, to the sheet's current page): it
+    // fires no model machine-finished event, which the other windows hear.
     ByOwner,
-};
-
-// Where a window hears of its machine's end.
-enum class MachineEndNotice {
-    ModelEvent,
-    FromMachine,
 };
 
 // A question in a box; before a running operation is interrupted, a zero
@@ -53,13 +49,11 @@ class CMachineWindow : public TBase {
 protected:
     // The base's own arguments (a template id, say) come last.
     template <class Machine, class... BaseArgs>
-    CMachineWindow(Machine& machine, MachineRegistration registration, MachineEndNotice endNotice,
-                   BaseArgs&&... baseArgs)
+    CMachineWindow(Machine& machine, MachineRegistration registration, BaseArgs&&... baseArgs)
         : TBase(std::forward<BaseArgs>(baseArgs)...),
           m_host(machine),
           m_machine(machine),
-          m_registration(registration),
-          m_endNotice(endNotice)
+          m_registration(registration)
     {
     }
     ~CMachineWindow() override { Unregister(); }
@@ -171,6 +165,7 @@ protected:
             return;
         Register();
         Subscribe();
+        m_showing = true;
         OnShown(true);
         if (!m_shown) {
             m_shown = true;
@@ -179,7 +174,7 @@ protected:
     }
     void OnDestroy() override
     {
-        if (m_registration == MachineRegistration::WhileShown && m_shown)
+        if (m_registration == MachineRegistration::WhileShown)
             Hide();
         Unregister();
         TBase::OnDestroy();
@@ -200,15 +195,19 @@ protected:
     }
 
 private:
+    // Once per show: a window destroyed after a hide has been hidden already.
     void Hide()
     {
+        if (!m_showing)
+            return;
+        m_showing = false;
         OnShown(false);
         this->m_subscriptions.RemoveAll();
         Unregister();
     }
     void Subscribe()
     {
-        if (m_endNotice == MachineEndNotice::ModelEvent)
+        if (m_registration != MachineRegistration::ByOwner)
             this->m_subscriptions.Add(this->m_hwnd, GetModel().MachineFinished);
     }
     void Register()
@@ -225,10 +224,10 @@ private:
     CStateHost2& m_host;
     IStateMachine& m_machine;
     const MachineRegistration m_registration;
-    const MachineEndNotice m_endNotice;
     // Busy at most once: a run is under way while it is.
-    CWaitCursorE<CMachineWindow> m_wait;
+    CWaitCursorE m_wait;
     bool m_shown = false;
+    bool m_showing = false;
     bool m_asking = false;
 };
 

@@ -14,7 +14,6 @@ inline bool ShowWaitCursor(HWND under, UINT hitTest)
     return true;
 }
 
-template <typename T>
 class CWaitCursorE {
 public:
     void BeginBusy()

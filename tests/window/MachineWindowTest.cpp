@@ -60,8 +60,8 @@ public:
 
 class CTestMachineDialog : public CMachineDialog {
 public:
-    CTestMachineDialog()
-        : CMachineDialog(machine, MachineRegistration::FromFirstShow, MachineEndNotice::ModelEvent, IDD_CONFIG_SAVE)
+    explicit CTestMachineDialog(MachineRegistration registration = MachineRegistration::FromFirstShow)
+        : CMachineDialog(machine, registration, IDD_CONFIG_SAVE)
     {
     }
 
@@ -69,8 +69,10 @@ public:
     int starts = 0;
     int idleCloses = 0;
     std::vector<HRESULT> results;
+    std::vector<bool> shows;
 
 protected:
+    void OnShown(bool shown) override { shows.push_back(shown); }
     void OnFirstShow() override
     {
         ++starts;
@@ -133,6 +135,35 @@ TEST_F(MachineWindowTest, TheRunStartsOnTheFirstShowOnlyAndOnlyItsOwnEndCounts)
     GetModel().MachineFinished.SendToListeners(static_cast<WPARAM>(E_FAIL), 0);
     EXPECT_EQ(dialog.results.size(), 1u);
     EXPECT_EQ(dialog.starts, 1);
+}
+
+// A page that saves its settings on a hide must not save them again when it
+// is destroyed hidden; destroyed while shown, it hears of that hide too.
+TEST_F(MachineWindowTest, AWhileShownWindowHearsOfEachHideOnce)
+{
+    using Shows = std::vector<bool>;
+    const struct {
+        const char* name;
+        bool hideBeforeDestroy;
+        Shows shows;
+    } kCases[] = {
+        {"destroyed after a hide", true, {true, false, true, false}},
+        {"destroyed while shown", false, {true, false, true, false}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        CTestMachineDialog page(MachineRegistration::WhileShown);
+        ASSERT_TRUE(page.Create(window.Handle()));
+        ShowWindow(page.Handle(), SW_SHOW);
+        ShowWindow(page.Handle(), SW_HIDE);
+        ShowWindow(page.Handle(), SW_SHOW);
+        if (c.hideBeforeDestroy)
+            ShowWindow(page.Handle(), SW_HIDE);
+        page.Destroy();
+        EXPECT_EQ(page.shows, c.shows);
+        EXPECT_EQ(page.starts, 1);
+        EXPECT_EQ(GetModel().ActiveMachine(), nullptr);
+    }
 }
 
 TEST_F(MachineWindowTest, CancelAsksFirstAndReachesOnlyAMachineNotYetFailed)
