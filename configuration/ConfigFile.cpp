@@ -4,11 +4,9 @@
 
 #include "DeviceFacts.h"
 #include "EepromAccess.h"
-#include "ErrorText.h"
 #include "FileVersionInfo.h"
 #include "Folders.h"
 #include "Model.h"
-#include "TextSinks.h"
 #include "TextUtil.h"
 #include "resource.h"
 
@@ -113,16 +111,6 @@ bool CConfigFileWrite::WriteFedLine(const std::wstring& text, DWORD* crc)
     return WriteLine(text);
 }
 
-bool CConfigFileWrite::Report(const wchar_t* call, const std::wstring& path) const
-{
-    // The box clears the last error; the caller needs it.
-    const DWORD error = GetLastError();
-    ShowErrorBox(GetModel().MainWindow(), IDS_CONFIG_FILE_WRITE_ERROR, IDS_WIN32_CALL_FAILED, call, path.c_str(),
-                 error, FormatErrorText(error).c_str());
-    SetLastError(error);
-    return false;
-}
-
 bool WriteMem2Lines(const BYTE* image, DWORD* crc, CConfigFileWrite& file)
 {
     for (unsigned region = 0; region < GetSavedRegionCount(); ++region) {
@@ -167,34 +155,7 @@ bool WriteLines(CConfigFileWrite& file, const SYSTEMTIME& time, const BYTE* imag
 bool WriteConfigurationFile(const std::wstring& path, const SYSTEMTIME& time, const BYTE* image)
 {
     CConfigFileWrite file(GetModel().MainWindow());
-    // Replacing would succeed under some systems; a read-only file is the
-    // user's to keep.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return file.Report(L"CreateFile", path);
-    }
-    std::wstring folder = GetParentFolder(path);
-    if (folder.empty())
-        folder = L".";
-    wchar_t temporary[MAX_PATH] = {};
-    if (!GetTempFileNameW(folder.c_str(), L"q7c", 0, temporary))
-        return file.Report(L"GetTempFileName", path);
-    // The temporary file is gone after a failure: the user knows the target.
-    file.ReportAs(path);
-
-    bool ok = file.Create(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL) &&
-              WriteLines(file, time, image);
-    file.Close();
-    if (ok && !MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ok = file.Report(L"MoveFileEx", path);
-    if (!ok) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary);
-        SetLastError(error);
-    }
-    return ok;
+    return file.Replace(path, L"q7c", [&] { return WriteLines(file, time, image); });
 }
 
 void FailConfigFileLineForTest(unsigned line, DWORD error)

@@ -60,9 +60,6 @@ public:
     bool WriteLine(const std::wstring& text);
     // The line, fed to the CRC first.
     bool WriteFedLine(const std::wstring& text, DWORD* crc);
-    // The box for a call that failed on `path` with the last error; false,
-    // with that error still the last error.
-    bool Report(const wchar_t* call, const std::wstring& path) const;
 };
 
 // The MEM2 lines of the saved regions, each fed to the CRC before it is

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "ErrorText.h"
+#include "Folders.h"
 #include "TextSinks.h"
 #include "resource.h"
 
@@ -164,4 +165,35 @@ bool CFileWrite2::WriteString(const std::wstring& text)
     if (size == 0 || !WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), length, bytes.data(), size, nullptr, nullptr))
         return ReportFailure(L"WideCharToMultiByte");
     return Write(bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+bool CFileWrite2::Replace(const std::wstring& path, const wchar_t* prefix, const std::function<bool()>& write)
+{
+    // The temporary file is gone after a failure: the user knows the target.
+    ReportAs(path);
+    // Wine's MoveFileEx replaces a read-only file where Windows refuses; on
+    // both it is the user's to keep.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return ReportFailure(L"CreateFile");
+    }
+    std::wstring folder = GetParentFolder(path);
+    if (folder.empty())
+        folder = L".";
+    wchar_t temporary[MAX_PATH] = {};
+    if (!GetTempFileNameW(folder.c_str(), prefix, 0, temporary))
+        return ReportFailure(L"GetTempFileName");
+
+    bool ok = Create(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL) &&
+              write();
+    Close();
+    if (ok && !MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ok = ReportFailure(L"MoveFileEx");
+    if (!ok) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temporary);
+        SetLastError(error);
+    }
+    return ok;
 }

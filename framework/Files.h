@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,6 @@ public:
     // Reading at the end of the file succeeds with read == 0.
     bool Read(void* buffer, DWORD count, DWORD& read, OVERLAPPED* overlapped = nullptr);
 
-protected:
     // Shows the box for the failed call and its last error; returns false
     // with that error still the thread's last error.
     bool ReportFailure(const wchar_t* call) const;
@@ -87,4 +87,11 @@ public:
     bool WriteLine(const std::wstring& text);
     // The text in the thread's ANSI code page, without terminator.
     bool WriteString(const std::wstring& text);
+
+    // Writes `path` whole or not at all: `write` fills a new file beside it,
+    // named from `prefix`, which then replaces `path`. A failure is reported
+    // naming `path`, leaves the old file as it was and no other, and returns
+    // false with the failing call's error as the last error. A read-only
+    // target is refused.
+    bool Replace(const std::wstring& path, const wchar_t* prefix, const std::function<bool()>& write);
 };

@@ -4,6 +4,7 @@
 
 #include "BoxWatcher.h"
 #include "ErrorText.h"
+#include "FileBytes.h"
 #include "Files.h"
 #include "TempFolder.h"
 #include "resource.h"
@@ -15,20 +16,6 @@ std::wstring FailureText(const wchar_t* call, const std::wstring& path, DWORD er
 {
     return FormatText(L"%s failed on \"%s\"\r\nError 0x%08X: %s", call, path.c_str(), error,
                       FormatErrorText(error).c_str());
-}
-
-// What a file holds, read around the classes under test.
-std::string ReadBytes(const std::wstring& path)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    std::string bytes(::GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
 }
 
 class Files : public testing::Test {
@@ -73,7 +60,7 @@ TEST_F(Files, WrittenLinesAndBytesReadBackWhole)
         EXPECT_TRUE(file.GetFileSize(size));
         EXPECT_EQ(size, 18u);
     }
-    EXPECT_EQ(ReadBytes(folder.File(L"out.txt")), std::string("MEM2 00 10\r\nCRC\x00\xFF\n", 18));
+    EXPECT_EQ(ReadFileBytes(folder.File(L"out.txt")), std::string("MEM2 00 10\r\nCRC\x00\xFF\n", 18));
 
     CFileRead3 file(owner, L"Read Error");
     ASSERT_TRUE(file.Open(folder.File(L"out.txt"))) << (boxes.Count() ? boxes[0].text : L"");
@@ -180,7 +167,7 @@ TEST_F(Files, WriteToReadOnlyHandleIsReportedOnce)
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].text, FailureText(L"WriteFile", folder.File(L"readonly.txt"), ERROR_ACCESS_DENIED));
     file.Close();
-    EXPECT_EQ(ReadBytes(folder.File(L"readonly.txt")), "old");
+    EXPECT_EQ(ReadFileBytes(folder.File(L"readonly.txt")), "old");
 }
 
 TEST_F(Files, ShortWriteIsAFailure)
