@@ -192,6 +192,27 @@ public:
     }
     void KillTimer() { ::KillTimer(GetModel().MainWindow(), m_timerId); }
 
+    // The one place where a command leaves for the radio: the reply buffer
+    // emptied, `state`'s trace, the port purged, the text written, and the
+    // wait of `ms`. A failed purge or write ends the machine through `state`
+    // with the port's error, and gives false.
+    bool SendCommand(CState<T>& state, const wchar_t* command, UINT ms)
+    {
+        m_receiveBuffer.clear();
+        state.TraceSend(command);
+        CModel& model = GetModel();
+        // Twice on purpose: a byte that lands between the first purge and
+        // the write would be taken for the reply; only the second result counts.
+        model.PurgeRx();
+        if (model.PurgeRx() && model.WriteText(command)) {
+            ArmTimer(ms);
+            return true;
+        }
+        m_result = static_cast<HRESULT>(LastFailure());
+        state.GoFinal();
+        return false;
+    }
+
     UINT_PTR TimerId() const { return m_timerId; }
     CState<T>* Current() const { return m_current; }
 
