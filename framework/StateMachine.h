@@ -87,6 +87,14 @@ public:
     explicit CStateHost(UINT_PTR timerId) : m_timerId(timerId), m_final(static_cast<T*>(this)), m_current(&m_final)
     {
     }
+    // A machine destroyed mid-run (its dialog closed) must not leave its
+    // timer firing on the main window; a timer it did not arm may be another
+    // live machine's of the same class.
+    ~CStateHost() override
+    {
+        if (m_timerArmed && !IsIdle())
+            KillTimer();
+    }
 
     // Steps a progress bar in the hosts that have one.
     virtual void Progress(UINT /*bytes*/) {}
@@ -188,9 +196,14 @@ public:
         if (m_abandoned)
             return;
         ::SetTimer(GetModel().MainWindow(), m_timerId, ms, nullptr);
+        m_timerArmed = true;
         m_sendTick = GetTickCount();
     }
-    void KillTimer() { ::KillTimer(GetModel().MainWindow(), m_timerId); }
+    void KillTimer()
+    {
+        ::KillTimer(GetModel().MainWindow(), m_timerId);
+        m_timerArmed = false;
+    }
 
     // The one place where a command leaves for the radio: the reply buffer
     // emptied, `state`'s trace, the port purged, the text written, and the
@@ -223,6 +236,7 @@ public:
 private:
     unsigned m_transitions = 0;
     bool m_abandoned = false;
+    bool m_timerArmed = false;
 };
 
 template <typename T>
