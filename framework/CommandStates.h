@@ -122,7 +122,11 @@ public:
         CCommandResponseState<T>::Init();
         this->m_retries = 0;
     }
-    void OnTimeout() override
+    void OnTimeout() override { SendAgain(); }
+
+    // The command once more, within the retry limit; the last one ends the
+    // machine with the state's code.
+    void SendAgain()
     {
         if (++this->m_retries < this->m_host->m_retryLimit)
             this->Send();
