@@ -53,18 +53,7 @@ protected:
 
     // A tap gets no reply: the 10 ms wait ends in the retry rule, which reads
     // the flag again.
-    void SendTap(const wchar_t* command)
-    {
-        T* host = this->m_host;
-        host->m_receiveBuffer.clear();
-        this->TraceSend(command);
-        if (GetModel().WriteText(command)) {
-            host->ArmTimer(kTapMs);
-            return;
-        }
-        host->m_result = static_cast<HRESULT>(LastFailure());
-        this->GoFinal();
-    }
+    void SendTap(const wchar_t* command) { this->m_host->SendCommand(*this, command, kTapMs); }
 
 private:
     bool m_subOnly;

@@ -91,6 +91,8 @@ public:
         }
     }
 
+    void TraceSend(const wchar_t* command) override { this->m_host->Trace(L"%s send %s", this->m_name, command); }
+
     void OnResponse() override
     {
         T* host = this->m_host;
@@ -145,7 +147,7 @@ private:
     void Send(const std::wstring& command, UINT ms, Step step)
     {
         m_step = step;
-        this->m_host->SendNow(*this, command, ms);
+        this->m_host->SendCommand(*this, command.c_str(), ms);
     }
     void Read(const wchar_t* query, Step step)
     {

@@ -236,21 +236,6 @@ bool CTXGCStateMachine::CheckPowerSettled()
     return true;
 }
 
-bool CTXGCStateMachine::SendNow(CState<CTXGCStateMachine>& state, const std::wstring& command, UINT ms)
-{
-    m_receiveBuffer.clear();
-    Trace(L"%s send %s", state.m_name, command.c_str());
-    CModel& model = GetModel();
-    model.PurgeRx();
-    if (model.PurgeRx() && model.WriteText(command.c_str())) {
-        ArmTimer(ms);
-        return true;
-    }
-    m_result = static_cast<HRESULT>(LastFailure());
-    state.GoFinal();
-    return false;
-}
-
 void CTXGCStateMachine::StopTransmitting()
 {
     Trace(L"%s send %s", Current()->m_name, L"RX;");

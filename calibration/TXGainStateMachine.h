@@ -46,8 +46,6 @@ public:
     void ClearPowerSamples();
     void AddPowerSample(const std::wstring& sample);
     bool CheckPowerSettled();
-    // Sends whatever the run's result; a failed write ends the run.
-    bool SendNow(CState<CTXGCStateMachine>& state, const std::wstring& command, UINT ms);
     // "RX;" at once, no reply awaited.
     void StopTransmitting();
 

@@ -40,14 +40,6 @@ public:
     }
     BOOL IsMatch() override { return this->m_host->ReplyStartsWith(m_query); }
 
-    // The command once more, within the state's sends.
-    void SendAgain()
-    {
-        if (++this->m_retries < this->m_host->m_retryLimit)
-            this->Send();
-        else
-            this->Abort(this->m_errorCode);
-    }
     void PushOnce(const std::wstring& a, const std::wstring& b, DWORD kind)
     {
         if (m_pushed)

@@ -81,7 +81,7 @@ public:
     {
         this->m_host->Trace(L"%s::OnHandle transmit %u", this->m_name, m_transmit);
         if (m_transmit)
-            this->m_host->SendNow(*this, L"RX;", kWaitMs);
+            this->m_host->SendCommand(*this, L"RX;", kWaitMs);
         else
             Query();
     }
@@ -110,7 +110,7 @@ private:
             return;
         }
         ++this->m_retries;
-        this->m_host->SendNow(*this, this->m_constructorCommand, kWaitMs);
+        this->m_host->SendCommand(*this, this->m_constructorCommand.c_str(), kWaitMs);
     }
 
     DWORD m_transmit = 0;

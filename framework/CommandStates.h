@@ -26,26 +26,14 @@ public:
     void OnTimeout() override { this->GoNext(); }
     void TraceSend(const wchar_t* command) override { this->m_host->Trace(L"%s send %s", this->m_name, command); }
 
-    // The one place where a command leaves for the radio.
+    // Nothing goes out once the run has failed.
     virtual void Send()
     {
-        T* host = this->m_host;
-        if (IsFailure(host->m_result)) {
+        if (IsFailure(this->m_host->m_result)) {
             this->GoFinal();
             return;
         }
-        host->m_receiveBuffer.clear();
-        host->Current()->TraceSend(m_command.c_str());
-        CModel& model = GetModel();
-        // Twice on purpose: a byte that lands between the first purge and
-        // the write would be taken for the reply; only the second result counts.
-        model.PurgeRx();
-        if (model.PurgeRx() && model.WriteText(m_command.c_str())) {
-            host->ArmTimer(this->m_delay);
-            return;
-        }
-        host->m_result = static_cast<HRESULT>(LastFailure());
-        this->GoFinal();
+        this->m_host->SendCommand(*this, m_command.c_str(), this->m_delay);
     }
 
     std::wstring m_command;
@@ -134,7 +122,11 @@ public:
         CCommandResponseState<T>::Init();
         this->m_retries = 0;
     }
-    void OnTimeout() override
+    void OnTimeout() override { SendAgain(); }
+
+    // The command once more, within the retry limit; the last one ends the
+    // machine with the state's code.
+    void SendAgain()
     {
         if (++this->m_retries < this->m_host->m_retryLimit)
             this->Send();

@@ -63,10 +63,7 @@ public:
             return;
         }
         this->m_command = kSwitch;
-        if (++this->m_retries < host->m_retryLimit)
-            this->Send();
-        else
-            this->Abort(this->m_errorCode);
+        this->SendAgain();
     }
 
     static constexpr const wchar_t* kSwitch = L"Q71;Q7;";

@@ -87,6 +87,14 @@ public:
     explicit CStateHost(UINT_PTR timerId) : m_timerId(timerId), m_final(static_cast<T*>(this)), m_current(&m_final)
     {
     }
+    // A machine destroyed mid-run (its dialog closed) must not leave its
+    // timer firing on the main window; a timer it did not arm may be another
+    // live machine's of the same class.
+    ~CStateHost() override
+    {
+        if (m_timerArmed && !IsIdle())
+            KillTimer();
+    }
 
     // Steps a progress bar in the hosts that have one.
     virtual void Progress(UINT /*bytes*/) {}
@@ -188,9 +196,35 @@ public:
         if (m_abandoned)
             return;
         ::SetTimer(GetModel().MainWindow(), m_timerId, ms, nullptr);
+        m_timerArmed = true;
         m_sendTick = GetTickCount();
     }
-    void KillTimer() { ::KillTimer(GetModel().MainWindow(), m_timerId); }
+    void KillTimer()
+    {
+        ::KillTimer(GetModel().MainWindow(), m_timerId);
+        m_timerArmed = false;
+    }
+
+    // The one place where a command leaves for the radio: the reply buffer
+    // emptied, `state`'s trace, the port purged, the text written, and the
+    // wait of `ms`. A failed purge or write ends the machine through `state`
+    // with the port's error, and gives false.
+    bool SendCommand(CState<T>& state, const wchar_t* command, UINT ms)
+    {
+        m_receiveBuffer.clear();
+        state.TraceSend(command);
+        CModel& model = GetModel();
+        // Twice on purpose: a byte that lands between the first purge and
+        // the write would be taken for the reply; only the second result counts.
+        model.PurgeRx();
+        if (model.PurgeRx() && model.WriteText(command)) {
+            ArmTimer(ms);
+            return true;
+        }
+        m_result = static_cast<HRESULT>(LastFailure());
+        state.GoFinal();
+        return false;
+    }
 
     UINT_PTR TimerId() const { return m_timerId; }
     CState<T>* Current() const { return m_current; }
@@ -202,6 +236,7 @@ public:
 private:
     unsigned m_transitions = 0;
     bool m_abandoned = false;
+    bool m_timerArmed = false;
 };
 
 template <typename T>

@@ -1,3 +1,5 @@
+#include <memory>
+
 #include "MachineFixture.h"
 #include "MessagePump.h"
 
@@ -202,6 +204,27 @@ TEST_F(StateMachineTest, ATimerOfAnotherMachineLeavesThisOneAlone)
     EXPECT_EQ(machine.Current(), &machine.required);
     machine.OnTimer(window.Handle(), WM_TIMER, machine.TimerId(), 0);
     EXPECT_TRUE(machine.IsIdle());
+}
+
+TEST_F(StateMachineTest, ADestroyedRunningMachineTakesItsTimerWithItButAnIdleOneLeavesItAlone)
+{
+    // Machines of the same class, so with the same timer id, that armed no
+    // timer (one idle, one running without a wait): their end must not take
+    // the running machine's timer.
+    radio.silentCommands = {"RVF;"};
+    ASSERT_TRUE(machine.Start(machine.required));
+    std::make_unique<CTestMachine>().reset();
+    auto waiting = std::make_unique<CTestMachine>();
+    ASSERT_TRUE(waiting->Start(waiting->first));
+    waiting.reset();
+    EXPECT_TRUE(::KillTimer(window.Handle(), machine.TimerId())) << "the running machine's wait is gone";
+    machine.Abandon();
+
+    // A machine closed mid-run (its dialog closed while it waits).
+    auto doomed = std::make_unique<CTestMachine>();
+    ASSERT_TRUE(doomed->Start(doomed->required));
+    doomed.reset();
+    EXPECT_FALSE(::KillTimer(window.Handle(), machine.TimerId())) << "the timer outlived its machine";
 }
 
 TEST_F(StateMachineTest, CommandModeIsSwitchedBelow383AndRestored)
