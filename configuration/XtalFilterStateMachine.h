@@ -96,8 +96,6 @@ private:
 class CXtalFilterStateMachine : public CStateHost<CXtalFilterStateMachine> {
 public:
     CXtalFilterStateMachine() : CStateHost(TIMER_XTAL_FILTER) {}
-    // A machine destroyed mid-run leaves no timer behind.
-    ~CXtalFilterStateMachine() override { KillTimer(); }
 
     bool StartRead() { return Start(m_textTerminalOff); }
     bool StartWrite() { return Start(m_setQ7HiddenForWrite); }
