@@ -1,0 +1,40 @@
+#include "RFGainInfo.h"
+
+namespace {
+
+int ReadFlag(const wchar_t* name)
+{
+    CPersistable<int> value(name, 0, 0);
+    value.Load(GetModel().AppKey());
+    return value.Get();
+}
+
+}  // namespace
+
+CRFGCInfo::CRFGCInfo(HWND owner)
+    : m_machine(std::make_unique<CRFGCStateMachine>()),
+      m_advancedRFGainCalibration(ReadFlag(L"AdvancedRFGainCalibration")),
+      m_technicianRFGainCalibration(ReadFlag(L"TechnicianRFGainCalibration")),
+      m_owner(owner)
+{
+}
+
+bool CRFGCInfo::IsTechnicianRun() const
+{
+    return m_technicianRFGainCalibration != 0 && GetModel().AdvancedMode.Get() != 0;
+}
+
+bool CRFGCInfo::QueryCancel(HWND sheet)
+{
+    m_cancelRequested = 1;
+    CRFGCStateMachine& machine = *m_machine;
+    if (!machine.IsIdle()) {
+        machine.Cancel();
+        return false;
+    }
+    if (machine.IsRestorePending()) {
+        machine.StartRestore(sheet);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,30 @@
+// What the RF gain wizard shares between its pages for one run: the machine,
+// the source the user chose, the two registry switches for advanced and
+// technician runs, and whether Cancel was pressed.
+#pragma once
+
+#include <memory>
+
+#include "RFGainStateMachine.h"
+
+class CRFGCInfo {
+public:
+    // Reads `AdvancedRFGainCalibration` and `TechnicianRFGainCalibration`.
+    explicit CRFGCInfo(HWND owner);
+
+    CRFGCStateMachine& Machine() { return *m_machine; }
+    // A technician run walks itself through the pages.
+    bool IsTechnicianRun() const;
+
+    // The wizard's Cancel: true when the sheet may close now. A running
+    // chain is asked to end, an idle radio that was touched is restored
+    // first; either way the page that gets the end presses Cancel again.
+    bool QueryCancel(HWND sheet);
+
+    std::unique_ptr<CRFGCStateMachine> m_machine;
+    int m_cancelRequested = 0;
+    RFGCSource m_sourceChoice = RFGC_SOURCE_COMPUTED;
+    int m_advancedRFGainCalibration = 0;
+    int m_technicianRFGainCalibration = 0;
+    HWND m_owner;
+};

@@ -1,0 +1,222 @@
+// RF gain calibration of one receiver at a time: the radio is prepared (menus
+// closed, auto information off, extended command mode, TX TEST on), the
+// receiver set up for a clean CW measurement, and the DSP measures a known
+// signal and computes its 128-byte table, which is checked and stored in the
+// DSP and in EEPROM. A table from the factory, the DSP or the registry can be
+// stored instead, both copies can be read for display, and the restore puts
+// back every control the run changed.
+//
+// RFGC, in the names of its classes and resources: RF gain calibration.
+//
+// The wizard's pages start the chains (RFGainStateMachine.cpp, top to bottom).
+// The machine talks to the wizard sheet's current page itself: its progress
+// lines as WM_APP_PROGRESS_TEXT, its end as WM_APP_MACHINE_FINISHED with the
+// result; the model's machine-finished event is not fired.
+#pragma once
+
+#include "RFGainDspStates.h"
+#include "RFGainSetStates.h"
+#include "RFGainStates.h"
+#include "RFGainTapStates.h"
+#include "RFGainTables.h"
+#include "MenuStates.h"
+
+// Where the stored table comes from.
+enum RFGCSource : BYTE {
+    RFGC_SOURCE_COMPUTED = 0,
+    RFGC_SOURCE_FACTORY = 1,
+    RFGC_SOURCE_CURRENT = 2,
+    RFGC_SOURCE_REGISTRY = 3,
+};
+
+class CRFGCStateMachine;
+using CRFGCSetState = CRFGCSetBaseState<CRFGCStateMachine>;
+using CRFGCRestoreState = CRFGCRestoreStep<CRFGCRestoreBaseState<CRFGCStateMachine>>;
+using CRFGCSetTap = CRFGCTapState<CRFGCStateMachine>;
+using CRFGCRestoreTap = CRFGCRestoreStep<CRFGCRestoreTapState<CRFGCStateMachine>>;
+using CRFGCDspCommand = CRFGCSendDspCommandState<CRFGCStateMachine>;
+
+class CRFGCStateMachine : public CStateHost<CRFGCStateMachine> {
+public:
+    CRFGCStateMachine();
+
+    // The chains the wizard's pages start. Each refuses a busy machine with
+    // E_STATE_MACHINE_BUSY and clears the failure a restore kept.
+    // Welcome: the radio prepared; a restore is due from now on.
+    bool StartPrepare(HWND sheet);
+    // Knobs pages: the receiver set up for the measurement.
+    bool StartSetUp(HWND sheet, BYTE receiver);
+    // RX pages: the table from the source measured or loaded, then stored.
+    bool StartCalibrate(HWND sheet, BYTE receiver, RFGCSource source);
+    // RXHigh pages: the optional measurement at -33 dBm.
+    bool StartHighLevel(HWND sheet, BYTE receiver);
+    // Display pages: both copies of the table read; CompareTables shows them.
+    bool StartDisplay(HWND sheet, BYTE receiver);
+    // Completion page and cancel: every control put back.
+    bool StartRestore(HWND sheet);
+
+    bool Start(HWND progressWindow, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
+    bool StartAt(CState<CRFGCStateMachine>& first);
+
+    // As every machine's, but the restore always runs to its end: it puts
+    // the radio back.
+    bool Cancel() override;
+
+    // The target of the end notice and the owner of the signal-level box;
+    // the sheet sets it whenever it is shown.
+    void SetSheetWindow(HWND sheet) { m_sheetWindow = sheet; }
+    bool IsRestorePending() const { return m_restorePending != 0; }
+    int IsTableWritten(BYTE receiver) const { return m_tableWritten[receiver == 1 ? 1 : 0]; }
+    // The receiver's registry table into the DSP table.
+    bool LoadRegistryTable(BYTE receiver) { return LoadRFGainRegistryTable(receiver, m_dspTable); }
+    // The display chain's two tables into the page's log.
+    void CompareTables(HWND richEdit) const { ::CompareTables(richEdit, m_dspTable, m_eepromTable); }
+    // The verdict on the level just measured: IDOK when it will do, else the
+    // user's answer (IDABORT, IDRETRY, IDIGNORE) to the box that says so.
+    int CheckSignalLevel();
+
+    static bool HasSecondReceiver() { return GetModel().SecondReceiver == SUBRX_INSTALLED; }
+
+    void Log(TextOrId text) override;
+    void OnFinished() override;
+
+    // The controls' first values of this machine's life, for the restore.
+    struct SSavedValues {
+        std::wstring antenna, autoInfo, subRX;
+        // Index 0 the main receiver, 1 the second.
+        std::wstring attenuator[2], filterWidth[2], mode[2], preamp[2], rfGain[2], squelch[2];
+    };
+
+    // The run.
+    HWND m_progressWindow = nullptr;
+    HWND m_sheetWindow = nullptr;
+    BYTE m_receiver = 0;
+    int m_markWritten = 0;
+    int m_restorePending = 0;
+    bool m_restoring = false;
+    // What ended the chain before the restore, or the restore's first failure.
+    HRESULT m_firstFailure = 0;
+
+    // What the radio said.
+    std::wstring m_savedModeReply;
+    SSavedValues m_saved;
+    std::wstring m_initialIcReply;
+    std::wstring m_initialDsReply;
+    std::wstring m_dspReplyHex;
+    signed char m_level = 0;
+    RFGainTable m_dspTable{};
+    RFGainTable m_eepromTable{};
+    int m_tableWritten[2] = {0, 0};
+
+    // Prepare.
+    CExitMenuState<CRFGCStateMachine> m_exitMenu;
+    CTextTerminalOffState<CRFGCStateMachine> m_textTerminalOff;
+    CRFGCSetState m_setAutoInfoOff;
+    CSetQ7ExtendedState<CRFGCStateMachine> m_setQ7Extended;
+    CRFGCGetInitialReplyState<CRFGCStateMachine> m_getIconData;
+    CRFGCGetInitialReplyState<CRFGCStateMachine> m_getInitialVfoADisplay;
+    CRFGCGetOptionModuleState<CRFGCStateMachine> m_getOptionModule;
+    CRFGCSetTap m_setTXTest;
+
+    // Main receiver set-up.
+    CCommandDelayState<CRFGCStateMachine> m_mainVfoBDisplayNormal;
+    CRFGCSetTap m_mainSetBsetOff;
+    CRFGCSetState m_setSubRXOff;
+    CRFGCSetState m_unlinkVfo;
+    CRFGCSetState m_setAntenna1;
+    CRFGCSetAtuBypassState<CRFGCStateMachine> m_setAtuBypass;
+    CRFGCSetTap m_setRXAntennaOff;
+    CRFGCSetState m_setMainModeCW;
+    CRFGCSetTap m_setMainNoiseReductionOff;
+    CRFGCSetTap m_setNotchOff;
+    CRFGCSetState m_mainSetAttenuatorOff;
+    CRFGCSetState m_mainSetPreampOff;
+    CRFGCSetState m_mainSetMainRFGain;
+    CRFGCSetState m_setMainSquelchOff;
+    CRFGCReportedCommandState<CRFGCStateMachine> m_normalize;
+    CRFGCSetState m_setMainFilterWidth;
+    CRFGCSetTap m_setCWTuneOn;
+
+    // Second receiver set-up.
+    CCommandDelayState<CRFGCStateMachine> m_subVfoBDisplayNormal;
+    CRFGCSetState m_setSubRXOn;
+    CRFGCSetSubRXAntennaMainState<CRFGCStateMachine> m_setSubRXAntennaMain;
+    CRFGCSetState m_setSubModeCW;
+    CRFGCSetSubNoiseReductionOffState<CRFGCStateMachine> m_setSubNoiseReductionOff;
+    CRFGCSetTap m_subSetBsetOff;
+    CRFGCSetState m_subSetAttenuatorOff;
+    CRFGCSetState m_subSetPreampOff;
+    CRFGCSetState m_subSetSubRFGain;
+    CRFGCSetState m_setSubSquelchOff;
+    CRFGCSetState m_setSubFilterWidth;
+    CRFGCReportedCommandState<CRFGCStateMachine> m_copyVfoAToB;
+
+    // Computed low level, then the tail that the high level, current,
+    // factory and registry chains share.
+    CRFGCSetTap m_setCWTuneOff;
+    CRFGCSetTap m_calibrateSetBsetOff;
+    CRFGCGetFactoryDefaultState<CRFGCStateMachine> m_getFactoryDefault;
+    CRFGCWriteDspTableState<CRFGCStateMachine> m_writeFactoryDspTable;
+    CRFGCCheckSignalLevelState<CRFGCStateMachine> m_checkSignalLevel;
+    CRFGCDspCommand m_calibrateBase;
+    CRFGCSetState m_setPreampOn1;
+    CRFGCDspCommand m_calibratePreamp;
+    CRFGCSetState m_setPreampOff1;
+    CRFGCSetState m_setAttenuatorOn;
+    CRFGCDspCommand m_calibrateAtten;
+    CRFGCSetState m_setPreampOn2;
+    CRFGCDspCommand m_calibratePreampAtten;
+    CRFGCSetState m_setAttenuatorOff;
+    CRFGCSetState m_setPreampOff2;
+    CRFGCDspCommand m_calibrateFirst40dB;
+    CRFGCLongDelayState<CRFGCStateMachine> m_longDelay;
+    CRFGCSetState m_tailSetMainRFGain;
+    CRFGCSetState m_tailSetSubRFGain;
+    CRFGCReadDspTableState<CRFGCStateMachine> m_readDspTable;
+    CRFGCVerifyDspDataTableState<CRFGCStateMachine> m_verifyDspDataTable;
+    CSetQ7HiddenState<CRFGCStateMachine> m_setQ7Hidden;
+    CRFGCWritePromState<CRFGCStateMachine> m_writeProm;
+
+    // High level.
+    CRFGCCheckSignalLevelState<CRFGCStateMachine> m_checkSignalLevel2;
+    CRFGCDspCommand m_calibrateLast40dB;
+
+    // Factory, registry.
+    CRFGCGetFactoryDefaultState<CRFGCStateMachine> m_getFactoryDefault2;
+    CRFGCWriteDspTableState<CRFGCStateMachine> m_writeFactoryDspTable2;
+    CRFGCGetRegistryValueState<CRFGCStateMachine> m_registryValue;
+    CRFGCWriteDspTableState<CRFGCStateMachine> m_writeRegistryDspTable;
+
+    // Display.
+    CSetQ7HiddenState<CRFGCStateMachine> m_displaySetQ7Hidden;
+    CRFGCReadPromState<CRFGCStateMachine> m_readProm;
+    CRFGCReadDspTableState<CRFGCStateMachine> m_displayReadDspTable;
+
+    // Restore.
+    CRFGCInitializeRestoreState<CRFGCStateMachine> m_initRestore;
+    CRFGCRestoreState m_restoreAntenna;
+    CRFGCRestoreTap m_restoreRXAntenna;
+    CRFGCRestoreTap m_restoreAtu;
+    CRFGCRestoreState m_restoreMainAttenuator;
+    CRFGCRestoreState m_restoreSubAttenuator;
+    CRFGCRestoreTap m_restoreCWTune;
+    CRFGCRestoreState m_restoreMainFilterWidth;
+    CRFGCRestoreState m_restoreSubFilterWidth;
+    CRFGCRestoreState m_restoreMainMode;
+    CRFGCRestoreState m_restoreSubMode;
+    CRFGCRestoreState m_restoreMainPreamp;
+    CRFGCRestoreState m_restoreSubPreamp;
+    CRFGCRestoreState m_restoreMainRFGain;
+    CRFGCRestoreState m_restoreSubRFGain;
+    CRFGCRestoreState m_restoreMainSquelch;
+    CRFGCRestoreState m_restoreSubSquelch;
+    CRFGCRestoreStep<CRFGCRestoreSubNoiseReductionState<CRFGCStateMachine>> m_restoreSubNoiseReduction;
+    CRFGCRestoreStep<CRFGCRestoreSubRXAntennaState<CRFGCStateMachine>> m_restoreSubRXAntenna;
+    CRFGCRestoreStep<CRFGCSetTap> m_restoreSetBsetOff;
+    CRFGCRestoreTap m_restoreMainNoiseReduction;
+    CRFGCRestoreTap m_restoreNotch;
+    CRFGCRestoreState m_restoreSubRX;
+    CRFGCRestoreTap m_restoreBset;
+    CRFGCRestoreState m_restoreAutoInfo;
+    CRFGCRestoreStep<CRestoreQ7State<CRFGCStateMachine>> m_restoreQ7;
+};

@@ -1,0 +1,163 @@
+// Calibrates the transmitter gain on the 11 bands at one level: for each band
+// the radio goes to the band's frequency, keys TUNE into a dummy load, waits
+// for its power reading to settle at the level, unkeys and reads its gain
+// menu, which becomes one summary line. Every setting it changes is saved
+// first and put back afterwards, also after a failure or a cancel.
+//
+// The wizard owns it and is its owner window (a property sheet): progress
+// lines (WM_APP_PROGRESS_TEXT) and the end (WM_APP_MACHINE_FINISHED, wParam
+// the result) go to the sheet's current page; the model's event is not fired.
+//
+// TXGC, in the names of its classes and resources: TX gain calibration.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "TXGainRestoreState.h"
+#include "TXGainRules.h"
+#include "TXGainTransmitStates.h"
+
+class CTXGCStateMachine : public CStateHost<CTXGCStateMachine> {
+public:
+    CTXGCStateMachine();
+
+    // Starts a calibration at the level (TXGainLevel) with the dummy load on
+    // the antenna jack (1 or 2). False for a busy machine, with the last error
+    // E_STATE_MACHINE_BUSY; the running run goes on untouched.
+    bool StartCalibrate(HWND owner, unsigned char antenna, unsigned char level);
+    // Asks the radio for its option modules ("OM;") alone.
+    bool RefreshOptionModules(HWND owner);
+    // False when idle; the run ends through the restore at its next step.
+    bool CancelCalibration() { return Cancel(); }
+
+    // The outcome lines of every run, each ended by "\n".
+    const std::wstring& GetProgressText() const { return m_progressText; }
+    // One line per calibrated band of every run.
+    const std::wstring& GetSummaryText() const { return m_summaryText; }
+
+    void Log(TextOrId text) override;
+    void OnFinished() override;
+
+    // What the states use.
+    void AppendProgressText(TextOrId text);
+    void AppendSummaryLine(const std::wstring& reply);
+    void PushRestoreEntry(const std::wstring& a, const std::wstring& b, HRESULT code, DWORD kind);
+    std::wstring GetPowerCommand() const;
+    unsigned BandKHz() const;
+    void ClearPowerSamples();
+    void AddPowerSample(const std::wstring& sample);
+    bool CheckPowerSettled();
+    // "RX;" at once, no reply awaited.
+    void StopTransmitting();
+
+    bool IsLevel50W() const { return m_level == TXGAIN_LEVEL_50W; }
+    bool IsMilliwatt() const { return m_level == TXGAIN_LEVEL_1MW; }
+    bool IsBH7WEnabled() const { return IsBH7WInstalled(); }
+    bool IsXQ6TEnabled() const { return IsXQ6TInstalled(); }
+    bool IsJW2DEnabled() const { return IsJW2DInstalled(); }
+    bool IsBandSetAvailable() const { return GetModel().McuVersion() >= MCU_BAND_NUMBER_VERSION; }
+    int LoopCount() const { return static_cast<int>(kTXGainBandCount); }
+
+    static constexpr unsigned kMaxRestoreEntries = 25;
+    static constexpr unsigned kSettleSamples = 4;
+    static constexpr unsigned kMaxUnsettledPasses = 20;
+
+    unsigned char m_antenna = 1;
+    unsigned char m_level = TXGAIN_LEVEL_5W;
+    HRESULT m_deferredResult = 0;
+    DWORD m_menuOpen = 0;
+    DWORD m_transmitting = 0;
+    std::wstring m_iconReply;
+    // The band index: 0..10 into TXGainBandTable, 11 when the loop is over.
+    int m_loopIndex = 0;
+    unsigned m_ringIndex = 0;
+    unsigned m_sampleCount = 0;
+    unsigned m_restoreCount = 0;
+    unsigned m_bandMark = 0;
+    std::array<std::wstring, kSettleSamples> m_samples;
+    std::wstring m_antennaCommand = L"AN1;";
+    std::array<STXGCRestoreEntry, kMaxRestoreEntries> m_restoreEntries;
+    DWORD m_refreshOnly = 0;
+    // Times OnFinished went back to the restore in this run; once is enough,
+    // and more could loop for ever on a port that fails every write.
+    unsigned m_restoreReentries = 0;
+
+private:
+    HWND CurrentPage() const;
+    bool RefuseBusy();
+
+    std::wstring m_progressText;
+    std::wstring m_summaryText;
+
+    using Machine = CTXGCStateMachine;
+    using BandValue = CTXGCSetBandValueState<Machine>;
+
+public:
+    // The refresh run.
+    CGetOptionModuleState<Machine> m_refreshOptionModule;
+    // The calibration run: preparation.
+    CTextTerminalOffState<Machine> m_textTerminalOff;
+    CCommandDelayState<Machine> m_vfoBDisplay;
+    CGetOptionModuleState<Machine> m_getOptionModule;
+    CTXGCSetRXState<Machine> m_setRXFirst;
+    CTXGCVerifyTXTestNormalState<Machine> m_verifyTXTest;
+    CTXGCTestState<Machine> m_is50W;
+    CTXGCTestState<Machine> m_isBH7WEnabled;
+    CTXGCSetMenuState<Machine> m_setMenuBH7W;
+    CTXGCVerifyMenuState<Machine> m_verifyBH7WNormal;
+    CTXGCTestState<Machine> m_isXQ6TEnabled;
+    CTXGCSetMenuState<Machine> m_setMenuXQ6T;
+    CTXGCVerifyMenuState<Machine> m_verifyXQ6TNormal;
+    CTXGCSetMenuState<Machine> m_setMenuTechMode;
+    CTXGCStepMenuState<Machine> m_setTechMode;
+    CTXGCSetMenuState<Machine> m_setMenuTXAlc;
+    CTXGCStepMenuState<Machine> m_setTXAlc;
+    CTXGCSetMenuState<Machine> m_setMenuTunePower;
+    CTXGCSetMenuValueState<Machine> m_setTunePower;
+    CTXGCExitMenuState<Machine> m_exitMenuPrepared;
+    CTXGCSetValueState<Machine> m_setQ5;
+    CIsSwitchEmulationAvailableState<Machine> m_isSwitchEmulationAvailable;
+    CTXGCSetValueState<Machine> m_setQ7Extended;
+    CTXGCSaveState<Machine> m_saveVfoA;
+    CTXGCSaveState<Machine> m_saveVfoB;
+    CTXGSaveRitOffsetState<Machine> m_saveRitOffset;
+    CTXGCSetValueState<Machine> m_setRitOff;
+    CTXGCSetValueState<Machine> m_setXitOff;
+    CTXGCSaveBandNumberState<Machine> m_saveBandNumber;
+    CTXGCLoopInitState<Machine> m_loopInit;
+    // A band.
+    CTXGCTestState<Machine> m_isBandSetAvailable;
+    BandValue m_setBandNumber;
+    CTXGCSaveState<Machine> m_saveBandVfoA;
+    BandValue m_setVfoA;
+    CTXGCSaveState<Machine> m_saveBandVfoB;
+    BandValue m_setVfoB;
+    CTXGCSetValueState<Machine> m_setBandXitOff;
+    CTXGCSaveState<Machine> m_saveRFPower;
+    CTXGCTestState<Machine> m_isMilliwattAntenna;
+    CTXGCSetAntennaState<Machine> m_setAntenna;
+    CTXGCTestState<Machine> m_isJW2DEnabled;
+    CTXGCSetMenuState<Machine> m_setMenuJW2D;
+    CTXGCSetMenuValueState<Machine> m_setJW2D;
+    CTXGCExitMenuState<Machine> m_exitMenuJW2D;
+    CTXGCTestState<Machine> m_isMilliwattTransverter;
+    CTXGCSetMenuState<Machine> m_setMenuBandXQ6T;
+    CTXGCStepMenuState<Machine> m_setXQ6T;
+    CTXGCExitMenuState<Machine> m_exitMenuXQ6T;
+    BandValue m_setRFPower;
+    CTXGCStartTuneState<Machine> m_startTune;
+    CDelayState<Machine> m_delayPowerSample;
+    CTXGCGetTXState<Machine> m_getTX;
+    CTXGCTestState<Machine> m_isMilliwattSwr;
+    CTXGCGetSwrState<Machine> m_testSwr;
+    CTXGCReadRFPowerState<Machine> m_readRFPower;
+    CTXGCTestConvergenceState<Machine> m_testConvergence;
+    CTXGCSetRXState<Machine> m_setRX;
+    CTXGCSetMenuState<Machine> m_setMenuTXGain;
+    CTXGGetGainState<Machine> m_getTXGain;
+    CTXGCExitMenuState<Machine> m_exitMenuTXGain;
+    CTXGCRestoreState<Machine> m_restore;
+    CLoopStepState<Machine> m_loopStep;
+    CLoopTestState<Machine> m_loopTest;
+};

@@ -1,0 +1,210 @@
+// The RF gain wizard as a user walks it against the simulated transceiver,
+// opened as the Calibration tab opens it (the tab's own road is in
+// RFGainWizardEndToEndTest.cpp): a computed calibration of both receivers
+// to Finish; a signal too low, retried, ignored, then refused; a Cancel
+// during a calibration, clicked twice.
+#include "RFGainFixture.h"
+#include "RFGainWizardSteps.h"
+#include "FileVersionInfo.h"
+#include "TextSinks.h"
+
+namespace {
+
+std::vector<uint8_t> Eeprom(CSimulatedTransceiver& radio, unsigned address)
+{
+    return radio.ReadEeprom(address, 128);
+}
+
+// The texts of a page's controls, one to a line.
+std::wstring PageTexts(HWND page)
+{
+    std::wstring texts;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        texts += GetWindowString(child) + L"\n";
+    return texts;
+}
+
+// A user's computed run up to the main receiver's Calibrate, then `more`.
+std::vector<SWizardStep> CalibrateMainThen(std::vector<SWizardStep> more)
+{
+    std::vector<SWizardStep> steps = {Next(IDD_RFGC_WELCOME), Next(IDD_RFGC_CHOOSE_SOURCE), Next(IDD_RFGC_SIG_GEN),
+                                      Next(IDD_RFGC_MAIN_KNOBS), Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE)};
+    steps.insert(steps.end(), more.begin(), more.end());
+    return steps;
+}
+
+class RFGainWizardTest : public RFGainTest {
+protected:
+    explicit RFGainWizardTest(std::initializer_list<int> answers = {}) : RFGainTest(answers) {}
+
+    // Opens the wizard as the Calibration tab does and walks it; returns
+    // when it has closed.
+    void RunWizard(std::vector<SWizardStep> steps)
+    {
+        CWizardDriver driver(std::move(steps), 60000);
+        {
+            CRFGCSheet wizard(IDS_RFGC_TITLE);
+            wizard.DoModal(nullptr);
+        }
+        EXPECT_TRUE(driver.Done()) << "the wizard closed before its last step";
+        pagesShown = driver.Pages();
+        EXPECT_EQ(GetModel().ActiveMachine(), nullptr);
+    }
+
+    std::vector<UINT> pagesShown;
+};
+
+TEST_F(RFGainWizardTest, AComputedCalibrationOfBothReceiversToFinish)
+{
+    radio.Control("dsp signal main -73");
+    radio.Control("dsp signal sub -60");
+    radio.Control("rx set ai=1 notch=1");
+    const State before = radio.State();
+    std::pair<bool, bool> secondReceiverStep;
+    bool onlyUserSources = false;
+    std::wstring signalGenerator;
+    std::wstring instruction;
+    std::wstring mainLog;
+    std::wstring subLog;
+    RunWizard({
+        {IDD_RFGC_WELCOME,
+         [&](HWND, HWND welcome) {
+             secondReceiverStep = SecondReceiverStep(welcome);
+             return true;
+         }},
+        Next(IDD_RFGC_WELCOME),
+        {IDD_RFGC_CHOOSE_SOURCE,
+         [&](HWND, HWND page) {
+             const HWND current = GetDlgItem(page, IDC_RFGC_CURRENT);
+             onlyUserSources = IsDlgButtonChecked(page, IDC_RFGC_COMPUTED) == BST_CHECKED &&
+                               IsShownAndEnabled(page, IDC_RFGC_FACTORY) && !IsWindowVisible(current) &&
+                               !IsWindowEnabled(current) && !IsWindowVisible(GetDlgItem(page, IDC_RFGC_REGISTRY));
+             return true;
+         }},
+        Next(IDD_RFGC_CHOOSE_SOURCE),
+        {IDD_RFGC_SIG_GEN,
+         [&](HWND, HWND page) {
+             signalGenerator = PageTexts(page);
+             return true;
+         }},
+        Next(IDD_RFGC_SIG_GEN),
+        Next(IDD_RFGC_MAIN_KNOBS),
+        {IDD_RFGC_MAIN_RX,
+         [&](HWND, HWND page) {
+             instruction = GetWindowString(GetDlgItem(page, IDC_RFGC_INSTRUCTION));
+             return true;
+         }},
+        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+        NextAfterRun(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, mainLog),
+        Next(IDD_RFGC_MAIN_SIG_GEN_HIGH),
+        // The high level is optional.
+        Next(IDD_RFGC_MAIN_RX_HIGH),
+        Next(IDD_RFGC_SUB_KNOBS),
+        Click(IDD_RFGC_SUB_RX, IDC_RFGC_CALIBRATE),
+        NextAfterRun(IDD_RFGC_SUB_RX, IDC_RFGC_CALIBRATE, subLog),
+        Next(IDD_RFGC_SUB_SIG_GEN_HIGH),
+        Next(IDD_RFGC_SUB_RX_HIGH),
+        Finish(),
+    });
+    EXPECT_EQ(pagesShown, (std::vector<UINT>{12000, 12002, 12004, 12010, 12012, 12014, 12016, 12020, 12022, 12024,
+                                             12026, 12030}));
+    EXPECT_EQ(secondReceiverStep, std::make_pair(true, true));
+    EXPECT_TRUE(onlyUserSources);
+    EXPECT_NE(signalGenerator.find(L"Your Q7 has been placed into TX TEST to protect the signal generator from "
+                                   L"accidental transmission\nConnect a calibrated source such as an Zentrova GN4, "
+                                   L"GN5, GN6 or other signal generator set to -73 dBm (50 \u00B5V) to your Q7 ANT1 "
+                                   L"connector\n"),
+              std::wstring::npos)
+        << signalGenerator;
+    EXPECT_EQ(instruction, L"Click \"Calibrate\" to begin RF Gain calibration");
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    // Each receiver's computed table, in its DSP and in EEPROM.
+    const std::vector<uint8_t> factory(kFactoryRFGainTable.begin(), kFactoryRFGainTable.end());
+    EXPECT_NE(Table("main"), factory);
+    EXPECT_EQ(Eeprom(radio, 0x4D00), Table("main"));
+    EXPECT_NE(Table("sub"), Table("main"));
+    EXPECT_EQ(Eeprom(radio, 0x4D80), Table("sub"));
+    ExpectRestored(before, radio.State());
+
+    // The log: what ran where, then the run's lines up to its end.
+    for (const std::wstring* log : {&mainLog, &subLog}) {
+        const std::wstring header = GetProgramVersionText() + L"\n" + GetOsVersionText() + L"\n" +
+                                    GetModel().DescribeConnection() + L"\n";
+        const std::wstring text = WithNewlines(*log);
+        EXPECT_EQ(text.substr(0, header.size()), header) << text;
+        EXPECT_EQ(CountOf(text, L"Wait 8 seconds for DSP to compute calibration table"), 1u);
+        EXPECT_EQ(text.substr(text.size() - 6), L"\nReady");
+    }
+}
+
+class RFGainWizardLowSignalTest : public RFGainWizardTest {
+protected:
+    RFGainWizardLowSignalTest() : RFGainWizardTest({IDRETRY, IDIGNORE, IDABORT}) {}
+};
+
+TEST_F(RFGainWizardLowSignalTest, RetryThenIgnoreStoresATableAndAnAbortIsNotToldTwice)
+{
+    radio.Control("dsp signal main -100");
+    const State before = radio.State();
+    std::wstring lowLog;
+    std::wstring highLog;
+    // Retry measures again; Ignore goes on with -100 dBm.
+    RunWizard(CalibrateMainThen({
+        NextAfterRun(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, lowLog),
+        Next(IDD_RFGC_MAIN_SIG_GEN_HIGH),
+        // Abort: the box was the failure's only telling.
+        Click(IDD_RFGC_MAIN_RX_HIGH, IDC_RFGC_CALIBRATE),
+        CancelAfterFailure(IDD_RFGC_MAIN_RX_HIGH, IDC_RFGC_CALIBRATE, boxes, 3, highLog),
+    }));
+    const std::wstring tooLow = L"Input signal level is too low for RF Gain Calibration";
+    ASSERT_EQ(boxes.Count(), 3u);
+    for (const SeenBox& box : boxes.Boxes()) {
+        EXPECT_EQ(box.caption, L"RF Gain Calibration Error");
+        EXPECT_NE(box.text.find(tooLow), std::wstring::npos) << box.text;
+        EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    }
+    EXPECT_EQ(radio.CountCommand("!bd"), 3u);
+    EXPECT_EQ(CountOf(lowLog, L"Received signal level is -100 dBm"), 2u);
+    EXPECT_EQ(Eeprom(radio, 0x4D00), Table("main"));
+    EXPECT_EQ(CountOf(highLog, tooLow), 1u) << highLog;
+    // Not the high level's computing.
+    EXPECT_EQ(radio.CountCommand("!b8"), 5u);
+    ExpectRestored(before, radio.State());
+}
+
+TEST_F(RFGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingThenCloses)
+{
+    radio.Control("dsp signal main -73");
+    // Switches the restore has to put back too, besides the set-up's values.
+    radio.Control("rx set ai=1 an=2 bset=1 notch=2 sb=1");
+    const State before = radio.State();
+    bool clickedDuringRestore = false;
+    RunWizard(CalibrateMainThen({
+        // The DSP measures.
+        {IDD_RFGC_MAIN_RX,
+         [&](HWND wizard, HWND) {
+             if (radio.CountCommand("!b8") == 0)
+                 return false;
+             PressWizardButton(wizard, PSBTN_CANCEL);
+             return true;
+         }},
+        // The calibration has ended; the restore runs.
+        {IDD_RFGC_MAIN_RX,
+         [&](HWND wizard, HWND) {
+             CRFGCStateMachine& machine = MachineOf(wizard);
+             if (machine.IsIdle() || machine.IsRestorePending())
+                 return false;
+             clickedDuringRestore = true;
+             PressWizardButton(wizard, PSBTN_CANCEL);
+             return true;
+         }},
+    }));
+    EXPECT_TRUE(clickedDuringRestore);
+    EXPECT_EQ(boxes.Count(), 0u);
+    ExpectRestored(before, radio.State());
+    EXPECT_EQ(radio.CommandMode(), "0");
+    EXPECT_EQ(Eeprom(radio, 0x4D00), std::vector<uint8_t>(128, 0xFF));
+}
+
+}  // namespace
