@@ -33,7 +33,8 @@ BOOL CTXGCSummaryDlg::OnInitDialog()
     }
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(owner);
-    return TRUE;
+    m_text.FocusAtStart();
+    return FALSE;  // the focus is set
 }
 
 bool CTXGCSummaryDlg::OnCommand(UINT id, UINT code, HWND control)

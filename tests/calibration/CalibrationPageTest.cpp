@@ -137,14 +137,20 @@ TEST_F(CalibrationPageTest, TheSummaryShowsTheRadiosFile)
     WriteDataFile(text);
     SetRadio(FIRMWARE_STATUS_RUNNING, DEVICE_Q7, 455);
     std::wstring shown;
+    CHARRANGE selection{-1, -1};
     boxes.OnDialog(L"TX Gain Calibration Summary", [&](HWND dialog) {
-        shown = GetWindowString(GetDlgItem(dialog, IDC_RICH_EDIT));
+        const HWND viewer = GetDlgItem(dialog, IDC_RICH_EDIT);
+        shown = GetWindowString(viewer);
+        SendMessageW(viewer, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         return true;
     });
     Press(page, kSummary);
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(shown, std::wstring(text.begin(), text.end()));
+    // Opened for reading: nothing selected, the caret at the start.
+    EXPECT_EQ(selection.cpMin, 0);
+    EXPECT_EQ(selection.cpMax, 0);
 }
 
 TEST_F(CalibrationPageTest, AFileGoneSinceItWasFoundGivesTheBoxAndNoViewer)

@@ -297,6 +297,15 @@ TEST_F(FirmwareSendEndToEndTest, RefusalsThatPutNothingOnTheWire)
     EXPECT_TRUE(radio.Commands().empty() || radio.Commands().front() == ";");
     EXPECT_EQ(radio.CountCommand("LDM;"), 0u);
     EXPECT_EQ(radio.CountCommand("D"), 0u);
+
+    // A failed load leaves the radio's state unknown, and the sends with it,
+    // until "Check Versions Now" finds the radio again.
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_SEND_NEW)));
+    Click(page, IDC_CHECK_VERSIONS);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return model.Contact().IsIdle() && model.ConnectionStatus.Get() == FIRMWARE_STATUS_RUNNING; }, 20000));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_SEND_NEW)));
 }
 
 TEST_F(FirmwareSendEndToEndTest, AnN8ThatCannotPassThroughMustBeSwitchedOff)

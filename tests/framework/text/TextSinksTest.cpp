@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include "BoxWatcher.h"
 #include "ErrorText.h"
 #include "TestWindow.h"
@@ -97,4 +100,31 @@ TEST(TextSinks, OsVersionTextNamesTheSystem)
     EXPECT_EQ(text.rfind(L"OS Version ", 0), 0u);
     EXPECT_NE(text.find(L" Build "), std::wstring::npos);
     EXPECT_NE(text.find(L"Windows"), std::wstring::npos) << text;
+}
+
+// Unless the program declares them, 8.1 and 10 report themselves as 8 and
+// the version text could never name them.
+TEST(TextSinks, TheProgramDeclaresTheSystemsItsVersionTextNames)
+{
+    const struct {
+        const char* system;
+        const char* id;
+    } rows[] = {
+        {"Vista", "e2011457-1546-43c5-a5fe-008deee3d3f0"}, {"7", "35138b9a-5d96-4fbd-8e2d-a2440225f93a"},
+        {"8", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38"},     {"8.1", "1f676c76-80e1-4239-95bb-83d0f6d0da78"},
+        {"10", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"},
+    };
+    const HRSRC found = FindResourceW(nullptr, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    ASSERT_NE(found, nullptr);
+    std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                         SizeofResource(nullptr, found));
+    std::transform(manifest.begin(), manifest.end(), manifest.begin(), [](char c) { return std::tolower(c); });
+    const size_t begin = manifest.find("<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">");
+    const size_t end = manifest.find("</compatibility>");
+    ASSERT_LT(begin, end);
+    const std::string section = manifest.substr(begin, end - begin);
+    for (const auto& row : rows) {
+        const std::string entry = std::string("<supportedos id=\"{") + row.id + "}\"/>";
+        EXPECT_NE(section.find(entry), std::string::npos) << row.system;
+    }
 }
