@@ -27,8 +27,8 @@ public:
         host->m_terminators = L";";
         m_step = STEP_NONE;
         // The run's result waits while the restore commands go out.
-        if (host->m_deferredResult == 0) {
-            host->m_deferredResult = host->m_result;
+        if (host->m_run.deferredResult == 0) {
+            host->m_run.deferredResult = host->m_result;
             host->m_result = 0;
         }
     }
@@ -36,29 +36,30 @@ public:
     void Enter() override
     {
         T* host = this->m_host;
+        auto& run = host->m_run;
         m_step = STEP_NONE;
-        if (host->m_transmitting) {
-            host->m_transmitting = 0;
+        if (run.transmitting) {
+            run.transmitting = 0;
             Send(L"RX;", kReplyMs, STEP_NEXT);
             return;
         }
-        if (host->m_menuOpen) {
-            host->m_menuOpen = 0;
+        if (run.menuOpen) {
+            run.menuOpen = 0;
             Send(L"MN255;", kExitMs, STEP_NEXT);
             return;
         }
         // Decided before the empty stack goes on: a failed run must not go on
         // to the next band.
-        if (IsFailure(host->m_result) || host->m_deferredResult != 0)
-            host->m_loopIndex = kTXGainBandCount;
+        if (IsFailure(host->m_result) || run.deferredResult != 0)
+            run.loopIndex = kTXGainBandCount;
         const bool bandRestored =
-            host->m_loopIndex < static_cast<int>(kTXGainBandCount) && host->m_restoreCount <= host->m_bandMark;
-        if (host->m_restoreCount == 0 || bandRestored) {
+            run.loopIndex < static_cast<int>(kTXGainBandCount) && run.restoreCount <= run.bandMark;
+        if (run.restoreCount == 0 || bandRestored) {
             GoOn();
             return;
         }
-        m_entry = host->m_restoreEntries[--host->m_restoreCount];
-        host->Trace(L"%s Pop %u %s %s 0x%08X %u", this->m_name, host->m_restoreCount, m_entry.a.c_str(),
+        m_entry = run.restoreEntries[--run.restoreCount];
+        host->Trace(L"%s Pop %u %s %s 0x%08X %u", this->m_name, run.restoreCount, m_entry.a.c_str(),
                     m_entry.b.c_str(), static_cast<unsigned>(m_entry.code), static_cast<unsigned>(m_entry.kind));
         m_reads = 0;
         if (m_entry.kind == RESTORE_MENU_VALUE)
@@ -167,12 +168,12 @@ private:
     void GoOn()
     {
         T* host = this->m_host;
-        if (host->m_loopIndex < static_cast<int>(kTXGainBandCount)) {
+        if (host->m_run.loopIndex < static_cast<int>(kTXGainBandCount)) {
             this->GoNext();
             return;
         }
-        if (host->m_deferredResult != 0)
-            host->m_result = host->m_deferredResult;
+        if (host->m_run.deferredResult != 0)
+            host->m_result = host->m_run.deferredResult;
         this->GoFinal();
     }
 

@@ -16,6 +16,28 @@ bool IsPortGone(HRESULT result)
 
 }  // namespace
 
+// Two chains, built below in the order they run.
+//
+// The refresh run is its first state alone. No "OM;" reply within 200 ms is
+// no error (the option reply is forgotten); a failed write ends it with the
+// port's error; a Cancel ends it with ERROR_CANCELLED once the reply or the
+// wait is over. It changes nothing, so nothing is restored.
+//
+// The calibration run:
+// - Time-out: a delay state (a command that wants no answer, a menu opened
+//   or left, the pause between power samples) goes on, and so does the
+//   option query. Any other state sends again; its 8th send without the
+//   reply it wants ends the run with the state's code.
+// - Failure (a state's code, an option in the wrong mode, the SWR, power that
+//   does not settle or reach the level, a failed write): nothing more goes
+//   out but SetRX and Restore, so a keyed radio is told to receive first. At
+//   Final the run goes back to Restore once: unkey, leave the menu, put back
+//   every saved setting, not only the band's; then the failure and the
+//   level's failed text are reported. A port that is gone skips the restore.
+// - Cancel: the result becomes ERROR_CANCELLED (an earlier failure stays) and
+//   the next send ends the run as a failure does, through the restore.
+// In Restore a time-out never ends the run: it goes on to the next entry, and
+// a menu that never reads back is given up, reported with its code.
 CTXGCStateMachine::CTXGCStateMachine()
     : CStateHost(TIMER_TX_GAIN),
       m_refreshOptionModule(this, L"GetOptionModule", &m_final),
@@ -100,19 +122,14 @@ bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsign
         return RefuseBusy();
     m_owner = owner;
     SetLastError(0);
-    m_level = level < 3 ? level : static_cast<unsigned char>(TXGAIN_LEVEL_5W);
-    m_refreshOnly = 0;
-    Report(kStartTexts[m_level]);
+    STXGCRun run;
+    run.level = level < 3 ? level : static_cast<unsigned char>(TXGAIN_LEVEL_5W);
+    Report(kStartTexts[run.level]);
     Trace(L"TXGCStateMachine::StartCalibrate: XQ6T %u BH7W %u JW2D %u", IsXQ6TInstalled() ? 1u : 0u,
           IsBH7WInstalled() ? 1u : 0u, IsJW2DInstalled() ? 1u : 0u);
-    m_antenna = antenna;
-    m_antennaCommand = antenna == 2 ? L"AN2;" : L"AN1;";
-    m_restoreCount = 0;
-    m_deferredResult = 0;
-    m_menuOpen = 0;
-    m_transmitting = 0;
-    m_restoreReentries = 0;
-    return Start(m_textTerminalOff);
+    run.antenna = antenna;
+    run.antennaCommand = antenna == 2 ? L"AN2;" : L"AN1;";
+    return StartRun(m_textTerminalOff, run);
 }
 
 bool CTXGCStateMachine::RefreshOptionModules(HWND owner)
@@ -120,15 +137,27 @@ bool CTXGCStateMachine::RefreshOptionModules(HWND owner)
     if (!IsIdle())
         return RefuseBusy();
     m_owner = owner;
-    m_refreshOnly = 1;
-    return Start(m_refreshOptionModule);
+    STXGCRun run;
+    run.refreshOnly = 1;
+    return StartRun(m_refreshOptionModule, run);
 }
 
 bool CTXGCStateMachine::RefuseBusy()
 {
-    // The running run's result stays its own: a refused start must not end it.
+    // The running run's result and record stay its own: a refused start must
+    // not end it. So a busy start is refused here, before Start would mark
+    // the result busy.
     SetLastError(E_STATE_MACHINE_BUSY);
     return false;
+}
+
+// The one place a run's record is set.
+bool CTXGCStateMachine::StartRun(CState<Machine>& first, const STXGCRun& run)
+{
+    return Start(first, [&] {
+        m_run = run;
+        return HRESULT(0);
+    });
 }
 
 HWND CTXGCStateMachine::CurrentPage() const
@@ -147,26 +176,26 @@ void CTXGCStateMachine::Log(TextOrId text)
 
 void CTXGCStateMachine::OnFinished()
 {
-    if (!m_refreshOnly) {
+    if (!m_run.refreshOnly) {
         // Whatever was left changed goes back first: saved entries, a keyed
         // radio, an open menu. Once a run; a restore that failed itself ends.
-        const bool owesRadio = m_restoreCount > 0 || m_menuOpen || m_transmitting;
-        if (owesRadio && !IsPortGone(m_result) && m_restoreReentries == 0) {
-            ++m_restoreReentries;
+        const bool owesRadio = m_run.restoreCount > 0 || m_run.menuOpen || m_run.transmitting;
+        if (owesRadio && !IsPortGone(m_result) && m_run.restoreReentries == 0) {
+            ++m_run.restoreReentries;
             Transition(m_restore);
             return;
         }
         if (m_result == 0)
-            m_result = m_deferredResult;
+            m_result = m_run.deferredResult;
         if (IsFailure(m_result)) {
             const std::wstring error = FormatErrorText(static_cast<DWORD>(MapResult(m_result)));
             Report(error);
             AppendProgressText(error);
-            Report(kFailedTexts[m_level]);
-            AppendProgressText(kFailedTexts[m_level]);
+            Report(kFailedTexts[m_run.level]);
+            AppendProgressText(kFailedTexts[m_run.level]);
         } else {
-            Report(kSucceededTexts[m_level]);
-            AppendProgressText(kSucceededTexts[m_level]);
+            Report(kSucceededTexts[m_run.level]);
+            AppendProgressText(kSucceededTexts[m_run.level]);
         }
     }
     const HWND page = CurrentPage();
@@ -182,56 +211,58 @@ void CTXGCStateMachine::AppendProgressText(TextOrId text)
 
 void CTXGCStateMachine::AppendSummaryLine(const std::wstring& reply)
 {
-    m_summaryText += FormatSummaryLine(reply, BandKHz(), m_level);
+    m_summaryText += FormatSummaryLine(reply, BandKHz(), m_run.level);
 }
 
 void CTXGCStateMachine::PushRestoreEntry(const std::wstring& a, const std::wstring& b, HRESULT code, DWORD kind)
 {
-    if (m_restoreCount >= kMaxRestoreEntries)
+    if (m_run.restoreCount >= STXGCRun::kMaxRestoreEntries)
         return;
-    Trace(L"TXGCStateMachine::PushRestoreEntry %d %s %s %u", static_cast<int>(m_restoreCount), a.c_str(), b.c_str(),
-          static_cast<unsigned>(kind));
-    m_restoreEntries[m_restoreCount++] = {a, b, code, kind};
+    Trace(L"TXGCStateMachine::PushRestoreEntry %d %s %s %u", static_cast<int>(m_run.restoreCount), a.c_str(),
+          b.c_str(), static_cast<unsigned>(kind));
+    m_run.restoreEntries[m_run.restoreCount++] = {a, b, code, kind};
 }
 
 std::wstring CTXGCStateMachine::GetPowerCommand() const
 {
-    return ::GetPowerCommand(m_level, GetModel().McuVersion());
+    return ::GetPowerCommand(m_run.level, GetModel().McuVersion());
 }
 
 unsigned CTXGCStateMachine::BandKHz() const
 {
-    return TXGainBandTable[m_loopIndex >= 0 && m_loopIndex < LoopCount() ? m_loopIndex : 0];
+    const int band = m_run.loopIndex;
+    return TXGainBandTable[band >= 0 && band < LoopCount() ? band : 0];
 }
 
 void CTXGCStateMachine::ClearPowerSamples()
 {
-    m_samples.fill(std::wstring());
-    m_sampleCount = 0;
-    m_ringIndex = 0;
+    m_run.samples.fill(std::wstring());
+    m_run.sampleCount = 0;
+    m_run.ringIndex = 0;
 }
 
 void CTXGCStateMachine::AddPowerSample(const std::wstring& sample)
 {
-    m_samples[m_ringIndex] = sample;
-    m_ringIndex = (m_ringIndex + 1) % kSettleSamples;
+    m_run.samples[m_run.ringIndex] = sample;
+    m_run.ringIndex = (m_run.ringIndex + 1) % STXGCRun::kSettleSamples;
 }
 
 bool CTXGCStateMachine::CheckPowerSettled()
 {
-    const bool equal = m_samples[0] == m_samples[1] && m_samples[1] == m_samples[2] && m_samples[2] == m_samples[3];
+    const auto& samples = m_run.samples;
+    const bool equal = samples[0] == samples[1] && samples[1] == samples[2] && samples[2] == samples[3];
     if (!equal) {
-        if (m_sampleCount < kMaxUnsettledPasses)
+        if (m_run.sampleCount < kMaxUnsettledPasses)
             return false;
         Report(IDS_TXGC_POWER_NOT_SETTLED);
         if (!IsFailure(m_result))
             m_result = E_TXGC_POWER_NOT_CONVERGED;
-        for (const std::wstring& sample : m_samples)
+        for (const std::wstring& sample : samples)
             Report(sample);
         return true;
     }
-    Trace(IDS_TXGC_POWER_SETTLED, m_samples[0].c_str());
-    if (!IsPowerInTolerance(m_level, m_samples[0]) && !IsFailure(m_result))
+    Trace(IDS_TXGC_POWER_SETTLED, samples[0].c_str());
+    if (!IsPowerInTolerance(m_run.level, samples[0]) && !IsFailure(m_result))
         m_result = E_TXGC_POWER_NOT_REACHED;
     return true;
 }
@@ -240,5 +271,5 @@ void CTXGCStateMachine::StopTransmitting()
 {
     Trace(L"%s send %s", Current()->m_name, L"RX;");
     if (GetModel().WriteText(L"RX;"))
-        m_transmitting = 0;
+        m_run.transmitting = 0;
 }

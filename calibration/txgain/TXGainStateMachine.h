@@ -18,6 +18,40 @@
 #include "TXGainRules.h"
 #include "TXGainTransmitStates.h"
 
+// The data of one run. Each start begins from a fresh record, so nothing of
+// an earlier run (its level, its restore stack, a flag left set by a run that
+// could not restore) carries over into the next. The progress and summary
+// texts are not here: they gather the runs of one wizard.
+struct STXGCRun {
+    static constexpr unsigned kMaxRestoreEntries = 25;
+    static constexpr unsigned kSettleSamples = 4;
+
+    unsigned char antenna = 1;
+    unsigned char level = TXGAIN_LEVEL_5W;
+    // The run's result, parked while the restore commands go out.
+    HRESULT deferredResult = 0;
+    // What the radio is owed: leaving a menu, unkeying.
+    DWORD menuOpen = 0;
+    DWORD transmitting = 0;
+    std::wstring iconReply;
+    // The band: 0..10 into TXGainBandTable, 11 when the loop is over.
+    int loopIndex = 0;
+    unsigned ringIndex = 0;
+    // Passes without four equal power samples.
+    unsigned sampleCount = 0;
+    unsigned restoreCount = 0;
+    // The restore count when the band loop began: entries above it are the band's.
+    unsigned bandMark = 0;
+    std::array<std::wstring, kSettleSamples> samples;
+    std::wstring antennaCommand = L"AN1;";
+    std::array<STXGCRestoreEntry, kMaxRestoreEntries> restoreEntries;
+    // The option-module refresh: one state, no restore, no outcome lines.
+    DWORD refreshOnly = 0;
+    // Times OnFinished went back to the restore; once is enough, and more
+    // could loop for ever on a port that fails every write.
+    unsigned restoreReentries = 0;
+};
+
 class CTXGCStateMachine : public CStateHost<CTXGCStateMachine> {
 public:
     CTXGCStateMachine();
@@ -51,41 +85,25 @@ public:
     // "RX;" at once, no reply awaited.
     void StopTransmitting();
 
-    bool IsLevel50W() const { return m_level == TXGAIN_LEVEL_50W; }
-    bool IsMilliwatt() const { return m_level == TXGAIN_LEVEL_1MW; }
+    bool IsLevel50W() const { return m_run.level == TXGAIN_LEVEL_50W; }
+    bool IsMilliwatt() const { return m_run.level == TXGAIN_LEVEL_1MW; }
     bool IsBH7WEnabled() const { return IsBH7WInstalled(); }
     bool IsXQ6TEnabled() const { return IsXQ6TInstalled(); }
     bool IsJW2DEnabled() const { return IsJW2DInstalled(); }
     bool IsBandSetAvailable() const { return GetModel().McuVersion() >= MCU_BAND_NUMBER_VERSION; }
     int LoopCount() const { return static_cast<int>(kTXGainBandCount); }
 
-    static constexpr unsigned kMaxRestoreEntries = 25;
-    static constexpr unsigned kSettleSamples = 4;
     static constexpr unsigned kMaxUnsettledPasses = 20;
 
-    unsigned char m_antenna = 1;
-    unsigned char m_level = TXGAIN_LEVEL_5W;
-    HRESULT m_deferredResult = 0;
-    DWORD m_menuOpen = 0;
-    DWORD m_transmitting = 0;
-    std::wstring m_iconReply;
-    // The band index: 0..10 into TXGainBandTable, 11 when the loop is over.
-    int m_loopIndex = 0;
-    unsigned m_ringIndex = 0;
-    unsigned m_sampleCount = 0;
-    unsigned m_restoreCount = 0;
-    unsigned m_bandMark = 0;
-    std::array<std::wstring, kSettleSamples> m_samples;
-    std::wstring m_antennaCommand = L"AN1;";
-    std::array<STXGCRestoreEntry, kMaxRestoreEntries> m_restoreEntries;
-    DWORD m_refreshOnly = 0;
-    // Times OnFinished went back to the restore in this run; once is enough,
-    // and more could loop for ever on a port that fails every write.
-    unsigned m_restoreReentries = 0;
+    // What this run knows and has changed; the states read and write it here.
+    STXGCRun m_run;
+    // The generic loop states count the bands under this name.
+    int& m_loopIndex = m_run.loopIndex;
 
 private:
     HWND CurrentPage() const;
     bool RefuseBusy();
+    bool StartRun(CState<CTXGCStateMachine>& first, const STXGCRun& run);
 
     std::wstring m_progressText;
     std::wstring m_summaryText;

@@ -88,7 +88,7 @@ public:
     void Init() override
     {
         CTXGCSetValueState<T>::Init();
-        this->m_wanted = this->m_host->m_antennaCommand;
+        this->m_wanted = this->m_host->m_run.antennaCommand;
     }
 };
 
@@ -257,7 +257,7 @@ public:
     BOOL IsMatch() override { return this->Reply().size() == 8 && CTXGCResponseState<T>::IsMatch(); }
     void Process() override
     {
-        this->m_host->m_iconReply = this->Reply();
+        this->m_host->m_run.iconReply = this->Reply();
         if ((this->Reply()[2] & 0xA0) == 0xA0) {
             this->m_host->Report(IDS_TXGC_REQUIRES_TX_NORM);
             this->Abort(E_TXGC_NOT_TX_NORM);
@@ -287,7 +287,7 @@ public:
         const unsigned kHz = host->BandKHz();
         switch (m_value) {
         case BAND_NUMBER:
-            m_set = FormatText(L"%s%02u;", L"BN", host->m_loopIndex);
+            m_set = FormatText(L"%s%02u;", L"BN", host->m_run.loopIndex);
             break;
         case VFO_A:
         case VFO_B:
@@ -323,7 +323,7 @@ public:
     }
     void Enter() override
     {
-        this->m_host->m_transmitting = 1;
+        this->m_host->m_run.transmitting = 1;
         this->m_command = L"SWH16;";
         this->m_delay = kTuneMs;
         this->Send();

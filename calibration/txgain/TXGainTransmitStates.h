@@ -33,7 +33,7 @@ public:
         : CCommandDelayState<T>(host, name, next, menu, 250)
     {
     }
-    void Init() override { this->m_host->m_menuOpen = 1; }
+    void Init() override { this->m_host->m_run.menuOpen = 1; }
 };
 
 template <typename T>
@@ -44,7 +44,7 @@ public:
     {
         // A failed run sends nothing here: the restore leaves the menu.
         if (!IsFailure(this->m_host->m_result))
-            this->m_host->m_menuOpen = 0;
+            this->m_host->m_run.menuOpen = 0;
         CExitMenuState<T>::Send();
     }
 };
@@ -57,7 +57,7 @@ public:
     using CLoopInitState<T>::CLoopInitState;
     void Enter() override
     {
-        this->m_host->m_bandMark = this->m_host->m_restoreCount;
+        this->m_host->m_run.bandMark = this->m_host->m_run.restoreCount;
         CLoopInitState<T>::Enter();
     }
 };
@@ -75,7 +75,7 @@ public:
     void Init() override
     {
         CTXGCResponseState<T>::Init();
-        m_transmit = this->m_host->m_transmitting;
+        m_transmit = this->m_host->m_run.transmitting;
     }
     void Enter() override
     {
@@ -90,7 +90,7 @@ public:
     void Process() override
     {
         m_transmit = this->Reply() == L"TQ1;";
-        this->m_host->m_transmitting = m_transmit;
+        this->m_host->m_run.transmitting = m_transmit;
         if (m_transmit && this->m_retries >= this->m_host->m_retryLimit)
             this->Abort(this->m_errorCode);
         else if (m_transmit)
@@ -162,7 +162,7 @@ public:
         const std::wstring text = FormatText(IDS_TXGC_SWR_TOO_HIGH, swr / 10, swr % 10);
         host->Report(text);
         host->AppendProgressText(text);
-        host->Report(IDS_TXGC_VERIFY_DUMMY_LOAD, static_cast<unsigned>(host->m_antenna));
+        host->Report(IDS_TXGC_VERIFY_DUMMY_LOAD, static_cast<unsigned>(host->m_run.antenna));
         this->Abort(E_TXGC_SWR_TOO_HIGH);
     }
 };
@@ -208,7 +208,7 @@ public:
             this->GoNext();
             return;
         }
-        ++host->m_sampleCount;
+        ++host->m_run.sampleCount;
         host->Transition(*m_unsettled);
     }
 

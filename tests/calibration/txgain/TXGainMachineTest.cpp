@@ -48,7 +48,7 @@ TEST_F(TXGainMachineTest, PortFailingEveryWriteEndsTheRunOnce)
     ASSERT_EQ(page.finished.size(), 1u);
     EXPECT_EQ(page.finished[0], static_cast<HRESULT>(ERROR_GEN_FAILURE));
     EXPECT_TRUE(machine.IsIdle());
-    EXPECT_EQ(machine.m_restoreCount, 2u) << "one entry tried, FA and FB left";
+    EXPECT_EQ(machine.m_run.restoreCount, 2u) << "one entry tried, FA and FB left";
     EXPECT_EQ(machine.GetProgressText(), FormatErrorText(ERROR_GEN_FAILURE) + L"\n5 watt calibration failed\n");
     EXPECT_TRUE(window.statusTexts.size() >= 3u) << "every report reaches the status line";
 }
@@ -61,7 +61,7 @@ TEST_F(TXGainMachineTest, BusyMachineRefusesWithItsCode)
     EXPECT_FALSE(machine.RefreshOptionModules(page.Handle()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(E_STATE_MACHINE_BUSY));
     EXPECT_EQ(machine.m_result, 0) << "the running run's result is its own";
-    EXPECT_EQ(machine.m_level, TXGAIN_LEVEL_50W) << "the running run is untouched";
+    EXPECT_EQ(machine.m_run.level, TXGAIN_LEVEL_50W) << "the running run is untouched";
     EXPECT_TRUE(machine.CancelCalibration());
     ASSERT_TRUE(page.WaitForFinish(10000));
     EXPECT_EQ(page.finished[0], static_cast<HRESULT>(ERROR_CANCELLED));
