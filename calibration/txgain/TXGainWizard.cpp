@@ -42,7 +42,7 @@ CTXGCSheetQ7::CTXGCSheetQ7(UINT titleId)
 
 void CTXGCSheetQ7::OnDestroy()
 {
-    WriteTXGainFile(m_hwnd, m_context.Machine().GetSummaryText());
+    WriteTXGainFile(m_hwnd, m_context.Machine().GetRecord());
     m_context.Unregister();
     CWizard97Sheet::OnDestroy();
 }
