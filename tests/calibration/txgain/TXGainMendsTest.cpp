@@ -161,9 +161,11 @@ TEST_F(TXGainMendsTest, LostRestoreOfAValueIsSentAgain)
         size_t sends;
         std::set<std::string> notPutBack;
         std::wstring warning;
+        // Log lines with the entry's code: when given up, and at the end.
+        size_t logged;
     } rows[] = {
-        {1, 2, kChangedByDesign, L""},
-        {100, 8, {"tt", "db", "m078", "rt"}, NotPutBack(E_NO_RESPONSE_RT)},
+        {1, 2, kChangedByDesign, L"", 0},
+        {100, 8, {"tt", "db", "m078", "rt"}, NotPutBack(E_NO_RESPONSE_RT), 2},
     };
     Contact();
     for (const Row& row : rows) {
@@ -176,6 +178,7 @@ TEST_F(TXGainMendsTest, LostRestoreOfAValueIsSentAgain)
         radio.IgnoreNext("RT1;", 0);
         EXPECT_EQ(CountCommand("RT1;"), row.sends) << row.lost;
         EXPECT_EQ(machine.GetRadioWarning(), row.warning) << row.lost;
+        EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_RT)), row.logged) << row.lost;
     }
 }
 

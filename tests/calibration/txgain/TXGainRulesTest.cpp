@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "BoxWatcher.h"
-#include "Files.h"
 #include "FileBytes.h"
+#include "Files.h"
 #include "Model.h"
 #include "TXGainFile.h"
 #include "TXGainRules.h"
@@ -146,7 +146,8 @@ protected:
     // Radio 42's record of one band.
     const STXGainRecord record = {42, L"Q7 MCU version 04.55 on COM12 at 38400 bit/s", L"1900 kHz TXGain LP 123\r\n",
                                   L""};
-    // An earlier block with a byte no conversion would keep, and no last line end.
+    // An earlier text, with bytes beyond ASCII and no last line end, to follow
+    // the new block byte for byte.
     const std::string previous = "the previous calibration\r\n\xE9t\xE9";
 
     CTempFolder folder;
