@@ -94,11 +94,10 @@ CTXGCStateMachine::CTXGCStateMachine()
 {
 }
 
-bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsigned char level)
+bool CTXGCStateMachine::StartCalibrate(unsigned char antenna, unsigned char level)
 {
     if (!IsIdle())
         return RefuseBusy();
-    m_owner = owner;
     SetLastError(0);
     m_level = level < 3 ? level : static_cast<unsigned char>(TXGAIN_LEVEL_5W);
     m_refreshOnly = 0;
@@ -115,11 +114,10 @@ bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsign
     return Start(m_textTerminalOff);
 }
 
-bool CTXGCStateMachine::RefreshOptionModules(HWND owner)
+bool CTXGCStateMachine::RefreshOptionModules()
 {
     if (!IsIdle())
         return RefuseBusy();
-    m_owner = owner;
     m_refreshOnly = 1;
     return Start(m_refreshOptionModule);
 }
@@ -170,7 +168,6 @@ void CTXGCStateMachine::OnFinished()
         }
     }
     const HWND page = CurrentPage();
-    m_owner = nullptr;
     if (page)
         SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
 }
