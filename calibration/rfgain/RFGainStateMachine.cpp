@@ -292,7 +292,7 @@ int CRFGCStateMachine::CheckSignalLevel()
     // armed, and the model holds back what comes while it is up. That belongs
     // to no question of this machine: late, a stray reply would count in the
     // next attempt, or open a second box.
-    const int answer = MessageBoxKeepingError(m_sheetWindow, text, LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
+    const int answer = MessageBoxKeepingError(m_owner, text, LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
                                               MB_ABORTRETRYIGNORE | MB_ICONWARNING);
     GetModel().PurgeRx();
     m_receiveBuffer.clear();
@@ -311,6 +311,6 @@ void CRFGCStateMachine::OnFinished()
     if (m_firstFailure != 0)
         m_result = m_firstFailure;
     Log(IDS_READY);
-    if (const HWND page = CurrentPage(m_sheetWindow))
+    if (const HWND page = CurrentPage(m_owner))
         SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
 }

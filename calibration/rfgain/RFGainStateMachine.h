@@ -11,7 +11,9 @@
 // The wizard's pages start the chains (RFGainStateMachine.cpp, top to bottom).
 // The machine talks to the wizard sheet's current page itself: its progress
 // lines as WM_APP_PROGRESS_TEXT, its end as WM_APP_MACHINE_FINISHED with the
-// result; the model's machine-finished event is not fired.
+// result; the model's machine-finished event is not fired. The sheet is its
+// owner window (m_owner): the target of the end notice and the owner of the
+// signal-level box.
 #pragma once
 
 #include "RFGainDspStates.h"
@@ -62,9 +64,6 @@ public:
     // the radio back.
     bool Cancel() override;
 
-    // The target of the end notice and the owner of the signal-level box;
-    // the sheet sets it whenever it is shown.
-    void SetSheetWindow(HWND sheet) { m_sheetWindow = sheet; }
     bool IsRestorePending() const { return m_restorePending != 0; }
     int IsTableWritten(BYTE receiver) const { return m_tableWritten[receiver == 1 ? 1 : 0]; }
     // The receiver's registry table into the DSP table.
@@ -89,7 +88,6 @@ public:
 
     // The run.
     HWND m_progressWindow = nullptr;
-    HWND m_sheetWindow = nullptr;
     BYTE m_receiver = 0;
     int m_markWritten = 0;
     int m_restorePending = 0;

@@ -162,7 +162,7 @@ TEST_F(RFGainTest, CancelEndsTheChainThenRestoresThenCloses)
     const State before = radio.State();
     CRFGCInfo info(nullptr);
     CRFGCStateMachine& wizardMachine = info.Machine();
-    wizardMachine.SetSheetWindow(sheet.Handle());
+    wizardMachine.m_owner = sheet.Handle();
     GetModel().SetActiveMachine(&wizardMachine);
     const auto finished = [&](size_t count) {
         return PumpUntil([&] { return sheet.finished.size() == count && wizardMachine.IsIdle(); }, 30000);

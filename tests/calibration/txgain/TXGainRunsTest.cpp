@@ -124,7 +124,7 @@ TEST_F(TXGainRunsTest, CancelWhileKeyedUnkeysAndRestores)
 {
     Contact();
     const RadioState before = State();
-    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(radio.WaitForCommand("SWH16;", 20000));
     EXPECT_TRUE(machine.CancelCalibration());
     ASSERT_TRUE(page.WaitForFinish(20000));

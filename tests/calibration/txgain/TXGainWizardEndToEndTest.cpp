@@ -246,7 +246,7 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
          [&](HWND wizard, HWND calibrate) {
              if (!CanPressWizardButton(wizard, kWizardNext))
                  return false;
-             EXPECT_TRUE(MachineOf(wizard).RefreshOptionModules(wizard));
+             EXPECT_TRUE(MachineOf(wizard).RefreshOptionModules());
              ClickButton(calibrate, IDC_TXGC_CALIBRATE);
              log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
              calibrateAfterRefusal = IsWindowEnabled(GetDlgItem(calibrate, IDC_TXGC_CALIBRATE)) != FALSE;
