@@ -97,9 +97,9 @@ TEST_F(RFGainStoreTest, FactoryTableGoesToTheReceiversDspAndEepromByteForByte)
 
     // Display: the EEPROM's copy and the DSP's, identical.
     ASSERT_EQ(Run([&] { return machine.StartDisplay(sheet.Handle(), 1); }), 0);
-    EXPECT_EQ(FormatTableComparison(machine.m_dspTable, machine.m_eepromTable)[0],
+    EXPECT_EQ(FormatTableComparison(machine.m_run.dspTable, machine.m_run.eepromTable)[0],
               L"\nDSP and MCU EEPROM content are identical\n\n");
-    EXPECT_EQ(machine.m_eepromTable, kFactoryRFGainTable);
+    EXPECT_EQ(machine.m_run.eepromTable, kFactoryRFGainTable);
 }
 
 TEST_F(RFGainStoreTest, CurrentTableIsReadFromTheDspAndStored)
