@@ -86,6 +86,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$run/wineboot.log" 2>&1 || true
   wineserver -w
 fi
+scripts/wine-fonts
 # Without a window manager Wine draws the window frames itself.
 if [ -n "$xvfb" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
