@@ -112,7 +112,6 @@ bool CCWMemoryDlg::OnCommand(UINT id, UINT code, HWND control)
 void CCWMemoryDlg::OnFirstShow()
 {
     m_subscriptions.Add(m_hwnd, m_machine.Texts);
-    m_machine.m_owner = m_hwnd;
     m_writing = false;
     // On a refused start the memories stay empty and the controls usable.
     Run([this] {

@@ -61,7 +61,6 @@ void CConfigRestoreDlg::ChooseAndReadConfigurationFile()
     if (ReadConfigurationFile(path) != 0)
         return;
     m_folder.Set(GetParentFolder(path));
-    m_machine.m_owner = m_hwnd;
     if (!Run([this] { return m_machine.Start(Item(IDC_CONFIG_PROGRESS)); }))
         m_model.SetActiveMachine(nullptr);
 }

@@ -48,7 +48,6 @@ void CConfigSaveDlg::OnFirstShow()
         EndDialog(IDCANCEL);
         return;
     }
-    m_machine.m_owner = m_hwnd;
     Run([this] { return m_machine.Start(Item(IDC_CONFIG_PROGRESS)); });
 }
 

@@ -111,7 +111,6 @@ BOOL CXtalFilterDlg::OnInitDialog()
 // Only the first show reads; a hide changes nothing.
 void CXtalFilterDlg::OnFirstShow()
 {
-    m_machine.m_owner = m_hwnd;
     CEventSource* const values[] = {&m_machine.m_bandwidth, &m_machine.m_gain, &m_machine.m_modeMap,
                                     &m_machine.m_offset,    &m_machine.m_txAm, &m_machine.m_txCw,
                                     &m_machine.m_txSsb};

@@ -88,7 +88,7 @@ protected:
     // arms nothing more, whatever box its handler shows now (the N8's).
     void OnInterrupt() override
     {
-        m_machine->Abandon();
+        m_machine->GiveUp();
         EndDialog(IDCANCEL);
     }
     void OnCloseIdle() override

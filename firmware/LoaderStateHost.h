@@ -19,6 +19,8 @@ public:
 
     // The contact machine's end, after the restart, is what the dialog hears.
     void OnFinished() override { this->EndOperation(); }
+    // The user has given the load up (its dialog closed mid-load).
+    virtual void GiveUp() { this->Abandon(); }
 
     // The dialog's progress bar.
     void SetUpLoadProgress(int total) { this->SetUpProgress(GetDlgItem(this->m_owner, IDC_LOADER_PROGRESS), total); }

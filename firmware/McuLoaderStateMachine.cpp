@@ -53,6 +53,7 @@ bool CMcuLoaderStateMachine::StartLoad(HWND owner)
         m_currentImage = &m_image1;
         m_image2.Clear();
         ResetRetryStatistics();
+        m_bootLoaderEntered = false;
         HRESULT result = LoadImage(m_image1, m_mainPath);
         if (result == 0 && !m_companionPath.empty() && ParseFileNameVersion(m_companionPath) >= kCompanionVersion)
             result = LoadImage(m_image2, m_companionPath);
@@ -128,6 +129,24 @@ HRESULT CMcuLoaderStateMachine::VerifyVersion()
     return CLoaderStateHost<T>::VerifyVersion(m_currentImage->GetPath(), VERSION_MCU);
 }
 
+// The missing echo of "D" has given its own advice, and forgotten the status.
+void CMcuLoaderStateMachine::OnFinished()
+{
+    if (IsFailure(m_result) && GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER)
+        Report(IDS_NO_COMPLETE_FIRMWARE, kDeviceWord);
+    CLoaderStateHost<T>::OnFinished();
+}
+
+// A load already over (the contact run after it may go on) has told its end.
+void CMcuLoaderStateMachine::GiveUp()
+{
+    const bool halfLoaded =
+        !IsIdle() && (m_bootLoaderEntered || GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER);
+    CLoaderStateHost<T>::GiveUp();
+    if (halfLoaded)
+        Report(IDS_NO_COMPLETE_FIRMWARE, kDeviceWord);
+}
+
 // LoadEnterBootLoader
 
 CMcuLoaderStateMachine::CLoadEnterBootLoaderState::CLoadEnterBootLoaderState(T* host, State* next)
@@ -138,10 +157,12 @@ CMcuLoaderStateMachine::CLoadEnterBootLoaderState::CLoadEnterBootLoaderState(T* 
 void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::Enter()
 {
     // A radio already waiting in its boot loader needs no "LDM;".
-    if (GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER)
+    if (GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER) {
         GoNext();
-    else
-        CCommandDelayState<T>::Enter();
+        return;
+    }
+    m_host->m_bootLoaderEntered = true;
+    CCommandDelayState<T>::Enter();
 }
 
 void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::OnTimeout()

@@ -32,6 +32,11 @@ public:
     HRESULT CheckReconciliation(CFirmwareImage& image);
     HRESULT VerifyVersion();
 
+    // A load that fails, or is given up, with the radio left in its boot
+    // loader says so: the radio has no complete firmware then.
+    void OnFinished() override;
+    void GiveUp() override;
+
     // The packet states' side of the wire.
     bool WritePacket() { return GetModel().WriteBytes(m_packet, kPacketSize); }
     void TracePacket(const wchar_t* stateName);
@@ -110,6 +115,8 @@ private:
     CFirmwareImage m_image2;
     CFirmwareImage* m_currentImage = &m_image1;
     DWORD m_nextAddress = kImageLow;
+    // "LDM;" has been sent in this load.
+    bool m_bootLoaderEntered = false;
 
     // The chain, declared last state first so that each can name its next.
     CLoadWaitResetState m_waitReset;

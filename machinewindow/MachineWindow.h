@@ -2,7 +2,8 @@
 // page. One life cycle serves them all:
 // - the machine is the model's active machine while the window is shown, or
 //   from its first show to its end (or never, where the owner of the window
-//   registers it);
+//   registers it); the window that registers it is the machine's owner, to
+//   which its log lines go;
 // - the window's own work starts on its first show only: a later hide and
 //   show neither stalls nor restarts it;
 // - a run is under way from its start until its end is heard, and the wait
@@ -212,13 +213,15 @@ private:
     }
     void Register()
     {
-        if (m_registration != MachineRegistration::ByOwner)
-            GetModel().SetActiveMachine(&m_machine);
+        if (m_registration == MachineRegistration::ByOwner)
+            return;
+        m_host.m_owner = this->m_hwnd;
+        GetModel().SetActiveMachine(&m_machine);
     }
     void Unregister()
     {
-        if (m_registration != MachineRegistration::ByOwner && GetModel().ActiveMachine() == &m_machine)
-            GetModel().SetActiveMachine(nullptr);
+        if (m_registration != MachineRegistration::ByOwner)
+            GetModel().ReleaseActiveMachine(&m_machine);
     }
 
     CStateHost2& m_host;

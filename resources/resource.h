@@ -319,6 +319,7 @@
 #define IDS_NO_D_ECHO                   16042
 #define IDS_N8_DETECTED_CAPTION         16044
 #define IDS_N8_SWITCH_OFF               16046
+#define IDS_NO_COMPLETE_FIRMWARE        16048
 #define IDS_RETRY_SUCCESSFUL_FILL       16050
 #define IDS_HIGHEST_RETRIES             16052
 #define IDS_RETRY_SUCCEEDED             16054

@@ -9,7 +9,9 @@
 # Port page, whatever tab was used last in this prefix. The program runs
 # on the user's display when there is one, else on a private Xvfb display
 # where it is closed again once the screenshot is taken. The screenshot of the
-# main window is saved as BUILD/run/q7utility.png.
+# main window is saved as BUILD/run/q7utility.png. The simulator also takes
+# control lines on the loopback, at the address in BUILD/run/control, for
+# scripts/radio.sh (the signal generator, TX TEST, the cable, the state).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps
@@ -57,6 +59,7 @@ xvfb="" sim="" program="" mapped=""
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null || true
   [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
+  rm -f "$run/control"
   # The device's COM port goes with the run.
   if [ -n "$mapped" ]; then
     rm -f "$WINEPREFIX/dosdevices/${mapped,,}"
@@ -83,6 +86,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$run/wineboot.log" 2>&1 || true
   wineserver -w
 fi
+scripts/wine-fonts
 # Without a window manager Wine draws the window frames itself.
 if [ -n "$xvfb" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -110,7 +114,8 @@ is_listed() {
 }
 
 if [ -z "$device" ]; then
-  "$build/native/simulator/q7sim" --prefix "$WINEPREFIX" --register --log "$run/q7sim.log" 2>"$run/q7sim.err" &
+  "$build/native/simulator/q7sim" --prefix "$WINEPREFIX" --register --listen 127.0.0.1:0 --log "$run/q7sim.log" \
+    2>"$run/q7sim.err" &
   sim=$!
   sim_port() { port=$(sed -n 's/^q7sim: \(COM[0-9]*\) is .*/\1/p' "$run/q7sim.err"); [ -n "$port" ]; }
   if ! wait_until "$sim" 200 sim_port; then
@@ -119,6 +124,8 @@ if [ -z "$device" ]; then
     exit 1
   fi
   echo "Simulated transceiver on $port (commands it received: $run/q7sim.log)"
+  sed -n 's/^q7sim: control on //p' "$run/q7sim.err" >"$run/control"
+  echo "At the bench: scripts/radio.sh generator|switch|unplug|plug|state (no arguments: how)"
   # A saved port that this prefix no longer has counts as none.
   current=$(saved_port)
   if [ -z "$current" ] || ! is_listed "$current"; then

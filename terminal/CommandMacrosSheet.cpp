@@ -130,7 +130,6 @@ bool CCommandMacrosPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 
 BOOL CCommandMacrosPage1::OnInitDialog()
 {
-    m_machine.m_owner = m_hwnd;
     EnableTransfers();
     return TRUE;
 }

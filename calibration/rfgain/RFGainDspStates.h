@@ -32,9 +32,9 @@ public:
         m_syncLimit = 1;
         this->m_retries = 0;
         m_position = 0;
-        this->m_host->m_dspReplyHex.clear();
+        this->m_host->m_run.dspReplyHex.clear();
         if (!m_text.empty() && (m_text[0] == L'!' || m_text[0] == L'@'))
-            m_text[0] = this->m_host->m_receiver == 1 ? L'@' : L'!';
+            m_text[0] = this->m_host->m_run.receiver == 1 ? L'@' : L'!';
         StartSync();
     }
     void Enter() override
@@ -47,7 +47,7 @@ public:
             this->m_host->ArmTimer(kDelayMs);
             break;
         case 1:
-            SendPiece(this->m_host->m_receiver == 1 ? L"@02" : L"!02", kTimeoutMs);
+            SendPiece(this->m_host->m_run.receiver == 1 ? L"@02" : L"!02", kTimeoutMs);
             break;
         case 2:
             SendPiece(L"02", kTimeoutMs);
@@ -79,7 +79,7 @@ public:
         BYTE value = 0;
         if (this->m_command.empty() || reply.size() != 4 || reply[0] != L'(' || reply[3] != L')' || !HexPairToByte(reply[1], reply[2], value))
             return FALSE;
-        this->m_host->m_dspReplyHex += reply.substr(1, 2);
+        this->m_host->m_run.dspReplyHex += reply.substr(1, 2);
         return TRUE;
     }
     void OnMatch() override
@@ -100,11 +100,11 @@ public:
                 m_fdRun = 0;
             }
             m_step = m_unmatched < m_syncLimit ? 2 : 3;
-            host->m_dspReplyHex.clear();
+            host->m_run.dspReplyHex.clear();
             Enter();
             break;
         case 3:
-            host->m_dspReplyHex.clear();
+            host->m_run.dspReplyHex.clear();
             m_position = 0;
             m_step = 4;
             if (m_progressTextId)
@@ -158,14 +158,14 @@ private:
     {
         T* host = this->m_host;
         BYTE command = 0, reply = 0;
-        const HRESULT hr = VerifyDspResponse(m_text, host->m_dspReplyHex, command, reply);
+        const HRESULT hr = VerifyDspResponse(m_text, host->m_run.dspReplyHex, command, reply);
         if (hr == 0) {
             host->Trace(IDS_RFGC_VERIFY_PASSED, this->m_name, command, reply);
             this->Process();
             return;
         }
         host->Report(IDS_RFGC_VERIFY_FAILED, this->m_name, static_cast<unsigned>(hr), m_text.c_str(),
-                     host->m_dspReplyHex.c_str());
+                     host->m_run.dspReplyHex.c_str());
         RetryOrAbort(hr, kSyncLimitAfterFailure);
     }
     unsigned FirstSyncLimit() const { return static_cast<unsigned>(m_text.size() / 2); }
@@ -208,7 +208,7 @@ public:
     void Process() override
     {
         T* host = this->m_host;
-        if (!ParseSignalLevel(host->m_dspReplyHex, host->m_level)) {
+        if (!ParseSignalLevel(host->m_run.dspReplyHex, host->m_run.level)) {
             this->Abort(E_DSP_RESPONSE_CORRUPT);
             return;
         }
@@ -239,18 +239,18 @@ public:
     void Init() override
     {
         this->m_text = DspTableReadCommand();
-        this->m_host->m_dspTable.fill(0);
+        this->m_host->m_run.dspTable.fill(0);
         this->m_host->Report(IDS_RFGC_READ_DSP_TABLE);
         CRFGCSendDspCommandState<T>::Init();
     }
     void Process() override
     {
         T* host = this->m_host;
-        if (!ParseDspTableReply(host->m_dspReplyHex, host->m_dspTable)) {
+        if (!ParseDspTableReply(host->m_run.dspReplyHex, host->m_run.dspTable)) {
             this->Abort(E_RFGC_TABLE_READ_UNEXPECTED);
             return;
         }
-        host->m_dspReplyHex.clear();
+        host->m_run.dspReplyHex.clear();
         this->GoNext();
     }
 };
@@ -266,7 +266,7 @@ public:
 
     void Init() override
     {
-        this->m_text = DspTableWriteCommand(this->m_host->m_dspTable);
+        this->m_text = DspTableWriteCommand(this->m_host->m_run.dspTable);
         this->m_host->Report(IDS_RFGC_WRITE_DSP_TABLE);
         CRFGCSendDspCommandState<T>::Init();
     }

@@ -45,13 +45,16 @@ inline unsigned NotchValue(const std::wstring& reply)
 }
 
 // In place of a mask: the switch is the notch, which has a value, not a flag.
-inline constexpr BYTE RFGC_NOTCH = 0;
+inline constexpr BYTE RFGC_NOTCH_VALUE = 0;
 
 // A switch's setting: the notch's value, else 1 for a flag that is on.
 inline unsigned SwitchValue(const std::wstring& reply, size_t index, BYTE mask)
 {
-    return mask == RFGC_NOTCH ? NotchValue(reply) : IsFlagOn(reply, index, mask);
+    return mask == RFGC_NOTCH_VALUE ? NotchValue(reply) : IsFlagOn(reply, index, mask);
 }
+
+// Where a state wants a control or a switch.
+enum RFGCWanted : bool { RFGC_OFF = false, RFGC_ON = true };
 
 inline bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
 {

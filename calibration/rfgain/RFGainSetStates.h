@@ -14,6 +14,13 @@ struct SRFGCControl {
     std::wstring* saved = nullptr;
 };
 
+// The controls' first values, for the restore.
+struct SRFGCSavedValues {
+    std::wstring antenna, autoInfo, subRX;
+    // Index 0 the main receiver, 1 the second.
+    std::wstring attenuator[2], filterWidth[2], mode[2], preamp[2], rfGain[2], squelch[2];
+};
+
 enum RFGCSetFlags : unsigned {
     // Skipped when the radio has no second receiver.
     RFGC_SUB_ONLY = 1,
@@ -38,12 +45,12 @@ public:
     void Init() override
     {
         CCommandResponseRetryState<T>::Init();
-        m_control = m_controls[this->m_host->m_receiver == 1 ? 1 : 0];
+        m_control = m_controls[this->m_host->m_run.receiver == 1 ? 1 : 0];
         m_applied = false;
         if ((m_flags & RFGC_SUB_ONLY) && !T::HasSecondReceiver())
             this->m_command.clear();
         else if (m_control.saved && !m_control.saved->empty())
-            PrepareApply();  // queried in an earlier pass of this run
+            PrepareApply();  // queried by an earlier chain
         else
             this->m_command = m_control.query;
     }
@@ -109,4 +116,68 @@ private:
     static constexpr UINT kTimeoutMs = 500;
     const wchar_t* m_query;
     const std::wstring* m_saved;
+};
+
+// A control that each receiver has and the chains turn on or off: its
+// commands on the main receiver and on the second, and where each keeps its
+// first value.
+struct SRFGCReceiverControl {
+    HRESULT errorCode;
+    UINT onText;
+    UINT offText;
+    const wchar_t* query[2];
+    const wchar_t* on[2];
+    const wchar_t* off[2];
+    std::wstring (SRFGCSavedValues::*saved)[2];
+};
+
+inline constexpr SRFGCReceiverControl RFGC_ATTENUATOR{E_NO_RESPONSE_RA, IDS_RFGC_ATTENUATOR_ON, IDS_RFGC_ATTENUATOR_OFF,
+                                                      {L"RA;", L"RA$;"}, {L"RA01;", L"RA$01;"}, {L"RA00;", L"RA$00;"},
+                                                      &SRFGCSavedValues::attenuator};
+inline constexpr SRFGCReceiverControl RFGC_PREAMP{E_NO_RESPONSE_PA, IDS_RFGC_PREAMP_ON, IDS_RFGC_PREAMP_OFF,
+                                                  {L"PA;", L"PA$;"}, {L"PA1;", L"PA$1;"}, {L"PA0;", L"PA$0;"},
+                                                  &SRFGCSavedValues::preamp};
+
+// Sets such a control on the chain's receiver.
+template <typename T>
+class CRFGCSetReceiverControlState : public CRFGCSetBaseState<T> {
+public:
+    CRFGCSetReceiverControlState(T* host, const wchar_t* name, CState<T>* next, const SRFGCReceiverControl& control,
+                                 RFGCWanted wanted)
+        : CRFGCSetBaseState<T>(host, name, next, control.errorCode,
+                               wanted == RFGC_ON ? control.onText : control.offText,
+                               OnReceiver(host, control, wanted, 0), OnReceiver(host, control, wanted, 1))
+    {
+    }
+
+private:
+    static SRFGCControl OnReceiver(T* host, const SRFGCReceiverControl& control, RFGCWanted wanted, int receiver)
+    {
+        const wchar_t* const* set = wanted == RFGC_ON ? control.on : control.off;
+        return {control.query[receiver], set[receiver], &(host->m_wizard.saved.*control.saved)[receiver]};
+    }
+};
+
+// RF gain to its maximum: the first reply is kept and the set follows
+// whatever it said.
+template <typename T>
+class CRFGCSetMainRFGainState : public CRFGCSetBaseState<T> {
+public:
+    CRFGCSetMainRFGainState(T* host, const wchar_t* name, CState<T>* next)
+        : CRFGCSetBaseState<T>(host, name, next, E_NO_RESPONSE_RG, IDS_RFGC_RF_GAIN_MAXIMUM,
+                               {L"RG;", L"RG250;", &host->m_wizard.saved.rfGain[0]}, {}, RFGC_SAVE_THEN_SET)
+    {
+    }
+};
+
+// Without a second receiver "RG$;" may go unanswered.
+template <typename T>
+class CRFGCSetSubRFGainState : public CRFGCSetBaseState<T> {
+public:
+    CRFGCSetSubRFGainState(T* host, const wchar_t* name, CState<T>* next)
+        : CRFGCSetBaseState<T>(host, name, next, E_NO_RESPONSE_RG, IDS_RFGC_RF_GAIN_MAXIMUM,
+                               {L"RG$;", L"RG$250;", &host->m_wizard.saved.rfGain[1]}, {},
+                               RFGC_SUB_ONLY | RFGC_SAVE_THEN_SET)
+    {
+    }
 };

@@ -21,199 +21,202 @@ HWND CurrentPage(HWND sheet)
 
 }  // namespace
 
+// The chains, each as its table reads, top to bottom. Throughout: a reply
+// that does not come is asked for three times in all, and a control or a
+// switch that will not take its setting is tried three times; then the
+// chain ends with the state's code, which the page shows, and only Cancel is
+// left. Commands that want no reply go on when their wait is over. A port
+// that fails a write ends any chain at once with its error. Cancel ends a
+// running chain with ERROR_CANCELLED before its next command; the page then
+// starts the restore and the wizard closes after it.
 CRFGCStateMachine::CRFGCStateMachine()
     : CStateHost(TIMER_RF_GAIN),
       // Prepare: the radio out of its menus, quiet, in the extended command
       // mode, its switches noted, and in TX TEST so that nothing reaches the
-      // signal generator.
+      // signal generator. No answer to "OM;" keeps the second receiver as
+      // the contact found it. From its start a restore is due, so after a
+      // failure or a Cancel what it changed is put back.
       m_exitMenu(this, L"ExitMenu", &m_textTerminalOff),
       m_textTerminalOff(this, L"TextTerminalOff", &m_setAutoInfoOff),
       m_setAutoInfoOff(this, L"SetAutoInfoOff", &m_setQ7Extended, E_NO_RESPONSE_AI, IDS_RFGC_AUTO_INFO_OFF,
-                       {L"AI;", L"AI0;", &m_saved.autoInfo}),
+                       {L"AI;", L"AI0;", &m_wizard.saved.autoInfo}),
       m_setQ7Extended(this, L"SetQ7Extended", &m_getIconData),
-      m_getIconData(this, L"GetIconData", &m_getInitialVfoADisplay, L"IC;", &M::m_initialIcReply,
+      m_getIconData(this, L"GetIconData", &m_getInitialVfoADisplay, L"IC;", &m_wizard.initialIcReply,
                     E_NO_RESPONSE_IC_INITIAL),
-      m_getInitialVfoADisplay(this, L"GetInitialVfoADisplay", &m_getOptionModule, L"DS;", &M::m_initialDsReply,
+      m_getInitialVfoADisplay(this, L"GetInitialVfoADisplay", &m_getOptionModule, L"DS;", &m_wizard.initialDsReply,
                               E_NO_RESPONSE_DS),
       m_getOptionModule(this, L"GetOptionModule", &m_setTXTest),
-      m_setTXTest(this, L"SetTXTest", &m_final, L"IC;", 2, 0xA0, true, {L"SWH18;", IDS_RFGC_TX_TEST},
-                  E_NO_RESPONSE_IC_TX_TEST),
+      m_setTXTest(this, L"SetTXTest", &m_final, RFGC_SWITCH_TX_TEST, RFGC_ON, E_NO_RESPONSE_IC_TX_TEST),
 
       // Main receiver set-up: one antenna, no ATU, CW at 100 Hz, nothing that
       // shapes the signal, full RF gain, open squelch, and CW tune to centre it.
+      // Each control's first value is kept before it is changed, so a set-up
+      // that fails or is cancelled half way is restored like a whole one.
       m_mainVfoBDisplayNormal(this, L"VfoBDisplayNormal", &m_mainSetBsetOff, L"DB00;", 10),
-      m_mainSetBsetOff(this, L"SetBsetOff", &m_setSubRXOff, L"IC;", 2, 0xC0, false, {L"SWH11;", IDS_RFGC_BSET_OFF},
-                       E_NO_RESPONSE_IC_BSET_OFF),
+      m_mainSetBsetOff(this, L"SetBsetOff", &m_setSubRXOff, RFGC_SWITCH_BSET, RFGC_OFF, E_NO_RESPONSE_IC_BSET_OFF),
       m_setSubRXOff(this, L"SetSubRXOff", &m_unlinkVfo, E_NO_RESPONSE_SB, IDS_RFGC_SUB_RX_OFF,
-                    {L"SB;", L"SB0;", &m_saved.subRX}),
+                    {L"SB;", L"SB0;", &m_wizard.saved.subRX}),
       m_unlinkVfo(this, L"UnlinkVfo", &m_setAntenna1, E_NO_RESPONSE_LN, IDS_RFGC_UNLINK_VFOS, {L"LN;", L"LN0;"}),
       m_setAntenna1(this, L"SetAntenna1", &m_setAtuBypass, E_NO_RESPONSE_AN, IDS_RFGC_ANTENNA_1,
-                    {L"AN;", L"AN1;", &m_saved.antenna}),
+                    {L"AN;", L"AN1;", &m_wizard.saved.antenna}),
       m_setAtuBypass(this, L"SetAtuBypass", &m_setRXAntennaOff),
-      m_setRXAntennaOff(this, L"SetRXAntennaOff", &m_setMainModeCW, L"DS;", RFGC_DS_ICON_INDEX, 0xA0, false,
-                        {L"SWT25;", IDS_RFGC_RX_ANTENNA_OFF}, E_NO_RESPONSE_DS),
+      m_setRXAntennaOff(this, L"SetRXAntennaOff", &m_setMainModeCW, RFGC_SWITCH_RX_ANTENNA, RFGC_OFF, E_NO_RESPONSE_DS),
       m_setMainModeCW(this, L"SetMainModeCW", &m_setMainNoiseReductionOff, E_NO_RESPONSE_MD, IDS_RFGC_MODE_CW,
-                      {L"MD;", L"MD3;", &m_saved.mode[0]}),
-      m_setMainNoiseReductionOff(this, L"SetMainNoiseReductionOff", &m_setNotchOff, L"DS;", RFGC_DS_ICON_INDEX, 0x84,
-                                 false, {L"SWT34;", IDS_RFGC_NOISE_REDUCTION_OFF}, E_NO_RESPONSE_DS),
-      m_setNotchOff(this, L"SetNotchOff", &m_mainSetAttenuatorOff, L"DS;", RFGC_DS_ICON_INDEX, RFGC_NOTCH,
-                    false, {L"SWT32;", IDS_RFGC_NOTCH_OFF}, E_NO_RESPONSE_DS),
-      m_mainSetAttenuatorOff(this, L"SetMainAttenuatorOff", &m_mainSetPreampOff, E_NO_RESPONSE_RA,
-                             IDS_RFGC_ATTENUATOR_OFF, {L"RA;", L"RA00;", &m_saved.attenuator[0]},
-                             {L"RA$;", L"RA$00;", &m_saved.attenuator[1]}),
-      m_mainSetPreampOff(this, L"SetPreampOff", &m_mainSetMainRFGain, E_NO_RESPONSE_PA, IDS_RFGC_PREAMP_OFF,
-                         {L"PA;", L"PA0;", &m_saved.preamp[0]}, {L"PA$;", L"PA$0;", &m_saved.preamp[1]}),
-      m_mainSetMainRFGain(this, L"SetMainRFGain", &m_setMainSquelchOff, E_NO_RESPONSE_RG, IDS_RFGC_RF_GAIN_MAXIMUM,
-                          {L"RG;", L"RG250;", &m_saved.rfGain[0]}, {}, RFGC_SAVE_THEN_SET),
+                      {L"MD;", L"MD3;", &m_wizard.saved.mode[0]}),
+      m_setMainNoiseReductionOff(this, L"SetMainNoiseReductionOff", &m_setNotchOff, RFGC_SWITCH_NOISE_REDUCTION,
+                                 RFGC_OFF, E_NO_RESPONSE_DS),
+      m_setNotchOff(this, L"SetNotchOff", &m_mainSetAttenuatorOff, RFGC_SWITCH_NOTCH, RFGC_OFF, E_NO_RESPONSE_DS),
+      m_mainSetAttenuatorOff(this, L"SetMainAttenuatorOff", &m_mainSetPreampOff, RFGC_ATTENUATOR, RFGC_OFF),
+      m_mainSetPreampOff(this, L"SetPreampOff", &m_mainSetMainRFGain, RFGC_PREAMP, RFGC_OFF),
+      m_mainSetMainRFGain(this, L"SetMainRFGain", &m_setMainSquelchOff),
       m_setMainSquelchOff(this, L"SetMainSquelchOff", &m_normalize, E_NO_RESPONSE_SQ, IDS_RFGC_SQUELCH_OFF,
-                          {L"SQ;", L"SQ000;", &m_saved.squelch[0]}),
+                          {L"SQ;", L"SQ000;", &m_wizard.saved.squelch[0]}),
       m_normalize(this, L"Normalize", &m_setMainFilterWidth, L"SWH58;", IDS_RFGC_NORMALIZE_FILTER),
       m_setMainFilterWidth(this, L"SetMainFilterWidth", &m_setCWTuneOn, E_NO_RESPONSE_BW, IDS_RFGC_FILTER_100_HZ,
-                           {L"BW;", L"BW0010;", &m_saved.filterWidth[0]}),
-      m_setCWTuneOn(this, L"SetCWTuneOn", &m_final, L"DS;", RFGC_DS_ICON_INDEX, 0x88, true,
-                    {L"SWT40;", IDS_RFGC_CW_TUNE_ON}, E_NO_RESPONSE_DS),
+                           {L"BW;", L"BW0010;", &m_wizard.saved.filterWidth[0]}),
+      m_setCWTuneOn(this, L"SetCWTuneOn", &m_final, RFGC_SWITCH_CW_TUNE, RFGC_ON, E_NO_RESPONSE_DS),
 
       // Second receiver set-up: on, on the main antenna, the same settings,
-      // and VFO B on VFO A's frequency.
+      // and VFO B on VFO A's frequency. Time-outs, failures and Cancel as in
+      // the main set-up; without a second receiver its own switches and
+      // controls are skipped, so none of them can time out.
       m_subVfoBDisplayNormal(this, L"VfoBDisplayNormal", &m_setSubRXOn, L"DB00;", 10),
       m_setSubRXOn(this, L"SetSubRXOn", &m_setSubRXAntennaMain, E_NO_RESPONSE_SB, IDS_RFGC_SUB_RX_ON,
-                   {L"SB;", L"SB1;", &m_saved.subRX}, {}, RFGC_SUB_ONLY),
+                   {L"SB;", L"SB1;", &m_wizard.saved.subRX}, {}, RFGC_SUB_ONLY),
       m_setSubRXAntennaMain(this, L"SetSubRXAntennaMain", &m_setSubModeCW),
       m_setSubModeCW(this, L"SetSubModeCW", &m_setSubNoiseReductionOff, E_NO_RESPONSE_MD, IDS_RFGC_MODE_CW,
-                     {L"MD$;", L"MD$3;", &m_saved.mode[1]}),
+                     {L"MD$;", L"MD$3;", &m_wizard.saved.mode[1]}),
       m_setSubNoiseReductionOff(this, L"SetSubNoiseReductionOff", &m_subSetBsetOff),
-      m_subSetBsetOff(this, L"SetBsetOff", &m_subSetAttenuatorOff, L"IC;", 2, 0xC0, false,
-                      {L"SWH11;", IDS_RFGC_BSET_OFF}, E_NO_RESPONSE_IC_BSET_OFF),
-      m_subSetAttenuatorOff(this, L"SetMainAttenuatorOff", &m_subSetPreampOff, E_NO_RESPONSE_RA,
-                            IDS_RFGC_ATTENUATOR_OFF, {L"RA;", L"RA00;", &m_saved.attenuator[0]},
-                            {L"RA$;", L"RA$00;", &m_saved.attenuator[1]}),
-      m_subSetPreampOff(this, L"SetPreampOff", &m_subSetSubRFGain, E_NO_RESPONSE_PA, IDS_RFGC_PREAMP_OFF,
-                        {L"PA;", L"PA0;", &m_saved.preamp[0]}, {L"PA$;", L"PA$0;", &m_saved.preamp[1]}),
-      m_subSetSubRFGain(this, L"SetSubRFGain", &m_setSubSquelchOff, E_NO_RESPONSE_RG, IDS_RFGC_RF_GAIN_MAXIMUM,
-                        {L"RG$;", L"RG$250;", &m_saved.rfGain[1]}, {}, RFGC_SUB_ONLY | RFGC_SAVE_THEN_SET),
+      m_subSetBsetOff(this, L"SetBsetOff", &m_subSetAttenuatorOff, RFGC_SWITCH_BSET, RFGC_OFF,
+                      E_NO_RESPONSE_IC_BSET_OFF),
+      m_subSetAttenuatorOff(this, L"SetMainAttenuatorOff", &m_subSetPreampOff, RFGC_ATTENUATOR, RFGC_OFF),
+      m_subSetPreampOff(this, L"SetPreampOff", &m_subSetSubRFGain, RFGC_PREAMP, RFGC_OFF),
+      m_subSetSubRFGain(this, L"SetSubRFGain", &m_setSubSquelchOff),
       m_setSubSquelchOff(this, L"SetSubSquelchOff", &m_setSubFilterWidth, E_NO_RESPONSE_SQ, IDS_RFGC_SQUELCH_OFF,
-                         {L"SQ$;", L"SQ$000;", &m_saved.squelch[1]}, {}, RFGC_SUB_ONLY),
+                         {L"SQ$;", L"SQ$000;", &m_wizard.saved.squelch[1]}, {}, RFGC_SUB_ONLY),
       m_setSubFilterWidth(this, L"SetSubFilterWidth", &m_copyVfoAToB, E_NO_RESPONSE_BW, IDS_RFGC_FILTER_100_HZ,
-                          {L"BW$;", L"BW$0010;", &m_saved.filterWidth[1]}),
+                          {L"BW$;", L"BW$0010;", &m_wizard.saved.filterWidth[1]}),
       m_copyVfoAToB(this, L"A->B", &m_final, L"SWT13;SWT13;", IDS_RFGC_COPY_VFO_A_TO_B),
 
       // Computed low level: the factory table in the DSP to measure against,
       // the reference with and without preamp and attenuator, then the DSP
       // computes its table, which is read back, checked and stored.
-      m_setCWTuneOff(this, L"SetCWTuneOff", &m_calibrateSetBsetOff, L"DS;", RFGC_DS_ICON_INDEX, 0x88, false,
-                     {L"SWT40;", IDS_RFGC_CW_TUNE_OFF}, E_NO_RESPONSE_DS),
-      m_calibrateSetBsetOff(this, L"SetBsetOff", &m_getFactoryDefault, L"IC;", 2, 0xC0, false,
-                            {L"SWH11;", IDS_RFGC_BSET_OFF}, E_NO_RESPONSE_IC_BSET_OFF),
+      // A DSP command whose piece goes unanswered, or whose replies fail
+      // their check, is synced and sent once more; the second time ends the
+      // chain with the command's code or the check's. The 8 s wait only
+      // times the DSP's computing. A level too low is the user's to judge:
+      // Abort ends with its code, Retry measures again, Ignore goes on.
+      // EEPROM is written last, from a table that passed its checks, so an
+      // earlier failure or Cancel leaves it as it was; a radio that falls
+      // silent during that write can leave it part written. The current
+      // table's chain is the tail from ReadDspTable.
+      m_setCWTuneOff(this, L"SetCWTuneOff", &m_calibrateSetBsetOff, RFGC_SWITCH_CW_TUNE, RFGC_OFF, E_NO_RESPONSE_DS),
+      m_calibrateSetBsetOff(this, L"SetBsetOff", &m_getFactoryDefault, RFGC_SWITCH_BSET, RFGC_OFF,
+                            E_NO_RESPONSE_IC_BSET_OFF),
       m_getFactoryDefault(this, L"GetFactoryDefault", &m_writeFactoryDspTable),
       m_writeFactoryDspTable(this, L"WriteFactoryDspTable", &m_checkSignalLevel),
       m_checkSignalLevel(this, L"CheckSignalLevel", &m_calibrateBase),
       m_calibrateBase(this, L"CalibrateBase", &m_setPreampOn1, E_NO_RESPONSE_RFGC_BASE, L"!b800;",
                       IDS_RFGC_MEASURE_BASE),
-      m_setPreampOn1(this, L"SetPreampOn", &m_calibratePreamp, E_NO_RESPONSE_PA, IDS_RFGC_PREAMP_ON,
-                     {L"PA;", L"PA1;", &m_saved.preamp[0]}, {L"PA$;", L"PA$1;", &m_saved.preamp[1]}),
+      m_setPreampOn1(this, L"SetPreampOn", &m_calibratePreamp, RFGC_PREAMP, RFGC_ON),
       m_calibratePreamp(this, L"CalibratePreamp", &m_setPreampOff1, E_NO_RESPONSE_RFGC_PREAMP, L"!b801;",
                         IDS_RFGC_MEASURE_PREAMP),
-      m_setPreampOff1(this, L"SetPreampOff", &m_setAttenuatorOn, E_NO_RESPONSE_PA, IDS_RFGC_PREAMP_OFF,
-                      {L"PA;", L"PA0;", &m_saved.preamp[0]}, {L"PA$;", L"PA$0;", &m_saved.preamp[1]}),
-      m_setAttenuatorOn(this, L"SetAttenuatorOn", &m_calibrateAtten, E_NO_RESPONSE_RA, IDS_RFGC_ATTENUATOR_ON,
-                        {L"RA;", L"RA01;", &m_saved.attenuator[0]}, {L"RA$;", L"RA$01;", &m_saved.attenuator[1]}),
+      m_setPreampOff1(this, L"SetPreampOff", &m_setAttenuatorOn, RFGC_PREAMP, RFGC_OFF),
+      m_setAttenuatorOn(this, L"SetAttenuatorOn", &m_calibrateAtten, RFGC_ATTENUATOR, RFGC_ON),
       m_calibrateAtten(this, L"CalibrateAtten", &m_setPreampOn2, E_NO_RESPONSE_RFGC_ATTENUATOR, L"!b802;",
                        IDS_RFGC_MEASURE_ATTENUATOR),
-      m_setPreampOn2(this, L"SetPreampOn", &m_calibratePreampAtten, E_NO_RESPONSE_PA, IDS_RFGC_PREAMP_ON,
-                     {L"PA;", L"PA1;", &m_saved.preamp[0]}, {L"PA$;", L"PA$1;", &m_saved.preamp[1]}),
+      m_setPreampOn2(this, L"SetPreampOn", &m_calibratePreampAtten, RFGC_PREAMP, RFGC_ON),
       m_calibratePreampAtten(this, L"CalibratePreampAtten", &m_setAttenuatorOff, E_NO_RESPONSE_RFGC_PREAMP_ATTENUATOR,
                              L"!b803;", IDS_RFGC_MEASURE_PREAMP_ATTENUATOR),
-      m_setAttenuatorOff(this, L"SetMainAttenuatorOff", &m_setPreampOff2, E_NO_RESPONSE_RA, IDS_RFGC_ATTENUATOR_OFF,
-                         {L"RA;", L"RA00;", &m_saved.attenuator[0]}, {L"RA$;", L"RA$00;", &m_saved.attenuator[1]}),
-      m_setPreampOff2(this, L"SetPreampOff", &m_calibrateFirst40dB, E_NO_RESPONSE_PA, IDS_RFGC_PREAMP_OFF,
-                      {L"PA;", L"PA0;", &m_saved.preamp[0]}, {L"PA$;", L"PA$0;", &m_saved.preamp[1]}),
+      m_setAttenuatorOff(this, L"SetMainAttenuatorOff", &m_setPreampOff2, RFGC_ATTENUATOR, RFGC_OFF),
+      m_setPreampOff2(this, L"SetPreampOff", &m_calibrateFirst40dB, RFGC_PREAMP, RFGC_OFF),
       m_calibrateFirst40dB(this, L"CalibrateFirst40dB", &m_longDelay, E_NO_RESPONSE_RFGC_FIRST_40DB, L"!b804;",
                            IDS_RFGC_COMPUTE_LOW),
       m_longDelay(this, L"LongDelay", &m_tailSetMainRFGain),
-      m_tailSetMainRFGain(this, L"SetMainRFGain", &m_tailSetSubRFGain, E_NO_RESPONSE_RG, IDS_RFGC_RF_GAIN_MAXIMUM,
-                          {L"RG;", L"RG250;", &m_saved.rfGain[0]}, {}, RFGC_SAVE_THEN_SET),
-      // Without a second receiver "RG$;" may go unanswered.
-      m_tailSetSubRFGain(this, L"SetSubRFGain", &m_readDspTable, E_NO_RESPONSE_RG, IDS_RFGC_RF_GAIN_MAXIMUM,
-                         {L"RG$;", L"RG$250;", &m_saved.rfGain[1]}, {}, RFGC_SUB_ONLY | RFGC_SAVE_THEN_SET),
+      m_tailSetMainRFGain(this, L"SetMainRFGain", &m_tailSetSubRFGain),
+      m_tailSetSubRFGain(this, L"SetSubRFGain", &m_readDspTable),
       m_readDspTable(this, L"ReadDspTable", &m_verifyDspDataTable),
       m_verifyDspDataTable(this, L"VerifyDspDataTable", &m_setQ7Hidden),
       m_setQ7Hidden(this, L"SetQ7Hidden", &m_writeProm),
       m_writeProm(this, L"WriteProm", &m_final),
 
-      // High level: measured at -33 dBm, then the tail above.
+      // High level: measured at -33 dBm, then the tail above; time-outs,
+      // failures and Cancel as there.
       m_checkSignalLevel2(this, L"CheckSignalLevel2", &m_calibrateLast40dB),
       m_calibrateLast40dB(this, L"CalibrateLast40dB", &m_longDelay, E_NO_RESPONSE_RFGC_LAST_40DB, L"!b805;",
                           IDS_RFGC_COMPUTE_HIGH),
 
       // Factory and registry: the table into the DSP, then stored as above.
+      // A registry value that is missing or bad ends the chain before
+      // anything is sent; the DSP's time-outs are those of the computed chain.
       m_getFactoryDefault2(this, L"GetFactoryDefault", &m_writeFactoryDspTable2),
       m_writeFactoryDspTable2(this, L"WriteFactoryDspTable2", &m_setQ7Hidden),
       m_registryValue(this, L"RegistryValue", &m_writeRegistryDspTable),
       m_writeRegistryDspTable(this, L"WriteRegistryDspTable", &m_setQ7Hidden),
 
-      // Display: the EEPROM's copy, then the DSP's.
+      // Display: the EEPROM's copy, then the DSP's. It only reads: a
+      // failure or a Cancel leaves both tables as they were, and the page
+      // shows no comparison.
       m_displaySetQ7Hidden(this, L"SetQ7Hidden", &m_readProm),
       m_readProm(this, L"ReadProm", &m_displayReadDspTable),
       m_displayReadDspTable(this, L"ReadDspTable", &m_final),
 
-      // Restore: every control back as the run first saw it. A step that
-      // fails is kept for the end and the chain goes on. BSET goes off before
-      // the main noise reduction, which its switch works only then, and back
-      // on, if it was, just before auto information and the command mode.
+      // Restore: every control back as the wizard first saw it. A step that
+      // times out or will not take its value is kept for the end and the
+      // chain goes on, so auto information and the command mode always come
+      // back; only a failed port write ends it early. Cancel does not cut it
+      // short. BSET goes off before the main noise reduction, which its
+      // switch works only then, and back on, if it was, just before auto
+      // information and the command mode.
       m_initRestore(this, L"InitRestore", &m_restoreAntenna),
-      m_restoreAntenna(this, L"RestoreAntenna", &m_restoreRXAntenna, L"AN;", &m_saved.antenna, E_NO_RESPONSE_AN),
-      m_restoreRXAntenna(this, L"RestoreRXAntenna", &m_restoreAtu, L"DS;", RFGC_DS_ICON_INDEX, 0xA0, L"SWT25;",
-                         E_NO_RESPONSE_DS),
-      m_restoreAtu(this, L"RestoreAtu", &m_restoreMainAttenuator, L"DS;", RFGC_DS_ICON_INDEX, 0x90, L"SWH19;",
-                   E_NO_RESPONSE_DS),
+      m_restoreAntenna(this, L"RestoreAntenna", &m_restoreRXAntenna, L"AN;", &m_wizard.saved.antenna,
+                       E_NO_RESPONSE_AN),
+      m_restoreRXAntenna(this, L"RestoreRXAntenna", &m_restoreAtu, RFGC_SWITCH_RX_ANTENNA, E_NO_RESPONSE_DS),
+      m_restoreAtu(this, L"RestoreAtu", &m_restoreMainAttenuator, RFGC_SWITCH_ATU, E_NO_RESPONSE_DS),
       m_restoreMainAttenuator(this, L"RestoreMainAttenuator", &m_restoreSubAttenuator, L"RA;",
-                              &m_saved.attenuator[0], E_NO_RESPONSE_RA),
-      m_restoreSubAttenuator(this, L"RestoreSubAttenuator", &m_restoreCWTune, L"RA$;", &m_saved.attenuator[1],
+                              &m_wizard.saved.attenuator[0], E_NO_RESPONSE_RA),
+      m_restoreSubAttenuator(this, L"RestoreSubAttenuator", &m_restoreCWTune, L"RA$;", &m_wizard.saved.attenuator[1],
                              E_NO_RESPONSE_RA),
-      m_restoreCWTune(this, L"RestoreCWTune", &m_restoreMainFilterWidth, L"DS;", RFGC_DS_ICON_INDEX, 0x88, L"SWT40;",
-                      E_NO_RESPONSE_DS),
+      m_restoreCWTune(this, L"RestoreCWTune", &m_restoreMainFilterWidth, RFGC_SWITCH_CW_TUNE, E_NO_RESPONSE_DS),
       m_restoreMainFilterWidth(this, L"RestoreMainFilterWidth", &m_restoreSubFilterWidth, L"BW;",
-                               &m_saved.filterWidth[0], E_NO_RESPONSE_BW),
-      m_restoreSubFilterWidth(this, L"RestoreSubFilterWidth", &m_restoreMainMode, L"BW$;", &m_saved.filterWidth[1],
-                              E_NO_RESPONSE_BW),
-      m_restoreMainMode(this, L"RestoreMainMode", &m_restoreSubMode, L"MD;", &m_saved.mode[0], E_NO_RESPONSE_MD),
-      m_restoreSubMode(this, L"RestoreSubMode", &m_restoreMainPreamp, L"MD$;", &m_saved.mode[1], E_NO_RESPONSE_MD),
-      m_restoreMainPreamp(this, L"RestoreMainPreamp", &m_restoreSubPreamp, L"PA;", &m_saved.preamp[0],
+                               &m_wizard.saved.filterWidth[0], E_NO_RESPONSE_BW),
+      m_restoreSubFilterWidth(this, L"RestoreSubFilterWidth", &m_restoreMainMode, L"BW$;",
+                              &m_wizard.saved.filterWidth[1], E_NO_RESPONSE_BW),
+      m_restoreMainMode(this, L"RestoreMainMode", &m_restoreSubMode, L"MD;", &m_wizard.saved.mode[0],
+                        E_NO_RESPONSE_MD),
+      m_restoreSubMode(this, L"RestoreSubMode", &m_restoreMainPreamp, L"MD$;", &m_wizard.saved.mode[1],
+                       E_NO_RESPONSE_MD),
+      m_restoreMainPreamp(this, L"RestoreMainPreamp", &m_restoreSubPreamp, L"PA;", &m_wizard.saved.preamp[0],
                           E_NO_RESPONSE_PA),
-      m_restoreSubPreamp(this, L"RestoreSubPreamp", &m_restoreMainRFGain, L"PA$;", &m_saved.preamp[1],
+      m_restoreSubPreamp(this, L"RestoreSubPreamp", &m_restoreMainRFGain, L"PA$;", &m_wizard.saved.preamp[1],
                          E_NO_RESPONSE_PA),
-      m_restoreMainRFGain(this, L"RestoreMainRFGain", &m_restoreSubRFGain, L"RG;", &m_saved.rfGain[0],
+      m_restoreMainRFGain(this, L"RestoreMainRFGain", &m_restoreSubRFGain, L"RG;", &m_wizard.saved.rfGain[0],
                           E_NO_RESPONSE_RG),
-      m_restoreSubRFGain(this, L"RestoreSubRFGain", &m_restoreMainSquelch, L"RG$;", &m_saved.rfGain[1],
+      m_restoreSubRFGain(this, L"RestoreSubRFGain", &m_restoreMainSquelch, L"RG$;", &m_wizard.saved.rfGain[1],
                          E_NO_RESPONSE_RG),
-      m_restoreMainSquelch(this, L"RestoreMainSquelch", &m_restoreSubSquelch, L"SQ;", &m_saved.squelch[0],
+      m_restoreMainSquelch(this, L"RestoreMainSquelch", &m_restoreSubSquelch, L"SQ;", &m_wizard.saved.squelch[0],
                            E_NO_RESPONSE_SQ),
-      m_restoreSubSquelch(this, L"RestoreSubSquelch", &m_restoreSubNoiseReduction, L"SQ$;", &m_saved.squelch[1],
-                          E_NO_RESPONSE_SQ),
+      m_restoreSubSquelch(this, L"RestoreSubSquelch", &m_restoreSubNoiseReduction, L"SQ$;",
+                          &m_wizard.saved.squelch[1], E_NO_RESPONSE_SQ),
       m_restoreSubNoiseReduction(this, L"RestoreSubNoiseReduction", &m_restoreSubRXAntenna),
       m_restoreSubRXAntenna(this, L"RestoreSubRXAntenna", &m_restoreSetBsetOff),
-      m_restoreSetBsetOff(this, L"SetBsetOff", &m_restoreMainNoiseReduction, L"IC;", 2, 0xC0, false,
-                          SRFGCTap{L"SWH11;", IDS_RFGC_BSET_OFF}, E_NO_RESPONSE_IC_BSET_OFF),
-      m_restoreMainNoiseReduction(this, L"RestoreMainNoiseReduction", &m_restoreNotch, L"DS;", RFGC_DS_ICON_INDEX,
-                                  0x84, L"SWT34;", E_NO_RESPONSE_DS),
-      m_restoreNotch(this, L"RestoreNotch", &m_restoreSubRX, L"DS;", RFGC_DS_ICON_INDEX, RFGC_NOTCH,
-                     L"SWT32;", E_NO_RESPONSE_DS),
-      m_restoreSubRX(this, L"RestoreSubRX", &m_restoreBset, L"SB;", &m_saved.subRX, E_NO_RESPONSE_SB),
-      m_restoreBset(this, L"RestoreBset", &m_restoreAutoInfo, L"IC;", 2, 0xC0, L"SWH11;",
-                    E_NO_RESPONSE_IC_RESTORE_BSET),
-      m_restoreAutoInfo(this, L"RestoreAutoInfo", &m_restoreQ7, L"AI;", &m_saved.autoInfo, E_NO_RESPONSE_AI),
+      m_restoreSetBsetOff(this, L"SetBsetOff", &m_restoreMainNoiseReduction, RFGC_SWITCH_BSET, RFGC_OFF,
+                          E_NO_RESPONSE_IC_BSET_OFF),
+      m_restoreMainNoiseReduction(this, L"RestoreMainNoiseReduction", &m_restoreNotch, RFGC_SWITCH_NOISE_REDUCTION,
+                                  E_NO_RESPONSE_DS),
+      m_restoreNotch(this, L"RestoreNotch", &m_restoreSubRX, RFGC_SWITCH_NOTCH, E_NO_RESPONSE_DS),
+      m_restoreSubRX(this, L"RestoreSubRX", &m_restoreBset, L"SB;", &m_wizard.saved.subRX, E_NO_RESPONSE_SB),
+      m_restoreBset(this, L"RestoreBset", &m_restoreAutoInfo, RFGC_SWITCH_BSET, E_NO_RESPONSE_IC_RESTORE_BSET),
+      m_restoreAutoInfo(this, L"RestoreAutoInfo", &m_restoreQ7, L"AI;", &m_wizard.saved.autoInfo, E_NO_RESPONSE_AI),
       m_restoreQ7(this, L"RestoreQ7", &m_final)
 {
     m_retryLimit = kRetryLimit;
 }
 
+// The prepare and the restore work on no one receiver.
 bool CRFGCStateMachine::StartPrepare(HWND sheet)
 {
-    if (IsIdle()) {
-        m_progressWindow = sheet;
-        m_restorePending = 1;
-    }
-    return StartAt(m_exitMenu);
+    return StartRun(m_exitMenu, SRun{sheet}, true);
 }
 
 bool CRFGCStateMachine::StartSetUp(HWND sheet, BYTE receiver)
@@ -248,43 +251,42 @@ bool CRFGCStateMachine::StartDisplay(HWND sheet, BYTE receiver)
 
 bool CRFGCStateMachine::StartRestore(HWND sheet)
 {
-    if (IsIdle())
-        m_progressWindow = sheet;
-    return StartAt(m_initRestore);
+    return StartRun(m_initRestore, SRun{sheet}, false);
 }
 
 bool CRFGCStateMachine::Start(HWND progressWindow, BYTE receiver, int markWritten, CState<M>& first)
 {
-    if (IsIdle()) {
-        m_progressWindow = progressWindow;
-        m_receiver = receiver;
-        m_markWritten = markWritten;
-        m_restorePending = 1;
-    }
-    return StartAt(first);
+    return StartRun(first, SRun{progressWindow, receiver, markWritten}, true);
 }
 
 bool CRFGCStateMachine::StartAt(CState<M>& first)
 {
-    if (IsIdle()) {
-        // A restore's failure was reported at its end, never again.
-        m_firstFailure = 0;
-        m_restoring = false;
-    }
-    return CStateHost::Start(first);
+    return StartRun(first, SRun{m_run.progressWindow, m_run.receiver, m_run.markWritten}, false);
+}
+
+// A new run forgets the last one's failure: a restore's was reported at its
+// end, never again.
+bool CRFGCStateMachine::StartRun(CState<M>& first, SRun run, bool restoreDue)
+{
+    return CStateHost::Start(first, [&] {
+        m_run = std::move(run);
+        if (restoreDue)
+            m_wizard.restorePending = 1;
+        return HRESULT(0);
+    });
 }
 
 bool CRFGCStateMachine::Cancel()
 {
-    if (m_restoring)
+    if (m_run.restoring)
         return !IsIdle();
     return CStateHost::Cancel();
 }
 
 int CRFGCStateMachine::CheckSignalLevel()
 {
-    Report(IDS_RFGC_SIGNAL_LEVEL, static_cast<int>(m_level));
-    if (m_level > kLowestLevel)
+    Report(IDS_RFGC_SIGNAL_LEVEL, static_cast<int>(m_run.level));
+    if (m_run.level > kLowestLevel)
         return IDOK;
     const std::wstring text = FormatErrorText(E_RFGC_SIGNAL_TOO_LOW);
     Report(text);
@@ -292,7 +294,7 @@ int CRFGCStateMachine::CheckSignalLevel()
     // armed, and the model holds back what comes while it is up. That belongs
     // to no question of this machine: late, a stray reply would count in the
     // next attempt, or open a second box.
-    const int answer = MessageBoxKeepingError(m_sheetWindow, text, LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
+    const int answer = MessageBoxKeepingError(m_owner, text, LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
                                               MB_ABORTRETRYIGNORE | MB_ICONWARNING);
     GetModel().PurgeRx();
     m_receiveBuffer.clear();
@@ -302,15 +304,15 @@ int CRFGCStateMachine::CheckSignalLevel()
 void CRFGCStateMachine::Log(TextOrId text)
 {
     const std::wstring line = text.Text();
-    if (const HWND page = CurrentPage(m_progressWindow))
+    if (const HWND page = CurrentPage(m_run.progressWindow))
         SendMessageW(page, WM_APP_PROGRESS_TEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 void CRFGCStateMachine::OnFinished()
 {
-    if (m_firstFailure != 0)
-        m_result = m_firstFailure;
+    if (m_run.firstFailure != 0)
+        m_result = m_run.firstFailure;
     Log(IDS_READY);
-    if (const HWND page = CurrentPage(m_sheetWindow))
+    if (const HWND page = CurrentPage(m_owner))
         SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
 }

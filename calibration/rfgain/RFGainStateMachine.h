@@ -11,7 +11,9 @@
 // The wizard's pages start the chains (RFGainStateMachine.cpp, top to bottom).
 // The machine talks to the wizard sheet's current page itself: its progress
 // lines as WM_APP_PROGRESS_TEXT, its end as WM_APP_MACHINE_FINISHED with the
-// result; the model's machine-finished event is not fired.
+// result; the model's machine-finished event is not fired. The sheet is its
+// owner window (m_owner): the target of the end notice and the owner of the
+// signal-level box.
 #pragma once
 
 #include "RFGainDspStates.h"
@@ -31,6 +33,7 @@ enum RFGCSource : BYTE {
 
 class CRFGCStateMachine;
 using CRFGCSetState = CRFGCSetBaseState<CRFGCStateMachine>;
+using CRFGCSetReceiverState = CRFGCSetReceiverControlState<CRFGCStateMachine>;
 using CRFGCRestoreState = CRFGCRestoreStep<CRFGCRestoreBaseState<CRFGCStateMachine>>;
 using CRFGCSetTap = CRFGCTapState<CRFGCStateMachine>;
 using CRFGCRestoreTap = CRFGCRestoreStep<CRFGCRestoreTapState<CRFGCStateMachine>>;
@@ -41,7 +44,7 @@ public:
     CRFGCStateMachine();
 
     // The chains the wizard's pages start. Each refuses a busy machine with
-    // E_STATE_MACHINE_BUSY and clears the failure a restore kept.
+    // E_STATE_MACHINE_BUSY; a start the machine takes begins a new run.
     // Welcome: the radio prepared; a restore is due from now on.
     bool StartPrepare(HWND sheet);
     // Knobs pages: the receiver set up for the measurement.
@@ -56,21 +59,19 @@ public:
     bool StartRestore(HWND sheet);
 
     bool Start(HWND progressWindow, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
+    // The last run's window, receiver and mark kept; no restore marked due.
     bool StartAt(CState<CRFGCStateMachine>& first);
 
     // As every machine's, but the restore always runs to its end: it puts
     // the radio back.
     bool Cancel() override;
 
-    // The target of the end notice and the owner of the signal-level box;
-    // the sheet sets it whenever it is shown.
-    void SetSheetWindow(HWND sheet) { m_sheetWindow = sheet; }
-    bool IsRestorePending() const { return m_restorePending != 0; }
-    int IsTableWritten(BYTE receiver) const { return m_tableWritten[receiver == 1 ? 1 : 0]; }
+    bool IsRestorePending() const { return m_wizard.restorePending != 0; }
+    int IsTableWritten(BYTE receiver) const { return m_wizard.tableWritten[receiver == 1 ? 1 : 0]; }
     // The receiver's registry table into the DSP table.
-    bool LoadRegistryTable(BYTE receiver) { return LoadRFGainRegistryTable(receiver, m_dspTable); }
+    bool LoadRegistryTable(BYTE receiver) { return LoadRFGainRegistryTable(receiver, m_run.dspTable); }
     // The display chain's two tables into the page's log.
-    void CompareTables(HWND richEdit) const { ::CompareTables(richEdit, m_dspTable, m_eepromTable); }
+    void CompareTables(HWND richEdit) const { ::CompareTables(richEdit, m_run.dspTable, m_run.eepromTable); }
     // The verdict on the level just measured: IDOK when it will do, else the
     // user's answer (IDABORT, IDRETRY, IDIGNORE) to the box that says so.
     int CheckSignalLevel();
@@ -80,33 +81,39 @@ public:
     void Log(TextOrId text) override;
     void OnFinished() override;
 
-    // The controls' first values of this machine's life, for the restore.
-    struct SSavedValues {
-        std::wstring antenna, autoInfo, subRX;
-        // Index 0 the main receiver, 1 the second.
-        std::wstring attenuator[2], filterWidth[2], mode[2], preamp[2], rfGain[2], squelch[2];
+    // One chain's run, from the start that took it to the next one: what
+    // the start was given, the restore's bookkeeping, and what the DSP and
+    // EEPROM said, which the page reads once the chain has ended.
+    struct SRun {
+        HWND progressWindow = nullptr;
+        BYTE receiver = 0;
+        int markWritten = 0;
+        // The restore runs: Cancel leaves it alone.
+        bool restoring = false;
+        // What the restore reports at its end, as it goes on past a failed step.
+        HRESULT firstFailure = 0;
+        std::wstring dspReplyHex;
+        signed char level = 0;
+        RFGainTable dspTable{};
+        RFGainTable eepromTable{};
     };
+    SRun m_run;
 
-    // The run.
-    HWND m_progressWindow = nullptr;
-    HWND m_sheetWindow = nullptr;
-    BYTE m_receiver = 0;
-    int m_markWritten = 0;
-    int m_restorePending = 0;
-    bool m_restoring = false;
-    // What ended the chain before the restore, or the restore's first failure.
-    HRESULT m_firstFailure = 0;
-
-    // What the radio said.
+    // What lives as long as the wizard, across its chains: each control is
+    // asked once and the restore puts back the first values seen; whether
+    // the radio was touched since the last restore; which receivers hold a
+    // computed table.
+    struct SWizardData {
+        SRFGCSavedValues saved;
+        std::wstring initialIcReply;
+        std::wstring initialDsReply;
+        int restorePending = 0;
+        int tableWritten[2] = {0, 0};
+    };
+    SWizardData m_wizard;
+    // The wizard's too: the first command mode, where the command-mode
+    // states look for it.
     std::wstring m_savedModeReply;
-    SSavedValues m_saved;
-    std::wstring m_initialIcReply;
-    std::wstring m_initialDsReply;
-    std::wstring m_dspReplyHex;
-    signed char m_level = 0;
-    RFGainTable m_dspTable{};
-    RFGainTable m_eepromTable{};
-    int m_tableWritten[2] = {0, 0};
 
     // Prepare.
     CExitMenuState<CRFGCStateMachine> m_exitMenu;
@@ -129,9 +136,9 @@ public:
     CRFGCSetState m_setMainModeCW;
     CRFGCSetTap m_setMainNoiseReductionOff;
     CRFGCSetTap m_setNotchOff;
-    CRFGCSetState m_mainSetAttenuatorOff;
-    CRFGCSetState m_mainSetPreampOff;
-    CRFGCSetState m_mainSetMainRFGain;
+    CRFGCSetReceiverState m_mainSetAttenuatorOff;
+    CRFGCSetReceiverState m_mainSetPreampOff;
+    CRFGCSetMainRFGainState<CRFGCStateMachine> m_mainSetMainRFGain;
     CRFGCSetState m_setMainSquelchOff;
     CRFGCReportedCommandState<CRFGCStateMachine> m_normalize;
     CRFGCSetState m_setMainFilterWidth;
@@ -144,9 +151,9 @@ public:
     CRFGCSetState m_setSubModeCW;
     CRFGCSetSubNoiseReductionOffState<CRFGCStateMachine> m_setSubNoiseReductionOff;
     CRFGCSetTap m_subSetBsetOff;
-    CRFGCSetState m_subSetAttenuatorOff;
-    CRFGCSetState m_subSetPreampOff;
-    CRFGCSetState m_subSetSubRFGain;
+    CRFGCSetReceiverState m_subSetAttenuatorOff;
+    CRFGCSetReceiverState m_subSetPreampOff;
+    CRFGCSetSubRFGainState<CRFGCStateMachine> m_subSetSubRFGain;
     CRFGCSetState m_setSubSquelchOff;
     CRFGCSetState m_setSubFilterWidth;
     CRFGCReportedCommandState<CRFGCStateMachine> m_copyVfoAToB;
@@ -159,19 +166,19 @@ public:
     CRFGCWriteDspTableState<CRFGCStateMachine> m_writeFactoryDspTable;
     CRFGCCheckSignalLevelState<CRFGCStateMachine> m_checkSignalLevel;
     CRFGCDspCommand m_calibrateBase;
-    CRFGCSetState m_setPreampOn1;
+    CRFGCSetReceiverState m_setPreampOn1;
     CRFGCDspCommand m_calibratePreamp;
-    CRFGCSetState m_setPreampOff1;
-    CRFGCSetState m_setAttenuatorOn;
+    CRFGCSetReceiverState m_setPreampOff1;
+    CRFGCSetReceiverState m_setAttenuatorOn;
     CRFGCDspCommand m_calibrateAtten;
-    CRFGCSetState m_setPreampOn2;
+    CRFGCSetReceiverState m_setPreampOn2;
     CRFGCDspCommand m_calibratePreampAtten;
-    CRFGCSetState m_setAttenuatorOff;
-    CRFGCSetState m_setPreampOff2;
+    CRFGCSetReceiverState m_setAttenuatorOff;
+    CRFGCSetReceiverState m_setPreampOff2;
     CRFGCDspCommand m_calibrateFirst40dB;
     CRFGCLongDelayState<CRFGCStateMachine> m_longDelay;
-    CRFGCSetState m_tailSetMainRFGain;
-    CRFGCSetState m_tailSetSubRFGain;
+    CRFGCSetMainRFGainState<CRFGCStateMachine> m_tailSetMainRFGain;
+    CRFGCSetSubRFGainState<CRFGCStateMachine> m_tailSetSubRFGain;
     CRFGCReadDspTableState<CRFGCStateMachine> m_readDspTable;
     CRFGCVerifyDspDataTableState<CRFGCStateMachine> m_verifyDspDataTable;
     CSetQ7HiddenState<CRFGCStateMachine> m_setQ7Hidden;
@@ -219,4 +226,9 @@ public:
     CRFGCRestoreTap m_restoreBset;
     CRFGCRestoreState m_restoreAutoInfo;
     CRFGCRestoreStep<CRestoreQ7State<CRFGCStateMachine>> m_restoreQ7;
+
+private:
+    // Where every start goes: the run begun afresh from `run`, only when
+    // the machine is idle.
+    bool StartRun(CState<CRFGCStateMachine>& first, SRun run, bool restoreDue);
 };

@@ -14,7 +14,7 @@ public:
     void Enter() override
     {
         this->m_host->Report(IDS_RFGC_FACTORY_TABLE);
-        this->m_host->m_dspTable = kFactoryRFGainTable;
+        this->m_host->m_run.dspTable = kFactoryRFGainTable;
         this->GoNext();
     }
 };
@@ -26,11 +26,11 @@ public:
     void Enter() override
     {
         T* host = this->m_host;
-        if (!host->LoadRegistryTable(host->m_receiver)) {
+        if (!host->LoadRegistryTable(host->m_run.receiver)) {
             this->Abort(E_RFGC_REGISTRY_TABLE_INVALID);
             return;
         }
-        host->Report(IDS_RFGC_USING_REGISTRY_VALUE, RFGainRegistryValueName(host->m_receiver));
+        host->Report(IDS_RFGC_USING_REGISTRY_VALUE, RFGainRegistryValueName(host->m_run.receiver));
         this->GoNext();
     }
 };
@@ -42,7 +42,7 @@ public:
     using CState<T>::CState;
     void Enter() override
     {
-        for (const BYTE value : this->m_host->m_dspTable) {
+        for (const BYTE value : this->m_host->m_run.dspTable) {
             if (value != 0) {
                 this->GoNext();
                 return;
@@ -92,8 +92,8 @@ public:
     {
         CReadPicPromState<T>::Init();
         T* host = this->m_host;
-        this->SetRange(RFGainTableAddress(host->m_receiver), RF_GAIN_TABLE_SIZE);
-        this->SetDestination(host->m_eepromTable.data(), RF_GAIN_TABLE_SIZE);
+        this->SetRange(RFGainTableAddress(host->m_run.receiver), RF_GAIN_TABLE_SIZE);
+        this->SetDestination(host->m_run.eepromTable.data(), RF_GAIN_TABLE_SIZE);
         host->Report(IDS_RFGC_READ_EEPROM_TABLE);
     }
 };
@@ -111,15 +111,15 @@ public:
     {
         CWritePicPromState<T>::Init();
         T* host = this->m_host;
-        this->SetRange(RFGainTableAddress(host->m_receiver), RF_GAIN_TABLE_SIZE);
-        this->SetSource(host->m_dspTable.data());
+        this->SetRange(RFGainTableAddress(host->m_run.receiver), RF_GAIN_TABLE_SIZE);
+        this->SetSource(host->m_run.dspTable.data());
         host->Report(IDS_RFGC_WRITE_EEPROM_TABLE);
     }
     void OnAllWritten() override
     {
         T* host = this->m_host;
-        if (host->m_markWritten)
-            host->m_tableWritten[host->m_receiver == 1 ? 1 : 0] = 1;
+        if (host->m_run.markWritten)
+            host->m_wizard.tableWritten[host->m_run.receiver == 1 ? 1 : 0] = 1;
         this->GoNext();
     }
 };
@@ -144,11 +144,11 @@ public:
     void Enter() override
     {
         T* host = this->m_host;
-        host->m_restoring = true;
-        if (host->m_firstFailure == 0)
-            host->m_firstFailure = host->m_result;
+        host->m_run.restoring = true;
+        if (host->m_run.firstFailure == 0)
+            host->m_run.firstFailure = host->m_result;
         host->m_result = 0;
-        host->m_restorePending = 0;
+        host->m_wizard.restorePending = 0;
         this->GoNext();
     }
 };
@@ -163,8 +163,8 @@ public:
     void Abort(HRESULT hr) override
     {
         auto* host = this->m_host;
-        if (host->m_firstFailure == 0)
-            host->m_firstFailure = hr != 0 ? hr : E_FAIL;
+        if (host->m_run.firstFailure == 0)
+            host->m_run.firstFailure = hr != 0 ? hr : E_FAIL;
         this->GoNext();
     }
 };

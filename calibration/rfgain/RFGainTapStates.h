@@ -2,12 +2,57 @@
 // flag from "IC;" or "DS;" and, while the flag is not as wanted, taps the
 // switch ("SWH18;") and reads again. One retry count covers the reads that
 // got no reply and the taps, so a switch that never follows ends the state
-// with its code. The restore taps put each flag back as the run's first
+// with its code. The restore taps put each flag back as the machine's first
 // reply showed it.
 #pragma once
 
 #include "CommandStates.h"
 #include "RFGainReplies.h"
+
+// A switch as the radio reports it (the reply, its character, the flag's
+// mask) and as it is worked (the tap, and the log's line before a tap that
+// turns it on or off; 0 for none).
+struct SRFGCSwitch {
+    const wchar_t* query;
+    size_t index;
+    BYTE mask;
+    const wchar_t* tap;
+    UINT onText;
+    UINT offText;
+};
+
+// The second receiver is on with its flag 0x81 and listens on the main
+// antenna with 0x88; "SWT34;" works its noise reduction only while BSET is on.
+//  reply   character           mask              tap        on text                    off text
+inline constexpr SRFGCSwitch RFGC_SWITCH_TX_TEST{
+    L"IC;", 2,                  0xA0,             L"SWH18;", IDS_RFGC_TX_TEST,          0};
+inline constexpr SRFGCSwitch RFGC_SWITCH_BSET{
+    L"IC;", 2,                  0xC0,             L"SWH11;", IDS_RFGC_BSET_ON,          IDS_RFGC_BSET_OFF};
+inline constexpr SRFGCSwitch RFGC_SWITCH_SUB_RX{
+    L"IC;", 4,                  0x81,             L"SWT48;", IDS_RFGC_SUB_RX_ON,        0};
+inline constexpr SRFGCSwitch RFGC_SWITCH_SUB_ANTENNA_MAIN{
+    L"IC;", 4,                  0x88,             L"SWH25;", IDS_RFGC_SUB_ANTENNA_MAIN, 0};
+inline constexpr SRFGCSwitch RFGC_SWITCH_SUB_NOISE_REDUCTION{
+    L"IC;", 6,                  0x84,             L"SWT34;", 0,                         IDS_RFGC_NOISE_REDUCTION_OFF};
+inline constexpr SRFGCSwitch RFGC_SWITCH_ATU{
+    L"DS;", RFGC_DS_ICON_INDEX, 0x90,             L"SWH19;", 0,                         IDS_RFGC_ATU_BYPASS};
+inline constexpr SRFGCSwitch RFGC_SWITCH_RX_ANTENNA{
+    L"DS;", RFGC_DS_ICON_INDEX, 0xA0,             L"SWT25;", 0,                         IDS_RFGC_RX_ANTENNA_OFF};
+inline constexpr SRFGCSwitch RFGC_SWITCH_NOISE_REDUCTION{
+    L"DS;", RFGC_DS_ICON_INDEX, 0x84,             L"SWT34;", 0,                         IDS_RFGC_NOISE_REDUCTION_OFF};
+inline constexpr SRFGCSwitch RFGC_SWITCH_NOTCH{
+    L"DS;", RFGC_DS_ICON_INDEX, RFGC_NOTCH_VALUE, L"SWT32;", 0,                         IDS_RFGC_NOTCH_OFF};
+inline constexpr SRFGCSwitch RFGC_SWITCH_CW_TUNE{
+    L"DS;", RFGC_DS_ICON_INDEX, 0x88,             L"SWT40;", IDS_RFGC_CW_TUNE_ON,       IDS_RFGC_CW_TUNE_OFF};
+
+inline unsigned SwitchValue(const std::wstring& reply, const SRFGCSwitch& sw)
+{
+    return SwitchValue(reply, sw.index, sw.mask);
+}
+inline bool IsOn(const std::wstring& reply, const SRFGCSwitch& sw)
+{
+    return SwitchValue(reply, sw) != 0;
+}
 
 // What a tap state does with the current reply: nothing (the flag is as
 // wanted), or tap `command`, reporting `text` first when it is set.
@@ -15,6 +60,12 @@ struct SRFGCTap {
     const wchar_t* command = nullptr;
     UINT text = 0;
 };
+
+// The tap that turns `sw` on or off, with its line.
+inline SRFGCTap Turn(const SRFGCSwitch& sw, RFGCWanted setting)
+{
+    return {sw.tap, setting == RFGC_ON ? sw.onText : sw.offText};
+}
 
 template <typename T>
 class CRFGCTapStateBase : public CCommandResponseRetryState<T> {
@@ -63,46 +114,39 @@ private:
 template <typename T>
 class CRFGCTapState : public CRFGCTapStateBase<T> {
 public:
-    CRFGCTapState(T* host, const wchar_t* name, CState<T>* next, const wchar_t* query, size_t index, BYTE mask,
-                  bool wantOn, SRFGCTap tap, HRESULT errorCode)
-        : CRFGCTapStateBase<T>(host, name, next, query, errorCode, false),
-          m_index(index),
-          m_mask(mask),
-          m_wantOn(wantOn),
-          m_tap(tap)
+    CRFGCTapState(T* host, const wchar_t* name, CState<T>* next, const SRFGCSwitch& sw, RFGCWanted wanted,
+                  HRESULT errorCode)
+        : CRFGCTapStateBase<T>(host, name, next, sw.query, errorCode, false), m_switch(sw), m_wanted(wanted)
     {
     }
 
 protected:
     SRFGCTap Decide(const std::wstring& reply) override
     {
-        const bool on = SwitchValue(reply, m_index, m_mask) != 0;
-        return on == m_wantOn ? SRFGCTap{} : m_tap;
+        return IsOn(reply, m_switch) == (m_wanted == RFGC_ON) ? SRFGCTap{} : Turn(m_switch, m_wanted);
     }
 
 private:
-    size_t m_index;
-    BYTE m_mask;
-    bool m_wantOn;
-    SRFGCTap m_tap;
+    SRFGCSwitch m_switch;
+    RFGCWanted m_wanted;
 };
 
-// The ATU's flag is the first the main set-up reads from "DS;": a run whose
-// first reply was lost still gets one to restore from.
+// The ATU's flag is the first the main set-up reads from "DS;": a prepare
+// whose reply was lost still leaves one to restore from.
 template <typename T>
 class CRFGCSetAtuBypassState : public CRFGCTapState<T> {
 public:
     CRFGCSetAtuBypassState(T* host, const wchar_t* name, CState<T>* next)
-        : CRFGCTapState<T>(host, name, next, L"DS;", RFGC_DS_ICON_INDEX, 0x90, false,
-                           {L"SWH19;", IDS_RFGC_ATU_BYPASS}, E_NO_RESPONSE_DS)
+        : CRFGCTapState<T>(host, name, next, RFGC_SWITCH_ATU, RFGC_OFF, E_NO_RESPONSE_DS)
     {
     }
 
 protected:
     SRFGCTap Decide(const std::wstring& reply) override
     {
-        if (this->m_host->m_initialDsReply.empty())
-            this->m_host->m_initialDsReply = reply;
+        std::wstring& initial = this->m_host->m_wizard.initialDsReply;
+        if (initial.empty())
+            initial = reply;
         return CRFGCTapState<T>::Decide(reply);
     }
 };
@@ -120,15 +164,14 @@ public:
 protected:
     SRFGCTap Decide(const std::wstring& reply) override
     {
-        if (IsFlagOn(reply, 4, 0x88))
+        if (IsOn(reply, RFGC_SWITCH_SUB_ANTENNA_MAIN))
             return {};
-        if (IsFlagOn(reply, 4, 0x81))
-            return {L"SWH25;", IDS_RFGC_SUB_ANTENNA_MAIN};
-        return {L"SWT48;", IDS_RFGC_SUB_RX_ON};
+        const bool on = IsOn(reply, RFGC_SWITCH_SUB_RX);
+        return Turn(on ? RFGC_SWITCH_SUB_ANTENNA_MAIN : RFGC_SWITCH_SUB_RX, RFGC_ON);
     }
 };
 
-// "SWT34;" works the second receiver's noise reduction only while BSET is on.
+// The second receiver's noise reduction off, with BSET on first if need be.
 template <typename T>
 class CRFGCSetSubNoiseReductionOffState : public CRFGCTapStateBase<T> {
 public:
@@ -140,25 +183,22 @@ public:
 protected:
     SRFGCTap Decide(const std::wstring& reply) override
     {
-        if (!IsFlagOn(reply, 6, 0x84))
+        if (!IsOn(reply, RFGC_SWITCH_SUB_NOISE_REDUCTION))
             return {};
-        if (!IsFlagOn(reply, 2, 0xC0))
-            return {L"SWH11;", IDS_RFGC_BSET_ON};
-        return {L"SWT34;", IDS_RFGC_NOISE_REDUCTION_OFF};
+        if (!IsOn(reply, RFGC_SWITCH_BSET))
+            return Turn(RFGC_SWITCH_BSET, RFGC_ON);
+        return Turn(RFGC_SWITCH_SUB_NOISE_REDUCTION, RFGC_OFF);
     }
 };
 
-// Taps while the flag differs from the run's first reply; without a first
-// reply there is nothing to go back to.
+// Taps while the flag differs from the machine's first reply; without a
+// first reply there is nothing to go back to.
 template <typename T>
 class CRFGCRestoreTapState : public CRFGCTapStateBase<T> {
 public:
-    CRFGCRestoreTapState(T* host, const wchar_t* name, CState<T>* next, const wchar_t* query, size_t index,
-                         BYTE mask, const wchar_t* command, HRESULT errorCode, bool subOnly = false)
-        : CRFGCTapStateBase<T>(host, name, next, query, errorCode, subOnly),
-          m_index(index),
-          m_mask(mask),
-          m_tapCommand(command)
+    CRFGCRestoreTapState(T* host, const wchar_t* name, CState<T>* next, const SRFGCSwitch& sw, HRESULT errorCode,
+                         bool subOnly = false)
+        : CRFGCTapStateBase<T>(host, name, next, sw.query, errorCode, subOnly), m_switch(sw)
     {
     }
 
@@ -172,28 +212,29 @@ public:
 protected:
     const std::wstring& Initial() const
     {
-        return this->m_constructorCommand == L"IC;" ? this->m_host->m_initialIcReply : this->m_host->m_initialDsReply;
+        const auto& wizard = this->m_host->m_wizard;
+        return this->m_constructorCommand == L"IC;" ? wizard.initialIcReply : wizard.initialDsReply;
     }
     bool Differs(const std::wstring& reply) const
     {
-        return SwitchValue(reply, m_index, m_mask) != SwitchValue(Initial(), m_index, m_mask);
+        return SwitchValue(reply, m_switch) != SwitchValue(Initial(), m_switch);
     }
     SRFGCTap Decide(const std::wstring& reply) override
     {
-        return Differs(reply) ? SRFGCTap{m_tapCommand} : SRFGCTap{};
+        return Differs(reply) ? SRFGCTap{m_switch.tap} : SRFGCTap{};
     }
 
 private:
-    size_t m_index;
-    BYTE m_mask;
-    const wchar_t* m_tapCommand;
+    SRFGCSwitch m_switch;
 };
 
+// Its switch, as in the set-up, works only while BSET is on.
 template <typename T>
 class CRFGCRestoreSubNoiseReductionState : public CRFGCRestoreTapState<T> {
 public:
     CRFGCRestoreSubNoiseReductionState(T* host, const wchar_t* name, CState<T>* next)
-        : CRFGCRestoreTapState<T>(host, name, next, L"IC;", 6, 0x84, L"SWT34;", E_NO_RESPONSE_IC_RESTORE_NR, true)
+        : CRFGCRestoreTapState<T>(host, name, next, RFGC_SWITCH_SUB_NOISE_REDUCTION, E_NO_RESPONSE_IC_RESTORE_NR,
+                                  true)
     {
     }
 
@@ -202,17 +243,18 @@ protected:
     {
         if (!this->Differs(reply))
             return {};
-        if (IsFlagOn(reply, 2, 0xC0))
-            return {L"SWT34;"};
-        return {L"SWH11;", IDS_RFGC_BSET_ON};
+        if (IsOn(reply, RFGC_SWITCH_BSET))
+            return {RFGC_SWITCH_SUB_NOISE_REDUCTION.tap};
+        return Turn(RFGC_SWITCH_BSET, RFGC_ON);
     }
 };
 
+// The antenna switch works only on a second receiver that is on.
 template <typename T>
 class CRFGCRestoreSubRXAntennaState : public CRFGCRestoreTapState<T> {
 public:
     CRFGCRestoreSubRXAntennaState(T* host, const wchar_t* name, CState<T>* next)
-        : CRFGCRestoreTapState<T>(host, name, next, L"IC;", 4, 0x88, L"SWH25;",
+        : CRFGCRestoreTapState<T>(host, name, next, RFGC_SWITCH_SUB_ANTENNA_MAIN,
                                   E_NO_RESPONSE_IC_RESTORE_SUBRX_ANTENNA, true)
     {
     }
@@ -222,19 +264,19 @@ protected:
     {
         if (!this->Differs(reply))
             return {};
-        if (IsFlagOn(reply, 4, 0x81) && IsFlagOn(reply, 4, 0x88))
-            return {L"SWH25;"};
-        return {L"SWT48;", IDS_RFGC_SUB_RX_ON};
+        if (IsOn(reply, RFGC_SWITCH_SUB_RX) && IsOn(reply, RFGC_SWITCH_SUB_ANTENNA_MAIN))
+            return {RFGC_SWITCH_SUB_ANTENNA_MAIN.tap};
+        return Turn(RFGC_SWITCH_SUB_RX, RFGC_ON);
     }
 };
 
-// The run's first "IC;" and "DS;" replies, kept for the restore taps; read
-// once a run.
+// The first "IC;" and "DS;" replies, kept for the restore taps; read once
+// in the machine's life.
 template <typename T>
 class CRFGCGetInitialReplyState : public CCommandResponseRetryState<T> {
 public:
     CRFGCGetInitialReplyState(T* host, const wchar_t* name, CState<T>* next, const wchar_t* query,
-                              std::wstring T::*initial, HRESULT errorCode)
+                              std::wstring* initial, HRESULT errorCode)
         : CCommandResponseRetryState<T>(host, name, next, query, 500, errorCode), m_initial(initial)
     {
     }
@@ -242,16 +284,16 @@ public:
     void Init() override
     {
         CCommandResponseRetryState<T>::Init();
-        if (!(this->m_host->*m_initial).empty())
+        if (!m_initial->empty())
             this->m_command.clear();
     }
     BOOL IsMatch() override { return AnswersIconQuery(this->m_host->m_receiveBuffer, this->m_constructorCommand); }
     void Process() override
     {
-        this->m_host->*m_initial = this->m_host->m_receiveBuffer;
+        *m_initial = this->m_host->m_receiveBuffer;
         this->GoNext();
     }
 
 private:
-    std::wstring T::*m_initial;
+    std::wstring* m_initial;
 };

@@ -28,36 +28,12 @@ std::unique_ptr<CRFGCPage> MakePage(CRFGCInfo& info, const SRFGCPage& row)
 
 // The pictures change places against the TX gain wizard's.
 CRFGCSheet::CRFGCSheet(UINT titleId)
-    : CWizard97Sheet(titleId, IDB_CALIBRATION_METER, IDB_CALIBRATION_WAVE), m_info(nullptr)
+    : CMachineWizard(WizardRegistration::WhileShown, titleId, IDB_CALIBRATION_METER, IDB_CALIBRATION_WAVE, nullptr)
 {
     SetHelpTopic(L"RFGainCal.htm");
-    const bool advanced = m_info.m_advancedRFGainCalibration != 0;
+    const bool advanced = m_context.m_advancedRFGainCalibration != 0;
     for (UINT id : GetRFGainWizardPages(CRFGCStateMachine::HasSecondReceiver(), advanced)) {
-        m_pages.push_back(MakePage(m_info, GetRFGCPage(id)));
+        m_pages.push_back(MakePage(m_context, GetRFGCPage(id)));
         AddPage(*m_pages.back());
     }
-}
-
-void CRFGCSheet::OnShow(bool shown, UINT reason)
-{
-    CWizard97Sheet::OnShow(shown, reason);
-    if (!shown) {
-        Unregister();
-        return;
-    }
-    m_info.Machine().SetSheetWindow(m_hwnd);
-    GetModel().SetActiveMachine(&m_info.Machine());
-}
-
-void CRFGCSheet::OnDestroy()
-{
-    Unregister();
-    CWizard97Sheet::OnDestroy();
-}
-
-void CRFGCSheet::Unregister()
-{
-    CModel& model = GetModel();
-    if (model.ActiveMachine() == &m_info.Machine())
-        model.SetActiveMachine(nullptr);
 }

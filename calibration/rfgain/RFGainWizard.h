@@ -9,22 +9,14 @@
 #include <memory>
 #include <vector>
 
+#include "MachineWizard.h"
 #include "RFGainPages.h"
 
-class CRFGCSheet : public CWizard97Sheet {
+// The machine hears the radio only while the wizard shows.
+class CRFGCSheet : public CMachineWizard<CRFGCInfo> {
 public:
     explicit CRFGCSheet(UINT titleId);
 
-    CRFGCStateMachine& Machine() { return m_info.Machine(); }
-
-protected:
-    // The machine hears the radio only while the wizard shows.
-    void OnShow(bool shown, UINT reason) override;
-    void OnDestroy() override;
-
 private:
-    void Unregister();
-
-    CRFGCInfo m_info;
     std::vector<std::unique_ptr<CRFGCPage>> m_pages;
 };

@@ -114,10 +114,9 @@ void CTXGCCalibrationPageImpl::StartCalibration()
 
 void CTXGCCalibrationPageImpl::StartLevel()
 {
-    const HWND sheet = Sheet();
     DWORD refusal = 0;
     const bool started = Run([&] {
-        if (m_context.Machine().StartCalibrate(sheet, m_context.Antenna(), m_level))
+        if (m_context.Machine().StartCalibrate(m_context.Antenna(), m_level))
             return true;
         refusal = GetLastError();
         return false;

@@ -74,8 +74,7 @@ BOOL CTXGCWelcomePage::OnInitDialog()
 LRESULT CTXGCWelcomePage::OnSetActive()
 {
     SetWizardButtons(PSWIZB_NEXT);
-    const HWND sheet = Sheet();
-    Run([this, sheet] { return m_context.Machine().RefreshOptionModules(sheet); });
+    Run([this] { return m_context.Machine().RefreshOptionModules(); });
     return 0;
 }
 

@@ -130,11 +130,10 @@ CTXGCStateMachine::CTXGCStateMachine()
 {
 }
 
-bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsigned char level)
+bool CTXGCStateMachine::StartCalibrate(unsigned char antenna, unsigned char level)
 {
     if (!IsIdle())
         return RefuseBusy();
-    m_owner = owner;
     SetLastError(0);
     STXGCRun run;
     run.level = level < 3 ? level : static_cast<unsigned char>(TXGAIN_LEVEL_5W);
@@ -147,11 +146,10 @@ bool CTXGCStateMachine::StartCalibrate(HWND owner, unsigned char antenna, unsign
     return StartRun(m_textTerminalOff, run);
 }
 
-bool CTXGCStateMachine::RefreshOptionModules(HWND owner)
+bool CTXGCStateMachine::RefreshOptionModules()
 {
     if (!IsIdle())
         return RefuseBusy();
-    m_owner = owner;
     STXGCRun run;
     run.refreshOnly = 1;
     return StartRun(m_refreshOptionModule, run);
@@ -206,7 +204,6 @@ void CTXGCStateMachine::OnFinished()
         ReportRadioState();
     }
     const HWND page = CurrentPage();
-    m_owner = nullptr;
     if (page)
         SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
 }

@@ -4,9 +4,10 @@
 // menu, which becomes one summary line. Every setting it changes is saved
 // first and put back afterwards, also after a failure or a cancel.
 //
-// The wizard owns it and is its owner window (a property sheet): progress
-// lines (WM_APP_PROGRESS_TEXT) and the end (WM_APP_MACHINE_FINISHED, wParam
-// the result) go to the sheet's current page; the model's event is not fired.
+// The wizard owns it and is its owner window (a property sheet, m_owner):
+// progress lines (WM_APP_PROGRESS_TEXT) and the end (WM_APP_MACHINE_FINISHED,
+// wParam the result) go to the sheet's current page; the model's event is
+// not fired.
 //
 // TXGC, in the names of its classes and resources: TX gain calibration.
 #pragma once
@@ -67,9 +68,9 @@ public:
     // Starts a calibration at the level (TXGainLevel) with the dummy load on
     // the antenna jack (1 or 2). False for a busy machine, with the last error
     // E_STATE_MACHINE_BUSY; the running run goes on untouched.
-    bool StartCalibrate(HWND owner, unsigned char antenna, unsigned char level);
+    bool StartCalibrate(unsigned char antenna, unsigned char level);
     // Asks the radio for its option modules ("OM;") alone.
-    bool RefreshOptionModules(HWND owner);
+    bool RefreshOptionModules();
     // False when idle; the run ends through the restore at its next step.
     bool CancelCalibration() { return Cancel(); }
 

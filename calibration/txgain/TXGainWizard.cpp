@@ -17,7 +17,7 @@ std::vector<UINT> GetTXGainWizardPages(bool technician, bool bh7w, bool xq6t)
 }
 
 CTXGCSheetQ7::CTXGCSheetQ7(UINT titleId)
-    : CWizard97Sheet(titleId, IDB_CALIBRATION_WAVE, IDB_CALIBRATION_METER),
+    : CMachineWizard(WizardRegistration::ForLife, titleId, IDB_CALIBRATION_WAVE, IDB_CALIBRATION_METER),
       m_welcome(m_context, IDD_TXGC_WELCOME),
       m_welcomeTech(m_context, IDD_TXGC_WELCOME_TECH),
       m_dummyLoad(m_context),
@@ -42,7 +42,6 @@ CTXGCSheetQ7::CTXGCSheetQ7(UINT titleId)
 
 void CTXGCSheetQ7::OnDestroy()
 {
-    WriteTXGainFile(m_hwnd, m_context.Machine().GetRecord());
-    m_context.Unregister();
-    CWizard97Sheet::OnDestroy();
+    WriteTXGainFile(m_hwnd, Machine().GetRecord());
+    CMachineWizard::OnDestroy();
 }

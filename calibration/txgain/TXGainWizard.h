@@ -7,26 +7,25 @@
 
 #include <vector>
 
+#include "MachineWizard.h"
 #include "TXGainCalibratePage.h"
 #include "TXGainPages.h"
-#include "Wizard97Sheet.h"
 
 // The pages by dialog id, in order: a technician's (AdvancedMode and
 // TechnicianTXGainCalibration), or a user's with 50 W for the amplifier and
 // the transverter output's pages for the transverter interface.
 std::vector<UINT> GetTXGainWizardPages(bool technician, bool bh7w, bool xq6t);
 
-class CTXGCSheetQ7 : public CWizard97Sheet {
+// The machine hears the radio whichever page runs it: it is the model's
+// active machine for the wizard's life.
+class CTXGCSheetQ7 : public CMachineWizard<CTXGCContext> {
 public:
     explicit CTXGCSheetQ7(UINT titleId);
-
-    CTXGCStateMachine& Machine() { return m_context.Machine(); }
 
 protected:
     void OnDestroy() override;
 
 private:
-    CTXGCContext m_context;
     CTXGCWelcomePage m_welcome;
     CTXGCWelcomePage m_welcomeTech;
     CTXGCDummyLoadPage m_dummyLoad;

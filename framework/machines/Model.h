@@ -100,6 +100,12 @@ public:
 
     IStateMachine* ActiveMachine() const { return m_activeMachine; }
     void SetActiveMachine(IStateMachine* machine) { m_activeMachine = machine; }
+    // Leaves the registration, unless another machine has taken it since.
+    void ReleaseActiveMachine(IStateMachine* machine)
+    {
+        if (m_activeMachine == machine)
+            m_activeMachine = nullptr;
+    }
     CContactStateMachine& Contact() { return *m_contact; }
     // Contacts the radio afresh after an operation that may have changed its
     // firmware or mode (CStateHost2::EndOperation). The model fills it with

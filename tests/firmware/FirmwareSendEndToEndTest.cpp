@@ -95,6 +95,13 @@ protected:
     }
 
     static std::wstring Text(HWND window) { return GetWindowString(window); }
+    static size_t CountOf(const std::wstring& text, const std::wstring& line)
+    {
+        size_t count = 0;
+        for (size_t at = text.find(line); at != std::wstring::npos; at = text.find(line, at + 1))
+            ++count;
+        return count;
+    }
 
     CSimulatedTransceiver radio;
     CTempFolder folder;
@@ -377,4 +384,55 @@ TEST_F(FirmwareSendEndToEndTest, ReleaseNotesOnlyFromAFolderThatHasThemAndTheSec
         Click(page, IDC_LOAD_DSP2);
     }
     model.AdvancedMode.Set(0);
+}
+
+namespace {
+
+// The loader dialog's log as it stood when the dialog went: Yes to the close
+// question ends it at once.
+std::wstring* t_lastLoaderLog = nullptr;
+
+LRESULT CALLBACK KeepLoaderLog(int code, WPARAM wParam, LPARAM lParam)
+{
+    const HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && GetWindowString(window) == kDialogCaption)
+        *t_lastLoaderLog = GetWindowString(GetDlgItem(window, IDC_RICH_EDIT));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// Given up in mid-load, the radio is left in its boot loader without
+// complete firmware: the dialog and the page say so once each. With the
+// power off and on again, the search finds the boot loader waiting.
+TEST_F(FirmwareSendEndToEndTest, ALoadGivenUpLeavesTheRadioWaitingInItsBootLoader)
+{
+    WriteMcuFile(folder, L"hmcu0460.hex", 100, 15);
+    const HWND page = OpenAtFirmwarePage();
+    const std::wstring advice = L"Q7 has no complete firmware; remove power and send the firmware again";
+    CBoxWatcher answers({IDYES});
+    answers.OnDialog(kDialogCaption, [&](HWND dialog) {
+        if (Summary()[0] < 20)
+            return false;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    std::wstring dialogLog;
+    t_lastLoaderLog = &dialogLog;
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, &KeepLoaderLog, nullptr, GetCurrentThreadId());
+    Click(page, IDC_SEND_ALL);
+    UnhookWindowsHookEx(hook);
+    t_lastLoaderLog = nullptr;
+    ASSERT_EQ(answers.Count(), 1u);
+    EXPECT_EQ(answers[0].caption, L"Critical Operation in Progress");
+    EXPECT_EQ(CountOf(dialogLog, advice), 1u);
+    EXPECT_EQ(CountOf(FirmwareLog(), advice), 1u);
+
+    radio.Loader("power-cycle");
+    SelectTab(CTabView::TAB_PORT);
+    SendMessageW(Page(CTabView::TAB_PORT), WM_COMMAND, MAKEWPARAM(IDC_TEST_COMMUNICATIONS, BN_CLICKED), 0);
+    ASSERT_TRUE(PumpUntil([&] { return model.Contact().IsIdle() && answers.Count() == 2; }, 20000));
+    EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_BOOT_LOADER);
+    EXPECT_EQ(answers[1].caption, L"Q7 Status");
+    EXPECT_EQ(answers[1].text, L"Q7 waiting for firmware load on " + radio.PortName() + L" at 38400 bit/s");
 }

@@ -18,6 +18,15 @@ protected:
         return std::make_unique<CMcuLoaderStateMachine>(L"MCU", main, companion);
     }
 
+    // How often the log and the status output gave the advice after a load
+    // that left the radio in its boot loader.
+    std::pair<long, long> HalfLoadedLines() const
+    {
+        const std::wstring line = L"Q7 has no complete firmware; remove power and send the firmware again";
+        return {std::count(window.logTexts.begin(), window.logTexts.end(), line),
+                std::count(window.statusTexts.begin(), window.statusTexts.end(), line)};
+    }
+
     // The commands the radio saw from the first "OM;" on, polls left out.
     std::vector<std::string> CommandsAfterContact() const
     {
@@ -67,6 +76,10 @@ TEST_F(McuLoaderTest, FullLoadSendsTheImageByteExactAndFindsTheNewVersion)
     EXPECT_EQ(GetModel().ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING);
     EXPECT_EQ(machine->VerifyVersion(), 0);
     EXPECT_EQ(machine->m_totalRetries, 0u);
+    // Given up once over (as while the radio is contacted after it), the
+    // load has nothing to add.
+    machine->GiveUp();
+    EXPECT_EQ(HalfLoadedLines(), std::make_pair(0L, 0L));
 }
 
 TEST_F(McuLoaderTest, RadioInItsBootLoaderGetsNoLdmAndBootBlockBGetsTheCompanion)
@@ -125,6 +138,7 @@ TEST_F(McuLoaderTest, EighthRefusalOfAPacketEndsTheLoadAfterOneResynchronisation
     EXPECT_EQ(refusals, 8u);
     EXPECT_EQ(fills, 1u);  // the resynchronisation's 68 polls, refused as one packet
     EXPECT_EQ(machine->m_highestRetries, 8u);
+    EXPECT_EQ(HalfLoadedLines(), std::make_pair(1L, 1L));
     EXPECT_EQ(GetModel().ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN);
 }
 
@@ -233,6 +247,8 @@ TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
     const std::wstring noEcho = L"Q7 Bootstrap Loader did not echo \"D\"\r\nRemove power and retry firmware load";
     const struct {
         const char* what;
+        // Boot loader: the radio waits in it from the start.
+        FirmwareStatusEnum status;
         unsigned versionIndex;
         std::string failingWrite;
         bool echoesD;
@@ -240,21 +256,31 @@ TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
         std::wstring line;
         // The line is logged and the device facts are forgotten.
         bool reported;
+        // The radio is said to have no complete firmware.
+        bool halfLoaded;
     } cases[] = {
-        {"LDF2; not written", VERSION_FPF, "LDF2;", true, ERROR_GEN_FAILURE, erase, false},
-        {"D not written", VERSION_MCU, "D", true, ERROR_GEN_FAILURE, noEcho, false},
-        {"D not echoed", VERSION_MCU, "", false, E_BOOT_LOADER_NO_D_ECHO, noEcho, true},
+        {"LDF2; not written", FIRMWARE_STATUS_RUNNING, VERSION_FPF, "LDF2;", true, ERROR_GEN_FAILURE, erase, false,
+         false},
+        {"D not written", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "D", true, ERROR_GEN_FAILURE, noEcho, false, false},
+        {"D not echoed", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "", false, E_BOOT_LOADER_NO_D_ECHO, noEcho, true,
+         false},
+        {"D not written to a boot loader", FIRMWARE_STATUS_BOOT_LOADER, VERSION_MCU, "D", true, ERROR_GEN_FAILURE,
+         noEcho, false, true},
+        {"D not echoed by a boot loader", FIRMWARE_STATUS_BOOT_LOADER, VERSION_MCU, "", false,
+         E_BOOT_LOADER_NO_D_ECHO, noEcho, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         window.ResetFinished();
         window.logTexts.clear();
-        peer.state = CLoaderPeer::State::Running;
+        window.statusTexts.clear();
+        const bool inBootLoader = c.status == FIRMWARE_STATUS_BOOT_LOADER;
+        peer.state = inBootLoader ? CLoaderPeer::State::BootLoader : CLoaderPeer::State::Running;
         peer.bootLoader = CMcuBootLoader();
         peer.failingWrite = c.failingWrite;
         peer.echoesD = c.echoesD;
         CModel& model = GetModel();
-        model.ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+        model.ConnectionStatus.Set(c.status);
         model.SerialNumber.Set(1234);
         model.FirmwareVersion.Set(VERSION_FPF, 130);
         const unsigned short before = model.FirmwareVersion.Get(c.versionIndex);
@@ -270,6 +296,7 @@ TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
         EXPECT_EQ(window.Result(), c.result);
         EXPECT_EQ(window.FinishCount(), 1);
         EXPECT_EQ(Logged(c.line), c.reported);
+        EXPECT_EQ(HalfLoadedLines(), std::make_pair(long(c.halfLoaded), long(c.halfLoaded)));
         EXPECT_EQ(model.FirmwareVersion.Get(c.versionIndex), c.reported ? VERSION_UNREAD : before);
         EXPECT_EQ(model.SerialNumber.Get(), c.reported ? SERIAL_NUMBER_UNKNOWN : 1234);
         EXPECT_TRUE(peer.textLoad.Headers().empty());

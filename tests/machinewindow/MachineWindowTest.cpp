@@ -7,56 +7,14 @@
 #include <vector>
 
 #include "BoxWatcher.h"
-#include "CommandStates.h"
 #include "MachineTestWindow.h"
 #include "MachineWindow.h"
 #include "MessagePump.h"
 #include "ScriptedPeer.h"
+#include "TwoStepMachine.h"
 #include "resource.h"
 
 namespace {
-
-constexpr UINT_PTR kTimerId = 99;
-
-// Asks "A;" and then "B;", each waiting for any reply. The first reply may
-// show a box, with the machine's timer ticking meanwhile.
-class CTwoStepMachine : public CStateHost<CTwoStepMachine> {
-public:
-    class CAskState : public CCommandDelayState<CTwoStepMachine> {
-    public:
-        using CCommandDelayState::CCommandDelayState;
-        void OnResponse() override
-        {
-            CTwoStepMachine& machine = *m_host;
-            ++machine.replies;
-            machine.deepest = std::max(machine.deepest, ++machine.depth);
-            const bool box = machine.boxOnFirstReply && machine.replies == 1;
-            if (box) {
-                machine.ArmTimer(10);
-                MessageBoxW(nullptr, L"Signal", L"Level", MB_OK);
-            }
-            --machine.depth;
-            // After the box the state waits on: its next send would purge.
-            if (!box) {
-                machine.KillTimer();
-                GoNext();
-            }
-        }
-        void OnTimeout() override { ++m_host->ticks; }
-    };
-
-    CTwoStepMachine() : CStateHost(kTimerId) {}
-    bool StartRun() { return Start(m_askA); }
-
-    bool boxOnFirstReply = false;
-    int replies = 0;
-    int ticks = 0;
-    int depth = 0;
-    int deepest = 0;
-
-    CAskState m_askB{this, L"AskB", &m_final, L"B;", 60000};
-    CAskState m_askA{this, L"AskA", &m_askB, L"A;", 60000};
-};
 
 class CTestMachineDialog : public CMachineDialog {
 public:
@@ -120,6 +78,7 @@ TEST_F(MachineWindowTest, TheRunStartsOnTheFirstShowOnlyAndOnlyItsOwnEndCounts)
     Show();
     EXPECT_EQ(dialog.starts, 1);
     EXPECT_EQ(GetModel().ActiveMachine(), &dialog.machine);
+    EXPECT_EQ(dialog.machine.m_owner, dialog.Handle()) << "its log lines come to the dialog";
     ShowWindow(dialog.Handle(), SW_HIDE);
     ShowWindow(dialog.Handle(), SW_SHOW);
     EXPECT_EQ(dialog.starts, 1);

@@ -5,6 +5,7 @@
 #include <winsock2.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // Winsock for the process; never cleaned up, since Wine's last WSACleanup
@@ -16,3 +17,8 @@ bool StartWinsock();
 // failure) when any step fails.
 SOCKET StartCallbackProcess(const std::wstring& program,
                             const std::function<std::wstring(unsigned short port)>& commandLine, DWORD timeoutMs);
+
+// Runs a Unix program to its end: what it wrote to its standard output and
+// error, or nothing (after a test failure) when it could not start or has
+// not ended within `timeoutMs`.
+std::optional<std::string> RunUnixProgram(const std::wstring& program, std::wstring commandLine, DWORD timeoutMs);

@@ -48,7 +48,7 @@ unsigned ToNumber(const std::optional<std::string>& text)
 
 }  // namespace
 
-bool CSimulatedTransceiver::Start()
+bool CSimulatedTransceiver::Start(bool bench)
 {
     Stop();
     wchar_t prefix[MAX_PATH];
@@ -62,7 +62,7 @@ bool CSimulatedTransceiver::Start()
         program,
         [&](unsigned short port) {
             return L"\"" + program + L"\" --control 127.0.0.1:" + std::to_wstring(port) + L" --prefix \"" + prefix +
-                   L"\"";
+                   L"\"" + (bench ? L" --listen 127.0.0.1:0" : L"");
         },
         kStartTimeoutMs);
     if (m_socket == INVALID_SOCKET)
@@ -70,15 +70,16 @@ bool CSimulatedTransceiver::Start()
     const BOOL on = TRUE;
     setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
 
-    // "hello COMn /dev/pts/m"
+    // "hello COMn /dev/pts/m", and where the bench reaches it.
     const auto hello = ReadLine(kStartTimeoutMs);
     const auto words = hello ? SplitWords(*hello) : std::vector<std::string>();
-    if (words.size() != 3 || words[0] != "hello") {
+    if (words.size() != (bench ? 4u : 3u) || words[0] != "hello") {
         ADD_FAILURE() << "the simulator did not say hello: " << hello.value_or("(nothing)");
         Disconnect();
         return false;
     }
     m_portName = Widen(words[1]);
+    m_benchAddress = bench ? words[3] : std::string();
 
     DropStaleListings(prefix);
     ListPort();
@@ -365,6 +366,15 @@ std::map<std::string, std::string> CSimulatedTransceiver::State()
             state[word.substr(0, equals)] = word.substr(equals + 1);
     }
     return state;
+}
+
+std::string CSimulatedTransceiver::Bench(const std::string& action)
+{
+    const std::wstring script = WindowsPath(Widen(Q7_BENCH_SCRIPT));
+    return RunUnixProgram(script,
+                          L"\"" + script + L"\" --control " + Widen(m_benchAddress) + L" " + Widen(action),
+                          kStartTimeoutMs)
+        .value_or(std::string());
 }
 
 void CSimulatedTransceiver::Unplug()

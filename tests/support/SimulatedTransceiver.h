@@ -44,8 +44,9 @@ public:
     CSimulatedTransceiver& operator=(const CSimulatedTransceiver&) = delete;
 
     // Starts the simulator on the first free COM port from COM10 and lists
-    // the port in the registry's serial-port map.
-    bool Start();
+    // the port in the registry's serial-port map. With `bench`, it also
+    // takes control lines on a loopback port, for the bench script.
+    bool Start(bool bench = false);
     // Removes the port from the registry and ends the simulator; its COM port
     // is gone when this returns.
     void Stop();
@@ -120,6 +121,9 @@ public:
     std::string Control(const std::string& request);
     // "state": every setting of the radio by its name (CRadio::State).
     std::map<std::string, std::string> State();
+    // Runs the bench script (scripts/radio.sh) with `action` ("switch norm")
+    // against this radio, as the technician does; what the script printed.
+    std::string Bench(const std::string& action);
 
     // What the radio received.
     std::vector<SimulatedCommand> Log();
@@ -145,4 +149,6 @@ private:
     std::string m_received;
     std::wstring m_portName;
     std::wstring m_registryValue;
+    // Where the bench script reaches the simulator, "HOST:PORT".
+    std::string m_benchAddress;
 };

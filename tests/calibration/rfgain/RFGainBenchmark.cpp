@@ -63,7 +63,7 @@ public:
     explicit CBenchmark(CSimulatedTransceiver& radio) : m_radio(radio)
     {
         GetModel().SetActiveMachine(&m_machine);
-        m_machine.SetSheetWindow(m_sheet.Handle());
+        m_machine.m_owner = m_sheet.Handle();
     }
 
     // Runs a chain; with figures, its time and what the radio logged.

@@ -35,7 +35,7 @@ protected:
     void SetUp() override
     {
         SimulatedRadioTest::SetUp();
-        machine.SetSheetWindow(sheet.Handle());
+        machine.m_owner = sheet.Handle();
         Contact();
     }
 

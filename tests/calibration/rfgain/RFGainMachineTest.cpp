@@ -97,9 +97,9 @@ TEST_F(RFGainStoreTest, FactoryTableGoesToTheReceiversDspAndEepromByteForByte)
 
     // Display: the EEPROM's copy and the DSP's, identical.
     ASSERT_EQ(Run([&] { return machine.StartDisplay(sheet.Handle(), 1); }), 0);
-    EXPECT_EQ(FormatTableComparison(machine.m_dspTable, machine.m_eepromTable)[0],
+    EXPECT_EQ(FormatTableComparison(machine.m_run.dspTable, machine.m_run.eepromTable)[0],
               L"\nDSP and MCU EEPROM content are identical\n\n");
-    EXPECT_EQ(machine.m_eepromTable, kFactoryRFGainTable);
+    EXPECT_EQ(machine.m_run.eepromTable, kFactoryRFGainTable);
 }
 
 TEST_F(RFGainStoreTest, CurrentTableIsReadFromTheDspAndStored)
@@ -162,7 +162,7 @@ TEST_F(RFGainTest, CancelEndsTheChainThenRestoresThenCloses)
     const State before = radio.State();
     CRFGCInfo info(nullptr);
     CRFGCStateMachine& wizardMachine = info.Machine();
-    wizardMachine.SetSheetWindow(sheet.Handle());
+    wizardMachine.m_owner = sheet.Handle();
     GetModel().SetActiveMachine(&wizardMachine);
     const auto finished = [&](size_t count) {
         return PumpUntil([&] { return sheet.finished.size() == count && wizardMachine.IsIdle(); }, 30000);

@@ -32,7 +32,7 @@ TEST_F(RFGainSingleReceiverTest, ComputedTableIsStoredWithoutAskingTheMissingRec
     EXPECT_EQ(radio.ReadEeprom(0x4D00, 128), Table("main"));
 
     ASSERT_EQ(Run([&] { return machine.StartDisplay(sheet.Handle(), 0); }), 0);
-    EXPECT_EQ(FormatTableComparison(machine.m_dspTable, machine.m_eepromTable).size(), 2u);
+    EXPECT_EQ(FormatTableComparison(machine.m_run.dspTable, machine.m_run.eepromTable).size(), 2u);
 }
 
 }  // namespace

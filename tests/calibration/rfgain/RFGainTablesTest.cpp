@@ -157,13 +157,13 @@ TEST_F(RFGainRegistryTest, ExactlyOneHundredTwentyEightPairsLoadAndNothingElseTo
     };
     for (const Case& c : cases) {
         Write(L"RFGainCalibrationMainRXTable", c.text);
-        machine.m_dspTable = Pattern(7);
+        machine.m_run.dspTable = Pattern(7);
         EXPECT_EQ(machine.LoadRegistryTable(0), c.loads) << c.what;
         if (c.loads) {
-            EXPECT_EQ(machine.m_dspTable[0], 0xA0) << c.what;
-            EXPECT_EQ(machine.m_dspTable[127], static_cast<BYTE>((127 * 3 + 0xA0) & 0xFF)) << c.what;
+            EXPECT_EQ(machine.m_run.dspTable[0], 0xA0) << c.what;
+            EXPECT_EQ(machine.m_run.dspTable[127], static_cast<BYTE>((127 * 3 + 0xA0) & 0xFF)) << c.what;
         } else {
-            EXPECT_EQ(machine.m_dspTable, Pattern(7)) << c.what;
+            EXPECT_EQ(machine.m_run.dspTable, Pattern(7)) << c.what;
         }
     }
 }

@@ -29,6 +29,8 @@ inline const std::wstring kMayBeTransmitting = L"Q7 may still be transmitting; u
 
 class TXGainRadioTest : public SimulatedRadioTest {
 protected:
+    TXGainRadioTest() { machine.m_owner = page.Handle(); }
+
     // The radio found, and the machine registered as the active one.
     void Contact()
     {
@@ -40,7 +42,7 @@ protected:
     HRESULT Run(unsigned char level, unsigned char antenna = 1, DWORD timeoutMs = 120000)
     {
         page.finished.clear();
-        if (!machine.StartCalibrate(page.Handle(), antenna, level))
+        if (!machine.StartCalibrate(antenna, level))
             return machine.m_result;
         if (!page.WaitForFinish(timeoutMs))
             return 1;

@@ -20,6 +20,10 @@ inline void ExpectRestored(const RadioState& before, const RadioState& after,
     ExpectSettingsKept(before, after, changed);
 }
 
+// The option modules of a radio without the amplifier (P at 4) and the
+// transverter interface (X at 5): the 5 W level alone.
+inline const char kTunerOnly[] = "OM-A--S-TLK-R---;";
+
 // The calibration frequencies, in order.
 inline const unsigned kBandKHz[] = {1900, 3750, 5336, 7150, 10125, 14200, 18110, 21200, 24930, 29000, 52000};
 

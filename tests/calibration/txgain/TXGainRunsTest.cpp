@@ -127,7 +127,7 @@ TEST_F(TXGainRunsTest, CancelWhileKeyedUnkeysAndRestores)
 {
     Contact();
     const RadioState before = State();
-    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(radio.WaitForCommand("SWH16;", 20000));
     EXPECT_TRUE(machine.CancelCalibration());
     ASSERT_TRUE(page.WaitForFinish(20000));
@@ -158,7 +158,7 @@ TEST_F(TXGainRunsTest, SilenceWhileKeyedIsWaitedOutOrLeftToTheUser)
         const RadioState before = State();
         radio.ClearLog();
         page.finished.clear();
-        ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
+        ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
         ASSERT_TRUE(radio.WaitForCommand("SWH16;", 20000));
         radio.SetSilent(true);
         if (row.silentMs != INFINITE) {

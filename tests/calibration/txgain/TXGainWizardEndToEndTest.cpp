@@ -16,10 +16,7 @@
 #include "Folders.h"
 #include "TXGainFile.h"
 #include "TXGainRadio.h"
-#include "TXGainWizard.h"
-#include "Window.h"
-#include "WizardDriver.h"
-#include "resource.h"
+#include "TXGainWizardSteps.h"
 
 namespace {
 
@@ -31,80 +28,6 @@ const std::string kEarlierRecord =
     "Q7 TX Gain Calibration data written on 2026-01-02 at 03:04:05\r\nQ7 Serial Number 04711\r\n"
     "Q7 MCU version 04.55 on COM12 at 38400 bit/s\r\nv\r\n1900 kHz TXGain LP   7\r\n\r\n";
 
-// The amplifier (P at 4) and the transverter interface (X at 5) missing.
-const char kTunerOnly[] = "OM-A--S-TLK-R---;";
-
-CTXGCStateMachine& MachineOf(HWND wizard)
-{
-    return dynamic_cast<CTXGCSheetQ7&>(*CWindow::FromHandle(wizard)).Machine();
-}
-
-// Next, once the page's run (the option-module refresh) has ended.
-SWizardStep NextWhenIdle(UINT page)
-{
-    return {page, [](HWND wizard, HWND) {
-                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
-                    return false;
-                PressWizardButton(wizard, PSBTN_NEXT);
-                return true;
-            }};
-}
-
-// On a Welcome page: which of its `count` steps are enabled, once the
-// option modules have been asked for; then Next (and no Back).
-SWizardStep NextAfterReadingSteps(UINT page, int count, std::vector<bool>& enabled)
-{
-    return {page, [count, &enabled](HWND wizard, HWND welcome) {
-                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
-                    return false;
-                for (int step = 0; step < count; ++step)
-                    enabled.push_back(IsWindowEnabled(GetDlgItem(welcome, IDC_BULLET_FIRST + 2 * step)) != FALSE);
-                EXPECT_FALSE(CanPressWizardButton(wizard, kWizardBack));
-                PressWizardButton(wizard, PSBTN_NEXT);
-                return true;
-            }};
-}
-
-// Calibrate, once the page may be left (no run under way).
-SWizardStep Calibrate(UINT page)
-{
-    return {page, [](HWND wizard, HWND calibrate) {
-                if (!MachineOf(wizard).IsIdle() || !CanPressWizardButton(wizard, kWizardNext))
-                    return false;
-                ClickButton(calibrate, IDC_TXGC_CALIBRATE);
-                return true;
-            }};
-}
-
-// Next, once the run has ended ("Click Next to continue" shows), with the
-// page's log; whether Next could be pressed meanwhile goes to `nextWhileRunning`.
-SWizardStep NextWhenRunEnded(UINT page, std::wstring& log, bool& nextWhileRunning)
-{
-    return {page, [&log, &nextWhileRunning](HWND wizard, HWND calibrate) {
-                if (!IsWindowVisible(GetDlgItem(calibrate, IDC_CLICK_NEXT))) {
-                    nextWhileRunning = nextWhileRunning || CanPressWizardButton(wizard, kWizardNext);
-                    return false;
-                }
-                if (!CanPressWizardButton(wizard, kWizardNext))
-                    return false;
-                log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
-                PressWizardButton(wizard, PSBTN_NEXT);
-                return true;
-            }};
-}
-
-// Finish, with the outcome the page shows.
-SWizardStep FinishOnCompletion(std::wstring& outcome)
-{
-    return {IDD_TXGC_COMPLETION, [&outcome](HWND wizard, HWND completion) {
-                if (!CanPressWizardButton(wizard, kWizardFinish))
-                    return false;
-                outcome = GetWindowString(GetDlgItem(completion, IDC_TXGC_COMPLETION_LOG));
-                PressWizardButton(wizard, PSBTN_FINISH);
-                return true;
-            }};
-}
-
 LOGFONTW FontOf(HWND page, int controlId)
 {
     LOGFONTW font{};
@@ -112,10 +35,46 @@ LOGFONTW FontOf(HWND page, int controlId)
     return font;
 }
 
-std::wstring WithoutCarriageReturns(std::wstring text)
+// The dark pixels a control shows, as its window holds them: how many, and
+// the box around them.
+struct SInk {
+    int pixels = 0;
+    int width = 0;
+    int height = 0;
+};
+
+SInk InkOf(HWND control)
 {
-    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
-    return text;
+    RECT area;
+    GetClientRect(control, &area);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, area.right, -area.bottom, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    const HDC window = GetDC(control);
+    const HDC copy = CreateCompatibleDC(window);
+    const HBITMAP picture = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(copy, picture);
+    BitBlt(copy, 0, 0, area.right, area.bottom, window, 0, 0, SRCCOPY);
+    GdiFlush();
+    SInk ink;
+    RECT box{area.right, area.bottom, -1, -1};
+    for (int y = 0; y < area.bottom; ++y) {
+        for (int x = 0; x < area.right; ++x) {
+            const auto pixel = static_cast<const BYTE*>(bits) + 4 * (y * area.right + x);
+            if (pixel[0] + pixel[1] + pixel[2] >= 3 * 128)
+                continue;
+            ++ink.pixels;
+            box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x),
+                   std::max<LONG>(box.bottom, y)};
+        }
+    }
+    ink.width = ink.pixels ? box.right - box.left + 1 : 0;
+    ink.height = ink.pixels ? box.bottom - box.top + 1 : 0;
+    SelectObject(copy, previous);
+    DeleteObject(picture);
+    DeleteDC(copy);
+    ReleaseDC(control, window);
+    return ink;
 }
 
 class TXGainWizardEndToEndTest : public ShellTest {
@@ -186,11 +145,14 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
     std::wstring dummyLoadText;
     LOGFONTW titleFont{};
     LOGFONTW bulletFont{};
+    SInk bullet;
     RunWizard({
         {IDD_TXGC_WELCOME,
          [&](HWND, HWND welcome) {
              titleFont = FontOf(welcome, IDC_WIZARD_TITLE);
              bulletFont = FontOf(welcome, IDC_BULLET_FIRST);
+             UpdateWindow(welcome);
+             bullet = InkOf(GetDlgItem(welcome, IDC_BULLET_FIRST));
              return true;
          }},
         NextAfterReadingSteps(IDD_TXGC_WELCOME, 6, welcomeSteps),
@@ -215,6 +177,14 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
     EXPECT_STREQ(bulletFont.lfFaceName, L"Marlett");
     EXPECT_EQ(bulletFont.lfHeight, -11);
     EXPECT_EQ(bulletFont.lfWeight, 400);
+    // Drawn as Marlett's round dot, which FreeType draws from Wine's font at
+    // this height 3 pixels across, solid; the letter "h" of a font standing
+    // in for it is 5 by 8 and hollow.
+    EXPECT_GE(bullet.width, 3);
+    EXPECT_LE(bullet.width, 4);
+    EXPECT_GE(bullet.height, 3);
+    EXPECT_LE(bullet.height, 4);
+    EXPECT_GE(3 * bullet.pixels, 2 * bullet.width * bullet.height) << bullet.pixels << " pixels";
     EXPECT_EQ(dummyLoadText, L"Connect a 5-watt (or greater) Dummy Load to ANT 2");
     EXPECT_FALSE(nextWhileRunning);
     EXPECT_NE(log.find(L"Starting 5 watt calibration"), std::wstring::npos) << log;
@@ -265,7 +235,7 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
          [&](HWND wizard, HWND calibrate) {
              if (!CanPressWizardButton(wizard, kWizardNext))
                  return false;
-             EXPECT_TRUE(MachineOf(wizard).RefreshOptionModules(wizard));
+             EXPECT_TRUE(TXGainMachineOf(wizard).RefreshOptionModules());
              ClickButton(calibrate, IDC_TXGC_CALIBRATE);
              log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
              calibrateAfterRefusal = IsWindowEnabled(GetDlgItem(calibrate, IDC_TXGC_CALIBRATE)) != FALSE;

@@ -18,6 +18,12 @@ void CMcuBootLoader::Begin()
     m_packets.clear();
 }
 
+void CMcuBootLoader::PowerOff()
+{
+    m_downloading = false;
+    m_buffer.clear();
+}
+
 void CMcuBootLoader::ClearFaults()
 {
     m_refusals.clear();

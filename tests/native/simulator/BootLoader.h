@@ -31,6 +31,8 @@ public:
 
     // A new download: the buffer and the kept image are emptied.
     void Begin();
+    // The power gone: a download under way is forgotten, the kept image is not.
+    void PowerOff();
     bool Downloading() const { return m_downloading; }
     // The closing packet was acknowledged; the radio now resets.
     bool Finished() const { return m_finished; }

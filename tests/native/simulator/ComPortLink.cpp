@@ -68,16 +68,25 @@ bool CComPortLink::TryNumber(unsigned number, bool takeOverForeign, const std::s
         close(lock);
         return false;
     }
-    // Build the link aside and move it in place, so Wine never sees a gap.
-    const std::string fresh = link + ".q7sim";
-    unlink(fresh.c_str());
-    if (symlink(target.c_str(), fresh.c_str()) != 0 || rename(fresh.c_str(), link.c_str()) != 0) {
-        unlink(fresh.c_str());
+    if (!PlaceLink(number, target)) {
         close(lock);
         return false;
     }
     m_number = number;
     m_lock = lock;
+    return true;
+}
+
+bool CComPortLink::PlaceLink(unsigned number, const std::string& target)
+{
+    // Build the link aside and move it in place, so Wine never sees a gap.
+    const std::string link = LinkPath(number);
+    const std::string fresh = link + ".q7sim";
+    unlink(fresh.c_str());
+    if (symlink(target.c_str(), fresh.c_str()) != 0 || rename(fresh.c_str(), link.c_str()) != 0) {
+        unlink(fresh.c_str());
+        return false;
+    }
     m_target = target;
     return true;
 }
@@ -99,11 +108,30 @@ bool CComPortLink::Register()
     return m_registered;
 }
 
+void CComPortLink::Unplug()
+{
+    if (m_lock < 0 || m_target.empty())
+        return;
+    RemoveLink();
+    if (m_registered)
+        RunRegistry(false);
+}
+
+bool CComPortLink::Plug(const std::string& target)
+{
+    if (m_lock < 0 || !PlaceLink(m_number, target))
+        return false;
+    if (m_registered)
+        RunRegistry(true);
+    return true;
+}
+
 void CComPortLink::Release()
 {
     if (m_lock < 0)
         return;
-    if (m_registered)
+    // An unplugged port's listing has gone already.
+    if (m_registered && !m_target.empty())
         RunRegistry(false);
     m_registered = false;
     RemoveLink();

@@ -25,6 +25,10 @@ public:
     // Adds the port to the prefix's registry list of serial ports, as the
     // system does for a plugged-in adapter, and removes it again on Release.
     bool Register();
+    // As the adapter pulled out and plugged in again: the port and its
+    // listing go, then come back under the same number, leading to `target`.
+    void Unplug();
+    bool Plug(const std::string& target);
     void Release();
 
     unsigned Number() const { return m_number; }
@@ -33,6 +37,7 @@ public:
 
 private:
     bool TryNumber(unsigned number, bool takeOverForeign, const std::string& target);
+    bool PlaceLink(unsigned number, const std::string& target);
     std::string LinkPath(unsigned number) const;
     bool RunRegistry(bool add) const;
 

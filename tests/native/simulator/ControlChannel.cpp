@@ -9,6 +9,24 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace {
+
+bool ParseAddress(const std::string& address, sockaddr_in& socketAddress, std::string& error)
+{
+    const size_t colon = address.rfind(':');
+    socketAddress = {};
+    socketAddress.sin_family = AF_INET;
+    if (colon == std::string::npos ||
+        inet_pton(AF_INET, address.substr(0, colon).c_str(), &socketAddress.sin_addr) != 1) {
+        error = "bad control address " + address;
+        return false;
+    }
+    socketAddress.sin_port = htons(static_cast<uint16_t>(std::atoi(address.c_str() + colon + 1)));
+    return true;
+}
+
+}  // namespace
+
 CControlChannel::~CControlChannel()
 {
     if (m_socket >= 0)
@@ -17,14 +35,9 @@ CControlChannel::~CControlChannel()
 
 bool CControlChannel::Connect(const std::string& address, std::string& error)
 {
-    const size_t colon = address.rfind(':');
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    if (colon == std::string::npos || inet_pton(AF_INET, address.substr(0, colon).c_str(), &peer.sin_addr) != 1) {
-        error = "bad control address " + address;
+    sockaddr_in peer;
+    if (!ParseAddress(address, peer, error))
         return false;
-    }
-    peer.sin_port = htons(static_cast<uint16_t>(std::atoi(address.c_str() + colon + 1)));
     m_socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_socket < 0 || connect(m_socket, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
         error = "control connection to " + address + ": " + std::strerror(errno);
@@ -65,4 +78,31 @@ bool CControlChannel::Send(const std::string& line)
         sent += n;
     }
     return true;
+}
+
+CControlListener::~CControlListener()
+{
+    if (m_socket >= 0)
+        close(m_socket);
+}
+
+bool CControlListener::Listen(const std::string& address, std::string& error)
+{
+    sockaddr_in local;
+    if (!ParseAddress(address, local, error))
+        return false;
+    m_socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    socklen_t length = sizeof local;
+    if (m_socket < 0 || bind(m_socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        listen(m_socket, 4) != 0 || getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        error = "control listener on " + address + ": " + std::strerror(errno);
+        return false;
+    }
+    m_address = address.substr(0, address.rfind(':')) + ":" + std::to_string(ntohs(local.sin_port));
+    return true;
+}
+
+int CControlListener::Accept()
+{
+    return accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
 }

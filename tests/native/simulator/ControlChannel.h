@@ -1,6 +1,8 @@
 // The test's line to the simulator: a TCP connection to the test process
 // carrying one request per line and one answer per request. When the test
-// goes, so does the connection, and with it the simulator.
+// goes, so does the connection, and with it the simulator. A listener lets
+// more lines in (the bench script's): they carry the same requests, and
+// their end ends nothing.
 #pragma once
 
 #include <string>
@@ -9,6 +11,8 @@
 class CControlChannel {
 public:
     CControlChannel() = default;
+    // A connection already made (accepted by CControlListener).
+    explicit CControlChannel(int socket) : m_socket(socket) {}
     ~CControlChannel();
     CControlChannel(const CControlChannel&) = delete;
     CControlChannel& operator=(const CControlChannel&) = delete;
@@ -26,4 +30,25 @@ public:
 private:
     int m_socket = -1;
     std::string m_pending;
+};
+
+class CControlListener {
+public:
+    CControlListener() = default;
+    ~CControlListener();
+    CControlListener(const CControlListener&) = delete;
+    CControlListener& operator=(const CControlListener&) = delete;
+
+    // `address` is "HOST:PORT" (numeric IPv4); port 0 takes a free one.
+    bool Listen(const std::string& address, std::string& error);
+    bool IsOpen() const { return m_socket >= 0; }
+    int Fd() const { return m_socket; }
+    // "127.0.0.1:41234", the port as taken.
+    const std::string& Address() const { return m_address; }
+    // The connection waiting, or -1.
+    int Accept();
+
+private:
+    int m_socket = -1;
+    std::string m_address;
 };

@@ -9,11 +9,17 @@
 //     loader reset-ms MS                     how long the reset keeps the radio silent
 //     loader image ADDR COUNT                "ok HEX": the kept image (64-byte blocks)
 //     loader summary                         "ok PACKETS ACCEPTED DUPLICATES IGNORED FINISHED"
+//     loader power-cycle                     the power removed and restored (below)
 //     loader text-version V                  the DSP or FPF version after such a load
 //     loader text-refuse K N | text-silence K | text-drop K N    as above, for DSP and FPF packets
 //     loader text-load PREFIX PART           a finished DSP or FPF load (LDD2, LDA2, LDF2):
 //                                            "ok ACCEPTED REFUSED DUPLICATES ERASE HEX", PART
 //                                            tiny-boot, data or record, "-" for no bytes
+// The power cycle forgets every load under way. A radio whose boot loader
+// "LDM;" had started holds no complete firmware when the power comes back:
+// its boot loader waits for "D" again, answering ";" and "I;" meanwhile.
+// Until then a boot loader in a download takes every byte, a contact
+// search's polls too, as packet bytes.
 // What the N8 takes for itself (";=", "#RVM;", "#PT;") is logged as a command.
 // Every MCU packet is logged as the command "packet:AAAAAA" (its address bytes
 // as sent, in hex) with its answer as the reply; a DSP or FPF packet as
@@ -168,6 +174,12 @@ std::string CSimulator::LoaderRequest(const Args& args)
         return "ok " + std::to_string(load.Accepted()) + " " + std::to_string(load.Refused()) + " " +
                std::to_string(load.Duplicates()) + " " + std::to_string(load.EraseByte()) + " " +
                (bytes.empty() ? std::string("-") : HexBytes(bytes));
+    } else if (what == "power-cycle" && args.size() == 1) {
+        loader.PowerOff();
+        side.textLoad = CTextLoadMode{};
+        side.resetEnds.reset();
+        m_command.clear();
+        m_garbled = false;
     } else if (what == "summary" && args.size() == 1) {
         return "ok " + std::to_string(loader.Packets().size()) + " " + std::to_string(loader.Accepted()) + " " +
                std::to_string(loader.Duplicates()) + " " + std::to_string(loader.Ignored()) + " " +

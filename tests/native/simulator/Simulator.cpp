@@ -80,6 +80,7 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"burst", &CSimulator::Burst},
     {"stray", &CSimulator::Stray},
     {"unplug", &CSimulator::UnplugRequest},
+    {"plug", &CSimulator::Plug},
     {"log", &CSimulator::Log},
     {"clear-log", &CSimulator::ClearLog},
     {"count", &CSimulator::Count},
@@ -117,35 +118,36 @@ int CSimulator::Run(const SSimulatorSetup& setup)
     if (!Start(setup))
         return 1;
 
+    // What each descriptor is, by its place: the terminal, the test's line,
+    // the listener, then the bench's lines.
+    std::vector<pollfd> fds;
     while (!m_quit && !g_stopSignal) {
         const auto next = m_transmitter.Pump(Clock::now());
-        pollfd fds[2];
-        nfds_t count = 0;
-        if (m_terminal.IsOpen())
-            fds[count++] = {m_terminal.Fd(), POLLIN, 0};
-        if (m_controlled)
-            fds[count++] = {m_control.Fd(), POLLIN, 0};
+        fds.clear();
+        fds.push_back({m_terminal.Fd(), POLLIN, 0});
+        fds.push_back({m_controlled ? m_control.Fd() : -1, POLLIN, 0});
+        fds.push_back({m_listener.Fd(), POLLIN, 0});
+        for (const auto& bench : m_bench)
+            fds.push_back({bench->Fd(), POLLIN, 0});
         timespec timeout{};
         if (next) {
             const auto wait = std::max(*next - Clock::now(), Clock::duration::zero());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
             timeout = {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
         }
-        if (ppoll(fds, count, next ? &timeout : nullptr, &waiting) <= 0)
+        if (ppoll(fds.data(), fds.size(), next ? &timeout : nullptr, &waiting) <= 0)
             continue;
-        for (nfds_t i = 0; i < count; ++i) {
-            if (!fds[i].revents)
-                continue;
-            if (fds[i].fd == m_terminal.Fd()) {
-                ReadTerminal();
-            } else {
-                std::vector<std::string> lines;
-                const bool connected = m_control.Receive(lines);
-                for (const std::string& line : lines)
-                    OnRequest(line);
-                if (!connected)
-                    m_quit = true;
-            }
+        if (fds[0].revents && m_terminal.Fd() == fds[0].fd)
+            ReadTerminal();
+        if (fds[1].revents && !Serve(m_control))
+            m_quit = true;
+        if (fds[2].revents)
+            AcceptBench();
+        // A bench line that has closed goes; from the last, so that the
+        // places of those still to serve stay as they were.
+        for (size_t i = fds.size(); i-- > 3;) {
+            if (fds[i].revents && !Serve(*m_bench[i - 3]))
+                m_bench.erase(m_bench.begin() + static_cast<std::ptrdiff_t>(i - 3));
         }
     }
 
@@ -166,7 +168,9 @@ bool CSimulator::Start(const SSimulatorSetup& setup)
     else if (m_terminal.Open(error) && m_link.Claim(setup.prefix, setup.com, m_terminal.SlavePath(), error)) {
         if (setup.registerPort && !m_link.Register())
             error = "cannot list " + m_link.Name() + " in the registry";
-        else if (!setup.control.empty())
+        if (error.empty() && !setup.listen.empty())
+            m_listener.Listen(setup.listen, error);
+        if (error.empty() && !setup.control.empty())
             m_controlled = m_control.Connect(setup.control, error);
     }
     if (!error.empty()) {
@@ -174,12 +178,37 @@ bool CSimulator::Start(const SSimulatorSetup& setup)
         return false;
     }
     m_transmitter.SetFd(m_terminal.Fd());
-    if (m_controlled)
-        m_control.Send("hello " + m_link.Name() + " " + m_terminal.SlavePath());
-    else
-        std::fprintf(stderr, "q7sim: %s is %s, radio at %u bit/s\n", m_link.Name().c_str(),
-                     m_terminal.SlavePath().c_str(), m_radio.Speed());
+    Announce();
     return true;
+}
+
+void CSimulator::Announce()
+{
+    const std::string listening = m_listener.IsOpen() ? " " + m_listener.Address() : std::string();
+    if (m_controlled) {
+        m_control.Send("hello " + m_link.Name() + " " + m_terminal.SlavePath() + listening);
+        return;
+    }
+    if (m_listener.IsOpen())
+        std::fprintf(stderr, "q7sim: control on %s\n", m_listener.Address().c_str());
+    std::fprintf(stderr, "q7sim: %s is %s, radio at %u bit/s\n", m_link.Name().c_str(), m_terminal.SlavePath().c_str(),
+                 m_radio.Speed());
+}
+
+bool CSimulator::Serve(CControlChannel& channel)
+{
+    std::vector<std::string> lines;
+    const bool connected = channel.Receive(lines);
+    for (const std::string& line : lines)
+        OnRequest(channel, line);
+    return connected;
+}
+
+void CSimulator::AcceptBench()
+{
+    const int socket = m_listener.Accept();
+    if (socket >= 0)
+        m_bench.push_back(std::make_unique<CControlChannel>(socket));
 }
 
 void CSimulator::ReadTerminal()
@@ -241,7 +270,7 @@ void CSimulator::OnCommand(const std::string& command, unsigned speed, bool garb
     m_log.Add(std::move(entry));
 }
 
-void CSimulator::OnRequest(const std::string& line)
+void CSimulator::OnRequest(CControlChannel& channel, const std::string& line)
 {
     const Args words = SplitWords(line);
     const Args args(words.begin() + 1, words.end());
@@ -249,23 +278,23 @@ void CSimulator::OnRequest(const std::string& line)
         if (words[0] == request.name) {
             const std::string answer = (this->*request.handle)(args);
             if (!answer.empty())
-                m_control.Send(answer);
+                channel.Send(answer);
             return;
         }
     }
     if (const auto answer = m_radio.Clock().Control(words[0], args))
-        m_control.Send(*answer);
+        channel.Send(*answer);
     else if (const auto answer = m_radio.Tx().Control(words[0], args))
-        m_control.Send(*answer);
+        channel.Send(*answer);
     else
-        m_control.Send(Error("unknown request " + words[0]));
+        channel.Send(Error("unknown request " + words[0]));
 }
 
 void CSimulator::Unplug()
 {
     m_transmitter.SetFd(-1);
     m_terminal.Close();
-    m_link.RemoveLink();
+    m_link.Unplug();
 }
 
 double CSimulator::Milliseconds(Clock::time_point time) const
@@ -425,6 +454,21 @@ std::string CSimulator::Burst(const Args& args)
 std::string CSimulator::UnplugRequest(const Args&)
 {
     Unplug();
+    return Ok();
+}
+
+std::string CSimulator::Plug(const Args&)
+{
+    if (m_terminal.IsOpen())
+        return Error("the cable is in");
+    std::string error;
+    if (!m_terminal.Open(error))
+        return Error(error);
+    if (!m_link.Plug(m_terminal.SlavePath())) {
+        m_terminal.Close();
+        return Error("cannot make " + m_link.Name());
+    }
+    m_transmitter.SetFd(m_terminal.Fd());
     return Ok();
 }
 

@@ -11,7 +11,7 @@
 //     eeprom-write ADDR HEX   eeprom-read ADDR COUNT
 //     silent 0|1              ignore PREFIX N [K]     delay MS
 //     split AT MS             burst TEXT              stray PREFIX TEXT
-//     unplug
+//     unplug                  plug
 //     log                     clear-log               count PATTERN
 //     quit                    keyer ...  (KeyerRequest.cpp)
 //     loader ...  (LoaderRequest.cpp)
@@ -24,9 +24,13 @@
 // "ignore" loses N commands after K more have got through; "stray" sends
 // TEXT just before the reply to the next command of PREFIX.
 // "speed" and "mode" without a value ask for it; "identify" and
-// "option-module" without a text make the radio keep quiet. "log" answers
-// "ok N" and N entry lines (LogEntry.h). "quit" answers "bye" once the
-// port is gone. The simulator's first line is "hello COMn /dev/pts/m".
+// "option-module" without a text make the radio keep quiet. "unplug" is the
+// adapter pulled out: the line dies, the COM port goes (and its listing,
+// with --register); "plug" brings them back on a new line, the radio as it
+// was. "log" answers "ok N" and N entry lines (LogEntry.h). "quit" answers
+// "bye" once the port is gone. The simulator's first line is "hello COMn
+// /dev/pts/m", and " HOST:PORT" after it when it also listens for control
+// lines (--listen).
 #pragma once
 
 #include "CommandLog.h"
@@ -38,6 +42,7 @@
 #include "LoaderSide.h"
 #include "Transmitter.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +55,9 @@ struct SSimulatorSetup {
     bool registerPort = false;
     // "HOST:PORT" of the test; empty: run until a signal ends the simulator.
     std::string control;
+    // "HOST:PORT" where more control lines may connect (port 0: any free
+    // one); empty: none.
+    std::string listen;
     std::string logFile;
 };
 
@@ -69,11 +77,14 @@ private:
     static const Request s_requests[];
 
     bool Start(const SSimulatorSetup& setup);
-    void Loop();
+    void Announce();
+    // False when the channel's peer has gone.
+    bool Serve(CControlChannel& channel);
+    void AcceptBench();
     void ReadTerminal();
     // `arrived`: when the command's last byte is in (ReadTerminal).
     void OnCommand(const std::string& command, unsigned speed, bool garbled, Clock::time_point arrived);
-    void OnRequest(const std::string& line);
+    void OnRequest(CControlChannel& channel, const std::string& line);
     void Unplug();
     double Milliseconds(Clock::time_point time) const;
 
@@ -94,6 +105,7 @@ private:
     std::string Burst(const Args& args);
     std::string Stray(const Args& args);
     std::string UnplugRequest(const Args& args);
+    std::string Plug(const Args& args);
     std::string Log(const Args& args);
     std::string ClearLog(const Args& args);
     std::string Count(const Args& args);
@@ -118,6 +130,8 @@ private:
     CPseudoTerminal m_terminal;
     CComPortLink m_link;
     CControlChannel m_control;
+    CControlListener m_listener;
+    std::vector<std::unique_ptr<CControlChannel>> m_bench;
     CTransmitter m_transmitter;
     SLoaderSide m_loader;
     bool m_controlled = false;

@@ -1,11 +1,13 @@
 // q7sim: a simulated Q7 transceiver on a COM port of a Wine prefix.
 //
 //     q7sim [--prefix DIR] [--com N|auto] [--register] [--control HOST:PORT]
-//           [--speed BPS] [--mcu N] [--version RVx=N]... [--serial N]
-//           [--identify TEXT] [--boot-loader] [--log FILE]
+//           [--listen HOST:PORT] [--speed BPS] [--mcu N] [--version RVx=N]...
+//           [--serial N] [--identify TEXT] [--boot-loader] [--log FILE]
 //
 // Under a test it is started with --control and lives as long as the test's
-// connection; alone it runs until it is sent SIGINT or SIGTERM.
+// connection; alone it runs until it is sent SIGINT or SIGTERM. With
+// --listen it takes more control lines there (port 0: a free one, which it
+// names), such as the bench script's.
 #include "Simulator.h"
 
 #include <cstdio>
@@ -21,8 +23,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: q7sim [--prefix DIR] [--com N|auto] [--register] [--control HOST:PORT]\n"
-                 "             [--speed BPS] [--mcu N] [--version RVx=N]... [--serial N]\n"
-                 "             [--identify TEXT] [--boot-loader] [--log FILE]\n");
+                 "             [--listen HOST:PORT] [--speed BPS] [--mcu N] [--version RVx=N]...\n"
+                 "             [--serial N] [--identify TEXT] [--boot-loader] [--log FILE]\n");
     return 2;
 }
 
@@ -81,6 +83,8 @@ int main(int argc, char** argv)
             setup.prefix = value;
         } else if (option == "--control") {
             setup.control = value;
+        } else if (option == "--listen") {
+            setup.listen = value;
         } else if (option == "--log") {
             setup.logFile = value;
         } else if (option == "--identify") {

@@ -1,0 +1,74 @@
+// A wizard that owns and runs a machine. What its pages share (the machine
+// among it) is built before the pages:
+//
+//     class CMyWizard : public CMachineWizard<CMyContext> {   // CMyContext::Machine()
+//         CMyWizard() : CMachineWizard(WizardRegistration::WhileShown, IDS_MY_TITLE, IDB_MY_WATERMARK,
+//                                      IDB_MY_HEADER), m_page(m_context) { AddPage(m_page); }
+//     };
+//
+// The machine is the model's active machine for the wizard's life or while
+// it shows, by the wizard's rule, and never after its window is gone. The
+// sheet is the machine's owner: its lines and its end go to the sheet's
+// current page, its boxes over the sheet.
+#pragma once
+
+#include <utility>
+
+#include "Model.h"
+#include "Wizard97Sheet.h"
+
+enum class WizardRegistration {
+    // From construction to the window's end.
+    ForLife,
+    WhileShown,
+};
+
+template <class Context>
+class CMachineWizard : public CWizard97Sheet {
+public:
+    auto& Machine() { return m_context.Machine(); }
+
+protected:
+    // The context's own arguments come last.
+    template <class... ContextArgs>
+    CMachineWizard(WizardRegistration registration, UINT captionId, UINT watermarkId, UINT headerId,
+                   ContextArgs&&... contextArgs)
+        : CWizard97Sheet(captionId, watermarkId, headerId),
+          m_context(std::forward<ContextArgs>(contextArgs)...),
+          m_registration(registration)
+    {
+        if (registration == WizardRegistration::ForLife)
+            GetModel().SetActiveMachine(&Machine());
+    }
+    ~CMachineWizard() override { Release(); }
+
+    void OnInitialized() override
+    {
+        CWizard97Sheet::OnInitialized();
+        Machine().m_owner = m_hwnd;
+    }
+    void OnShow(bool shown, UINT reason) override
+    {
+        CWizard97Sheet::OnShow(shown, reason);
+        // Windows hides an owned wizard with its minimised owner and shows it
+        // again on restore: the run goes on meanwhile.
+        if (m_registration != WizardRegistration::WhileShown || IsIconic(GetWindow(m_hwnd, GW_OWNER)))
+            return;
+        if (shown)
+            GetModel().SetActiveMachine(&Machine());
+        else
+            Release();
+    }
+    void OnDestroy() override
+    {
+        Release();
+        CWizard97Sheet::OnDestroy();
+    }
+
+    Context m_context;
+
+private:
+    void Release() { GetModel().ReleaseActiveMachine(&Machine()); }
+
+    const WizardRegistration m_registration;
+};

@@ -1,0 +1,154 @@
+// The wizard that owns and runs a machine: the machine is the model's active
+// machine for the wizard's life or while it shows, released only while it
+// is still the wizard's, owned by the sheet from the first page on; and the
+// hide and show that a minimised owner brings leave a run alone.
+#include <gtest/gtest.h>
+
+#include "CountingMachine.h"
+#include "MachineTestWindow.h"
+#include "MachineWizard.h"
+#include "MessagePump.h"
+#include "ScriptedPeer.h"
+#include "TwoStepMachine.h"
+#include "resource.h"
+
+namespace {
+
+struct STestContext {
+    CTwoStepMachine& Machine() { return machine; }
+    CTwoStepMachine machine;
+};
+
+// Notes the machine's owner when first shown, as a first page that starts
+// a run there would need it.
+class CTestPage : public CWizard97Page {
+public:
+    explicit CTestPage(CTwoStepMachine& machine)
+        : CWizard97Page(IDD_TXGC_DUMMY_LOAD_XQ6T, WizardPageKind::Interior), m_machine(machine)
+    {
+    }
+
+    HWND ownerAtFirstActivation = nullptr;
+
+protected:
+    LRESULT OnSetActive() override
+    {
+        if (!m_activated)
+            ownerAtFirstActivation = m_machine.m_owner;
+        m_activated = true;
+        return 0;
+    }
+
+private:
+    CTwoStepMachine& m_machine;
+    bool m_activated = false;
+};
+
+class CTestWizard : public CMachineWizard<STestContext> {
+public:
+    explicit CTestWizard(WizardRegistration registration)
+        : CMachineWizard(registration, IDS_TXGC_TITLE, IDB_CALIBRATION_WAVE, IDB_CALIBRATION_METER),
+          page(m_context.machine)
+    {
+        AddPage(page);
+    }
+
+    CTestPage page;
+};
+
+class MachineWizardTest : public testing::Test {
+protected:
+    MachineWizardTest() { GetModel().SetActiveMachine(nullptr); }
+    ~MachineWizardTest() override { GetModel().SetActiveMachine(nullptr); }
+
+    HWND Open(CTestWizard& wizard)
+    {
+        const HWND sheet = wizard.Create(window.Handle());
+        ShowWindow(sheet, SW_SHOW);
+        PumpPending();
+        return sheet;
+    }
+    static IStateMachine* Active() { return GetModel().ActiveMachine(); }
+
+    CMachineTestWindow window;
+    CScriptedPeer peer;
+};
+
+}  // namespace
+
+TEST_F(MachineWizardTest, TheMachineIsRegisteredForTheWizardsLifeOrWhileItShows)
+{
+    const struct {
+        const char* name;
+        WizardRegistration registration;
+        bool registeredHidden;
+    } kCases[] = {
+        {"for life", WizardRegistration::ForLife, true},
+        {"while shown", WizardRegistration::WhileShown, false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        {
+            CTestWizard unopened(c.registration);
+            EXPECT_EQ(Active() != nullptr, c.registeredHidden);
+        }
+        EXPECT_EQ(Active(), nullptr);
+
+        CTestWizard wizard(c.registration);
+        CTwoStepMachine* const machine = &wizard.Machine();
+        const HWND sheet = Open(wizard);
+        EXPECT_EQ(Active(), machine);
+        EXPECT_EQ(machine->m_owner, sheet);
+        EXPECT_EQ(wizard.page.ownerAtFirstActivation, sheet);
+        ShowWindow(sheet, SW_HIDE);
+        EXPECT_EQ(Active(), c.registeredHidden ? machine : nullptr);
+        ShowWindow(sheet, SW_SHOW);
+        EXPECT_EQ(Active(), machine);
+        wizard.Destroy();
+        EXPECT_EQ(Active(), nullptr);
+    }
+}
+
+TEST_F(MachineWizardTest, AnotherMachinesRegistrationIsLeftAlone)
+{
+    for (const WizardRegistration registration : {WizardRegistration::ForLife, WizardRegistration::WhileShown}) {
+        CCountingMachine other;
+        {
+            CTestWizard wizard(registration);
+            const HWND sheet = Open(wizard);
+            GetModel().SetActiveMachine(&other);
+            ShowWindow(sheet, SW_HIDE);
+            wizard.Destroy();
+        }
+        EXPECT_EQ(Active(), &other);
+    }
+}
+
+// Windows hides an owned wizard when its owner is minimised and shows it on
+// restore; Wine does not, so the messages are sent here. Replies that come
+// meanwhile must reach the run.
+TEST_F(MachineWizardTest, AMinimisedOwnersHideAndShowLeaveTheRunGoing)
+{
+    CTestWizard wizard(WizardRegistration::WhileShown);
+    CTwoStepMachine& machine = wizard.Machine();
+    const HWND sheet = Open(wizard);
+    ASSERT_TRUE(machine.StartRun());
+    ShowWindow(window.Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window.Handle()));
+
+    SendMessageW(sheet, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
+    SendMessageW(sheet, WM_SHOWWINDOW, FALSE, 0);
+    peer.Deliver("a;");
+    PumpPending();
+    EXPECT_EQ(machine.replies, 1);
+    EXPECT_EQ(peer.Count("B;"), 1u);
+    SendMessageW(sheet, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
+    SendMessageW(sheet, WM_SHOWWINDOW, TRUE, 0);
+    ShowWindow(window.Handle(), SW_RESTORE);
+
+    peer.Deliver("b;");
+    PumpPending();
+    EXPECT_TRUE(machine.IsIdle());
+    EXPECT_EQ(machine.replies, 2);
+    EXPECT_EQ(Active(), &machine);
+}
