@@ -188,6 +188,7 @@
 #define IDS_TXGC_REQUIRES_TX_NORM       13192
 #define IDS_TXGC_TRANSMIT_STOPPED       13194
 #define IDS_TXGC_POWER_NOT_SETTLED      13196
+#define IDS_TXGC_MAY_BE_TRANSMITTING    13198
 
 // Command Tester page; macro buttons 11211-11242
 #define IDD_COMMAND_TESTER              11200

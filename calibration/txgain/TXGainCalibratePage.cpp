@@ -142,7 +142,17 @@ void CTXGCCalibrationPageImpl::OnMachineFinished(HRESULT result)
     SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     EnableWindow(Item(IDC_TXGC_CALIBRATE), TRUE);
     ShowWindow(Item(IDC_CLICK_NEXT), SW_SHOW);
+    WarnOfRadioState();
     CloseIfCancelled();
+}
+
+// Before a Cancel closes the wizard: a radio left keyed or changed must not
+// go unnoticed in a log nobody reads any more.
+void CTXGCCalibrationPageImpl::WarnOfRadioState()
+{
+    const std::wstring& warning = m_context.Machine().GetRadioWarning();
+    if (!warning.empty())
+        MessageBoxKeepingError(Sheet(), warning, LoadResString(IDS_TXGC_TITLE), MB_ICONEXCLAMATION);
 }
 
 void CTXGCCalibrationPageImpl::Log(const std::wstring& text)

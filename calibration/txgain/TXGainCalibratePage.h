@@ -29,6 +29,8 @@ private:
     // Starts the machine at m_level; a refusal leaves the page usable again.
     void StartLevel();
     void Log(const std::wstring& text);
+    // The machine's word on the state it left the radio in, in a box.
+    void WarnOfRadioState();
 
     const unsigned char m_pageLevel;
     const bool m_technician;

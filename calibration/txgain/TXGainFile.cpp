@@ -1,5 +1,7 @@
 #include "TXGainFile.h"
 
+#include <vector>
+
 #include "FileVersionInfo.h"
 #include "Files.h"
 #include "Folders.h"
@@ -21,7 +23,12 @@ std::wstring GetTXGainFileName(unsigned short serialNumber)
 
 std::wstring GetTXGainFilePath(HWND owner)
 {
-    return CombinePath(GetTXGainFolder(owner), GetTXGainFileName(GetModel().SerialNumber.Get()));
+    return GetTXGainFilePath(owner, GetModel().SerialNumber.Get());
+}
+
+std::wstring GetTXGainFilePath(HWND owner, unsigned short serialNumber)
+{
+    return CombinePath(GetTXGainFolder(owner), GetTXGainFileName(serialNumber));
 }
 
 bool TXGainFileExists(HWND owner)
@@ -30,41 +37,74 @@ bool TXGainFileExists(HWND owner)
     return !path.empty() && FindFileExists(path);
 }
 
-std::wstring FormatTXGainFile(const SYSTEMTIME& time, unsigned short serialNumber, const std::wstring& connection,
-                              const std::wstring& version, const std::wstring& summary)
+void TakeTXGainRadio(STXGainRecord& record)
+{
+    if (!record.connection.empty())
+        return;
+    CModel& model = GetModel();
+    record.serialNumber = model.SerialNumber.Get();
+    record.connection = model.DescribeConnection();
+}
+
+std::wstring FormatTXGainBlock(const SYSTEMTIME& time, const STXGainRecord& record, const std::wstring& version)
 {
     std::wstring text = FormatText(L"%s TX Gain Calibration data written on %u-%02u-%02u at %02u:%02u:%02u\r\n",
                                    kDeviceWord, time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
                                    time.wSecond);
-    if (serialNumber != SERIAL_NUMBER_UNKNOWN)
-        text += FormatText(L"%s Serial Number %05u", kDeviceWord, static_cast<unsigned>(serialNumber));
-    text += L"\r\n" + connection + L"\r\n" + version + L"\r\n" + summary + L"\r\n";
+    if (record.serialNumber != SERIAL_NUMBER_UNKNOWN)
+        text += FormatText(L"%s Serial Number %05u", kDeviceWord, static_cast<unsigned>(record.serialNumber));
+    text += L"\r\n" + record.connection + L"\r\n" + version + L"\r\n" + record.summary + record.failures + L"\r\n";
     return text;
 }
 
-bool WriteTXGainFile(HWND owner, const std::wstring& summary)
+bool WriteTXGainFile(HWND owner, const STXGainRecord& record)
 {
-    if (summary.empty())
+    if (record.summary.empty())
         return true;
-    const std::wstring path = GetTXGainFilePath(owner);
+    const std::wstring path = GetTXGainFilePath(owner, record.serialNumber);
     if (path.empty()) {
         CFileWrite2 file(owner, IDS_TXGC_FILE_ERROR);
-        file.ReportAs(GetTXGainFileName(GetModel().SerialNumber.Get()));
+        file.ReportAs(GetTXGainFileName(record.serialNumber));
         SetLastError(ERROR_PATH_NOT_FOUND);
         return file.ReportFailure(L"CreateFile");
     }
-    return WriteTXGainFile(owner, path, summary);
+    return WriteTXGainFile(owner, path, record);
 }
 
-bool WriteTXGainFile(HWND owner, const std::wstring& path, const std::wstring& summary)
+namespace {
+
+// The file's whole text, or nothing when there is no such file; false (after
+// the file class's report) when it is there but cannot be read.
+bool ReadOldFile(HWND owner, const std::wstring& path, std::vector<char>& bytes)
 {
-    if (summary.empty())
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return true;
+    }
+    CFileRead3 file(owner, IDS_TXGC_FILE_ERROR);
+    DWORD size = 0;
+    if (!file.Open(path) || !file.GetFileSize(size))
+        return false;
+    bytes.resize(size);
+    DWORD read = 0;
+    return size == 0 || file.Read(bytes.data(), size, read);
+}
+
+}  // namespace
+
+bool WriteTXGainFile(HWND owner, const std::wstring& path, const STXGainRecord& record)
+{
+    if (record.summary.empty())
         return true;
+    std::vector<char> old;
+    if (!ReadOldFile(owner, path, old))
+        return false;
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    CModel& model = GetModel();
-    const std::wstring text =
-        FormatTXGainFile(now, model.SerialNumber.Get(), model.DescribeConnection(), GetProgramVersionText(), summary);
+    const std::wstring block = FormatTXGainBlock(now, record, GetProgramVersionText());
     CFileWrite2 file(owner, IDS_TXGC_FILE_ERROR);
-    return file.Replace(path, L"q7t", [&] { return file.WriteString(text); });
+    return file.Replace(path, L"q7t", [&] {
+        return file.WriteString(block) && (old.empty() || file.Write(old.data(), static_cast<DWORD>(old.size())));
+    });
 }

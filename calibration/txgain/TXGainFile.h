@@ -1,6 +1,7 @@
 // The TX gain calibration data file: one text file per radio serial number in
-// "%APPDATA%\Zentrova\Q7 TX Gain", holding the summary lines of the runs made
-// while the wizard was last open:
+// "%APPDATA%\Zentrova\Q7 TX Gain". Each wizard that calibrated a band puts
+// a block of the runs made while it was open in front of what the file held,
+// so the newest block comes first and no earlier record is lost:
 //
 //     Q7 TX Gain Calibration data written on 2026-12-06 at 16:56:41
 //     Q7 Serial Number 00042                (empty for an unknown serial)
@@ -8,7 +9,9 @@
 //     <the program version text>
 //     1900 kHz TXGain LP 123                (one line per calibrated band)
 //     ...
+//     5 watt calibration failed             (one line per run that failed)
 //     (an empty line)
+//     <the file's earlier text, byte for byte>
 //
 // ANSI text, lines ended by "\r\n".
 #pragma once
@@ -22,19 +25,34 @@
 std::wstring GetTXGainFolder(HWND owner);
 // "Q7 TXGain SN 00042.txt"; "Q7 TXGain.txt" for the unknown serial 65535.
 std::wstring GetTXGainFileName(unsigned short serialNumber);
-// The file of the model's serial number.
+// The file of the serial number, by default the model's.
 std::wstring GetTXGainFilePath(HWND owner);
+std::wstring GetTXGainFilePath(HWND owner, unsigned short serialNumber);
 bool TXGainFileExists(HWND owner);
 
-// The file's text for the time, serial number, connection description,
-// program version and summary.
-std::wstring FormatTXGainFile(const SYSTEMTIME& time, unsigned short serialNumber, const std::wstring& connection,
-                              const std::wstring& version, const std::wstring& summary);
+// What one wizard's runs leave for the file.
+struct STXGainRecord {
+    // The radio as the model knew it when the wizard's first run started: a
+    // port lost later forgets it. An empty connection: not taken yet.
+    unsigned short serialNumber = 0xFFFF;  // unknown
+    std::wstring connection;
+    // One line per calibrated band, each ended by "\r\n".
+    std::wstring summary;
+    // The failed text of each run that failed, each ended by "\r\n".
+    std::wstring failures;
+};
 
-// Writes the summary to the model's radio's file, stamped with the local time;
-// an empty summary writes nothing. The file is written beside the old one and
-// moved over it only when complete: a failure, shown in a box, leaves the old
-// file as it was and returns false with the failing call's error as the last
-// error. A read-only file is refused.
-bool WriteTXGainFile(HWND owner, const std::wstring& summary);
-bool WriteTXGainFile(HWND owner, const std::wstring& path, const std::wstring& summary);
+// The model's radio into a record that has none yet.
+void TakeTXGainRadio(STXGainRecord& record);
+
+// The record's block, stamped with the time and the program version.
+std::wstring FormatTXGainBlock(const SYSTEMTIME& time, const STXGainRecord& record, const std::wstring& version);
+
+// Puts the record's block, stamped with the local time, in front of its
+// radio's file; a record without band lines writes nothing. An old file that
+// cannot be read is reported and left alone. The new file is written beside
+// the old one and moved over it only when complete: a failure, shown in a
+// box, leaves the old file as it was and returns false with the failing
+// call's error as the last error. A read-only file is refused.
+bool WriteTXGainFile(HWND owner, const STXGainRecord& record);
+bool WriteTXGainFile(HWND owner, const std::wstring& path, const STXGainRecord& record);

@@ -4,7 +4,8 @@
 // It sends whatever the run's result, removes each entry before sending it
 // (a port that fails every write cannot keep it busy), and gives every wait
 // a bound: a value that never reads back costs the entry, logged with its
-// code, not the run.
+// code, not the run. The unkey is the exception: a radio that does not say
+// it receives ends the run, since nothing else matters while it may transmit.
 #pragma once
 
 #include "TXGainStates.h"
@@ -26,6 +27,7 @@ public:
         T* host = this->m_host;
         host->m_terminators = L";";
         m_step = STEP_NONE;
+        m_queries = 0;
         // The run's result waits while the restore commands go out.
         if (host->m_run.deferredResult == 0) {
             host->m_run.deferredResult = host->m_result;
@@ -38,9 +40,11 @@ public:
         T* host = this->m_host;
         auto& run = host->m_run;
         m_step = STEP_NONE;
+        run.restoring = 0;
+        // The flag stays until the radio says it receives: a lost or unwritten
+        // "RX;" must leave it set.
         if (run.transmitting) {
-            run.transmitting = 0;
-            Send(L"RX;", kReplyMs, STEP_NEXT);
+            Send(L"RX;", kReplyMs, STEP_UNKEY);
             return;
         }
         if (run.menuOpen) {
@@ -59,6 +63,7 @@ public:
             return;
         }
         m_entry = run.restoreEntries[--run.restoreCount];
+        run.restoring = m_entry.code;
         host->Trace(L"%s Pop %u %s %s 0x%08X %u", this->m_name, run.restoreCount, m_entry.a.c_str(),
                     m_entry.b.c_str(), static_cast<unsigned>(m_entry.code), static_cast<unsigned>(m_entry.kind));
         m_reads = 0;
@@ -67,12 +72,19 @@ public:
         else if (m_entry.kind == RESTORE_MENU_STEPS)
             Send(m_entry.a, kMenuMs, STEP_MENU_STEPS_OPEN);
         else
-            Send(m_entry.a + m_entry.b, kReplyMs, STEP_VALUE);
+            Read(m_entry.a + m_entry.b, STEP_VALUE);
     }
 
     void OnTimeout() override
     {
         switch (m_step) {
+        case STEP_UNKEY:
+        case STEP_UNKEY_QUERY:
+            AskReceiving();
+            break;
+        case STEP_VALUE:
+            Read(m_entry.a + m_entry.b, STEP_VALUE);
+            break;
         case STEP_MENU_VALUE_OPEN:
             Send(m_entry.b, kValueMs, STEP_MENU_VALUE_SET);
             break;
@@ -86,7 +98,7 @@ public:
             Read(L"DS;", STEP_MENU_STEPS_READ);
             break;
         default:
-            // Unkeyed, menu left, or a value with or without its reply.
+            // The menu left, or an entry done.
             Enter();
             break;
         }
@@ -99,6 +111,19 @@ public:
         T* host = this->m_host;
         const std::wstring& reply = host->m_receiveBuffer;
         switch (m_step) {
+        case STEP_UNKEY_QUERY:
+            if (reply == L"TQ0;") {
+                host->KillTimer();
+                host->m_run.transmitting = 0;
+                Enter();
+            } else if (reply == L"TQ1;") {
+                host->KillTimer();
+                if (m_queries < host->m_retryLimit)
+                    Send(L"RX;", kReplyMs, STEP_UNKEY);
+                else
+                    GiveUpUnkey();
+            }
+            break;
         case STEP_VALUE:
             if (host->ReplyStartsWith(m_entry.a)) {
                 host->KillTimer();
@@ -131,6 +156,8 @@ private:
     enum Step {
         STEP_NONE,
         STEP_NEXT,  // the wait ends with the next entry
+        STEP_UNKEY,  // "RX;" sent; then "TQ;" until "TQ0;"
+        STEP_UNKEY_QUERY,
         STEP_VALUE,
         STEP_MENU_VALUE_OPEN,
         STEP_MENU_VALUE_SET,
@@ -150,7 +177,9 @@ private:
         m_step = step;
         this->m_host->SendCommand(*this, command.c_str(), ms);
     }
-    void Read(const wchar_t* query, Step step)
+    // An entry's query (a value: its setting and query), sent at most the
+    // retry limit's times.
+    void Read(const std::wstring& query, Step step)
     {
         if (m_reads >= this->m_host->m_retryLimit) {
             GiveUp();
@@ -161,8 +190,34 @@ private:
     }
     void GiveUp()
     {
-        this->m_host->Report(FormatErrorText(static_cast<DWORD>(m_entry.code)));
-        LeaveMenu();
+        T* host = this->m_host;
+        host->Report(FormatErrorText(static_cast<DWORD>(m_entry.code)));
+        if (host->m_run.unrestored == 0)
+            host->m_run.unrestored = m_entry.code;
+        if (m_entry.kind == RESTORE_VALUE)
+            Enter();
+        else
+            LeaveMenu();
+    }
+    // "TQ;" as the band's own unkey asks it, at most the retry limit's times.
+    void AskReceiving()
+    {
+        if (m_queries >= this->m_host->m_retryLimit) {
+            GiveUpUnkey();
+            return;
+        }
+        ++m_queries;
+        Send(L"TQ;", kReplyMs, STEP_UNKEY_QUERY);
+    }
+    // The run ends here, the radio maybe still keyed; the flag tells the end.
+    void GiveUpUnkey()
+    {
+        T* host = this->m_host;
+        if (host->m_run.unrestored == 0)
+            host->m_run.unrestored = E_NO_RESPONSE_TQ;
+        const HRESULT deferred = host->m_run.deferredResult;
+        host->m_result = deferred != 0 ? deferred : E_NO_RESPONSE_TQ;
+        this->GoFinal();
     }
     void LeaveMenu() { Send(L"MN255;", kExitMs, STEP_NEXT); }
     void GoOn()
@@ -180,4 +235,5 @@ private:
     Step m_step = STEP_NONE;
     STXGCRestoreEntry m_entry;
     unsigned m_reads = 0;
+    unsigned m_queries = 0;
 };

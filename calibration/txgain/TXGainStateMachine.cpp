@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 namespace {
 
 const UINT kStartTexts[] = {IDS_TXGC_START_5W, IDS_TXGC_START_50W, IDS_TXGC_START_1MW};
@@ -12,6 +14,15 @@ const UINT kSucceededTexts[] = {IDS_TXGC_SUCCEEDED_5W, IDS_TXGC_SUCCEEDED_50W, I
 bool IsPortGone(HRESULT result)
 {
     return result == ERROR_ACCESS_DENIED || result == ERROR_INVALID_HANDLE;
+}
+
+// A run cut off by a closed port names the port, not the handle it lost.
+std::wstring FailureText(HRESULT result)
+{
+    CModel& model = GetModel();
+    if (result > 0 && result != ERROR_CANCELLED && !model.IsLinkOpen())
+        return FormatText(IDS_PORT_CLOSED, model.Port.Get().c_str());
+    return FormatErrorText(static_cast<DWORD>(MapResult(result)));
 }
 
 }  // namespace
@@ -36,8 +47,11 @@ bool IsPortGone(HRESULT result)
 //   level's failed text are reported. A port that is gone skips the restore.
 // - Cancel: the result becomes ERROR_CANCELLED (an earlier failure stays) and
 //   the next send ends the run as a failure does, through the restore.
-// In Restore a time-out never ends the run: it goes on to the next entry, and
-// a menu that never reads back is given up, reported with its code.
+// In Restore a radio that does not say it receives within eight queries ends
+// the run; otherwise a time-out never does: a value is sent again, a menu
+// read again, up to the retry limit, then the entry is given up, reported
+// with its code, and the next one goes out. At the end the user is told of
+// the first setting not put back and of a radio that may still transmit.
 CTXGCStateMachine::CTXGCStateMachine()
     : CStateHost(TIMER_TX_GAIN),
       m_refreshOptionModule(this, L"GetOptionModule", &m_final),
@@ -128,6 +142,7 @@ bool CTXGCStateMachine::StartCalibrate(unsigned char antenna, unsigned char leve
           IsBH7WInstalled() ? 1u : 0u, IsJW2DInstalled() ? 1u : 0u);
     run.antenna = antenna;
     run.antennaCommand = antenna == 2 ? L"AN2;" : L"AN1;";
+    TakeTXGainRadio(m_record);
     return StartRun(m_textTerminalOff, run);
 }
 
@@ -185,20 +200,47 @@ void CTXGCStateMachine::OnFinished()
         }
         if (m_result == 0)
             m_result = m_run.deferredResult;
-        if (IsFailure(m_result)) {
-            const std::wstring error = FormatErrorText(static_cast<DWORD>(MapResult(m_result)));
-            Report(error);
-            AppendProgressText(error);
-            Report(kFailedTexts[m_run.level]);
-            AppendProgressText(kFailedTexts[m_run.level]);
-        } else {
-            Report(kSucceededTexts[m_run.level]);
-            AppendProgressText(kSucceededTexts[m_run.level]);
-        }
+        ReportOutcome();
+        ReportRadioState();
     }
     const HWND page = CurrentPage();
     if (page)
         SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
+}
+
+void CTXGCStateMachine::ReportOutcome()
+{
+    if (!IsFailure(m_result)) {
+        Report(kSucceededTexts[m_run.level]);
+        AppendProgressText(kSucceededTexts[m_run.level]);
+        return;
+    }
+    const std::wstring error = FailureText(m_result);
+    Report(error);
+    AppendProgressText(error);
+    Report(kFailedTexts[m_run.level]);
+    AppendProgressText(kFailedTexts[m_run.level]);
+    m_record.failures += LoadResString(kFailedTexts[m_run.level]) + L"\r\n";
+}
+
+// Whatever the run's result: the first setting not put back (an entry given
+// up, one cut short, or the top of those never tried), and a radio not heard
+// to receive. The page shows them in a box as well.
+void CTXGCStateMachine::ReportRadioState()
+{
+    HRESULT unrestored = m_run.unrestored ? m_run.unrestored : m_run.restoring;
+    if (unrestored == 0 && m_run.restoreCount > 0)
+        unrestored = m_run.restoreEntries[m_run.restoreCount - 1].code;
+    std::vector<std::wstring> lines;
+    if (unrestored != 0)
+        lines.push_back(FormatText(IDS_LOAD_ERROR_CODE, static_cast<unsigned>(unrestored),
+                                   FormatErrorText(static_cast<DWORD>(unrestored)).c_str()));
+    if (m_run.transmitting)
+        lines.push_back(LoadResString(IDS_TXGC_MAY_BE_TRANSMITTING));
+    for (const std::wstring& line : lines) {
+        Report(line);
+        m_run.radioWarning += (m_run.radioWarning.empty() ? L"" : L"\r\n") + line;
+    }
 }
 
 void CTXGCStateMachine::AppendProgressText(TextOrId text)
@@ -208,7 +250,7 @@ void CTXGCStateMachine::AppendProgressText(TextOrId text)
 
 void CTXGCStateMachine::AppendSummaryLine(const std::wstring& reply)
 {
-    m_summaryText += FormatSummaryLine(reply, BandKHz(), m_run.level);
+    m_record.summary += FormatSummaryLine(reply, BandKHz(), m_run.level);
 }
 
 void CTXGCStateMachine::PushRestoreEntry(const std::wstring& a, const std::wstring& b, HRESULT code, DWORD kind)
@@ -267,6 +309,5 @@ bool CTXGCStateMachine::CheckPowerSettled()
 void CTXGCStateMachine::StopTransmitting()
 {
     Trace(L"%s send %s", Current()->m_name, L"RX;");
-    if (GetModel().WriteText(L"RX;"))
-        m_run.transmitting = 0;
+    GetModel().WriteText(L"RX;");
 }

@@ -15,6 +15,7 @@
 #include <array>
 #include <string>
 
+#include "TXGainFile.h"
 #include "TXGainRestoreState.h"
 #include "TXGainRules.h"
 #include "TXGainTransmitStates.h"
@@ -51,6 +52,13 @@ struct STXGCRun {
     // Times OnFinished went back to the restore; once is enough, and more
     // could loop for ever on a port that fails every write.
     unsigned restoreReentries = 0;
+    // The code of the first entry the restore gave up (E_NO_RESPONSE_TQ for
+    // the unkey), and of the entry it is putting back now.
+    HRESULT unrestored = 0;
+    HRESULT restoring = 0;
+    // What the user must be told at the end of the state the radio is in:
+    // a setting not put back, a radio that may still transmit.
+    std::wstring radioWarning;
 };
 
 class CTXGCStateMachine : public CStateHost<CTXGCStateMachine> {
@@ -69,7 +77,12 @@ public:
     // The outcome lines of every run, each ended by "\n".
     const std::wstring& GetProgressText() const { return m_progressText; }
     // One line per calibrated band of every run.
-    const std::wstring& GetSummaryText() const { return m_summaryText; }
+    const std::wstring& GetSummaryText() const { return m_record.summary; }
+    // What the wizard's file is written from: the radio of the first run,
+    // the band lines and failed texts of every run.
+    const STXGainRecord& GetRecord() const { return m_record; }
+    // Empty unless the last run left the radio otherwise than it found it.
+    const std::wstring& GetRadioWarning() const { return m_run.radioWarning; }
 
     void Log(TextOrId text) override;
     void OnFinished() override;
@@ -83,7 +96,8 @@ public:
     void ClearPowerSamples();
     void AddPowerSample(const std::wstring& sample);
     bool CheckPowerSettled();
-    // "RX;" at once, no reply awaited.
+    // "RX;" at once, no reply awaited; the flag stays until the radio says
+    // it receives.
     void StopTransmitting();
 
     bool IsLevel50W() const { return m_run.level == TXGAIN_LEVEL_50W; }
@@ -106,8 +120,11 @@ private:
     bool RefuseBusy();
     bool StartRun(CState<CTXGCStateMachine>& first, const STXGCRun& run);
 
+    void ReportOutcome();
+    void ReportRadioState();
+
     std::wstring m_progressText;
-    std::wstring m_summaryText;
+    STXGainRecord m_record;
 
     using Machine = CTXGCStateMachine;
     using BandValue = CTXGCSetBandValueState<Machine>;

@@ -1,6 +1,6 @@
 // The TX gain calibration's own states. Every response state takes only
-// replies that begin with its query's letters (a stray reply of another
-// command is no value to keep), counts each send, a wrong reply's as much as
+// replies that begin with its query's letters and digits (a stray reply of
+// another command, "Q71;" to "Q5;" say, is no value to keep), counts each send, a wrong reply's as much as
 // a timeout's, against the machine's retry limit, and saves for the restore
 // only the first reply of a visit, which is the radio's own setting.
 #pragma once
@@ -8,13 +8,11 @@
 #include "MenuStates.h"
 #include "TXGainRules.h"
 
-// The letters a reply to the command begins with: "FA" of "FA;".
-inline std::wstring QueryLetters(const std::wstring& command)
+// What a reply to the command begins with: all before its ";", "FA" of
+// "FA;", "Q5" of "Q5;".
+inline std::wstring QueryPrefix(const std::wstring& command)
 {
-    size_t end = 0;
-    while (end < command.size() && command[end] >= L'A' && command[end] <= L'Z')
-        ++end;
-    return command.substr(0, end);
+    return command.substr(0, command.find(L';'));
 }
 
 // Restore kinds of the saved entries.
@@ -30,7 +28,7 @@ public:
     // `command` is the query; states that set a value put it in front at Init.
     CTXGCResponseState(T* host, const wchar_t* name, CState<T>* next, const wchar_t* command, UINT timeout,
                        HRESULT code)
-        : CCommandResponseRetryState<T>(host, name, next, command, timeout, code), m_query(QueryLetters(command))
+        : CCommandResponseRetryState<T>(host, name, next, command, timeout, code), m_query(QueryPrefix(command))
     {
     }
     void Init() override

@@ -42,6 +42,6 @@ CTXGCSheetQ7::CTXGCSheetQ7(UINT titleId)
 
 void CTXGCSheetQ7::OnDestroy()
 {
-    WriteTXGainFile(m_hwnd, Machine().GetSummaryText());
+    WriteTXGainFile(m_hwnd, Machine().GetRecord());
     CMachineWizard::OnDestroy();
 }

@@ -138,9 +138,28 @@ bool CFileRead3::Read(void* buffer, DWORD count, DWORD& read)
     return true;
 }
 
+namespace {
+
+constexpr DWORD kNoWriteFault = MAXDWORD;
+DWORD g_failNextWriteAfter = kNoWriteFault;
+
+}  // namespace
+
+void CFileWrite2::FailNextWriteAfter(DWORD bytes)
+{
+    g_failNextWriteAfter = bytes;
+}
+
 bool CFileWrite2::Write(const void* buffer, DWORD count)
 {
     DWORD written = 0;
+    if (g_failNextWriteAfter != kNoWriteFault) {
+        const DWORD part = std::min(count, g_failNextWriteAfter);
+        g_failNextWriteAfter = kNoWriteFault;
+        WriteFile(m_handle, buffer, part, &written, nullptr);
+        SetLastError(ERROR_DISK_FULL);
+        return ReportFailure(L"WriteFile");
+    }
     if (!WriteFile(m_handle, buffer, count, &written, nullptr))
         return ReportFailure(L"WriteFile");
     if (written != count) {

@@ -83,6 +83,9 @@ public:
 
     // A short write counts as a failure (ERROR_WRITE_FAULT).
     bool Write(const void* buffer, DWORD count);
+    // Tests: the next Write of any file puts only `bytes` of its bytes on
+    // disk, then fails as a full disk does (ERROR_DISK_FULL).
+    static void FailNextWriteAfter(DWORD bytes);
     // The text, then "\r\n" when the text was written.
     bool WriteLine(const std::wstring& text);
     // The text in the thread's ANSI code page, without terminator.

@@ -19,3 +19,16 @@ inline std::string ReadFileBytes(const std::wstring& path)
     CloseHandle(file);
     return bytes;
 }
+
+// The bytes as the whole file; false when it cannot be written.
+inline bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}

@@ -18,31 +18,32 @@ protected:
     }
 
     // A radio with nothing to change but VFOs, RIT offset and power; the
-    // "RO;" reply is the last write the port takes when `failAfterRit` is set.
+    // reply to `failAfter` is the last write the port takes.
     std::string Answer(const std::string& command)
     {
         static const std::map<std::string, std::string> replies = {
             {"OM;", "OM--------------;"}, {"TQ;", "TQ0;"},   {"IC;", "IC\x80@@@@;"},     {"DS;", "DS@@@@@ON@@@;"},
             {"MP;", "MP000;"},            {"Q5;", "Q50;"},   {"FA;", "FA00014060000;"}, {"FB;", "FB00007030000;"},
-            {"RT;", "RT0;"},              {"XT;", "XT0;"},   {"BN;", "BN05;"},
+            {"RT;", "RT0;"},              {"XT;", "XT0;"},   {"BN;", "BN05;"},          {"RO;", "RO+0010;"},
         };
-        if (command == "RO;") {
-            if (failAfterRit)
-                peer.writeError = ERROR_GEN_FAILURE;
-            return "RO+0010;";
-        }
+        if (command == failAfter)
+            peer.writeError = ERROR_GEN_FAILURE;
+        if (command == "TQ;" && keyed)
+            return "TQ1;";
         const auto found = replies.find(command);
         return found != replies.end() ? found->second : std::string();
     }
 
-    bool failAfterRit = false;
+    std::string failAfter;
+    // The radio reports it transmits.
+    bool keyed = false;
     CCalibrationTestPage page;
     CTXGCStateMachine machine;
 };
 
 TEST_F(TXGainMachineTest, PortFailingEveryWriteEndsTheRunOnce)
 {
-    failAfterRit = true;
+    failAfter = "RO;";
     ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(page.WaitForFinish(10000));
     PumpFor(200);
@@ -52,6 +53,20 @@ TEST_F(TXGainMachineTest, PortFailingEveryWriteEndsTheRunOnce)
     EXPECT_EQ(machine.m_run.restoreCount, 2u) << "one entry tried, FA and FB left";
     EXPECT_EQ(machine.GetProgressText(), FormatErrorText(ERROR_GEN_FAILURE) + L"\n5 watt calibration failed\n");
     EXPECT_TRUE(window.statusTexts.size() >= 3u) << "every report reaches the status line";
+}
+
+// Keyed at the start, and the port failing from its "TQ1;" on: the run's
+// unkey and the restore's are never written, so the radio may transmit, and
+// the user is told.
+TEST_F(TXGainMachineTest, UnkeyThatCannotBeWrittenIsLeftToTheUser)
+{
+    keyed = true;
+    failAfter = "TQ;";
+    ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(page.WaitForFinish(10000));
+    EXPECT_EQ(page.finished[0], static_cast<HRESULT>(ERROR_GEN_FAILURE));
+    EXPECT_EQ(machine.GetRadioWarning(), kMayBeTransmitting);
+    EXPECT_EQ(page.progress.back(), kMayBeTransmitting);
 }
 
 TEST_F(TXGainMachineTest, BusyMachineRefusesWithItsCode)

@@ -44,19 +44,25 @@ TEST_F(TXGainMendsTest, SettingRefusedForEverEndsAfterEightSends)
     EXPECT_EQ(CountCommand("RT0;"), 7u);
 }
 
-TEST_F(TXGainMendsTest, RadioThatNeverUnkeysEndsAfterEightQueries)
+// The band's unkey gives up after eight queries, the restore's after eight
+// more; then the run ends at once, and the user is told to unkey the radio.
+TEST_F(TXGainMendsTest, RadioThatNeverUnkeysIsLeftToTheUser)
 {
     Contact();
     radio.Control("unkeys 0");
-    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W, {"tt", "db", "m078", "tx"}), E_NO_RESPONSE_TQ);
+    EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
     const std::vector<std::string> commands = radio.Commands();
     size_t queries = 0, unkeys = 0;
     for (size_t i = IndexOf(commands, "RX;"); i < commands.size(); ++i) {
         queries += commands[i] == "TQ;";
         unkeys += commands[i] == "RX;";
     }
-    EXPECT_EQ(queries, 8u);
-    EXPECT_EQ(unkeys, 8u + 1u) << "SetRX's, then the restore's";
+    EXPECT_EQ(queries, 8u + 8u);
+    EXPECT_EQ(unkeys, 8u + 8u) << "SetRX's, then the restore's";
+    EXPECT_EQ(commands.back(), "TQ;") << "nothing put back while it transmits";
+    EXPECT_EQ(machine.GetRadioWarning(), NotPutBack(E_NO_RESPONSE_TQ) + L"\r\n" + kMayBeTransmitting);
+    EXPECT_EQ(page.progress.back(), kMayBeTransmitting);
+    EXPECT_EQ(State().at("tx"), "1");
 }
 
 TEST_F(TXGainMendsTest, SilentReceiveCheckEndsAfterEightQueries)
@@ -78,7 +84,8 @@ TEST_F(TXGainMendsTest, MenuValueThatNeverReadsBackCostsItsEntryOnly)
     radio.IgnoreNext("MP;", 100, 2);
     EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_Q5);
     EXPECT_EQ(CountCommand("MP;"), 2u + 8u);
-    EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_MP)), 1u);
+    EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_MP)), 2u) << "when given up, and at the end";
+    EXPECT_EQ(machine.GetRadioWarning(), NotPutBack(E_NO_RESPONSE_MP));
     const std::vector<std::string> commands = radio.Commands();
     const size_t lastRead = commands.rend() - std::find(commands.rbegin(), commands.rend(), "MP;");
     ASSERT_LT(lastRead, commands.size());
@@ -92,7 +99,8 @@ TEST_F(TXGainMendsTest, MenuThatNeverStepsBackCostsItsEntryOnly)
     radio.IgnoreNext("Q5;", 100);
     radio.IgnoreNext("DN;", 100);
     EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W, {"tt", "db", "m078", "m072"}), E_NO_RESPONSE_Q5);
-    EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_DS)), 1u);
+    EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_DS)), 2u) << "when given up, and at the end";
+    EXPECT_EQ(machine.GetRadioWarning(), NotPutBack(E_NO_RESPONSE_DS));
     const std::vector<std::string> commands = radio.Commands();
     const size_t restore = commands.rend() - std::find(commands.rbegin(), commands.rend(), "MN072;");
     std::vector<std::string> expected;
@@ -118,13 +126,60 @@ TEST_F(TXGainMendsTest, SettingsRefusedManyTimesAreSavedOnce)
     EXPECT_LT(IndexOf(radio.Commands(), "BN00;"), radio.Commands().size());
 }
 
+// A reply must begin with all of its query before the ";": a stray reply of
+// another command, or of another mode of the same letter, is not saved.
 TEST_F(TXGainMendsTest, StrayReplyIsNoValueToRestore)
 {
+    struct Row {
+        const char* before;
+        const char* stray;
+        // The run ends at this query's eight sends lost, after `after` got through.
+        const char* silent;
+        unsigned after;
+        HRESULT code;
+    } rows[] = {
+        {"FA;", "XT1;", "XT;", 1, E_NO_RESPONSE_XT},
+        {"Q5;", "Q71;", "FA;", 0, E_NO_RESPONSE_FA},
+    };
     Contact();
-    radio.SendStrayBefore("FA;", "XT1;");
-    radio.IgnoreNext("XT;", 100, 1);
-    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_XT);
-    EXPECT_EQ(CountCommand("XT1;"), 0u);
+    for (const Row& row : rows) {
+        radio.ClearLog();
+        radio.SendStrayBefore(row.before, row.stray);
+        radio.IgnoreNext(row.silent, 8, row.after);
+        EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), row.code) << row.stray;
+        EXPECT_EQ(CountCommand(row.stray), 0u) << row.stray;
+    }
+}
+
+// A value the restore sends into a silence goes again, up to eight times;
+// one that never gets through is given up with its code, the restore goes
+// on, and the end names it.
+TEST_F(TXGainMendsTest, LostRestoreOfAValueIsSentAgain)
+{
+    struct Row {
+        unsigned lost;
+        size_t sends;
+        std::set<std::string> notPutBack;
+        std::wstring warning;
+        // Log lines with the entry's code: when given up, and at the end.
+        size_t logged;
+    } rows[] = {
+        {1, 2, kChangedByDesign, L"", 0},
+        {100, 8, {"tt", "db", "m078", "rt"}, NotPutBack(E_NO_RESPONSE_RT), 2},
+    };
+    Contact();
+    for (const Row& row : rows) {
+        Set("rt", "1");
+        radio.ClearLog();
+        // Band 0's VFO A query: the run ends there.
+        radio.IgnoreNext("FA;", 8, 1);
+        radio.IgnoreNext("RT1;", row.lost);
+        EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W, row.notPutBack), E_NO_RESPONSE_FA) << row.lost;
+        radio.IgnoreNext("RT1;", 0);
+        EXPECT_EQ(CountCommand("RT1;"), row.sends) << row.lost;
+        EXPECT_EQ(machine.GetRadioWarning(), row.warning) << row.lost;
+        EXPECT_EQ(page.CountProgress(FormatErrorText(E_NO_RESPONSE_RT)), row.logged) << row.lost;
+    }
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // What the TX gain calibration reads from replies, and its data file.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "BoxWatcher.h"
 #include "FileBytes.h"
+#include "Files.h"
 #include "Model.h"
 #include "TXGainFile.h"
 #include "TXGainRules.h"
@@ -104,17 +107,22 @@ TEST(TXGainFile, NameAndContentsBySerialNumber)
     EXPECT_EQ(GetTXGainFileName(65535), L"Q7 TXGain.txt");
 
     const SYSTEMTIME time = {2026, 12, 0, 6, 16, 5, 41, 0};
-    const std::wstring summary = L"1900 kHz TXGain LP 123\r\n3750 kHz TXGain LP  45\r\n";
-    EXPECT_EQ(FormatTXGainFile(time, 42, L"MCU 04.55 on COM12 at 38400", L"Zentrova Q7 Utility Version 1.0.0.0",
-                               summary),
+    STXGainRecord record;
+    record.serialNumber = 42;
+    record.connection = L"MCU 04.55 on COM12 at 38400";
+    record.summary = L"1900 kHz TXGain LP 123\r\n3750 kHz TXGain LP  45\r\n";
+    EXPECT_EQ(FormatTXGainBlock(time, record, L"Zentrova Q7 Utility Version 1.0.0.0"),
               L"Q7 TX Gain Calibration data written on 2026-12-06 at 16:05:41\r\n"
               L"Q7 Serial Number 00042\r\n"
               L"MCU 04.55 on COM12 at 38400\r\n"
               L"Zentrova Q7 Utility Version 1.0.0.0\r\n"
               L"1900 kHz TXGain LP 123\r\n3750 kHz TXGain LP  45\r\n"
               L"\r\n");
-    EXPECT_EQ(FormatTXGainFile(time, 65535, L"c", L"v", L"s\r\n"),
-              L"Q7 TX Gain Calibration data written on 2026-12-06 at 16:05:41\r\n\r\nc\r\nv\r\ns\r\n\r\n");
+    // A run cut short says so after the band lines.
+    const STXGainRecord cut = {65535, L"c", L"s\r\n", L"5 watt calibration failed\r\n"};
+    EXPECT_EQ(FormatTXGainBlock(time, cut, L"v"),
+              L"Q7 TX Gain Calibration data written on 2026-12-06 at 16:05:41\r\n\r\nc\r\nv\r\ns\r\n"
+              L"5 watt calibration failed\r\n\r\n");
 }
 
 size_t CountFiles(const std::wstring& folder)
@@ -133,47 +141,75 @@ size_t CountFiles(const std::wstring& folder)
 
 class TXGainFileWriteTest : public testing::Test {
 protected:
-    TXGainFileWriteTest() { GetModel().SerialNumber.Set(42); }
-    ~TXGainFileWriteTest() override { GetModel().SerialNumber.Set(SERIAL_NUMBER_UNKNOWN); }
+    TXGainFileWriteTest() { GetModel().SerialNumber.Set(SERIAL_NUMBER_UNKNOWN); }
+
+    // Radio 42's record of one band.
+    const STXGainRecord record = {42, L"Q7 MCU version 04.55 on COM12 at 38400 bit/s", L"1900 kHz TXGain LP 123\r\n",
+                                  L""};
+    // An earlier text, with bytes beyond ASCII and no last line end, to follow
+    // the new block byte for byte.
+    const std::string previous = "the previous calibration\r\n\xE9t\xE9";
 
     CTempFolder folder;
     CBoxWatcher boxes;
 };
 
-TEST_F(TXGainFileWriteTest, ReplacesTheFileWholeAndLeavesNothingBeside)
+TEST_F(TXGainFileWriteTest, NewBlockGoesBeforeTheOldTextAndNothingIsLeftBeside)
 {
-    const std::wstring path = folder.Write(L"Q7 TXGain SN 00042.txt", "the previous calibration\r\n");
-    ASSERT_TRUE(WriteTXGainFile(nullptr, path, L"1900 kHz TXGain LP 123\r\n"));
+    const std::wstring path = folder.Write(L"Q7 TXGain SN 00042.txt", previous);
+    ASSERT_TRUE(WriteTXGainFile(nullptr, path, record));
     const std::string text = ReadFileBytes(path);
     EXPECT_EQ(text.rfind("Q7 TX Gain Calibration data written on ", 0), 0u) << text;
-    EXPECT_NE(text.find("\r\nQ7 Serial Number 00042\r\n"), std::string::npos) << text;
-    EXPECT_EQ(text.substr(text.size() - 26), "1900 kHz TXGain LP 123\r\n\r\n");
+    const std::string block = "\r\nQ7 Serial Number 00042\r\nQ7 MCU version 04.55 on COM12 at 38400 bit/s\r\n";
+    EXPECT_NE(text.find(block), std::string::npos) << "the record's radio, not the model's";
+    EXPECT_EQ(text.substr(text.size() - previous.size() - 26), "1900 kHz TXGain LP 123\r\n\r\n" + previous);
     EXPECT_EQ(CountFiles(folder.Path()), 1u);
     EXPECT_EQ(boxes.Count(), 0u);
 
-    ASSERT_TRUE(WriteTXGainFile(nullptr, path, L""));
-    EXPECT_EQ(ReadFileBytes(path), text) << "an empty summary writes nothing";
+    ASSERT_TRUE(WriteTXGainFile(nullptr, path, STXGainRecord{42, L"c", L"", L"5 watt calibration failed\r\n"}));
+    EXPECT_EQ(ReadFileBytes(path), text) << "no band line writes nothing";
 }
 
-TEST_F(TXGainFileWriteTest, ReadOnlyFileIsRefusedAndKept)
+// Each refusal shows one box and leaves the old file as it was, with no
+// temporary file beside it.
+TEST_F(TXGainFileWriteTest, RefusedWritesKeepTheOldFile)
 {
-    const std::wstring path = folder.Write(L"Q7 TXGain SN 00042.txt", "kept\r\n");
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(WriteTXGainFile(nullptr, path, L"1900 kHz TXGain LP 123\r\n"));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"TX Gain Calibration file error");
-    EXPECT_NE(boxes[0].text.find(path), std::wstring::npos) << boxes[0].text;
-    EXPECT_EQ(ReadFileBytes(path), "kept\r\n");
-    EXPECT_EQ(CountFiles(folder.Path()), 1u) << "no temporary file left";
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::wstring path = folder.Write(L"Q7 TXGain SN 00042.txt", previous);
+    HANDLE locked = INVALID_HANDLE_VALUE;
+    struct Row {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<void()> undo;
+        DWORD error;
+        // The call the box names.
+        const wchar_t* call;
+    } rows[] = {
+        {"read-only", [&] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY); },
+         [&] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); }, ERROR_ACCESS_DENIED, L"CreateFile"},
+        {"unreadable", [&] { locked = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); },
+         [&] { CloseHandle(locked); }, ERROR_SHARING_VIOLATION, L"CreateFile"},
+        {"failing part-way", [] { CFileWrite2::FailNextWriteAfter(10); }, [] {}, ERROR_DISK_FULL, L"WriteFile"},
+    };
+    for (const Row& row : rows) {
+        const size_t boxesBefore = boxes.Count();
+        row.arrange();
+        EXPECT_FALSE(WriteTXGainFile(nullptr, path, record)) << row.what;
+        EXPECT_EQ(GetLastError(), row.error) << row.what;
+        row.undo();
+        ASSERT_EQ(boxes.Count(), boxesBefore + 1) << row.what;
+        EXPECT_EQ(boxes.Boxes().back().caption, L"TX Gain Calibration file error");
+        EXPECT_EQ(boxes.Boxes().back().text.rfind(std::wstring(row.call) + L" failed on \"" + path + L"\"", 0), 0u)
+            << boxes.Boxes().back().text;
+        EXPECT_EQ(ReadFileBytes(path), previous) << row.what;
+        EXPECT_EQ(CountFiles(folder.Path()), 1u) << row.what;
+    }
 }
 
 TEST_F(TXGainFileWriteTest, FailedReplaceLeavesTheOldFileAndNoTemporary)
 {
     // A folder of the file's name cannot be replaced by a file.
     const std::wstring path = folder.MakeFolder(L"Q7 TXGain SN 00042.txt");
-    EXPECT_FALSE(WriteTXGainFile(nullptr, path, L"1900 kHz TXGain LP 123\r\n"));
+    EXPECT_FALSE(WriteTXGainFile(nullptr, path, record));
     EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(CountFiles(folder.Path()), 0u);
     EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);

@@ -56,6 +56,9 @@ TEST_F(TXGainRunsTest, SwrTooHighUnkeysAtOnceAndEndsWithC3)
 {
     Contact();
     radio.Control("swr 2 20");
+    // That "RX;" lost (bands 0 and 1 unkey first), the restore's unkey still
+    // unkeys: it waits for "TQ0;".
+    radio.IgnoreNext("RX;", 1, 2);
     EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_TXGC_SWR_TOO_HIGH);
     const std::vector<SimulatedCommand> log = radio.Log();
     size_t swr = 0;
@@ -133,6 +136,45 @@ TEST_F(TXGainRunsTest, CancelWhileKeyedUnkeysAndRestores)
     EXPECT_EQ(CountCommand("SWH16;"), 1u);
     EXPECT_GE(CountCommand("RX;"), 1u);
     EXPECT_EQ(machine.GetProgressText(), FormatErrorText(ERROR_CANCELLED) + L"\n5 watt calibration failed\n");
+}
+
+// The radio falls silent once TUNE is keyed. The run gives up on its own
+// "TQ;" after eight sends; the restore's unkey asks eight more times. A
+// silence that ends meanwhile finds the radio still keyed (the first "RX;"
+// was lost): it is unkeyed and restored exactly. One that lasts ends the run
+// there, and the user is told the radio may still be transmitting.
+TEST_F(TXGainRunsTest, SilenceWhileKeyedIsWaitedOutOrLeftToTheUser)
+{
+    struct Row {
+        DWORD silentMs;
+        std::wstring warning;
+        const char* tx;
+    } rows[] = {
+        {5000, L"", "0"},
+        {INFINITE, NotPutBack(E_NO_RESPONSE_TQ) + L"\r\n" + kMayBeTransmitting, "1"},
+    };
+    Contact();
+    for (const Row& row : rows) {
+        const RadioState before = State();
+        radio.ClearLog();
+        page.finished.clear();
+        ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
+        ASSERT_TRUE(radio.WaitForCommand("SWH16;", 20000));
+        radio.SetSilent(true);
+        if (row.silentMs != INFINITE) {
+            PumpFor(row.silentMs);
+            radio.SetSilent(false);
+        }
+        ASSERT_TRUE(page.WaitForFinish(30000));
+        radio.SetSilent(false);
+        EXPECT_EQ(page.finished.front(), E_NO_RESPONSE_TQ);
+        EXPECT_EQ(machine.GetRadioWarning(), row.warning) << row.silentMs;
+        const RadioState after = State();
+        EXPECT_EQ(after.at("tx"), row.tx) << row.silentMs;
+        if (row.warning.empty())
+            ExpectRestored(before, after);
+        Set("tx", "0");
+    }
 }
 
 }  // namespace

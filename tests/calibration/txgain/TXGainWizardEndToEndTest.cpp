@@ -7,6 +7,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "ContactStateMachine.h"
@@ -21,6 +22,11 @@ namespace {
 
 // The simulated radio's serial number.
 constexpr unsigned short kRadioSerial = 4711;
+
+// What an earlier complete calibration left in the radio's file.
+const std::string kEarlierRecord =
+    "Q7 TX Gain Calibration data written on 2026-01-02 at 03:04:05\r\nQ7 Serial Number 04711\r\n"
+    "Q7 MCU version 04.55 on COM12 at 38400 bit/s\r\nv\r\n1900 kHz TXGain LP   7\r\n\r\n";
 
 LOGFONTW FontOf(HWND page, int controlId)
 {
@@ -92,6 +98,18 @@ protected:
         ASSERT_EQ(GetTXGainFilePath(nullptr), dataFile);
         page = Page(CTabView::TAB_CALIBRATION);
         radio.ClearLog();
+    }
+
+    // On the 5 W page, once TUNE is keyed on the band: the sheet noted, then `act`.
+    SWizardStep KeyedOnBand(size_t band, HWND& sheet, std::function<void()> act)
+    {
+        return {IDD_TXGC_CALIBRATE_5W, [this, band, &sheet, act](HWND wizard, HWND) {
+                    if (radio.CountCommand("SWH16;") <= band)
+                        return false;
+                    sheet = wizard;
+                    act();
+                    return true;
+                }};
     }
 
     // Opens the wizard from its button and walks it; returns when it has closed.
@@ -205,6 +223,7 @@ TEST_F(TXGainWizardEndToEndTest, FiveWattsToFinishThenTheSummaryShowsTheFile)
 TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestoresAndCloses)
 {
     Connect();
+    ASSERT_TRUE(WriteFileBytes(dataFile, kEarlierRecord));
     const RadioState before = radio.State();
     bool calibrateAfterRefusal = false;
     RunWizard({
@@ -239,10 +258,114 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
     EXPECT_EQ(boxes.Count(), 0u);
     ExpectRestored(before, radio.State());
     EXPECT_EQ(radio.CountCommand("SWH16;"), 2u);
-    // Cancelled, the wizard still writes what it has: band 0's line.
+    // Cancelled, the wizard still writes what it has, band 0's line and the
+    // run's failure, in front of the earlier record.
     const std::string file = ReadFileBytes(dataFile);
+    ASSERT_GT(file.size(), kEarlierRecord.size()) << file;
+    EXPECT_EQ(file.substr(file.size() - kEarlierRecord.size()), kEarlierRecord);
+    const std::string block = file.substr(0, file.size() - kEarlierRecord.size());
+    EXPECT_NE(block.find("\r\n1900 kHz TXGain LP "), std::string::npos) << block;
+    EXPECT_EQ(block.find("3750 kHz"), std::string::npos);
+    const std::string cutShort = "\r\n5 watt calibration failed\r\n\r\n";
+    EXPECT_EQ(block.substr(block.size() - cutShort.size()), cutShort) << block;
+}
+
+// The cable pulled while band 1 is keyed: the run names the closed port and
+// tells the user to unkey the radio, in its log and in a box of the wizard,
+// and a second start names the port again. The lines done go to the file of
+// the radio the run started with.
+TEST_F(TXGainWizardEndToEndTest, CablePulledWhileKeyedIsToldAndFiledUnderTheRadio)
+{
+    Connect(kTunerOnly);
+    const std::wstring unknownRadioFile = CombinePath(GetTXGainFolder(nullptr), GetTXGainFileName(0xFFFF));
+    DeleteFileW(unknownRadioFile.c_str());
+    std::wstring pulledLog;
+    HWND sheet = nullptr;
+    RunWizard({
+        NextWhenIdle(IDD_TXGC_WELCOME),
+        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+        Calibrate(IDD_TXGC_CALIBRATE_5W),
+        KeyedOnBand(1, sheet, [&] { radio.Unplug(); }),
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND calibrate) {
+             if (!IsWindowVisible(GetDlgItem(calibrate, IDC_CLICK_NEXT)) ||
+                 !CanPressWizardButton(wizard, kWizardNext) || !CanPressWizardButton(wizard, kWizardBack))
+                 return false;
+             pulledLog = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
+             ClickButton(calibrate, IDC_TXGC_CALIBRATE);
+             return true;
+         }},
+        NextWhenRunEnded(IDD_TXGC_CALIBRATE_5W, log, nextWhileRunning),
+        FinishOnCompletion(completion),
+    });
+    const std::wstring closed = L"Serial port " + radio.PortName() + L" is closed";
+    EXPECT_NE(pulledLog.find(closed), std::wstring::npos) << pulledLog;
+    EXPECT_NE(pulledLog.find(L"Q7 may still be transmitting; unkey it at the radio."), std::wstring::npos);
+    size_t closedLines = 0;
+    for (size_t at = log.find(closed); at != std::wstring::npos; at = log.find(closed, at + 1))
+        ++closedLines;
+    EXPECT_EQ(closedLines, 2u) << log;
+    EXPECT_EQ(log.find(FormatErrorText(ERROR_INVALID_HANDLE)), std::wstring::npos) << log;
+    const auto warning = std::find_if(boxes.Boxes().begin(), boxes.Boxes().end(), [](const SeenBox& box) {
+        return box.text.find(L"Q7 may still be transmitting; unkey it at the radio.") != std::wstring::npos;
+    });
+    ASSERT_NE(warning, boxes.Boxes().end());
+    EXPECT_EQ(warning->owner, sheet);
+    EXPECT_EQ(warning->caption, L"TX Gain Calibration");
+
+    const std::string file = ReadFileBytes(dataFile);
+    EXPECT_NE(file.find("\r\nQ7 Serial Number 04711\r\nQ7 MCU version 04.55 on "), std::string::npos) << file;
     EXPECT_NE(file.find("\r\n1900 kHz TXGain LP "), std::string::npos) << file;
-    EXPECT_EQ(file.find("3750 kHz"), std::string::npos);
+    EXPECT_EQ(GetFileAttributesW(unknownRadioFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The radio falls silent while keyed, and the user cancels: the restore's
+// unkey asks its eight times into the silence; only then does a box of the
+// wizard say the radio may still be transmitting, and the wizard closes
+// after it.
+TEST_F(TXGainWizardEndToEndTest, CancelIntoASilentKeyedRadioWarnsBeforeClosing)
+{
+    Connect();
+    HWND sheet = nullptr;
+    DWORD silentAt = 0;
+    size_t queriesAtBox = 0;
+    bool openAtBox = false;
+    boxes.AddAnswerFor(L"TX Gain Calibration", IDOK, [&] {
+        queriesAtBox = radio.CountCommand("TQ;");
+        openAtBox = IsWindowVisible(sheet) != FALSE;
+        return true;
+    });
+    RunWizard({
+        NextWhenIdle(IDD_TXGC_WELCOME),
+        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+        Calibrate(IDD_TXGC_CALIBRATE_5W),
+        KeyedOnBand(0, sheet,
+                    [&] {
+                        radio.SetSilent(true);
+                        silentAt = GetTickCount();
+                    }),
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND) {
+             if (GetTickCount() - silentAt < 1000)
+                 return false;
+             PressWizardButton(wizard, PSBTN_CANCEL);
+             return true;
+         }},
+    });
+    radio.SetSilent(false);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].owner, sheet);
+    EXPECT_EQ(boxes[0].text, FormatText(L"Error code 0x%08X: %s\r\n", static_cast<unsigned>(E_NO_RESPONSE_TQ),
+                                        FormatErrorText(E_NO_RESPONSE_TQ).c_str()) +
+                                 L"Q7 may still be transmitting; unkey it at the radio.");
+    EXPECT_TRUE(openAtBox);
+    const std::vector<std::string> commands = radio.Commands();
+    EXPECT_EQ(queriesAtBox, radio.CountCommand("TQ;"));
+    std::vector<std::string> unkey = {"RX;"};
+    unkey.insert(unkey.end(), 8, "TQ;");
+    ASSERT_GE(commands.size(), unkey.size());
+    EXPECT_EQ(std::vector<std::string>(commands.end() - unkey.size(), commands.end()), unkey);
+    EXPECT_EQ(radio.State().at("tx"), "1");
 }
 
 TEST_F(TXGainWizardEndToEndTest, ATechnicianRunsEveryLevelInOneStep)
