@@ -46,7 +46,7 @@ CRFGCStateMachine::CRFGCStateMachine()
       m_getInitialVfoADisplay(this, L"GetInitialVfoADisplay", &m_getOptionModule, L"DS;", &m_wizard.initialDsReply,
                               E_NO_RESPONSE_DS),
       m_getOptionModule(this, L"GetOptionModule", &m_setTXTest),
-      m_setTXTest(this, L"SetTXTest", &m_final, RFGC_SWITCH_TX_TEST, RFGC_ON, E_NO_RESPONSE_IC_TX_TEST),
+      m_setTXTest(this, L"SetTXTest", &m_final),
 
       // Main receiver set-up: one antenna, no ATU, CW at 100 Hz, nothing that
       // shapes the signal, full RF gain, open squelch, and CW tune to centre it.
@@ -107,9 +107,10 @@ CRFGCStateMachine::CRFGCStateMachine()
       // times the DSP's computing. A level too low is the user's to judge:
       // Abort ends with its code, Retry measures again, Ignore goes on.
       // EEPROM is written last, from a table that passed its checks, so an
-      // earlier failure or Cancel leaves it as it was; a radio that falls
-      // silent during that write can leave it part written. The current
-      // table's chain is the tail from ReadDspTable.
+      // earlier failure or Cancel leaves it as it was; Cancel waits for the
+      // write, but a radio that falls silent during it can leave it part
+      // written, which the page tells. The current table's chain is the
+      // tail from ReadDspTable.
       m_setCWTuneOff(this, L"SetCWTuneOff", &m_calibrateSetBsetOff, RFGC_SWITCH_CW_TUNE, RFGC_OFF, E_NO_RESPONSE_DS),
       m_calibrateSetBsetOff(this, L"SetBsetOff", &m_getFactoryDefault, RFGC_SWITCH_BSET, RFGC_OFF,
                             E_NO_RESPONSE_IC_BSET_OFF),
@@ -278,7 +279,7 @@ bool CRFGCStateMachine::StartRun(CState<M>& first, SRun run, bool restoreDue)
 
 bool CRFGCStateMachine::Cancel()
 {
-    if (m_run.restoring)
+    if (m_run.restoring || m_current == &m_writeProm)
         return !IsIdle();
     return CStateHost::Cancel();
 }

@@ -63,10 +63,17 @@ public:
     bool StartAt(CState<CRFGCStateMachine>& first);
 
     // As every machine's, but the restore always runs to its end: it puts
-    // the radio back.
+    // the radio back; and so does the EEPROM write, which would leave a
+    // table part new, part old.
     bool Cancel() override;
 
     bool IsRestorePending() const { return m_wizard.restorePending != 0; }
+    // The last run was the restore.
+    bool IsRestoreRun() const { return m_run.restoring; }
+    // The prepare put the radio in TX TEST, which nothing in the wizard undoes.
+    bool HasSetTXTest() const { return m_wizard.txTestSet; }
+    // The last run's EEPROM write ended after its first block.
+    bool IsStoredTableIncomplete() const { return m_run.tableIncomplete; }
     int IsTableWritten(BYTE receiver) const { return m_wizard.tableWritten[receiver == 1 ? 1 : 0]; }
     // The receiver's registry table into the DSP table.
     bool LoadRegistryTable(BYTE receiver) { return LoadRFGainRegistryTable(receiver, m_run.dspTable); }
@@ -94,6 +101,7 @@ public:
         HRESULT firstFailure = 0;
         std::wstring dspReplyHex;
         signed char level = 0;
+        bool tableIncomplete = false;
         RFGainTable dspTable{};
         RFGainTable eepromTable{};
     };
@@ -102,13 +110,14 @@ public:
     // What lives as long as the wizard, across its chains: each control is
     // asked once and the restore puts back the first values seen; whether
     // the radio was touched since the last restore; which receivers hold a
-    // computed table.
+    // computed table; whether TX TEST was set.
     struct SWizardData {
         SRFGCSavedValues saved;
         std::wstring initialIcReply;
         std::wstring initialDsReply;
         int restorePending = 0;
         int tableWritten[2] = {0, 0};
+        bool txTestSet = false;
     };
     SWizardData m_wizard;
     // The wizard's too: the first command mode, where the command-mode
@@ -123,7 +132,7 @@ public:
     CRFGCGetInitialReplyState<CRFGCStateMachine> m_getIconData;
     CRFGCGetInitialReplyState<CRFGCStateMachine> m_getInitialVfoADisplay;
     CRFGCGetOptionModuleState<CRFGCStateMachine> m_getOptionModule;
-    CRFGCSetTap m_setTXTest;
+    CRFGCSetTXTestState<CRFGCStateMachine> m_setTXTest;
 
     // Main receiver set-up.
     CCommandDelayState<CRFGCStateMachine> m_mainVfoBDisplayNormal;
