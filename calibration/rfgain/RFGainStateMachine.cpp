@@ -35,7 +35,8 @@ CRFGCStateMachine::CRFGCStateMachine()
       // mode, its switches noted, and in TX TEST so that nothing reaches the
       // signal generator. No answer to "OM;" keeps the second receiver as
       // the contact found it. From its start a restore is due, so after a
-      // failure or a Cancel what it changed is put back.
+      // failure or a Cancel what it changed is put back. After a restore
+      // (Back from Completion) it runs again ahead of the next chain.
       m_exitMenu(this, L"ExitMenu", &m_textTerminalOff),
       m_textTerminalOff(this, L"TextTerminalOff", &m_setAutoInfoOff),
       m_setAutoInfoOff(this, L"SetAutoInfoOff", &m_setQ7Extended, E_NO_RESPONSE_AI, IDS_RFGC_AUTO_INFO_OFF,
@@ -257,7 +258,9 @@ bool CRFGCStateMachine::StartRestore(HWND sheet)
 
 bool CRFGCStateMachine::Start(HWND progressWindow, BYTE receiver, int markWritten, CState<M>& first)
 {
-    return StartRun(first, SRun{progressWindow, receiver, markWritten}, true);
+    if (!m_wizard.prepareDue)
+        return StartRun(first, SRun{progressWindow, receiver, markWritten}, true);
+    return StartRun(m_exitMenu, SRun{progressWindow, receiver, markWritten, &first}, true);
 }
 
 bool CRFGCStateMachine::StartAt(CState<M>& first)

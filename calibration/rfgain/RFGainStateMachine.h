@@ -58,6 +58,8 @@ public:
     // Completion page and cancel: every control put back.
     bool StartRestore(HWND sheet);
 
+    // The set-up, calibrate, high-level and display chains start here; after
+    // a restore (Back from Completion) the prepare runs first, in the same run.
     bool Start(HWND progressWindow, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
     // The last run's window, receiver and mark kept; no restore marked due.
     bool StartAt(CState<CRFGCStateMachine>& first);
@@ -95,6 +97,8 @@ public:
         HWND progressWindow = nullptr;
         BYTE receiver = 0;
         int markWritten = 0;
+        // The chain that starts once the prepare has run first.
+        CState<CRFGCStateMachine>* afterPrepare = nullptr;
         // The restore runs: Cancel leaves it alone.
         bool restoring = false;
         // What the restore reports at its end, as it goes on past a failed step.
@@ -110,7 +114,8 @@ public:
     // What lives as long as the wizard, across its chains: each control is
     // asked once and the restore puts back the first values seen; whether
     // the radio was touched since the last restore; which receivers hold a
-    // computed table; whether TX TEST was set.
+    // computed table; whether TX TEST was set, and whether a restore has
+    // undone the prepare since.
     struct SWizardData {
         SRFGCSavedValues saved;
         std::wstring initialIcReply;
@@ -118,6 +123,7 @@ public:
         int restorePending = 0;
         int tableWritten[2] = {0, 0};
         bool txTestSet = false;
+        bool prepareDue = false;
     };
     SWizardData m_wizard;
     // The wizard's too: the first command mode, where the command-mode

@@ -143,7 +143,7 @@ protected:
 };
 
 // The restore starts clean: what ended the chain before it is kept to be
-// reported at its end.
+// reported at its end. A chain started after it runs the prepare first.
 template <typename T>
 class CRFGCInitializeRestoreState : public CState<T> {
 public:
@@ -156,6 +156,8 @@ public:
             host->m_run.firstFailure = host->m_result;
         host->m_result = 0;
         host->m_wizard.restorePending = 0;
+        // The radio is no longer as the prepare left it.
+        host->m_wizard.prepareDue = true;
         this->GoNext();
     }
 };

@@ -131,7 +131,8 @@ private:
     RFGCWanted m_wanted;
 };
 
-// The prepare's last step: the radio is in TX TEST, where the wizard leaves it.
+// The prepare's last step: the radio is in TX TEST, where the wizard leaves
+// it, and prepared; a chain that waited for the prepare starts here.
 template <typename T>
 class CRFGCSetTXTestState : public CRFGCTapState<T> {
 public:
@@ -142,8 +143,13 @@ public:
 
     void Process() override
     {
-        this->m_host->m_wizard.txTestSet = true;
-        this->GoNext();
+        T* host = this->m_host;
+        host->m_wizard.txTestSet = true;
+        host->m_wizard.prepareDue = false;
+        if (CState<T>* then = host->m_run.afterPrepare)
+            host->Transition(*then);
+        else
+            this->GoNext();
     }
 };
 

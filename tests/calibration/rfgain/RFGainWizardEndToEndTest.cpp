@@ -1,8 +1,9 @@
 // The RF gain wizard from the Calibration tab against the simulated radio,
 // in the runs that the registry switches make: an advanced run storing the
 // factory table in both receivers and showing the second's beside its
-// EEPROM copy; a zero table refused; a technician's run that walks itself;
-// the main window closed under the wizard. Only a Finish on the Completion page, which says so,
+// EEPROM copy, then back from Completion to store it again; a zero table
+// refused; a technician's run that walks itself; the main window closed
+// under the wizard. Only a Finish on the Completion page, which says so,
 // leaves the radio in TX TEST without a box.
 #include "ShellFixture.h"
 
@@ -76,7 +77,7 @@ protected:
     std::vector<UINT> pagesShown;
 };
 
-TEST_F(RFGainWizardEndToEndTest, AnAdvancedRunStoresTheFactoryTableAndShowsTheSecondReceiversCopies)
+TEST_F(RFGainWizardEndToEndTest, AnAdvancedRunStoresTheFactoryTableShowsItsCopiesAndAfterBackPreparesAgain)
 {
     WriteSetting(L"AdvancedRFGainCalibration", 1);
     // One pair short.
@@ -122,9 +123,19 @@ TEST_F(RFGainWizardEndToEndTest, AnAdvancedRunStoresTheFactoryTableAndShowsTheSe
         NextAfterRun(IDD_RFGC_SUB_RX, IDC_RFGC_CALIBRATE, subLog),
         Click(IDD_RFGC_SUB_DISPLAY, IDC_RFGC_DISPLAY),
         NextAfterRun(IDD_RFGC_SUB_DISPLAY, IDC_RFGC_DISPLAY, displayLog),
+        // After its restore: the radio is prepared again for the next chain.
+        Back(IDD_RFGC_COMPLETION),
+        Next(IDD_RFGC_CHOOSE_SOURCE),
+        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+        NextAfterRun(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, mainLog),
+        Next(IDD_RFGC_SUB_RX),
+        Next(IDD_RFGC_SUB_DISPLAY),
         Finish(),
     });
-    EXPECT_EQ(pagesShown, (std::vector<UINT>{12000, 12002, 12000, 12002, 12012, 12022, 12028, 12030}));
+    EXPECT_EQ(pagesShown, (std::vector<UINT>{12000, 12002, 12000, 12002, 12012, 12022, 12028, 12030, 12002, 12012,
+                                             12022, 12028, 12030}));
+    // Welcome's two, and the one ahead of the store after Completion.
+    EXPECT_EQ(radio.CountCommand("MN255;"), 3u);
     EXPECT_TRUE(currentOffered);
     EXPECT_FALSE(registryOfferedWhenShort);
     EXPECT_TRUE(registryOfferedWhenWhole);
