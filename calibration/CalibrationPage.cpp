@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "ModalRun.h"
 #include "RFGainWizard.h"
 #include "TXGainFile.h"
 #include "TXGainSummaryDlg.h"
@@ -28,6 +29,23 @@ bool WhenFileFound(unsigned short mcuVersion, bool fileFound)
     return FromOptionModules(mcuVersion, fileFound) && fileFound;
 }
 
+// What a wizard leaves to tell once it has closed: nothing, for most.
+template <class Sheet>
+void TellAfterWizard(HWND, Sheet&)
+{
+}
+
+// The RF gain wizard leaves the radio in TX TEST, which only its Completion
+// page says. A main window's close that closed the wizard waits for the box.
+void TellAfterWizard(HWND page, CRFGCSheet& sheet)
+{
+    if (!sheet.LeftRadioInTXTest())
+        return;
+    CModalRun run(page);
+    MessageBoxKeepingError(page, LoadResString(IDS_RFGC_TX_TEST_NOTICE), LoadResString(IDS_RFGC_TITLE),
+                           MB_ICONINFORMATION);
+}
+
 // A wizard with its title, run modally over the page.
 template <class Sheet, UINT titleId>
 void OpenWizard(HWND page)
@@ -40,6 +58,7 @@ void OpenWizard(HWND page)
         return;
     }
     sheet->DoModal(page);
+    TellAfterWizard(page, *sheet);
 }
 
 void OpenTXGainSummary(HWND page)

@@ -166,6 +166,9 @@
 #define IDS_RFGC_CLICK_FACTORY          12112
 #define IDS_RFGC_CLICK_REGISTRY         12114
 #define IDS_RFGC_DATA_ZERO              12122
+// Dialog 12030's words, told when the wizard ends before its Finish.
+#define IDS_RFGC_TX_TEST_NOTICE         12178
+#define IDS_RFGC_TABLE_INCOMPLETE       12180
 
 // TX gain calibration: the machine's log lines, the data file
 #define IDS_TXGC_FILE_ERROR             13122

@@ -32,7 +32,8 @@ bool CRFGCInfo::QueryCancel(HWND sheet)
         machine.Cancel();
         return false;
     }
-    if (machine.IsRestorePending()) {
+    // Nothing reaches the radio through a closed port.
+    if (machine.IsRestorePending() && GetModel().IsPortOpen()) {
         machine.StartRestore(sheet);
         return false;
     }

@@ -1,6 +1,7 @@
 // What the RF gain wizard shares between its pages for one run: the machine,
 // the source the user chose, the two registry switches for advanced and
-// technician runs, and whether Cancel was pressed.
+// technician runs, whether Cancel was pressed, and whether the wizard ended
+// by the Completion page's Finish.
 #pragma once
 
 #include <memory>
@@ -18,11 +19,13 @@ public:
 
     // The wizard's Cancel: true when the sheet may close now. A running
     // chain is asked to end, an idle radio that was touched is restored
-    // first; either way the page that gets the end presses Cancel again.
+    // first (unless the port is closed); either way the page that gets the
+    // end presses Cancel again.
     bool QueryCancel(HWND sheet);
 
     std::unique_ptr<CRFGCStateMachine> m_machine;
     int m_cancelRequested = 0;
+    bool m_finished = false;
     RFGCSource m_sourceChoice = RFGC_SOURCE_COMPUTED;
     int m_advancedRFGainCalibration = 0;
     int m_technicianRFGainCalibration = 0;

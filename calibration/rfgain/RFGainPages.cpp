@@ -57,12 +57,15 @@ bool CRFGCPage::OnKillActive()
 
 bool CRFGCPage::OnQueryCancel()
 {
-    if (m_info.QueryCancel(Sheet()))
-        return false;
-    // The running chain's end, or the restore's just started, comes to this
-    // page and presses Cancel again.
-    AwaitEnd();
-    return true;
+    // The running chain's end, or the end of the restore started here (which
+    // may come before the start returns), comes to this page and presses
+    // Cancel again; the grey button says the Cancel was taken.
+    const HWND cancel = GetDlgItem(Sheet(), IDCANCEL);
+    EnableWindow(cancel, FALSE);
+    if (Run([&] { return !m_info.QueryCancel(Sheet()); }))
+        return true;
+    EnableWindow(cancel, TRUE);
+    return false;
 }
 
 LRESULT CRFGCPage::OnWizardBack()
@@ -77,20 +80,38 @@ LRESULT CRFGCPage::OnWizardNext()
     return GetRFGainWizardNext(m_row.templateId, route);
 }
 
+// The user has read the Completion page.
+bool CRFGCPage::OnWizardFinish()
+{
+    m_info.m_finished = true;
+    return false;
+}
+
 void CRFGCPage::OnMachineFinished(HRESULT result)
 {
-    if (m_info.m_cancelRequested) {
-        PressButton(PSBTN_CANCEL);
+    if (!m_info.m_cancelRequested) {
+        OnChainFinished(result);
         return;
     }
-    OnChainFinished(result);
+    // What the restore could not put back is the user's to know before the
+    // wizard closes; any other chain's end only closes it.
+    if (result != 0 && Machine().IsRestoreRun())
+        ShowFailure(result);
+    EnableWindow(GetDlgItem(Sheet(), IDCANCEL), TRUE);
+    PressButton(PSBTN_CANCEL);
+}
+
+std::wstring CRFGCPage::FailureText(HRESULT result)
+{
+    CModel& model = GetModel();
+    return GetRFGCFailureText(result, model.IsPortOpen() ? std::wstring() : model.Port.Get(),
+                              Machine().IsStoredTableIncomplete());
 }
 
 void CRFGCPage::ShowFailure(HRESULT result)
 {
     if (IsRFGCFailureBoxed(result))
-        MessageBoxKeepingError(Sheet(), GetRFGCFailureText(result), LoadResString(IDS_RF_GAIN_ERROR_CAPTION),
-                               MB_ICONHAND);
+        MessageBoxKeepingError(Sheet(), FailureText(result), LoadResString(IDS_RF_GAIN_ERROR_CAPTION), MB_ICONHAND);
 }
 
 BOOL CRFGCChainPage::OnInitDialog()
@@ -250,9 +271,10 @@ bool CRFGCActionPage::StartChain(HWND sheet)
 void CRFGCActionPage::OnChainFinished(HRESULT result)
 {
     if (result != 0) {
-        // The RX pages keep the reason in their log too.
-        if (m_row.role == Role::RX)
-            Log(GetRFGCFailureText(result));
+        // The calibrating pages keep the reason in their log too: ending on
+        // "Ready", it would read as a finished run.
+        if (m_row.role != Role::Display)
+            Log(FailureText(result));
         ShowFailure(result);
         return;
     }

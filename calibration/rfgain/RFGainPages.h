@@ -6,7 +6,9 @@
 // machine sends to whichever page is current. A page cannot be left while
 // a chain runs; Cancel follows CRFGCInfo::QueryCancel, and a page that
 // hears an end after a Cancel presses Cancel again, so the radio is always
-// restored before the wizard closes. After a failure only Cancel is left.
+// restored before the wizard closes (a restore that fails is told first).
+// A Cancel that waits greys the button meanwhile. After a failure only
+// Cancel is left.
 #pragma once
 
 #include "MachineWindow.h"
@@ -27,6 +29,7 @@ protected:
     bool OnQueryCancel() override;
     LRESULT OnWizardBack() override;
     LRESULT OnWizardNext() override;
+    bool OnWizardFinish() override;
     void OnMachineFinished(HRESULT result) final;
 
     // The end of the page's own chain, unless Cancel was pressed meanwhile.
@@ -36,6 +39,8 @@ protected:
 
     CRFGCStateMachine& Machine() { return m_info.Machine(); }
     bool IsTechnicianRun() const { return m_info.IsTechnicianRun(); }
+    // The failure as the page's log and box tell it.
+    std::wstring FailureText(HRESULT result);
     // The failure's box over the sheet, unless the machine asked the user already.
     void ShowFailure(HRESULT result);
 

@@ -35,7 +35,8 @@ CRFGCStateMachine::CRFGCStateMachine()
       // mode, its switches noted, and in TX TEST so that nothing reaches the
       // signal generator. No answer to "OM;" keeps the second receiver as
       // the contact found it. From its start a restore is due, so after a
-      // failure or a Cancel what it changed is put back.
+      // failure or a Cancel what it changed is put back. After a restore
+      // (Back from Completion) it runs again ahead of the next chain.
       m_exitMenu(this, L"ExitMenu", &m_textTerminalOff),
       m_textTerminalOff(this, L"TextTerminalOff", &m_setAutoInfoOff),
       m_setAutoInfoOff(this, L"SetAutoInfoOff", &m_setQ7Extended, E_NO_RESPONSE_AI, IDS_RFGC_AUTO_INFO_OFF,
@@ -46,7 +47,7 @@ CRFGCStateMachine::CRFGCStateMachine()
       m_getInitialVfoADisplay(this, L"GetInitialVfoADisplay", &m_getOptionModule, L"DS;", &m_wizard.initialDsReply,
                               E_NO_RESPONSE_DS),
       m_getOptionModule(this, L"GetOptionModule", &m_setTXTest),
-      m_setTXTest(this, L"SetTXTest", &m_final, RFGC_SWITCH_TX_TEST, RFGC_ON, E_NO_RESPONSE_IC_TX_TEST),
+      m_setTXTest(this, L"SetTXTest", &m_final),
 
       // Main receiver set-up: one antenna, no ATU, CW at 100 Hz, nothing that
       // shapes the signal, full RF gain, open squelch, and CW tune to centre it.
@@ -107,9 +108,10 @@ CRFGCStateMachine::CRFGCStateMachine()
       // times the DSP's computing. A level too low is the user's to judge:
       // Abort ends with its code, Retry measures again, Ignore goes on.
       // EEPROM is written last, from a table that passed its checks, so an
-      // earlier failure or Cancel leaves it as it was; a radio that falls
-      // silent during that write can leave it part written. The current
-      // table's chain is the tail from ReadDspTable.
+      // earlier failure or Cancel leaves it as it was; Cancel waits for the
+      // write, but a radio that falls silent during it can leave it part
+      // written, which the page tells. The current table's chain is the
+      // tail from ReadDspTable.
       m_setCWTuneOff(this, L"SetCWTuneOff", &m_calibrateSetBsetOff, RFGC_SWITCH_CW_TUNE, RFGC_OFF, E_NO_RESPONSE_DS),
       m_calibrateSetBsetOff(this, L"SetBsetOff", &m_getFactoryDefault, RFGC_SWITCH_BSET, RFGC_OFF,
                             E_NO_RESPONSE_IC_BSET_OFF),
@@ -256,7 +258,9 @@ bool CRFGCStateMachine::StartRestore(HWND sheet)
 
 bool CRFGCStateMachine::Start(HWND progressWindow, BYTE receiver, int markWritten, CState<M>& first)
 {
-    return StartRun(first, SRun{progressWindow, receiver, markWritten}, true);
+    if (!m_wizard.prepareDue)
+        return StartRun(first, SRun{progressWindow, receiver, markWritten}, true);
+    return StartRun(m_exitMenu, SRun{progressWindow, receiver, markWritten, &first}, true);
 }
 
 bool CRFGCStateMachine::StartAt(CState<M>& first)
@@ -278,7 +282,7 @@ bool CRFGCStateMachine::StartRun(CState<M>& first, SRun run, bool restoreDue)
 
 bool CRFGCStateMachine::Cancel()
 {
-    if (m_run.restoring)
+    if (m_run.restoring || m_current == &m_writeProm)
         return !IsIdle();
     return CStateHost::Cancel();
 }

@@ -58,15 +58,24 @@ public:
     // Completion page and cancel: every control put back.
     bool StartRestore(HWND sheet);
 
+    // The set-up, calibrate, high-level and display chains start here; after
+    // a restore (Back from Completion) the prepare runs first, in the same run.
     bool Start(HWND progressWindow, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
     // The last run's window, receiver and mark kept; no restore marked due.
     bool StartAt(CState<CRFGCStateMachine>& first);
 
     // As every machine's, but the restore always runs to its end: it puts
-    // the radio back.
+    // the radio back; and so does the EEPROM write, which would leave a
+    // table part new, part old.
     bool Cancel() override;
 
     bool IsRestorePending() const { return m_wizard.restorePending != 0; }
+    // The last run was the restore.
+    bool IsRestoreRun() const { return m_run.restoring; }
+    // The prepare put the radio in TX TEST, which nothing in the wizard undoes.
+    bool HasSetTXTest() const { return m_wizard.txTestSet; }
+    // The last run's EEPROM write ended after its first block.
+    bool IsStoredTableIncomplete() const { return m_run.tableIncomplete; }
     int IsTableWritten(BYTE receiver) const { return m_wizard.tableWritten[receiver == 1 ? 1 : 0]; }
     // The receiver's registry table into the DSP table.
     bool LoadRegistryTable(BYTE receiver) { return LoadRFGainRegistryTable(receiver, m_run.dspTable); }
@@ -88,12 +97,15 @@ public:
         HWND progressWindow = nullptr;
         BYTE receiver = 0;
         int markWritten = 0;
+        // The chain that starts once the prepare has run first.
+        CState<CRFGCStateMachine>* afterPrepare = nullptr;
         // The restore runs: Cancel leaves it alone.
         bool restoring = false;
         // What the restore reports at its end, as it goes on past a failed step.
         HRESULT firstFailure = 0;
         std::wstring dspReplyHex;
         signed char level = 0;
+        bool tableIncomplete = false;
         RFGainTable dspTable{};
         RFGainTable eepromTable{};
     };
@@ -102,13 +114,16 @@ public:
     // What lives as long as the wizard, across its chains: each control is
     // asked once and the restore puts back the first values seen; whether
     // the radio was touched since the last restore; which receivers hold a
-    // computed table.
+    // computed table; whether TX TEST was set, and whether a restore has
+    // undone the prepare since.
     struct SWizardData {
         SRFGCSavedValues saved;
         std::wstring initialIcReply;
         std::wstring initialDsReply;
         int restorePending = 0;
         int tableWritten[2] = {0, 0};
+        bool txTestSet = false;
+        bool prepareDue = false;
     };
     SWizardData m_wizard;
     // The wizard's too: the first command mode, where the command-mode
@@ -123,7 +138,7 @@ public:
     CRFGCGetInitialReplyState<CRFGCStateMachine> m_getIconData;
     CRFGCGetInitialReplyState<CRFGCStateMachine> m_getInitialVfoADisplay;
     CRFGCGetOptionModuleState<CRFGCStateMachine> m_getOptionModule;
-    CRFGCSetTap m_setTXTest;
+    CRFGCSetTXTestState<CRFGCStateMachine> m_setTXTest;
 
     // Main receiver set-up.
     CCommandDelayState<CRFGCStateMachine> m_mainVfoBDisplayNormal;

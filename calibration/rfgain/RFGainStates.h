@@ -115,6 +115,13 @@ public:
         this->SetSource(host->m_run.dspTable.data());
         host->Report(IDS_RFGC_WRITE_EEPROM_TABLE);
     }
+    // Between its first block and its last, EEPROM holds a table that is
+    // part new, part old.
+    void Advance() override
+    {
+        CWritePicPromState<T>::Advance();
+        this->m_host->m_run.tableIncomplete = this->m_done < this->m_total;
+    }
     void OnAllWritten() override
     {
         T* host = this->m_host;
@@ -136,7 +143,7 @@ protected:
 };
 
 // The restore starts clean: what ended the chain before it is kept to be
-// reported at its end.
+// reported at its end. A chain started after it runs the prepare first.
 template <typename T>
 class CRFGCInitializeRestoreState : public CState<T> {
 public:
@@ -149,6 +156,8 @@ public:
             host->m_run.firstFailure = host->m_result;
         host->m_result = 0;
         host->m_wizard.restorePending = 0;
+        // The radio is no longer as the prepare left it.
+        host->m_wizard.prepareDue = true;
         this->GoNext();
     }
 };

@@ -131,6 +131,28 @@ private:
     RFGCWanted m_wanted;
 };
 
+// The prepare's last step: the radio is in TX TEST, where the wizard leaves
+// it, and prepared; a chain that waited for the prepare starts here.
+template <typename T>
+class CRFGCSetTXTestState : public CRFGCTapState<T> {
+public:
+    CRFGCSetTXTestState(T* host, const wchar_t* name, CState<T>* next)
+        : CRFGCTapState<T>(host, name, next, RFGC_SWITCH_TX_TEST, RFGC_ON, E_NO_RESPONSE_IC_TX_TEST)
+    {
+    }
+
+    void Process() override
+    {
+        T* host = this->m_host;
+        host->m_wizard.txTestSet = true;
+        host->m_wizard.prepareDue = false;
+        if (CState<T>* then = host->m_run.afterPrepare)
+            host->Transition(*then);
+        else
+            this->GoNext();
+    }
+};
+
 // The ATU's flag is the first the main set-up reads from "DS;": a prepare
 // whose reply was lost still leaves one to restore from.
 template <typename T>

@@ -17,6 +17,10 @@ class CRFGCSheet : public CMachineWizard<CRFGCInfo> {
 public:
     explicit CRFGCSheet(UINT titleId);
 
+    // The radio is in TX TEST and the wizard ended before the Completion
+    // page, which says so, was left by its Finish.
+    bool LeftRadioInTXTest() { return Machine().HasSetTXTest() && !m_context.m_finished; }
+
 private:
     std::vector<std::unique_ptr<CRFGCPage>> m_pages;
 };

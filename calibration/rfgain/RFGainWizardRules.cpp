@@ -114,11 +114,18 @@ UINT GetRFGCInstructionId(RFGCSource choice)
     return IDS_RFGC_CLICK_COMPUTE;
 }
 
-std::wstring GetRFGCFailureText(HRESULT result)
+std::wstring GetRFGCFailureText(HRESULT result, const std::wstring& closedPort, bool tableIncomplete)
 {
+    std::wstring text;
     if (result == static_cast<HRESULT>(E_RFGC_DATA_ZERO))
-        return LoadResString(IDS_RFGC_DATA_ZERO);
-    return FormatErrorText(static_cast<DWORD>(result));
+        text = LoadResString(IDS_RFGC_DATA_ZERO);
+    else if (!closedPort.empty() && MapResult(result) == HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE))
+        text = FormatText(IDS_PORT_CLOSED, closedPort.c_str());
+    else
+        text = FormatErrorText(static_cast<DWORD>(result));
+    if (tableIncomplete)
+        text += L"\n" + LoadResString(IDS_RFGC_TABLE_INCOMPLETE);
+    return text;
 }
 
 bool IsRFGCFailureBoxed(HRESULT result)

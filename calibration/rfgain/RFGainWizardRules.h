@@ -66,9 +66,11 @@ UINT GetRFGainWizardBack(UINT templateId);
 // The RX pages' instruction for the source.
 UINT GetRFGCInstructionId(RFGCSource choice);
 
-// What a failed chain tells the user: a zero table its own explanation,
-// anything else its code's text.
-std::wstring GetRFGCFailureText(HRESULT result);
+// What a failed chain tells the user: a zero table its own explanation, a
+// handle that the closed port made invalid the port (`closedPort`, empty
+// while the port is open), anything else its code's text; and, when the
+// EEPROM write stopped part way, that the table must be stored again.
+std::wstring GetRFGCFailureText(HRESULT result, const std::wstring& closedPort = {}, bool tableIncomplete = false);
 // Whether the failure needs a box: a signal too low was the machine's own
 // box, which the user has just answered with Abort.
 bool IsRFGCFailureBoxed(HRESULT result);

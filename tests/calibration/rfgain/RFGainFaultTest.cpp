@@ -79,6 +79,20 @@ TEST_F(RFGainFaultTest, RestoreGoesOnPastASilentControlAndIgnoresCancel)
     ExpectRestored(before, radio.State());
 }
 
+// Cancel while the table goes to EEPROM waits for the write: the table is
+// never left part new, part old.
+TEST_F(RFGainFaultTest, CancelDuringTheEepromWriteLetsTheWholeTableIn)
+{
+    radio.IgnoreNext("EW", 1, 1);
+    ASSERT_TRUE(machine.StartCalibrate(sheet.Handle(), 0, RFGC_SOURCE_FACTORY));
+    ASSERT_TRUE(radio.WaitForCommandCount("EW", 2, 10000));
+    EXPECT_TRUE(machine.Cancel());
+    ASSERT_TRUE(PumpUntil([&] { return machine.IsIdle(); }, 10000));
+    EXPECT_EQ(sheet.finished.back(), 0);
+    EXPECT_EQ(radio.ReadEeprom(0x4D00, 128),
+              std::vector<uint8_t>(kFactoryRFGainTable.begin(), kFactoryRFGainTable.end()));
+}
+
 // Replies that come while the signal-level box is up belong to no question
 // of the machine: "(5A)" then would count as a sync reply of the next
 // measurement. It is thrown away when the box closes: traced, no reply of

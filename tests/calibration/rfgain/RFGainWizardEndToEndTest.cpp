@@ -1,7 +1,10 @@
 // The RF gain wizard from the Calibration tab against the simulated radio,
 // in the runs that the registry switches make: an advanced run storing the
 // factory table in both receivers and showing the second's beside its
-// EEPROM copy; a zero table refused; a technician's run that walks itself.
+// EEPROM copy, then back from Completion to store it again; a zero table
+// refused; a technician's run that walks itself; the main window closed
+// under the wizard. Only a Finish on the Completion page, which says so,
+// leaves the radio in TX TEST without a box.
 #include "ShellFixture.h"
 
 #include "RFGainFixture.h"
@@ -54,6 +57,15 @@ protected:
         EXPECT_EQ(model.ActiveMachine(), nullptr);
     }
 
+    // The box that tells, over the Calibration tab, that the radio is left in TX TEST.
+    void ExpectTXTestNotice(const SeenBox& box)
+    {
+        EXPECT_EQ(box.caption, L"RF Gain Calibration");
+        EXPECT_EQ(box.text, L"Disconnect the signal source before restoring TX TEST to NORM");
+        EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONASTERISK));
+        EXPECT_EQ(box.owner, Frame());
+    }
+
     std::vector<uint8_t> Eeprom(unsigned address) { return radio.ReadEeprom(address, 128); }
     std::vector<uint8_t> Table(const char* receiver)
     {
@@ -65,7 +77,7 @@ protected:
     std::vector<UINT> pagesShown;
 };
 
-TEST_F(RFGainWizardEndToEndTest, AnAdvancedRunStoresTheFactoryTableAndShowsTheSecondReceiversCopies)
+TEST_F(RFGainWizardEndToEndTest, AnAdvancedRunStoresTheFactoryTableShowsItsCopiesAndAfterBackPreparesAgain)
 {
     WriteSetting(L"AdvancedRFGainCalibration", 1);
     // One pair short.
@@ -111,9 +123,19 @@ TEST_F(RFGainWizardEndToEndTest, AnAdvancedRunStoresTheFactoryTableAndShowsTheSe
         NextAfterRun(IDD_RFGC_SUB_RX, IDC_RFGC_CALIBRATE, subLog),
         Click(IDD_RFGC_SUB_DISPLAY, IDC_RFGC_DISPLAY),
         NextAfterRun(IDD_RFGC_SUB_DISPLAY, IDC_RFGC_DISPLAY, displayLog),
+        // After its restore: the radio is prepared again for the next chain.
+        Back(IDD_RFGC_COMPLETION),
+        Next(IDD_RFGC_CHOOSE_SOURCE),
+        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+        NextAfterRun(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, mainLog),
+        Next(IDD_RFGC_SUB_RX),
+        Next(IDD_RFGC_SUB_DISPLAY),
         Finish(),
     });
-    EXPECT_EQ(pagesShown, (std::vector<UINT>{12000, 12002, 12000, 12002, 12012, 12022, 12028, 12030}));
+    EXPECT_EQ(pagesShown, (std::vector<UINT>{12000, 12002, 12000, 12002, 12012, 12022, 12028, 12030, 12002, 12012,
+                                             12022, 12028, 12030}));
+    // Welcome's two, and the one ahead of the store after Completion.
+    EXPECT_EQ(radio.CountCommand("MN255;"), 3u);
     EXPECT_TRUE(currentOffered);
     EXPECT_FALSE(registryOfferedWhenShort);
     EXPECT_TRUE(registryOfferedWhenWhole);
@@ -153,10 +175,11 @@ TEST_F(RFGainWizardEndToEndTest, AZeroTableIsToldOnceInItsBoxAndLogAndLeavesOnly
     const std::wstring zero = L"RF Gain calibration data is zero.\nNo signal source was detected.\nTurn Q7 power off "
                               L"and back on, supply an appropriate signal source, and perform RF Gain calibration "
                               L"again.";
-    ASSERT_EQ(boxes.Count(), 1u);
+    ASSERT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(boxes[0].caption, L"RF Gain Calibration Error");
     EXPECT_EQ(boxes[0].text, zero);
     EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
+    ExpectTXTestNotice(boxes[1]);
     EXPECT_EQ(CountOf(WithNewlines(log), zero), 1u) << log;
     EXPECT_EQ(Eeprom(0x4D00), std::vector<uint8_t>(128, 0xFF));
     RFGainTest::ExpectRestored(before, radio.State());
@@ -184,12 +207,34 @@ TEST_F(RFGainWizardEndToEndTest, ATechnicianRunWalksItselfAndClosesAfterTheResto
     // No generator page, no second receiver: Completion after the high level.
     EXPECT_EQ(pagesShown, (std::vector<UINT>{12000, 12002, 12010, 12012, 12014, 12016, 12030}));
     EXPECT_EQ(secondReceiverStep, std::make_pair(false, false));
-    EXPECT_EQ(boxes.Count(), 0u);
+    // It closed before its Completion text could be read.
+    ASSERT_EQ(boxes.Count(), 1u);
+    ExpectTXTestNotice(boxes[0]);
     // b800-b804 at -73 dBm, b805 at the high level.
     EXPECT_EQ(radio.CountCommand("!b8"), 6u);
     EXPECT_EQ(radio.CountCommand("@"), 0u);
     EXPECT_EQ(Eeprom(0x4D00), Table("main"));
     RFGainTest::ExpectRestored(before, radio.State());
+}
+
+// The main window's close goes to the wizard first, which restores the
+// radio and closes; the notice then holds the close until it is read.
+TEST_F(RFGainWizardEndToEndTest, TheMainWindowClosedUnderTheWizardWaitsForTheTXTestNotice)
+{
+    Connect();
+    RunWizard({
+        Next(IDD_RFGC_WELCOME),
+        Next(IDD_RFGC_CHOOSE_SOURCE),
+        {IDD_RFGC_SIG_GEN,
+         [&](HWND, HWND) {
+             PostMessageW(Frame(), WM_CLOSE, 0, 0);
+             return true;
+         }},
+    });
+    ASSERT_EQ(boxes.Count(), 1u);
+    ExpectTXTestNotice(boxes[0]);
+    EXPECT_EQ(DispatchToQuit(), 1);
+    EXPECT_FALSE(IsWindow(Frame()));
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST(RFGainWizardRules, TheRXPagesSayWhatCalibrateWillDo)
         EXPECT_EQ(LoadResString(GetRFGCInstructionId(row.choice)), row.text);
 }
 
-TEST(RFGainWizardRules, AZeroTableIsExplainedAndATooLowSignalIsNotBoxedAgain)
+TEST(RFGainWizardRules, AZeroTableIsExplainedAClosedPortNamedAndATooLowSignalNotBoxedAgain)
 {
     EXPECT_EQ(GetRFGCFailureText(static_cast<HRESULT>(0xE20000B3)),
               L"RF Gain calibration data is zero.\nNo signal source was detected.\nTurn Q7 power off and back on, "
@@ -106,6 +106,10 @@ TEST(RFGainWizardRules, AZeroTableIsExplainedAndATooLowSignalIsNotBoxedAgain)
     EXPECT_EQ(GetRFGCFailureText(static_cast<HRESULT>(0xE20000B6)), FormatErrorText(0xE20000B6));
     EXPECT_NE(FormatErrorText(0xE20000B6).find(L"Missing or invalid RF Gain calibration table registry value"),
               std::wstring::npos);
+    // Only the handle that a closed port made invalid names the port.
+    EXPECT_EQ(GetRFGCFailureText(ERROR_INVALID_HANDLE, L"COM3"), L"Serial port COM3 is closed");
+    EXPECT_EQ(GetRFGCFailureText(ERROR_INVALID_HANDLE), FormatErrorText(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(GetRFGCFailureText(ERROR_NOT_READY, L"COM3"), FormatErrorText(ERROR_NOT_READY));
     EXPECT_FALSE(IsRFGCFailureBoxed(static_cast<HRESULT>(0xE20000A2)));
     for (DWORD code : {0xE20000B3u, 0xE20000B6u, 0xE20000A0u})
         EXPECT_TRUE(IsRFGCFailureBoxed(static_cast<HRESULT>(code))) << std::hex << code;

@@ -114,6 +114,11 @@ inline std::wstring WithNewlines(const std::wstring& text)
     return out;
 }
 
+inline bool EndsWith(const std::wstring& text, const std::wstring& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 inline size_t CountOf(const std::wstring& text, const std::wstring& part)
 {
     size_t count = 0;

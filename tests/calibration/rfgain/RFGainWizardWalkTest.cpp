@@ -2,7 +2,8 @@
 // opened as the Calibration tab opens it (the tab's own road is in
 // RFGainWizardEndToEndTest.cpp): a computed calibration of both receivers
 // to Finish; a signal too low, retried, ignored, then refused; a Cancel
-// during a calibration, clicked twice.
+// during a calibration, clicked twice; a cable pulled while the table is
+// stored, and while the wizard waits for the user.
 #include "RFGainFixture.h"
 #include "RFGainWizardSteps.h"
 #include "FileVersionInfo.h"
@@ -167,7 +168,9 @@ TEST_F(RFGainWizardLowSignalTest, RetryThenIgnoreStoresATableAndAnAbortIsNotTold
     EXPECT_EQ(radio.CountCommand("!bd"), 3u);
     EXPECT_EQ(CountOf(lowLog, L"Received signal level is -100 dBm"), 2u);
     EXPECT_EQ(Eeprom(radio, 0x4D00), Table("main"));
-    EXPECT_EQ(CountOf(highLog, tooLow), 1u) << highLog;
+    // The machine's line, and the page's after "Ready".
+    EXPECT_EQ(CountOf(highLog, tooLow), 2u) << highLog;
+    EXPECT_TRUE(EndsWith(WithNewlines(highLog), L"\nReady\n" + tooLow)) << highLog;
     // Not the high level's computing.
     EXPECT_EQ(radio.CountCommand("!b8"), 5u);
     ExpectRestored(before, radio.State());
@@ -180,6 +183,7 @@ TEST_F(RFGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingT
     radio.Control("rx set ai=1 an=2 bset=1 notch=2 sb=1");
     const State before = radio.State();
     bool clickedDuringRestore = false;
+    bool greyWhileWaiting = false;
     RunWizard(CalibrateMainThen({
         // The DSP measures.
         {IDD_RFGC_MAIN_RX,
@@ -187,6 +191,12 @@ TEST_F(RFGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingT
              if (radio.CountCommand("!b8") == 0)
                  return false;
              PressWizardButton(wizard, PSBTN_CANCEL);
+             return true;
+         }},
+        // Taken at once, though the chain and the restore are still to end.
+        {IDD_RFGC_MAIN_RX,
+         [&](HWND wizard, HWND) {
+             greyWhileWaiting = !MachineOf(wizard).IsIdle() && !CanPressWizardButton(wizard, IDCANCEL);
              return true;
          }},
         // The calibration has ended; the restore runs.
@@ -201,10 +211,61 @@ TEST_F(RFGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingT
          }},
     }));
     EXPECT_TRUE(clickedDuringRestore);
+    EXPECT_TRUE(greyWhileWaiting);
     EXPECT_EQ(boxes.Count(), 0u);
     ExpectRestored(before, radio.State());
     EXPECT_EQ(radio.CommandMode(), "0");
     EXPECT_EQ(Eeprom(radio, 0x4D00), std::vector<uint8_t>(128, 0xFF));
+}
+
+// The cable pulled after the first of the table's two EEPROM blocks: the
+// port's own box, then the page names the closed port and the table left
+// incomplete, and one Cancel closes the wizard, as nothing can be restored.
+TEST_F(RFGainWizardTest, ACablePulledHalfWayThroughTheTableIsToldAndOneCancelCloses)
+{
+    radio.IgnoreNext("EW", 100, 1);
+    std::wstring log;
+    RunWizard({
+        Next(IDD_RFGC_WELCOME),
+        Choose(IDC_RFGC_FACTORY),
+        Next(IDD_RFGC_CHOOSE_SOURCE),
+        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+        {IDD_RFGC_MAIN_RX,
+         [&](HWND, HWND) {
+             if (radio.CountCommand("EW") < 2)
+                 return false;
+             radio.Unplug();
+             return true;
+         }},
+        CancelAfterFailure(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, boxes, 2, log),
+    });
+    const std::wstring told = L"Serial port " + radio.PortName() +
+                              L" is closed\nThe RF Gain calibration table stored in EEPROM is incomplete and must be "
+                              L"stored again.";
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes[1].text, told);
+    EXPECT_TRUE(EndsWith(WithNewlines(log), L"\nReady\n" + told)) << log;
+}
+
+// The cable pulled while the wizard waits for the user: the port still
+// counts as open, so Cancel starts the restore, whose first write fails
+// before the start has returned. That end is heard and told, and the one
+// Cancel closes the wizard.
+TEST_F(RFGainWizardTest, ARestoreThatFailsAfterCancelIsToldAndTheWizardCloses)
+{
+    RunWizard({
+        Next(IDD_RFGC_WELCOME),
+        Next(IDD_RFGC_CHOOSE_SOURCE),
+        {IDD_RFGC_SIG_GEN,
+         [&](HWND wizard, HWND) {
+             radio.Unplug();
+             PressWizardButton(wizard, PSBTN_CANCEL);
+             return true;
+         }},
+    });
+    EXPECT_EQ(std::count_if(boxes.Boxes().begin(), boxes.Boxes().end(),
+                            [](const SeenBox& box) { return box.caption == L"RF Gain Calibration Error"; }),
+              1);
 }
 
 }  // namespace
