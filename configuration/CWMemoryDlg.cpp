@@ -52,12 +52,6 @@ CCWMemoryDlg::CCWMemoryDlg()
     SetHelpTopic(kHelpTopic);
 }
 
-CCWMemoryDlg::~CCWMemoryDlg()
-{
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 bool CCWMemoryDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message != WM_APP_CW_MEMORY_EDITOR_TEXT)
@@ -74,13 +68,11 @@ bool CCWMemoryDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 
 BOOL CCWMemoryDlg::OnInitDialog()
 {
-    if (m_font)
-        DeleteObject(m_font);
-    m_font = CreateLogFont(m_hwnd);
+    m_font.reset(CreateLogFont(m_hwnd));
     for (unsigned i = 0; i < CW_MEMORY_COUNT; ++i) {
         m_edits[i].SubclassDlgItem(m_hwnd, IDC_CW_MEMORY_FIRST + static_cast<int>(i));
         m_edits[i].Send(EM_LIMITTEXT, CW_MEMORY_LENGTH);
-        m_edits[i].Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        m_edits[i].Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     }
     CenterOn(GetParent(m_hwnd));
     std::vector<ResizeRule> rules;

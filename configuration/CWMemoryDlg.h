@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CWMemoryStateMachine.h"
+#include "LogText.h"
 #include "MachineWindow.h"
 
 // A memory's edit: keys and pastes without a Morse code are dropped.
@@ -17,7 +18,6 @@ protected:
 class CCWMemoryDlg : public CMachineDialog {
 public:
     CCWMemoryDlg();
-    ~CCWMemoryDlg() override;
 
     CCWMemoryStateMachine& Machine() { return m_machine; }
 
@@ -40,7 +40,7 @@ private:
 
     CCWMemoryStateMachine m_machine;
     CEditCWMemory m_edits[CW_MEMORY_COUNT];
-    HFONT m_font = nullptr;
+    CFontHandle m_font;
     bool m_writing = false;
 };
 

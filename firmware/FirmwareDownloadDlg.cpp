@@ -178,8 +178,8 @@ BOOL CFtpDlg::OnInitDialog()
     m_context->window = m_hwnd;
     m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
-    m_logFont = CreateLogFont(m_hwnd);
-    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
+    m_logFont.reset(CreateLogFont(m_hwnd));
+    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont.get()), FALSE);
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
     return TRUE;
@@ -225,10 +225,7 @@ void CFtpDlg::OnDestroy()
     m_session.Close();
     DiscardPartialFile();
     m_log.Unsubclass();
-    if (m_logFont) {
-        DeleteObject(m_logFont);
-        m_logFont = nullptr;
-    }
+    m_logFont.reset();
     CDialog::OnDestroy();
 }
 

@@ -19,6 +19,7 @@
 #include "DialogResize.h"
 #include "FirmwareFileSet.h"
 #include "InternetHandles.h"
+#include "LogText.h"
 #include "RichEditCtrlContext.h"
 #include "TextOrId.h"
 #include "WaitCursor.h"
@@ -151,5 +152,5 @@ private:
     DWORD m_findNextTick = 0;
     // The first file that could not be taken, for the end of the copy.
     DWORD m_copyError = 0;
-    HFONT m_logFont = nullptr;
+    CFontHandle m_logFont;
 };

@@ -117,12 +117,6 @@ CFirmwarePage::CFirmwarePage() : CPropertyPage(IDD_FIRMWARE), m_model(GetModel()
     SetHelpTopic(L"Firmware.htm");
 }
 
-CFirmwarePage::~CFirmwarePage()
-{
-    if (m_logFont)
-        DeleteObject(m_logFont);
-}
-
 bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
@@ -165,8 +159,8 @@ BOOL CFirmwarePage::OnInitDialog()
     m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
     if (!m_logFont)
-        m_logFont = CreateLogFont(m_hwnd);
-    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
+        m_logFont.reset(CreateLogFont(m_hwnd));
+    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont.get()), FALSE);
     m_folderEdit.SubclassDlgItem(m_hwnd, IDC_FIRMWARE_FOLDER);
     m_folderEdit.Send(EM_LIMITTEXT, kFolderLimit);
     ReplaceInWindowText(Item(IDC_INSTALLED_LABEL), L"??", kDeviceWord);
@@ -193,7 +187,7 @@ BOOL CFirmwarePage::OnInitDialog()
     for (const LoadBox& box : kLoadBoxes)
         AddToolTip(m_toolTip, m_hwnd, box.id, box.tip);
 
-    OnPageText(reinterpret_cast<LPARAM>(ProgramVersionLine().c_str()));
+    OnPageText(reinterpret_cast<LPARAM>(GetProgramVersionText().c_str()));
     OnPageText(reinterpret_cast<LPARAM>(GetOsVersionText().c_str()));
     LoadCheckbox.Load(m_model.AppKey());
     SetFocus(Item(IDC_CHECK_VERSIONS));

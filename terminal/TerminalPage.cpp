@@ -79,12 +79,6 @@ CTerminalPage::CTerminalPage()
     SetHelpTopic(L"Terminal.htm");
 }
 
-CTerminalPage::~CTerminalPage()
-{
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 CTerminalPage::CMemoryArray& CTerminalPage::Captions(unsigned mode)
 {
     return mode == TERMINAL_MODE_RTTY ? m_rttyCaptions : mode == TERMINAL_MODE_PSK ? m_pskCaptions : m_cwCaptions;
@@ -182,9 +176,9 @@ void CTerminalPage::CreatePanes()
     font.lfCharSet = DEFAULT_CHARSET;
     // A longer name from the registry is cut, not copied past the field.
     m_fontName.Get().copy(font.lfFaceName, LF_FACESIZE - 1);
-    m_font = CreateFontIndirectW(&font);
+    m_font.reset(CreateFontIndirectW(&font));
     for (CRichEditCtrlContext* pane : std::initializer_list<CRichEditCtrlContext*>{&m_receivePane, &m_transmitPane}) {
-        pane->Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        pane->Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
         pane->Send(EM_EXLIMITTEXT, 0, kPaneTextLimit);
     }
     const LRESULT mask = m_transmitPane.Send(EM_GETEVENTMASK);
