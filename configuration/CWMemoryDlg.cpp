@@ -151,19 +151,8 @@ SQuestion CCWMemoryDlg::CloseQuestion()
 void CCWMemoryDlg::OnCloseIdle()
 {
     CommitFocusedEdit();
-    if (!m_machine.IsModified()) {
-        EndDialog(IDCANCEL);
-        return;
-    }
-    switch (Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
-                 MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONEXCLAMATION})) {
-    case IDYES:
+    if (AskToSaveBeforeClose(m_machine.IsModified(), MB_DEFBUTTON3))
         OnSave();
-        break;
-    case IDNO:
-        EndDialog(IDCANCEL);
-        break;
-    }
 }
 
 void CCWMemoryDlg::OnMachineFinished(HRESULT result)

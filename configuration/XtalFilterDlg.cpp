@@ -245,29 +245,30 @@ void CXtalFilterDlg::OnTransmitFilter(const CObservable<BYTE>& value, int firstI
     }
 }
 
+int CXtalFilterDlg::SetSpin(int firstId, unsigned slot, int position)
+{
+    const HWND spin = Item(firstId + static_cast<int>(slot));
+    SendMessageW(spin, UDM_SETPOS32, 0, position);
+    return static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
+}
+
 void CXtalFilterDlg::SetBandwidth(unsigned slot, int hz)
 {
-    const HWND spin = Item(IDC_FILTER_BANDWIDTH_SPIN_FIRST + static_cast<int>(slot));
-    SendMessageW(spin, UDM_SETPOS32, 0, hz);
-    const int position = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
+    const int position = SetSpin(IDC_FILTER_BANDWIDTH_SPIN_FIRST, slot, hz);
     m_machine.m_bandwidth.Edit(slot, BandwidthByte(position));
     SetDlgItemTextW(m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + static_cast<int>(slot), FormatBandwidth(position).c_str());
 }
 
 void CXtalFilterDlg::SetOffset(unsigned slot, int hz)
 {
-    const HWND spin = Item(IDC_FILTER_OFFSET_SPIN_FIRST + static_cast<int>(slot));
-    SendMessageW(spin, UDM_SETPOS32, 0, hz);
-    const int position = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
+    const int position = SetSpin(IDC_FILTER_OFFSET_SPIN_FIRST, slot, hz);
     m_machine.m_offset.Edit(slot, OffsetByte(position));
     SetDlgItemTextW(m_hwnd, IDC_FILTER_OFFSET_FIRST + static_cast<int>(slot), FormatOffset(position).c_str());
 }
 
 void CXtalFilterDlg::SetGain(unsigned slot, int position)
 {
-    const HWND spin = Item(IDC_FILTER_GAIN_SPIN_FIRST + static_cast<int>(slot));
-    SendMessageW(spin, UDM_SETPOS32, 0, position);
-    m_machine.m_gain.Edit(slot, static_cast<BYTE>(SendMessageW(spin, UDM_GETPOS32, 0, 0)));
+    m_machine.m_gain.Edit(slot, static_cast<BYTE>(SetSpin(IDC_FILTER_GAIN_SPIN_FIRST, slot, position)));
 }
 
 int CXtalFilterDlg::ParseEdit(int editId, int low, int high) const
@@ -376,23 +377,13 @@ void CXtalFilterDlg::OnInterrupt()
 void CXtalFilterDlg::OnCloseIdle()
 {
     CommitFocusedEdit();
-    if (!m_machine.IsModified()) {
-        EndDialog(IDCANCEL);
+    if (!AskToSaveBeforeClose(m_machine.IsModified(), MB_DEFBUTTON2))
         return;
-    }
-    switch (Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
-                 MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2})) {
-    case IDYES:
-        // Saving was asked for on the way out: close once it is written.
-        if (WriteChanges())
-            m_closeWhenWritten = true;
-        else
-            EndDialog(IDCANCEL);
-        break;
-    case IDNO:
+    // Saving was asked for on the way out: close once it is written.
+    if (WriteChanges())
+        m_closeWhenWritten = true;
+    else
         EndDialog(IDCANCEL);
-        break;
-    }
 }
 
 void CXtalFilterDlg::OnMachineFinished(HRESULT result)

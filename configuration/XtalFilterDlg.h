@@ -32,6 +32,8 @@ private:
     void OnModeMap(unsigned mode);
     void OnTransmitFilter(const CObservable<BYTE>& value, int firstId);
 
+    // The up-down's position once set: its range may have cut the value.
+    int SetSpin(int firstId, unsigned slot, int position);
     void SetBandwidth(unsigned slot, int hz);
     void SetOffset(unsigned slot, int hz);
     void SetGain(unsigned slot, int position);

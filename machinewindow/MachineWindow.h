@@ -27,6 +27,7 @@
 #include "StateMachine.h"
 #include "TextOrId.h"
 #include "WaitCursor.h"
+#include "resource.h"
 
 enum class MachineRegistration {
     WhileShown,
@@ -109,6 +110,19 @@ protected:
     {
         return MessageBoxW(this->m_hwnd, LoadResString(question.textId).c_str(),
                            LoadResString(question.captionId).c_str(), question.boxFlags);
+    }
+
+    // A dialog's close with unsaved edits asks whether to save them first
+    // (`defaultButton`, an MB_DEFBUTTON* flag, picks Enter's answer): No
+    // closes, Cancel stays open. True when the edits are to be saved.
+    bool AskToSaveBeforeClose(bool modified, UINT defaultButton)
+    {
+        const int answer = modified ? Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
+                                           MB_YESNOCANCEL | MB_ICONEXCLAMATION | defaultButton})
+                                    : IDNO;
+        if (answer == IDNO)
+            this->EndDialog(IDCANCEL);
+        return answer == IDYES;
     }
 
     // Closing: asks the question while a run is under way. True when the
