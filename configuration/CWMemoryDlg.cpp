@@ -92,11 +92,6 @@ bool CCWMemoryDlg::OnCommand(UINT id, UINT code, HWND control)
         CommitEdit(id - IDC_CW_MEMORY_FIRST);
         return true;
     }
-    switch (id) {
-    case IDOK:
-        OnSave();
-        return true;
-    }
     return CMachineDialog::OnCommand(id, code, control);
 }
 
@@ -127,10 +122,11 @@ void CCWMemoryDlg::CommitFocusedEdit()
         CommitEdit(id - IDC_CW_MEMORY_FIRST);
 }
 
-void CCWMemoryDlg::OnSave()
+// Save.
+bool CCWMemoryDlg::OnOK()
 {
     if (IsMachineBusy())
-        return;
+        return true;
     CommitFocusedEdit();
     m_writing = true;
     Run([this] {
@@ -138,6 +134,7 @@ void CCWMemoryDlg::OnSave()
         SendStatusText(m_hwnd, LoadResString(IDS_WRITING_CW_MEMORIES));
         return m_machine.StartWrite();
     });
+    return true;
 }
 
 // A read is cancelled without a question: nothing is lost.
@@ -152,7 +149,7 @@ void CCWMemoryDlg::OnCloseIdle()
 {
     CommitFocusedEdit();
     if (AskToSaveBeforeClose(m_machine.IsModified(), MB_DEFBUTTON3))
-        OnSave();
+        OnOK();
 }
 
 void CCWMemoryDlg::OnMachineFinished(HRESULT result)

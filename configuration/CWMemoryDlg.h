@@ -25,13 +25,13 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnOK() override;
     void OnFirstShow() override;
     SQuestion CloseQuestion() override;
     void OnCloseIdle() override;
     void OnMachineFinished(HRESULT result) override;
 
 private:
-    void OnSave();
     // The focused edit's text becomes its memory's edited text: Enter
     // reaches Save before the edit has lost the focus.
     void CommitFocusedEdit();

@@ -133,15 +133,6 @@ bool CXtalFilterDlg::OnCommand(UINT commandId, UINT code, HWND control)
     if (code != BN_CLICKED)
         return CMachineDialog::OnCommand(commandId, code, control);
     switch (id) {
-    case IDOK:
-        CommitFocusedEdit();
-        if (!ValidateFilters())
-            return true;
-        if (m_machine.IsModified() && WriteChanges())
-            m_closeWhenWritten = true;
-        else
-            EndDialog(IDOK);
-        return true;
     case IDC_FILTER_APPLY:
         CommitFocusedEdit();
         WriteChanges();
@@ -172,6 +163,18 @@ bool CXtalFilterDlg::OnCommand(UINT commandId, UINT code, HWND control)
         }
     }
     return CMachineDialog::OnCommand(commandId, code, control);
+}
+
+bool CXtalFilterDlg::OnOK()
+{
+    CommitFocusedEdit();
+    if (!ValidateFilters())
+        return true;
+    if (m_machine.IsModified() && WriteChanges())
+        m_closeWhenWritten = true;
+    else
+        EndDialog(IDOK);
+    return true;
 }
 
 bool CXtalFilterDlg::OnNotify(const NMHDR& header, LRESULT& result)

@@ -21,6 +21,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnFirstShow() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnOK() override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     void OnInterrupt() override;
     void OnCloseIdle() override;

@@ -160,14 +160,6 @@ bool CFtpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
     return CDialog::OnMessage(message, wParam, lParam, result);
 }
 
-bool CFtpDlg::OnCommand(UINT id, UINT code, HWND control)
-{
-    if (id != IDCANCEL)
-        return CDialog::OnCommand(id, code, control);
-    OnCancel();
-    return true;
-}
-
 bool CFtpDlg::OnSetCursor(HWND under, UINT hitTest)
 {
     return m_wait.OnSetCursor(under, hitTest);
@@ -195,15 +187,14 @@ void CFtpDlg::OnShow(bool shown, UINT)
     }
 }
 
-void CFtpDlg::OnCancel()
+bool CFtpDlg::OnCancel()
 {
-    if (GetState() == kIdle) {
-        OnClose();
-        return;
-    }
+    if (GetState() == kIdle)
+        return OnClose();
     // While the connection closes, this ends the wait for it.
     m_cancelRequested = true;
     Finish(L"Cancel Button", ERROR_CANCELLED, false);
+    return true;
 }
 
 bool CFtpDlg::OnClose()
@@ -250,10 +241,7 @@ bool CFtpDlg::OnTimer(UINT_PTR id)
     if (m_find.FindNextFilled()) {
         KillTimer(m_hwnd, kFindNextTimer);
         // An empty entry is the end of the list.
-        if (m_find.FileName().empty())
-            OnDirectoryRead();
-        else
-            OnEntry();
+        OnListingStep(!m_find.FileName().empty(), ERROR_NO_MORE_FILES, L"InternetFindNextFile");
     } else if (GetTickCount() - m_findNextTick > kFindNextTimeoutMs) {
         Finish(L"InternetFindNextFile", ERROR_INTERNET_TIMEOUT, true);
     }
@@ -295,24 +283,13 @@ void CFtpDlg::OnRequestComplete(DWORD error, DWORD_PTR result)
             Finish(L"FtpSetCurrentDirectory", error, true);
         return;
     case kFindingFirst:
-        if (result) {
-            if (!m_find.IsOpen())
-                m_find.Attach(handle);
-            OnEntry();
-        } else if (error == ERROR_NO_MORE_FILES) {
-            OnDirectoryRead();
-        } else {
-            Finish(L"FtpFindFile", error, true);
-        }
+        if (result && !m_find.IsOpen())
+            m_find.Attach(handle);
+        OnListingStep(result != 0, error, L"FtpFindFile");
         return;
     case kFindingNext:
         KillTimer(m_hwnd, kFindNextTimer);
-        if (result)
-            OnEntry();
-        else if (error == ERROR_NO_MORE_FILES)
-            OnDirectoryRead();
-        else
-            Finish(L"InternetFindNextFile", error, true);
+        OnListingStep(result != 0, error, L"InternetFindNextFile");
         return;
     case kGettingFile:
         if (result) {
@@ -329,6 +306,16 @@ void CFtpDlg::OnRequestComplete(DWORD error, DWORD_PTR result)
     default:
         Trace(L"FtpDlg::OnInternetStatusRequestComplete unexpected state %u", static_cast<unsigned>(GetState()));
     }
+}
+
+void CFtpDlg::OnListingStep(bool found, DWORD error, const wchar_t* call)
+{
+    if (found)
+        OnEntry();
+    else if (error == ERROR_NO_MORE_FILES)
+        OnDirectoryRead();
+    else
+        Finish(call, error, true);
 }
 
 void CFtpDlg::OnConnectionState(DWORD status)

@@ -41,7 +41,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     BOOL OnInitDialog() override;
     void OnShow(bool shown, UINT reason) override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnCancel() override;
     bool OnClose() override;
     void OnDestroy() override;
     bool OnTimer(UINT_PTR id) override;
@@ -83,7 +83,6 @@ private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
                                         DWORD length);
 
-    void OnCancel();
     void OnHandleCreated(HINTERNET handle);
     void OnRequestComplete(DWORD error, DWORD_PTR result);
     void OnConnectionState(DWORD status);
@@ -97,6 +96,8 @@ private:
     void OnNavigated();
     void FindFirstFile();
     void FindNextFile();
+    // A listing's step: an entry found, the end of the list, or a failure of `call`.
+    void OnListingStep(bool found, DWORD error, const wchar_t* call);
     void OnEntry();
     void OnDirectoryRead();
     void CopyNextFile();

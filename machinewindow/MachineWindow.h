@@ -154,10 +154,8 @@ protected:
 
     // A dialog's Cancel closes it, through the question while a run is
     // under way. (A page answers PSN_QUERYCANCEL with !QueryClose().)
-    bool OnCommand(UINT id, UINT code, HWND control) override
+    bool OnCancel() override
     {
-        if (id != IDCANCEL)
-            return TBase::OnCommand(id, code, control);
         this->Send(WM_CLOSE);
         return true;
     }
