@@ -90,20 +90,20 @@ BOOL CXtalFilterDlg::OnInitDialog()
     }
     CheckDlgButton(m_hwnd, IDC_FILTER_TX_FM, BST_CHECKED);
 
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
     const UINT amTip =
         GetModel().McuVersion() < MCU_WIDE_TX_AM_VERSION ? IDS_TIP_FILTER_TX_AM : IDS_TIP_FILTER_TX_AM_WIDE;
     for (int s = 0; s < static_cast<int>(FILTER_SLOTS); ++s) {
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + s, IDS_TIP_FILTER_BANDWIDTH);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_OFFSET_FIRST + s, IDS_TIP_FILTER_OFFSET);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_GAIN_FIRST + s, IDS_TIP_FILTER_GAIN);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_CW_FIRST + s, IDS_FILTER_TOO_WIDE_FOR_CW);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_CW_FIRST + s, IDS_TIP_FILTER_TX_CW);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_SSB_FIRST + s, IDS_TIP_FILTER_TX_SSB);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_AM_FIRST + s, amTip);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + s, IDS_TIP_FILTER_BANDWIDTH);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_OFFSET_FIRST + s, IDS_TIP_FILTER_OFFSET);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_GAIN_FIRST + s, IDS_TIP_FILTER_GAIN);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_CW_FIRST + s, IDS_FILTER_TOO_WIDE_FOR_CW);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_CW_FIRST + s, IDS_TIP_FILTER_TX_CW);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_SSB_FIRST + s, IDS_TIP_FILTER_TX_SSB);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_AM_FIRST + s, amTip);
     }
-    AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_FM, IDS_TIP_FILTER_TX_FM);
-    AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_APPLY, IDS_TIP_FILTER_APPLY);
+    AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_FM, IDS_TIP_FILTER_TX_FM);
+    AddToolTip(toolTip, m_hwnd, IDC_FILTER_APPLY, IDS_TIP_FILTER_APPLY);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
     return TRUE;
 }

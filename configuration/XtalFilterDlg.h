@@ -49,7 +49,6 @@ private:
     bool WriteChanges();
 
     CXtalFilterStateMachine m_machine;
-    HWND m_toolTip = nullptr;
     bool m_writing = false;
     bool m_closeWhenWritten = false;
 };

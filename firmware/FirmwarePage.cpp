@@ -165,7 +165,7 @@ BOOL CFirmwarePage::OnInitDialog()
     m_folderEdit.Send(EM_LIMITTEXT, kFolderLimit);
     ReplaceInWindowText(Item(IDC_INSTALLED_LABEL), L"??", kDeviceWord);
 
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
     const struct {
         int id;
         UINT text;
@@ -176,16 +176,16 @@ BOOL CFirmwarePage::OnInitDialog()
     };
     for (const auto& tip : tips) {
         if (!tip.withDevice) {
-            AddToolTip(m_toolTip, m_hwnd, tip.id, tip.text);
+            AddToolTip(toolTip, m_hwnd, tip.id, tip.text);
             continue;
         }
         const std::wstring text = FormatText(tip.text, kDeviceWord);
         TOOLINFOW info{sizeof info, TTF_IDISHWND | TTF_SUBCLASS, m_hwnd, reinterpret_cast<UINT_PTR>(Item(tip.id))};
         info.lpszText = const_cast<wchar_t*>(text.c_str());
-        SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        SendMessageW(toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     for (const LoadBox& box : kLoadBoxes)
-        AddToolTip(m_toolTip, m_hwnd, box.id, box.tip);
+        AddToolTip(toolTip, m_hwnd, box.id, box.tip);
 
     OnPageText(reinterpret_cast<LPARAM>(GetProgramVersionText().c_str()));
     OnPageText(reinterpret_cast<LPARAM>(GetOsVersionText().c_str()));

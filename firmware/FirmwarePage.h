@@ -58,7 +58,6 @@ private:
     bool m_sending = false;
     bool m_subscribing = false;
     CFontHandle m_logFont;
-    HWND m_toolTip = nullptr;
     CFolderEdit m_folderEdit;
     CRichEditCtrlContext m_log;
 };

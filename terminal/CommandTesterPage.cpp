@@ -138,8 +138,8 @@ BOOL CCommandTesterPage::OnInitDialog()
     m_sentFormat = ColorFormat(kSentColor);
     m_receivedFormat = ColorFormat(kReceivedColor);
     LayOut();
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
-    AddToolTip(m_toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
+    AddToolTip(toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
     m_resize.Init(m_hwnd, {{IDC_COMMAND_EDIT, DLSZ_SIZE_X}, {IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}}, false, false);
     SetHelpTopic(L"CommandTester.htm");
     return TRUE;

@@ -71,7 +71,6 @@ private:
     CCommandEdit m_commandEdit{*this};
     CRichEditCtrlContext m_output;
     CFontHandle m_font;
-    HWND m_toolTip = nullptr;
     CHARFORMATW m_sentFormat{};
     CHARFORMATW m_receivedFormat{};
     std::wstring m_pending;

@@ -133,11 +133,11 @@ BOOL CTerminalPage::OnInitDialog()
         m_mode.Set(TERMINAL_MODE_CW);
 
     CreatePanes();
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
-    AddToolTip(m_toolTip, m_hwnd, IDC_TRANSMIT, IDS_TIP_TRANSMIT);
-    AddToolTip(m_toolTip, m_hwnd, IDC_EDIT_MEMORIES, IDS_TIP_EDIT_MEMORIES);
-    AddToolTip(m_toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
-    AddToolTip(m_toolTip, m_hwnd, IDC_TERMINAL_OPTIONS, IDS_TIP_TERMINAL_OPTIONS);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
+    AddToolTip(toolTip, m_hwnd, IDC_TRANSMIT, IDS_TIP_TRANSMIT);
+    AddToolTip(toolTip, m_hwnd, IDC_EDIT_MEMORIES, IDS_TIP_EDIT_MEMORIES);
+    AddToolTip(toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
+    AddToolTip(toolTip, m_hwnd, IDC_TERMINAL_OPTIONS, IDS_TIP_TERMINAL_OPTIONS);
 
     std::vector<ResizeRule> rules{{IDC_PLACEHOLDER, DLSZ_SIZE_X | DLSZ_SIZE_Y}};
     for (int id = IDC_MEMORY_FIRST; id <= IDC_MEMORY_LAST; ++id)

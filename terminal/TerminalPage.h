@@ -85,7 +85,6 @@ private:
     CHARFORMATW m_echo;
     CHARFORMATW m_trace;
     CFontHandle m_font;
-    HWND m_toolTip = nullptr;
     CTerminalPoller m_poller{*this};
 
     bool m_enabled = false;
