@@ -122,7 +122,7 @@ void CCWMemoryDlg::CommitFocusedEdit()
         CommitEdit(id - IDC_CW_MEMORY_FIRST);
 }
 
-// Save.
+// The Save button.
 bool CCWMemoryDlg::OnOK()
 {
     if (IsMachineBusy())

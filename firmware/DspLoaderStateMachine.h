@@ -89,7 +89,7 @@ private:
     CLoadResyncState<T> m_resyncTinyBoot;
     CLoadDspImageState m_loadTinyBoot;
     CEnterQ7DspLoadState m_enterLoad;
-    CLoadOpeningStates<T> m_opening;
+    SLoadOpening<T> m_opening;
 
     friend class CLoadDspImageState;
 };

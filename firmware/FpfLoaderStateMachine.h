@@ -37,6 +37,6 @@ private:
     CLoadResyncState<T> m_resync;
     CPacketState<T> m_send;
     CEnterFpfLoadState m_enterLoad;
-    CLoadOpeningStates<T> m_opening;
+    SLoadOpening<T> m_opening;
     CFindSpeedState<T> m_findSpeed;
 };

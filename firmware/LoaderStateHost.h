@@ -79,16 +79,16 @@ public:
     }
 };
 
-// The states every load opens with, declared last first: the N8 probe, its
-// pass-through, the option module and the device check; `next` is the
-// load's own first state.
+// The states every load opens with: the N8 probe and its pass-through, the
+// option module, then the device check, which goes on to `next`, the load's
+// own first state.
 template <typename T>
-struct CLoadOpeningStates {
-    CLoadOpeningStates(T* host, CState<T>* next)
+struct SLoadOpening {
+    SLoadOpening(T* host, CState<T>* next)
         : verifyDevice(host, L"VerifyExpectedDevice", next), getOptionModule(host, L"GetOptionModule", &verifyDevice),
           n8PassThruOff(host, &getOptionModule), n8PassThruOn(host, &n8PassThruOff),
-          determineN8(host, &n8PassThruOff, &getN8Version, &switchOffN8), switchOffN8(host, &n8PassThruOn, &determineN8),
-          getN8Version(host, &switchOffN8)
+          determineN8(host, &n8PassThruOff, &getN8Version, &switchOffN8),
+          switchOffN8(host, &n8PassThruOn, &determineN8), getN8Version(host, &switchOffN8)
     {
     }
 

@@ -125,7 +125,7 @@ private:
     CLoadBeginDownloadState m_beginDownload;
     CIdentifyQ7BootBlockState m_identifyBootBlock;
     CLoadEnterBootLoaderState m_enterBootLoader;
-    CLoadOpeningStates<T> m_opening;
+    SLoadOpening<T> m_opening;
     CFindSpeedState<T> m_findSpeed;
 
     friend class CIdentifyQ7BootBlockState;

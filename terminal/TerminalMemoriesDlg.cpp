@@ -65,7 +65,7 @@ void CTerminalMemoriesDlg::OnShow(bool shown, UINT)
     m_texts.NotifyWindow(m_hwnd);
 }
 
-// Save.
+// The Save button.
 bool CTerminalMemoriesDlg::OnOK()
 {
     // Our own notices would write the edits back over what is being read.

@@ -41,7 +41,7 @@ BOOL CTerminalOptionsDlg::OnInitDialog()
     return TRUE;
 }
 
-// Save: the font was stored when chosen.
+// The Save button: the font was stored when it was chosen.
 bool CTerminalOptionsDlg::OnOK()
 {
     BOOL number = FALSE;
