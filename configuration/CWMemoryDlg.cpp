@@ -52,12 +52,6 @@ CCWMemoryDlg::CCWMemoryDlg()
     SetHelpTopic(kHelpTopic);
 }
 
-CCWMemoryDlg::~CCWMemoryDlg()
-{
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 bool CCWMemoryDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message != WM_APP_CW_MEMORY_EDITOR_TEXT)
@@ -74,13 +68,11 @@ bool CCWMemoryDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 
 BOOL CCWMemoryDlg::OnInitDialog()
 {
-    if (m_font)
-        DeleteObject(m_font);
-    m_font = CreateLogFont(m_hwnd);
+    m_font.reset(CreateLogFont(m_hwnd));
     for (unsigned i = 0; i < CW_MEMORY_COUNT; ++i) {
         m_edits[i].SubclassDlgItem(m_hwnd, IDC_CW_MEMORY_FIRST + static_cast<int>(i));
         m_edits[i].Send(EM_LIMITTEXT, CW_MEMORY_LENGTH);
-        m_edits[i].Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        m_edits[i].Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     }
     CenterOn(GetParent(m_hwnd));
     std::vector<ResizeRule> rules;
@@ -98,11 +90,6 @@ bool CCWMemoryDlg::OnCommand(UINT id, UINT code, HWND control)
 {
     if (IsMemoryEdit(static_cast<int>(id)) && code == EN_KILLFOCUS) {
         CommitEdit(id - IDC_CW_MEMORY_FIRST);
-        return true;
-    }
-    switch (id) {
-    case IDOK:
-        OnSave();
         return true;
     }
     return CMachineDialog::OnCommand(id, code, control);
@@ -135,10 +122,11 @@ void CCWMemoryDlg::CommitFocusedEdit()
         CommitEdit(id - IDC_CW_MEMORY_FIRST);
 }
 
-void CCWMemoryDlg::OnSave()
+// The Save button.
+bool CCWMemoryDlg::OnOK()
 {
     if (IsMachineBusy())
-        return;
+        return true;
     CommitFocusedEdit();
     m_writing = true;
     Run([this] {
@@ -146,6 +134,7 @@ void CCWMemoryDlg::OnSave()
         SendStatusText(m_hwnd, LoadResString(IDS_WRITING_CW_MEMORIES));
         return m_machine.StartWrite();
     });
+    return true;
 }
 
 // A read is cancelled without a question: nothing is lost.
@@ -159,19 +148,8 @@ SQuestion CCWMemoryDlg::CloseQuestion()
 void CCWMemoryDlg::OnCloseIdle()
 {
     CommitFocusedEdit();
-    if (!m_machine.IsModified()) {
-        EndDialog(IDCANCEL);
-        return;
-    }
-    switch (Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
-                 MB_YESNOCANCEL | MB_DEFBUTTON3 | MB_ICONEXCLAMATION})) {
-    case IDYES:
-        OnSave();
-        break;
-    case IDNO:
-        EndDialog(IDCANCEL);
-        break;
-    }
+    if (AskToSaveBeforeClose(m_machine.IsModified(), MB_DEFBUTTON3))
+        OnOK();
 }
 
 void CCWMemoryDlg::OnMachineFinished(HRESULT result)

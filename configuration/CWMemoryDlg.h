@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CWMemoryStateMachine.h"
+#include "LogText.h"
 #include "MachineWindow.h"
 
 // A memory's edit: keys and pastes without a Morse code are dropped.
@@ -17,7 +18,6 @@ protected:
 class CCWMemoryDlg : public CMachineDialog {
 public:
     CCWMemoryDlg();
-    ~CCWMemoryDlg() override;
 
     CCWMemoryStateMachine& Machine() { return m_machine; }
 
@@ -25,13 +25,13 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnOK() override;
     void OnFirstShow() override;
     SQuestion CloseQuestion() override;
     void OnCloseIdle() override;
     void OnMachineFinished(HRESULT result) override;
 
 private:
-    void OnSave();
     // The focused edit's text becomes its memory's edited text: Enter
     // reaches Save before the edit has lost the focus.
     void CommitFocusedEdit();
@@ -40,7 +40,7 @@ private:
 
     CCWMemoryStateMachine m_machine;
     CEditCWMemory m_edits[CW_MEMORY_COUNT];
-    HFONT m_font = nullptr;
+    CFontHandle m_font;
     bool m_writing = false;
 };
 

@@ -14,12 +14,6 @@ CPowerOnBannerPage::CPowerOnBannerPage()
     SetHelpTopic(L"Configuration.htm#PowerOnBanner");
 }
 
-CPowerOnBannerPage::~CPowerOnBannerPage()
-{
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 bool CPowerOnBannerPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message != WM_APP_BANNER_TEXT)
@@ -31,10 +25,8 @@ bool CPowerOnBannerPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
 BOOL CPowerOnBannerPage::OnInitDialog()
 {
     SendDlgItemMessageW(m_hwnd, IDC_BANNER_TEXT, EM_LIMITTEXT, BANNER_LENGTH, 0);
-    if (m_font)
-        DeleteObject(m_font);
-    m_font = CreateLogFont(m_hwnd);
-    SendDlgItemMessageW(m_hwnd, IDC_BANNER_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    m_font.reset(CreateLogFont(m_hwnd));
+    SendDlgItemMessageW(m_hwnd, IDC_BANNER_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     return TRUE;
 }
 

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "BannerStateMachine.h"
+#include "LogText.h"
 #include "MachineWindow.h"
 
 class CPowerOnBannerPage : public CMachinePage {
 public:
     CPowerOnBannerPage();
-    ~CPowerOnBannerPage() override;
 
     CBannerStateMachine& Machine() { return m_machine; }
 
@@ -29,7 +29,7 @@ private:
     void CommitEdit();
 
     CBannerStateMachine m_machine;
-    HFONT m_font = nullptr;
+    CFontHandle m_font;
     bool m_saving = false;
 };
 

@@ -90,20 +90,20 @@ BOOL CXtalFilterDlg::OnInitDialog()
     }
     CheckDlgButton(m_hwnd, IDC_FILTER_TX_FM, BST_CHECKED);
 
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
     const UINT amTip =
         GetModel().McuVersion() < MCU_WIDE_TX_AM_VERSION ? IDS_TIP_FILTER_TX_AM : IDS_TIP_FILTER_TX_AM_WIDE;
     for (int s = 0; s < static_cast<int>(FILTER_SLOTS); ++s) {
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + s, IDS_TIP_FILTER_BANDWIDTH);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_OFFSET_FIRST + s, IDS_TIP_FILTER_OFFSET);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_GAIN_FIRST + s, IDS_TIP_FILTER_GAIN);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_CW_FIRST + s, IDS_FILTER_TOO_WIDE_FOR_CW);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_CW_FIRST + s, IDS_TIP_FILTER_TX_CW);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_SSB_FIRST + s, IDS_TIP_FILTER_TX_SSB);
-        AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_AM_FIRST + s, amTip);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + s, IDS_TIP_FILTER_BANDWIDTH);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_OFFSET_FIRST + s, IDS_TIP_FILTER_OFFSET);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_GAIN_FIRST + s, IDS_TIP_FILTER_GAIN);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_CW_FIRST + s, IDS_FILTER_TOO_WIDE_FOR_CW);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_CW_FIRST + s, IDS_TIP_FILTER_TX_CW);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_SSB_FIRST + s, IDS_TIP_FILTER_TX_SSB);
+        AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_AM_FIRST + s, amTip);
     }
-    AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_TX_FM, IDS_TIP_FILTER_TX_FM);
-    AddToolTip(m_toolTip, m_hwnd, IDC_FILTER_APPLY, IDS_TIP_FILTER_APPLY);
+    AddToolTip(toolTip, m_hwnd, IDC_FILTER_TX_FM, IDS_TIP_FILTER_TX_FM);
+    AddToolTip(toolTip, m_hwnd, IDC_FILTER_APPLY, IDS_TIP_FILTER_APPLY);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
     return TRUE;
 }
@@ -133,15 +133,6 @@ bool CXtalFilterDlg::OnCommand(UINT commandId, UINT code, HWND control)
     if (code != BN_CLICKED)
         return CMachineDialog::OnCommand(commandId, code, control);
     switch (id) {
-    case IDOK:
-        CommitFocusedEdit();
-        if (!ValidateFilters())
-            return true;
-        if (m_machine.IsModified() && WriteChanges())
-            m_closeWhenWritten = true;
-        else
-            EndDialog(IDOK);
-        return true;
     case IDC_FILTER_APPLY:
         CommitFocusedEdit();
         WriteChanges();
@@ -172,6 +163,18 @@ bool CXtalFilterDlg::OnCommand(UINT commandId, UINT code, HWND control)
         }
     }
     return CMachineDialog::OnCommand(commandId, code, control);
+}
+
+bool CXtalFilterDlg::OnOK()
+{
+    CommitFocusedEdit();
+    if (!ValidateFilters())
+        return true;
+    if (m_machine.IsModified() && WriteChanges())
+        m_closeWhenWritten = true;
+    else
+        EndDialog(IDOK);
+    return true;
 }
 
 bool CXtalFilterDlg::OnNotify(const NMHDR& header, LRESULT& result)
@@ -245,29 +248,30 @@ void CXtalFilterDlg::OnTransmitFilter(const CObservable<BYTE>& value, int firstI
     }
 }
 
+int CXtalFilterDlg::SetSpin(int firstId, unsigned slot, int position)
+{
+    const HWND spin = Item(firstId + static_cast<int>(slot));
+    SendMessageW(spin, UDM_SETPOS32, 0, position);
+    return static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
+}
+
 void CXtalFilterDlg::SetBandwidth(unsigned slot, int hz)
 {
-    const HWND spin = Item(IDC_FILTER_BANDWIDTH_SPIN_FIRST + static_cast<int>(slot));
-    SendMessageW(spin, UDM_SETPOS32, 0, hz);
-    const int position = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
+    const int position = SetSpin(IDC_FILTER_BANDWIDTH_SPIN_FIRST, slot, hz);
     m_machine.m_bandwidth.Edit(slot, BandwidthByte(position));
     SetDlgItemTextW(m_hwnd, IDC_FILTER_BANDWIDTH_FIRST + static_cast<int>(slot), FormatBandwidth(position).c_str());
 }
 
 void CXtalFilterDlg::SetOffset(unsigned slot, int hz)
 {
-    const HWND spin = Item(IDC_FILTER_OFFSET_SPIN_FIRST + static_cast<int>(slot));
-    SendMessageW(spin, UDM_SETPOS32, 0, hz);
-    const int position = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
+    const int position = SetSpin(IDC_FILTER_OFFSET_SPIN_FIRST, slot, hz);
     m_machine.m_offset.Edit(slot, OffsetByte(position));
     SetDlgItemTextW(m_hwnd, IDC_FILTER_OFFSET_FIRST + static_cast<int>(slot), FormatOffset(position).c_str());
 }
 
 void CXtalFilterDlg::SetGain(unsigned slot, int position)
 {
-    const HWND spin = Item(IDC_FILTER_GAIN_SPIN_FIRST + static_cast<int>(slot));
-    SendMessageW(spin, UDM_SETPOS32, 0, position);
-    m_machine.m_gain.Edit(slot, static_cast<BYTE>(SendMessageW(spin, UDM_GETPOS32, 0, 0)));
+    m_machine.m_gain.Edit(slot, static_cast<BYTE>(SetSpin(IDC_FILTER_GAIN_SPIN_FIRST, slot, position)));
 }
 
 int CXtalFilterDlg::ParseEdit(int editId, int low, int high) const
@@ -376,23 +380,13 @@ void CXtalFilterDlg::OnInterrupt()
 void CXtalFilterDlg::OnCloseIdle()
 {
     CommitFocusedEdit();
-    if (!m_machine.IsModified()) {
-        EndDialog(IDCANCEL);
+    if (!AskToSaveBeforeClose(m_machine.IsModified(), MB_DEFBUTTON2))
         return;
-    }
-    switch (Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
-                 MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2})) {
-    case IDYES:
-        // Saving was asked for on the way out: close once it is written.
-        if (WriteChanges())
-            m_closeWhenWritten = true;
-        else
-            EndDialog(IDCANCEL);
-        break;
-    case IDNO:
+    // Saving was asked for on the way out: close once it is written.
+    if (WriteChanges())
+        m_closeWhenWritten = true;
+    else
         EndDialog(IDCANCEL);
-        break;
-    }
 }
 
 void CXtalFilterDlg::OnMachineFinished(HRESULT result)

@@ -21,6 +21,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnFirstShow() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnOK() override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     void OnInterrupt() override;
     void OnCloseIdle() override;
@@ -32,6 +33,8 @@ private:
     void OnModeMap(unsigned mode);
     void OnTransmitFilter(const CObservable<BYTE>& value, int firstId);
 
+    // The up-down's position once set: its range may have cut the value.
+    int SetSpin(int firstId, unsigned slot, int position);
     void SetBandwidth(unsigned slot, int hz);
     void SetOffset(unsigned slot, int hz);
     void SetGain(unsigned slot, int position);
@@ -46,7 +49,6 @@ private:
     bool WriteChanges();
 
     CXtalFilterStateMachine m_machine;
-    HWND m_toolTip = nullptr;
     bool m_writing = false;
     bool m_closeWhenWritten = false;
 };

@@ -17,80 +17,87 @@ inline bool HasFilterGroup(unsigned receiver, bool mainOnly)
     return mainOnly ? receiver == 0 : receiver < 2;
 }
 
-template <typename T, size_t N>
-class CReadFilterGroupState : public CReadPicPromState<T> {
-public:
-    CReadFilterGroupState(T* host, const wchar_t* name, CState<T>* next, CObservable<BYTE, N>& values,
-                          FilterGroupAddress address, bool mainOnly = false)
-        : CReadPicPromState<T>(host, name, next, 0, N, m_bytes, N),
-          m_values(values),
-          m_address(address),
+// What a group's read and write share: its bytes, where they lie, and the
+// observable they end in once the radio holds them.
+template <typename TBase, size_t N>
+class CFilterGroupState : public TBase {
+protected:
+    // `transfer` ends the base's arguments after the group's bytes.
+    template <typename T, typename... Transfer>
+    CFilterGroupState(T* host, const wchar_t* name, CState<T>* next, CObservable<BYTE, N>& values,
+                      FilterGroupAddress address, bool mainOnly, Transfer... transfer)
+        : TBase(host, name, next, 0, N, m_bytes, transfer...), m_values(values), m_address(address),
           m_mainOnly(mainOnly)
     {
     }
-    void Enter() override
+    // False (and on to the next state) for a group the receiver lacks.
+    bool AimAtGroup()
     {
         const unsigned receiver = this->m_host->m_receiver.Get();
         if (!HasFilterGroup(receiver, m_mainOnly)) {
             this->GoNext();
-            return;
+            return false;
         }
         this->SetRange(m_address(receiver), N);
-        CReadPicPromState<T>::Enter();
+        return true;
     }
-    void Process() override
+    void StoreGroup()
     {
         for (size_t i = 0; i < N; ++i)
             m_values.Set(i, m_bytes[i]);
         this->GoNext();
     }
 
-private:
     BYTE m_bytes[N] = {};
     CObservable<BYTE, N>& m_values;
+
+private:
     FilterGroupAddress m_address;
     bool m_mainOnly;
 };
 
 template <typename T, size_t N>
-class CWriteFilterGroupState : public CWritePicPromState<T> {
+class CReadFilterGroupState : public CFilterGroupState<CReadPicPromState<T>, N> {
 public:
-    CWriteFilterGroupState(T* host, const wchar_t* name, CState<T>* next, CObservable<BYTE, N>& values,
-                           FilterGroupAddress address, bool mainOnly = false)
-        : CWritePicPromState<T>(host, name, next, 0, N, m_bytes),
-          m_values(values),
-          m_address(address),
-          m_mainOnly(mainOnly)
+    CReadFilterGroupState(T* host, const wchar_t* name, CState<T>* next, CObservable<BYTE, N>& values,
+                          FilterGroupAddress address, bool mainOnly = false)
+        : CFilterGroupState<CReadPicPromState<T>, N>(host, name, next, values, address, mainOnly, N)
     {
     }
     void Enter() override
     {
-        const unsigned receiver = this->m_host->m_receiver.Get();
-        if (!HasFilterGroup(receiver, m_mainOnly) || !IsGroupModified(m_values)) {
+        if (this->AimAtGroup())
+            CReadPicPromState<T>::Enter();
+    }
+    void Process() override { this->StoreGroup(); }
+};
+
+// Written whole when any byte of it changed.
+template <typename T, size_t N>
+class CWriteFilterGroupState : public CFilterGroupState<CWritePicPromState<T>, N> {
+public:
+    CWriteFilterGroupState(T* host, const wchar_t* name, CState<T>* next, CObservable<BYTE, N>& values,
+                           FilterGroupAddress address, bool mainOnly = false)
+        : CFilterGroupState<CWritePicPromState<T>, N>(host, name, next, values, address, mainOnly)
+    {
+    }
+    void Enter() override
+    {
+        if (!IsGroupModified(this->m_values)) {
             this->GoNext();
             return;
         }
-        std::copy(m_values.m_shadow, m_values.m_shadow + N, m_bytes);
-        this->SetRange(m_address(receiver), N);
+        if (!this->AimAtGroup())
+            return;
+        std::copy(this->m_values.m_shadow, this->m_values.m_shadow + N, this->m_bytes);
         CWritePicPromState<T>::Enter();
     }
-    void OnAllWritten() override
-    {
-        for (size_t i = 0; i < N; ++i)
-            m_values.Set(i, m_bytes[i]);
-        this->GoNext();
-    }
+    void OnAllWritten() override { this->StoreGroup(); }
 
     static bool IsGroupModified(const CObservable<BYTE, N>& values)
     {
         return !std::equal(values.m_value, values.m_value + N, values.m_shadow);
     }
-
-private:
-    BYTE m_bytes[N] = {};
-    CObservable<BYTE, N>& m_values;
-    FilterGroupAddress m_address;
-    bool m_mainOnly;
 };
 
 class CXtalFilterStateMachine : public CStateHost<CXtalFilterStateMachine> {

@@ -24,10 +24,7 @@ CDspLoaderStateMachine::CDspLoaderStateMachine(const wchar_t* name, DspKind kind
       m_delayAfterTinyBoot(this, L"DelayAfterTinyBoot", &m_isStop, kAfterTinyBootMs),
       m_resyncTinyBoot(this, L"ResyncTinyBoot", L"AN", kResyncLimit),
       m_loadTinyBoot(this, L"LoadDspTinyBoot", &m_delayAfterTinyBoot, &m_resyncTinyBoot, m_tinyBoot),
-      m_enterLoad(this, &m_loadTinyBoot), m_verifyDevice(this, L"VerifyExpectedDevice", &m_enterLoad),
-      m_getOptionModule(this, L"GetOptionModule", &m_verifyDevice), m_n8PassThruOff(this, &m_getOptionModule),
-      m_n8PassThruOn(this, &m_n8PassThruOff), m_determineN8(this, &m_n8PassThruOff, &m_getN8Version, &m_switchOffN8),
-      m_switchOffN8(this, &m_n8PassThruOn, &m_determineN8), m_getN8Version(this, &m_switchOffN8)
+      m_enterLoad(this, &m_loadTinyBoot), m_opening(this, &m_enterLoad)
 {
     m_resyncTable.SetReturn(&m_loadTable);
     m_resyncCode.SetReturn(&m_loadCode);
@@ -37,7 +34,7 @@ CDspLoaderStateMachine::CDspLoaderStateMachine(const wchar_t* name, DspKind kind
 
 bool CDspLoaderStateMachine::StartLoad(HWND owner)
 {
-    return Start(m_determineN8, [&] {
+    return Start(m_opening.determineN8, [&] {
         m_owner = owner;
         ResetRetryStatistics();
         m_code.Clear();

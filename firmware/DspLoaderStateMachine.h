@@ -89,13 +89,7 @@ private:
     CLoadResyncState<T> m_resyncTinyBoot;
     CLoadDspImageState m_loadTinyBoot;
     CEnterQ7DspLoadState m_enterLoad;
-    CVerifyExpectedDeviceState<T> m_verifyDevice;
-    CGetOptionModuleState<T> m_getOptionModule;
-    CSetN8PassThruOffState<T> m_n8PassThruOff;
-    CSetN8PassThruOnState<T> m_n8PassThruOn;
-    CDetermineN8FirmwareState<T> m_determineN8;
-    CSwitchOffN8State<T> m_switchOffN8;
-    CGetN8McuVersionState<T> m_getN8Version;
+    SLoadOpening<T> m_opening;
 
     friend class CLoadDspImageState;
 };

@@ -160,14 +160,6 @@ bool CFtpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
     return CDialog::OnMessage(message, wParam, lParam, result);
 }
 
-bool CFtpDlg::OnCommand(UINT id, UINT code, HWND control)
-{
-    if (id != IDCANCEL)
-        return CDialog::OnCommand(id, code, control);
-    OnCancel();
-    return true;
-}
-
 bool CFtpDlg::OnSetCursor(HWND under, UINT hitTest)
 {
     return m_wait.OnSetCursor(under, hitTest);
@@ -178,8 +170,8 @@ BOOL CFtpDlg::OnInitDialog()
     m_context->window = m_hwnd;
     m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
-    m_logFont = CreateLogFont(m_hwnd);
-    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
+    m_logFont.reset(CreateLogFont(m_hwnd));
+    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont.get()), FALSE);
     m_resize.Init(m_hwnd, {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}, {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}}, true);
     CenterOn(GetWindow(m_hwnd, GW_OWNER));
     return TRUE;
@@ -195,15 +187,14 @@ void CFtpDlg::OnShow(bool shown, UINT)
     }
 }
 
-void CFtpDlg::OnCancel()
+bool CFtpDlg::OnCancel()
 {
-    if (GetState() == kIdle) {
-        OnClose();
-        return;
-    }
+    if (GetState() == kIdle)
+        return OnClose();
     // While the connection closes, this ends the wait for it.
     m_cancelRequested = true;
     Finish(L"Cancel Button", ERROR_CANCELLED, false);
+    return true;
 }
 
 bool CFtpDlg::OnClose()
@@ -225,10 +216,7 @@ void CFtpDlg::OnDestroy()
     m_session.Close();
     DiscardPartialFile();
     m_log.Unsubclass();
-    if (m_logFont) {
-        DeleteObject(m_logFont);
-        m_logFont = nullptr;
-    }
+    m_logFont.reset();
     CDialog::OnDestroy();
 }
 
@@ -253,10 +241,7 @@ bool CFtpDlg::OnTimer(UINT_PTR id)
     if (m_find.FindNextFilled()) {
         KillTimer(m_hwnd, kFindNextTimer);
         // An empty entry is the end of the list.
-        if (m_find.FileName().empty())
-            OnDirectoryRead();
-        else
-            OnEntry();
+        OnListingStep(!m_find.FileName().empty(), ERROR_NO_MORE_FILES, L"InternetFindNextFile");
     } else if (GetTickCount() - m_findNextTick > kFindNextTimeoutMs) {
         Finish(L"InternetFindNextFile", ERROR_INTERNET_TIMEOUT, true);
     }
@@ -298,24 +283,13 @@ void CFtpDlg::OnRequestComplete(DWORD error, DWORD_PTR result)
             Finish(L"FtpSetCurrentDirectory", error, true);
         return;
     case kFindingFirst:
-        if (result) {
-            if (!m_find.IsOpen())
-                m_find.Attach(handle);
-            OnEntry();
-        } else if (error == ERROR_NO_MORE_FILES) {
-            OnDirectoryRead();
-        } else {
-            Finish(L"FtpFindFile", error, true);
-        }
+        if (result && !m_find.IsOpen())
+            m_find.Attach(handle);
+        OnListingStep(result != 0, error, L"FtpFindFile");
         return;
     case kFindingNext:
         KillTimer(m_hwnd, kFindNextTimer);
-        if (result)
-            OnEntry();
-        else if (error == ERROR_NO_MORE_FILES)
-            OnDirectoryRead();
-        else
-            Finish(L"InternetFindNextFile", error, true);
+        OnListingStep(result != 0, error, L"InternetFindNextFile");
         return;
     case kGettingFile:
         if (result) {
@@ -332,6 +306,16 @@ void CFtpDlg::OnRequestComplete(DWORD error, DWORD_PTR result)
     default:
         Trace(L"FtpDlg::OnInternetStatusRequestComplete unexpected state %u", static_cast<unsigned>(GetState()));
     }
+}
+
+void CFtpDlg::OnListingStep(bool found, DWORD error, const wchar_t* call)
+{
+    if (found)
+        OnEntry();
+    else if (error == ERROR_NO_MORE_FILES)
+        OnDirectoryRead();
+    else
+        Finish(call, error, true);
 }
 
 void CFtpDlg::OnConnectionState(DWORD status)

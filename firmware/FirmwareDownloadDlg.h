@@ -19,6 +19,7 @@
 #include "DialogResize.h"
 #include "FirmwareFileSet.h"
 #include "InternetHandles.h"
+#include "LogText.h"
 #include "RichEditCtrlContext.h"
 #include "TextOrId.h"
 #include "WaitCursor.h"
@@ -40,7 +41,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     BOOL OnInitDialog() override;
     void OnShow(bool shown, UINT reason) override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnCancel() override;
     bool OnClose() override;
     void OnDestroy() override;
     bool OnTimer(UINT_PTR id) override;
@@ -82,7 +83,6 @@ private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
                                         DWORD length);
 
-    void OnCancel();
     void OnHandleCreated(HINTERNET handle);
     void OnRequestComplete(DWORD error, DWORD_PTR result);
     void OnConnectionState(DWORD status);
@@ -96,6 +96,8 @@ private:
     void OnNavigated();
     void FindFirstFile();
     void FindNextFile();
+    // A listing's step: an entry found, the end of the list, or a failure of `call`.
+    void OnListingStep(bool found, DWORD error, const wchar_t* call);
     void OnEntry();
     void OnDirectoryRead();
     void CopyNextFile();
@@ -151,5 +153,5 @@ private:
     DWORD m_findNextTick = 0;
     // The first file that could not be taken, for the end of the copy.
     DWORD m_copyError = 0;
-    HFONT m_logFont = nullptr;
+    CFontHandle m_logFont;
 };

@@ -10,17 +10,14 @@
 #include <vector>
 
 #include "IntelHexReader.h"
+#include "NonCopyable.h"
 
-class CFirmwareImage {
+class CFirmwareImage : private CNonCopyable {
 public:
     static constexpr DWORD kWholeFileLow = 0;
     static constexpr DWORD kWholeFileHigh = 0xFFFFFFFF;
     // Data below this address is never part of a front-panel image.
     static constexpr DWORD kFrontPanelLow = 0x40;
-
-    CFirmwareImage() = default;
-    CFirmwareImage(const CFirmwareImage&) = delete;
-    CFirmwareImage& operator=(const CFirmwareImage&) = delete;
 
     // Loads the window [low, high), or the file's own range when low is 0 and
     // high 0xFFFFFFFF. On failure the reason is the last error and GetLine()

@@ -117,12 +117,6 @@ CFirmwarePage::CFirmwarePage() : CPropertyPage(IDD_FIRMWARE), m_model(GetModel()
     SetHelpTopic(L"Firmware.htm");
 }
 
-CFirmwarePage::~CFirmwarePage()
-{
-    if (m_logFont)
-        DeleteObject(m_logFont);
-}
-
 bool CFirmwarePage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
@@ -165,13 +159,13 @@ BOOL CFirmwarePage::OnInitDialog()
     m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_log.Send(EM_EXLIMITTEXT, 0, kLogLimit);
     if (!m_logFont)
-        m_logFont = CreateLogFont(m_hwnd);
-    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
+        m_logFont.reset(CreateLogFont(m_hwnd));
+    m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont.get()), FALSE);
     m_folderEdit.SubclassDlgItem(m_hwnd, IDC_FIRMWARE_FOLDER);
     m_folderEdit.Send(EM_LIMITTEXT, kFolderLimit);
     ReplaceInWindowText(Item(IDC_INSTALLED_LABEL), L"??", kDeviceWord);
 
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
     const struct {
         int id;
         UINT text;
@@ -182,18 +176,18 @@ BOOL CFirmwarePage::OnInitDialog()
     };
     for (const auto& tip : tips) {
         if (!tip.withDevice) {
-            AddToolTip(m_toolTip, m_hwnd, tip.id, tip.text);
+            AddToolTip(toolTip, m_hwnd, tip.id, tip.text);
             continue;
         }
         const std::wstring text = FormatText(tip.text, kDeviceWord);
         TOOLINFOW info{sizeof info, TTF_IDISHWND | TTF_SUBCLASS, m_hwnd, reinterpret_cast<UINT_PTR>(Item(tip.id))};
         info.lpszText = const_cast<wchar_t*>(text.c_str());
-        SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        SendMessageW(toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     for (const LoadBox& box : kLoadBoxes)
-        AddToolTip(m_toolTip, m_hwnd, box.id, box.tip);
+        AddToolTip(toolTip, m_hwnd, box.id, box.tip);
 
-    OnPageText(reinterpret_cast<LPARAM>(ProgramVersionLine().c_str()));
+    OnPageText(reinterpret_cast<LPARAM>(GetProgramVersionText().c_str()));
     OnPageText(reinterpret_cast<LPARAM>(GetOsVersionText().c_str()));
     LoadCheckbox.Load(m_model.AppKey());
     SetFocus(Item(IDC_CHECK_VERSIONS));

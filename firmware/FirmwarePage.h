@@ -5,6 +5,7 @@
 
 #include "FirmwareFileSet.h"
 #include "FirmwareSendDriver.h"
+#include "LogText.h"
 #include "Model.h"
 #include "Observable.h"
 #include "PropertyPage.h"
@@ -22,7 +23,6 @@ protected:
 class CFirmwarePage : public CPropertyPage {
 public:
     CFirmwarePage();
-    ~CFirmwarePage() override;
 
     CPersistable<unsigned long> LoadCheckbox{L"LoadCheckbox", WM_APP_LOAD_CHECKBOX, 0};
 
@@ -57,8 +57,7 @@ private:
     CFirmwareFileSet m_files;
     bool m_sending = false;
     bool m_subscribing = false;
-    HFONT m_logFont = nullptr;
-    HWND m_toolTip = nullptr;
+    CFontHandle m_logFont;
     CFolderEdit m_folderEdit;
     CRichEditCtrlContext m_log;
 };

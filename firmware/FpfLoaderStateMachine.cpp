@@ -4,11 +4,7 @@ CFpfLoaderStateMachine::CFpfLoaderStateMachine(const wchar_t* name, const std::w
     : CTextPacketHost<T>(name, L"LDF2"), m_path(path), m_reset(this, &m_final),
       m_resync(this, L"ResyncFpf", L"AN", kResyncLimit),
       m_send(this, L"SendFpfFirmware", &m_reset, &m_resync, L"AN", kPacketMs), m_enterLoad(this, &m_send),
-      m_verifyDevice(this, L"VerifyExpectedDevice", &m_enterLoad),
-      m_getOptionModule(this, L"GetOptionModule", &m_verifyDevice), m_n8PassThruOff(this, &m_getOptionModule),
-      m_n8PassThruOn(this, &m_n8PassThruOff), m_determineN8(this, &m_n8PassThruOff, &m_getN8Version, &m_switchOffN8),
-      m_switchOffN8(this, &m_n8PassThruOn, &m_determineN8), m_getN8Version(this, &m_switchOffN8),
-      m_findSpeed(this, L"FindSpeed", &m_determineN8)
+      m_opening(this, &m_enterLoad), m_findSpeed(this, L"FindSpeed", &m_opening.determineN8)
 {
     m_resync.SetReturn(&m_send);
 }

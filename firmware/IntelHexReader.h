@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "NonCopyable.h"
+
 // No firmware of the radio comes near this; a file whose data spans more is
 // refused before anything is allocated for it.
 constexpr DWORD kMaxHexImageSpan = 16 * 1024 * 1024;
@@ -17,16 +19,13 @@ constexpr DWORD kMaxHexImageSpan = 16 * 1024 * 1024;
 // addresses, or spread wider than kMaxHexImageSpan.
 constexpr DWORD kHexAddressOutOfRange = ERROR_INVALID_ADDRESS;
 
-class CIntelHexReader {
+class CIntelHexReader : private CNonCopyable {
 public:
     static constexpr WORD kHeaderAddress = 0xFF00;
     static constexpr size_t kHeaderSize = 16;
     using Header = std::array<BYTE, kHeaderSize>;
 
-    CIntelHexReader() = default;
     ~CIntelHexReader() { Close(); }
-    CIntelHexReader(const CIntelHexReader&) = delete;
-    CIntelHexReader& operator=(const CIntelHexReader&) = delete;
 
     // Every failure leaves its code (a program code or a Win32 error) as the
     // thread's last error.

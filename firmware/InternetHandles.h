@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "NonCopyable.h"
+
 // The WinINet calls of the firmware download, in one table, so that a test
 // can play the side of WinINet that the machine it runs on does not show.
 struct InternetApi {
@@ -30,12 +32,9 @@ InternetApi& Internet();
 // The system's, with `successIsQueued` true under Wine.
 InternetApi SystemInternet();
 
-class CInternetHandle {
+class CInternetHandle : private CNonCopyable {
 public:
-    CInternetHandle() = default;
     ~CInternetHandle() { Close(); }
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
 
     HINTERNET Handle() const { return m_handle; }
     bool IsOpen() const { return m_handle != nullptr; }

@@ -9,15 +9,13 @@
 #include <memory>
 #include <string>
 
+#include "FileVersionInfo.h"
 #include "LoaderStateHost.h"
 #include "LogText.h"
 #include "MachineWindow.h"
 #include "RichEditCtrlContext.h"
 #include "TextSinks.h"
 #include "resource.h"
-
-// The program's name and version and the system, the first lines of a log.
-std::wstring ProgramVersionLine();
 
 template <typename Machine>
 class CLoaderDlg : public CMachineDialog {
@@ -27,11 +25,6 @@ public:
           m_model(GetModel()),
           m_machine(std::move(machine))
     {
-    }
-    ~CLoaderDlg() override
-    {
-        if (m_logFont)
-            DeleteObject(m_logFont);
     }
 
     Machine& GetMachine() { return *m_machine; }
@@ -49,14 +42,14 @@ protected:
     BOOL OnInitDialog() override
     {
         m_log.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
-        m_logFont = CreateLogFont(m_hwnd);
-        m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
+        m_logFont.reset(CreateLogFont(m_hwnd));
+        m_log.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont.get()), FALSE);
         m_resize.Init(m_hwnd,
                       {{IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y},
                        {IDC_LOADER_PROGRESS, DLSZ_SIZE_X | DLSZ_MOVE_Y},
                        {IDCANCEL, DLSZ_MOVE_X | DLSZ_MOVE_Y}},
                       true);
-        AppendLogAndStatus(ProgramVersionLine());
+        AppendLogAndStatus(GetProgramVersionText());
         AppendLogAndStatus(GetOsVersionText());
         AppendLogAndStatus(m_model.DescribeConnection());
         CenterOn(GetWindow(m_hwnd, GW_OWNER));
@@ -145,6 +138,6 @@ private:
     CModel& m_model;
     std::unique_ptr<Machine> m_machine;
     CRichEditCtrlContext m_log;
-    HFONT m_logFont = nullptr;
+    CFontHandle m_logFont;
     HRESULT m_result = 0;
 };

@@ -1,6 +1,6 @@
 // What the firmware loaders share: the loader host that drives a progress
-// bar and ends by contacting the radio again, the device check, and
-// the packet and resynchronisation states with their retry rules.
+// bar and ends by contacting the radio again, the states every load opens
+// with, and the packet and resynchronisation states with their retry rules.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,12 @@
 
 #include "CommandStates.h"
 #include "Folders.h"
+#include "N8States.h"
 #include "ProgressBarStateHost.h"
+
+// The code of a failed image load that left no last error; the load ends
+// before anything is sent.
+inline constexpr DWORD kUnknownLoadFailure = 0x306;
 
 template <typename T>
 class CLoaderStateHost : public CProgressBarStateHost<T> {
@@ -57,6 +62,7 @@ public:
     unsigned m_totalRetries = 0;
     unsigned m_fillBytes = 0;
     DWORD m_loadAddress = 0;
+    unsigned m_n8Probe = N8_NOT_PROBED;
 };
 
 // Q7 or not yet known goes on; any other device ends the load.
@@ -71,6 +77,28 @@ public:
         else
             this->Abort(E_UNEXPECTED_DEVICE);
     }
+};
+
+// The states every load opens with: the N8 probe and its pass-through, the
+// option module, then the device check, which goes on to `next`, the load's
+// own first state.
+template <typename T>
+struct SLoadOpening {
+    SLoadOpening(T* host, CState<T>* next)
+        : verifyDevice(host, L"VerifyExpectedDevice", next), getOptionModule(host, L"GetOptionModule", &verifyDevice),
+          n8PassThruOff(host, &getOptionModule), n8PassThruOn(host, &n8PassThruOff),
+          determineN8(host, &n8PassThruOff, &getN8Version, &switchOffN8),
+          switchOffN8(host, &n8PassThruOn, &determineN8), getN8Version(host, &switchOffN8)
+    {
+    }
+
+    CVerifyExpectedDeviceState<T> verifyDevice;
+    CGetOptionModuleState<T> getOptionModule;
+    CSetN8PassThruOffState<T> n8PassThruOff;
+    CSetN8PassThruOnState<T> n8PassThruOn;
+    CDetermineN8FirmwareState<T> determineN8;
+    CSwitchOffN8State<T> switchOffN8;
+    CGetN8McuVersionState<T> getN8Version;
 };
 
 template <typename T>

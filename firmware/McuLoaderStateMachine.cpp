@@ -11,8 +11,6 @@ constexpr UINT kEchoMs = 5000;
 // The radio needs 5.5 s; the log rounds it down.
 constexpr UINT kResetMs = 5500;
 constexpr UINT kResetSeconds = kResetMs / 1000;
-// The code of a failed image load that left no last error.
-constexpr DWORD kUnknownLoadFailure = 0x306;
 
 }  // namespace
 
@@ -23,11 +21,7 @@ CMcuLoaderStateMachine::CMcuLoaderStateMachine(const wchar_t* name, const std::w
       m_resyncInitial(this, L"ResyncInitial", L"N", kResyncLimit),
       m_loadInitial(this, &m_loadLast, &m_resyncInitial), m_beginDownload(this, &m_loadInitial),
       m_identifyBootBlock(this, &m_beginDownload), m_enterBootLoader(this, &m_identifyBootBlock),
-      m_verifyDevice(this, L"VerifyExpectedDevice", &m_enterBootLoader),
-      m_getOptionModule(this, L"GetOptionModule", &m_verifyDevice), m_n8PassThruOff(this, &m_getOptionModule),
-      m_n8PassThruOn(this, &m_n8PassThruOff), m_determineN8(this, &m_n8PassThruOff, &m_getN8Version, &m_switchOffN8),
-      m_switchOffN8(this, &m_n8PassThruOn, &m_determineN8), m_getN8Version(this, &m_switchOffN8),
-      m_findSpeed(this, L"FindSpeed", &m_determineN8)
+      m_opening(this, &m_enterBootLoader), m_findSpeed(this, L"FindSpeed", &m_opening.determineN8)
 {
     m_resyncLast.SetReturn(&m_loadLast);
     m_resyncInitial.SetReturn(&m_loadInitial);

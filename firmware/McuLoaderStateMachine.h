@@ -6,7 +6,6 @@
 
 #include "FirmwareImage.h"
 #include "LoaderStateHost.h"
-#include "N8States.h"
 
 class CMcuLoaderStateMachine : public CLoaderStateHost<CMcuLoaderStateMachine> {
 public:
@@ -48,7 +47,6 @@ public:
     static void SealPacket(BYTE* packet, DWORD address);
 
     BYTE m_packet[kPacketSize] = {};
-    unsigned m_n8Probe = N8_NOT_PROBED;
 
     class CLoadEnterBootLoaderState : public CCommandDelayState<T> {
     public:
@@ -127,13 +125,7 @@ private:
     CLoadBeginDownloadState m_beginDownload;
     CIdentifyQ7BootBlockState m_identifyBootBlock;
     CLoadEnterBootLoaderState m_enterBootLoader;
-    CVerifyExpectedDeviceState<T> m_verifyDevice;
-    CGetOptionModuleState<T> m_getOptionModule;
-    CSetN8PassThruOffState<T> m_n8PassThruOff;
-    CSetN8PassThruOnState<T> m_n8PassThruOn;
-    CDetermineN8FirmwareState<T> m_determineN8;
-    CSwitchOffN8State<T> m_switchOffN8;
-    CGetN8McuVersionState<T> m_getN8Version;
+    SLoadOpening<T> m_opening;
     CFindSpeedState<T> m_findSpeed;
 
     friend class CIdentifyQ7BootBlockState;

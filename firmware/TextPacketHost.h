@@ -6,7 +6,6 @@
 
 #include "FirmwareImage.h"
 #include "LoaderStateHost.h"
-#include "N8States.h"
 
 template <typename T>
 class CTextPacketHost : public CLoaderStateHost<T> {
@@ -67,8 +66,7 @@ public:
         return static_cast<HRESULT>(code);
     }
 
-    // Refusals at the start: the load ends before anything is sent.
-    static constexpr DWORD kUnknownLoadFailure = 0x306;
+    // A refusal at the start: the load ends before anything is sent.
     // ERROR_INVALID_DATA as a failure code, so that no test can take it for success.
     static constexpr DWORD kEmptyImage = 0x8007000D;
 
@@ -77,7 +75,6 @@ public:
     DWORD m_count = 0;
     std::wstring m_header;
     DWORD m_nextAddress = 0;
-    unsigned m_n8Probe = N8_NOT_PROBED;
 };
 
 // "LDD20000;" restarts the radio; its Init says how long that takes.

@@ -27,6 +27,7 @@
 #include "StateMachine.h"
 #include "TextOrId.h"
 #include "WaitCursor.h"
+#include "resource.h"
 
 enum class MachineRegistration {
     WhileShown,
@@ -111,6 +112,19 @@ protected:
                            LoadResString(question.captionId).c_str(), question.boxFlags);
     }
 
+    // A dialog's close with unsaved edits asks whether to save them first
+    // (`defaultButton`, an MB_DEFBUTTON* flag, picks Enter's answer): No
+    // closes, Cancel stays open. True when the edits are to be saved.
+    bool AskToSaveBeforeClose(bool modified, UINT defaultButton)
+    {
+        const int answer = modified ? Ask({IDS_UNSAVED_CHANGES_QUERY, IDS_UNSAVED_CHANGES_CAPTION,
+                                           MB_YESNOCANCEL | MB_ICONEXCLAMATION | defaultButton})
+                                    : IDNO;
+        if (answer == IDNO)
+            this->EndDialog(IDCANCEL);
+        return answer == IDYES;
+    }
+
     // Closing: asks the question while a run is under way. True when the
     // window may close now. A close that comes while the question is up
     // (the main window's, say) waits for its answer; No keeps the main
@@ -140,10 +154,8 @@ protected:
 
     // A dialog's Cancel closes it, through the question while a run is
     // under way. (A page answers PSN_QUERYCANCEL with !QueryClose().)
-    bool OnCommand(UINT id, UINT code, HWND control) override
+    bool OnCancel() override
     {
-        if (id != IDCANCEL)
-            return TBase::OnCommand(id, code, control);
         this->Send(WM_CLOSE);
         return true;
     }

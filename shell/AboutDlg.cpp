@@ -16,11 +16,14 @@ bool CAboutDlg::OnCommand(UINT id, UINT code, HWND control)
         license.DoModal(m_hwnd);
         return true;
     }
-    case IDCANCEL:
-        EndDialog(1);
-        return true;
     }
     return CDialog::OnCommand(id, code, control);
+}
+
+bool CAboutDlg::OnCancel()
+{
+    EndDialog(1);
+    return true;
 }
 
 BOOL CAboutDlg::OnInitDialog()

@@ -19,10 +19,8 @@ std::string LoadLicenseText()
 
 CLicenseDlg::CLicenseDlg() : CDialog(IDD_LICENSE) {}
 
-bool CLicenseDlg::OnCommand(UINT id, UINT code, HWND control)
+bool CLicenseDlg::OnCancel()
 {
-    if (id != IDCANCEL)
-        return CDialog::OnCommand(id, code, control);
     EndDialog(1);
     return true;
 }

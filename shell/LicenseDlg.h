@@ -11,7 +11,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnCancel() override;
     void OnDestroy() override;
 
 private:

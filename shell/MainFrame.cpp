@@ -18,6 +18,27 @@ namespace {
 const wchar_t kPlacementSubkey[] = L"Window";
 const wchar_t kNoPort[] = L"NONE";
 
+// The View menu's switches: a model setting each, shown as a check mark.
+struct ViewSwitch {
+    UINT id;
+    bool (*isOn)(CModel& model);
+    void (*set)(CModel& model, bool on);
+};
+
+template <auto Setting>
+constexpr ViewSwitch Switch(UINT id)
+{
+    return {id, [](CModel& model) { return (model.*Setting).Get() != 0; },
+            [](CModel& model, bool on) { (model.*Setting).Set(on ? 1 : 0); }};
+}
+
+const ViewSwitch kViewSwitches[] = {
+    Switch<&CModel::Accessibility>(ID_VIEW_ACCESSIBILITY),
+    Switch<&CModel::AdvancedMode>(ID_VIEW_ADVANCED_MODE),
+    Switch<&CModel::Trace>(ID_VIEW_TRACE),
+    Switch<&CModel::VerboseLogging>(ID_VIEW_VERBOSE_LOGGING),
+};
+
 }  // namespace
 
 CMainFrame::CMainFrame()
@@ -126,11 +147,9 @@ bool CMainFrame::OnCreate(const CREATESTRUCTW&)
     m_model.SetMainWindow(m_hwnd);
     m_model.LoadSettings();
 
-    m_updateUI.SetCheck(ID_VIEW_ACCESSIBILITY, m_model.Accessibility.Get() != 0);
-    m_updateUI.SetCheck(ID_VIEW_ADVANCED_MODE, m_model.AdvancedMode.Get() != 0);
+    for (const ViewSwitch& view : kViewSwitches)
+        m_updateUI.SetCheck(view.id, view.isOn(m_model));
     m_updateUI.SetCheck(ID_VIEW_STATUS_BAR, true);
-    m_updateUI.SetCheck(ID_VIEW_TRACE, m_model.Trace.Get() != 0);
-    m_updateUI.SetCheck(ID_VIEW_VERBOSE_LOGGING, m_model.VerboseLogging.Get() != 0);
     m_updateUI.SetText(ID_HELP_CONTENTS, FormatText(IDS_MENU_HELP, kDeviceWord));
     m_updateUI.SetText(ID_HELP_RELEASE_NOTES, FormatText(IDS_MENU_RELEASE_NOTES, kDeviceWord));
     m_updateUI.SetText(ID_APP_ABOUT, FormatText(IDS_MENU_ABOUT, kDeviceWord));
@@ -308,23 +327,11 @@ void CMainFrame::OnDestroy()
 
 bool CMainFrame::OnCommand(UINT id, UINT code, HWND control)
 {
-    if (m_updateUI.SwallowsCommand(id, code))
+    if (m_updateUI.SwallowsCommand(id, code) || OnViewSwitch(id))
         return true;
     switch (id) {
     case ID_APP_EXIT:
         PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
-        return true;
-    case ID_VIEW_ACCESSIBILITY:
-        OnViewToggle(id, m_model.Accessibility);
-        return true;
-    case ID_VIEW_ADVANCED_MODE:
-        OnViewToggle(id, m_model.AdvancedMode);
-        return true;
-    case ID_VIEW_TRACE:
-        OnViewToggle(id, m_model.Trace);
-        return true;
-    case ID_VIEW_VERBOSE_LOGGING:
-        OnViewToggle(id, m_model.VerboseLogging);
         return true;
     case ID_VIEW_STATUS_BAR:
         OnViewStatusBar();
@@ -346,13 +353,18 @@ bool CMainFrame::OnCommand(UINT id, UINT code, HWND control)
     return CFrameWindow::OnCommand(id, code, control);
 }
 
-template <typename T>
-void CMainFrame::OnViewToggle(UINT id, CPersistable<T>& setting)
+bool CMainFrame::OnViewSwitch(UINT id)
 {
-    const T value = setting.Get() == 0 ? 1 : 0;
-    setting.Set(value);
-    m_updateUI.SetCheck(id, value != 0);
-    UpdateLayout();
+    for (const ViewSwitch& view : kViewSwitches) {
+        if (view.id != id)
+            continue;
+        const bool on = !view.isOn(m_model);
+        view.set(m_model, on);
+        m_updateUI.SetCheck(id, on);
+        UpdateLayout();
+        return true;
+    }
+    return false;
 }
 
 void CMainFrame::OnViewStatusBar()

@@ -53,8 +53,8 @@ private:
     void OnStatusText(LPARAM text);
     void OnConnectionStatusChanged();
     void OnPortChanged();
-    template <typename T>
-    void OnViewToggle(UINT id, CPersistable<T>& setting);
+    // A View menu switch flipped; false for any other command.
+    bool OnViewSwitch(UINT id);
     void OnViewStatusBar();
     void OnReleaseNotes();
     void OnAppAbout();

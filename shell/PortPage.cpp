@@ -73,9 +73,9 @@ BOOL CPortPage::OnInitDialog()
     if (!SelectPort(m_portCombo, m_model.Port.Get()))
         m_model.Port.Set(std::wstring());
     FillSpeedCombo();
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
-    AddToolTip(m_toolTip, m_hwnd, IDC_TEST_COMMUNICATIONS, IDS_TIP_TEST_COMMUNICATIONS);
-    AddToolTip(m_toolTip, m_hwnd, IDC_CLOSE_PORT, IDS_TIP_CLOSE_PORT);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
+    AddToolTip(toolTip, m_hwnd, IDC_TEST_COMMUNICATIONS, IDS_TIP_TEST_COMMUNICATIONS);
+    AddToolTip(toolTip, m_hwnd, IDC_CLOSE_PORT, IDS_TIP_CLOSE_PORT);
     return TRUE;
 }
 

@@ -32,5 +32,4 @@ private:
     CModel& m_model;
     HWND m_portCombo = nullptr;
     HWND m_speedCombo = nullptr;
-    HWND m_toolTip = nullptr;
 };

@@ -28,10 +28,8 @@ bool IsFile(const std::wstring& path)
 
 CReleaseInfoDlg::CReleaseInfoDlg(HWND owner) : CDialog(IDD_RELEASE_NOTES), m_owner(owner) {}
 
-bool CReleaseInfoDlg::OnCommand(UINT id, UINT code, HWND control)
+bool CReleaseInfoDlg::OnCancel()
 {
-    if (id != IDCANCEL)
-        return CDialog::OnCommand(id, code, control);
     Destroy();
     return true;
 }

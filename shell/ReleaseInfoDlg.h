@@ -14,7 +14,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnCancel() override;
 
 private:
     bool LoadFile(const std::wstring& path);

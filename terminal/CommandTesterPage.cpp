@@ -62,12 +62,6 @@ std::wstring FormatReceivedBytes(const char* bytes, size_t count)
 
 CCommandTesterPage::CCommandTesterPage() : CPropertyPage(IDD_COMMAND_TESTER), m_model(GetModel()) {}
 
-CCommandTesterPage::~CCommandTesterPage()
-{
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 // Enter stays with the edit; the dialog manager would hand it to the
 // sheet's hidden default button.
 bool CCommandTesterPage::CCommandEdit::OnGetDlgCode(const MSG* key, LRESULT& code)
@@ -139,13 +133,13 @@ BOOL CCommandTesterPage::OnInitDialog()
 
     m_commandEdit.SubclassDlgItem(m_hwnd, IDC_COMMAND_EDIT);
     m_output.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
-    m_font = CreateLogFont(m_hwnd);
-    m_output.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    m_font.reset(CreateLogFont(m_hwnd));
+    m_output.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     m_sentFormat = ColorFormat(kSentColor);
     m_receivedFormat = ColorFormat(kReceivedColor);
     LayOut();
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
-    AddToolTip(m_toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
+    AddToolTip(toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
     m_resize.Init(m_hwnd, {{IDC_COMMAND_EDIT, DLSZ_SIZE_X}, {IDC_RICH_EDIT, DLSZ_SIZE_X | DLSZ_SIZE_Y}}, false, false);
     SetHelpTopic(L"CommandTester.htm");
     return TRUE;

@@ -10,6 +10,7 @@
 
 #include "CommandMacroStateMachine.h"
 #include "DialogResize.h"
+#include "LogText.h"
 #include "Model.h"
 #include "PropertyPage.h"
 #include "RichEditCtrlContext.h"
@@ -23,7 +24,6 @@ std::wstring FormatReceivedBytes(const char* bytes, size_t count);
 class CCommandTesterPage : public CPropertyPage {
 public:
     CCommandTesterPage();
-    ~CCommandTesterPage() override;
 
     // Shared with the macro editor; saved by this page.
     CPersistable<std::wstring, kMacroCount> Labels{L"CommandCaption%u", WM_APP_MACRO_CAPTION};
@@ -70,8 +70,7 @@ private:
     CModel& m_model;
     CCommandEdit m_commandEdit{*this};
     CRichEditCtrlContext m_output;
-    HFONT m_font = nullptr;
-    HWND m_toolTip = nullptr;
+    CFontHandle m_font;
     CHARFORMATW m_sentFormat{};
     CHARFORMATW m_receivedFormat{};
     std::wstring m_pending;

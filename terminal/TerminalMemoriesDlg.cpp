@@ -28,17 +28,10 @@ bool CTerminalMemoriesDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
     return true;
 }
 
-bool CTerminalMemoriesDlg::OnCommand(UINT id, UINT code, HWND control)
+bool CTerminalMemoriesDlg::OnCancel()
 {
-    switch (id) {
-    case IDOK:
-        OnSave();
-        return true;
-    case IDCANCEL:
-        EndDialog(IDCANCEL);
-        return true;
-    }
-    return CDialog::OnCommand(id, code, control);
+    EndDialog(IDCANCEL);
+    return true;
 }
 
 BOOL CTerminalMemoriesDlg::OnInitDialog()
@@ -72,7 +65,8 @@ void CTerminalMemoriesDlg::OnShow(bool shown, UINT)
     m_texts.NotifyWindow(m_hwnd);
 }
 
-void CTerminalMemoriesDlg::OnSave()
+// The Save button.
+bool CTerminalMemoriesDlg::OnOK()
 {
     // Our own notices would write the edits back over what is being read.
     m_subscriptions.RemoveAll();
@@ -84,4 +78,5 @@ void CTerminalMemoriesDlg::OnSave()
     m_captions.Save(key);
     m_texts.Save(key);
     EndDialog(IDOK);
+    return true;
 }

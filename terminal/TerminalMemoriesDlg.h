@@ -17,10 +17,8 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     BOOL OnInitDialog() override;
     void OnShow(bool shown, UINT reason) override;
-    bool OnCommand(UINT id, UINT code, HWND control) override;
-
-private:
-    void OnSave();
+    bool OnOK() override;
+    bool OnCancel() override;
 
     unsigned m_mode;
     CMemoryArray& m_captions;

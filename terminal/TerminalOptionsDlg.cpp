@@ -28,18 +28,10 @@ CTerminalOptionsDlg::CTerminalOptionsDlg(CPersistable<unsigned long>& activityTi
 
 bool CTerminalOptionsDlg::OnCommand(UINT id, UINT code, HWND control)
 {
-    switch (id) {
-    case IDOK:
-        OnSave();
-        return true;
-    case IDCANCEL:
-        EndDialog(IDCANCEL);
-        return true;
-    case IDC_TERMINAL_FONT:
-        OnFont();
-        return true;
-    }
-    return CDialog::OnCommand(id, code, control);
+    if (id != IDC_TERMINAL_FONT)
+        return CDialog::OnCommand(id, code, control);
+    OnFont();
+    return true;
 }
 
 BOOL CTerminalOptionsDlg::OnInitDialog()
@@ -49,12 +41,20 @@ BOOL CTerminalOptionsDlg::OnInitDialog()
     return TRUE;
 }
 
-void CTerminalOptionsDlg::OnSave()
+// The Save button: the font was stored when it was chosen.
+bool CTerminalOptionsDlg::OnOK()
 {
     BOOL number = FALSE;
     const UINT timeout = GetDlgItemInt(m_hwnd, IDC_IDLE_TIMEOUT, &number, FALSE);
     Store(m_activityTimeout, static_cast<unsigned long>(number ? timeout : 0));
     EndDialog(IDOK);
+    return true;
+}
+
+bool CTerminalOptionsDlg::OnCancel()
+{
+    EndDialog(IDCANCEL);
+    return true;
 }
 
 void CTerminalOptionsDlg::OnFont()

@@ -31,9 +31,10 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnOK() override;
+    bool OnCancel() override;
 
 private:
-    void OnSave();
     void OnFont();
 
     CPersistable<unsigned long>& m_activityTimeout;

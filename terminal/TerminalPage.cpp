@@ -79,12 +79,6 @@ CTerminalPage::CTerminalPage()
     SetHelpTopic(L"Terminal.htm");
 }
 
-CTerminalPage::~CTerminalPage()
-{
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 CTerminalPage::CMemoryArray& CTerminalPage::Captions(unsigned mode)
 {
     return mode == TERMINAL_MODE_RTTY ? m_rttyCaptions : mode == TERMINAL_MODE_PSK ? m_pskCaptions : m_cwCaptions;
@@ -139,11 +133,11 @@ BOOL CTerminalPage::OnInitDialog()
         m_mode.Set(TERMINAL_MODE_CW);
 
     CreatePanes();
-    m_toolTip = CreateBalloonToolTip(m_hwnd);
-    AddToolTip(m_toolTip, m_hwnd, IDC_TRANSMIT, IDS_TIP_TRANSMIT);
-    AddToolTip(m_toolTip, m_hwnd, IDC_EDIT_MEMORIES, IDS_TIP_EDIT_MEMORIES);
-    AddToolTip(m_toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
-    AddToolTip(m_toolTip, m_hwnd, IDC_TERMINAL_OPTIONS, IDS_TIP_TERMINAL_OPTIONS);
+    const HWND toolTip = CreateBalloonToolTip(m_hwnd);
+    AddToolTip(toolTip, m_hwnd, IDC_TRANSMIT, IDS_TIP_TRANSMIT);
+    AddToolTip(toolTip, m_hwnd, IDC_EDIT_MEMORIES, IDS_TIP_EDIT_MEMORIES);
+    AddToolTip(toolTip, m_hwnd, IDC_CLEAR, IDS_TIP_CLEAR_OUTPUT);
+    AddToolTip(toolTip, m_hwnd, IDC_TERMINAL_OPTIONS, IDS_TIP_TERMINAL_OPTIONS);
 
     std::vector<ResizeRule> rules{{IDC_PLACEHOLDER, DLSZ_SIZE_X | DLSZ_SIZE_Y}};
     for (int id = IDC_MEMORY_FIRST; id <= IDC_MEMORY_LAST; ++id)
@@ -182,9 +176,9 @@ void CTerminalPage::CreatePanes()
     font.lfCharSet = DEFAULT_CHARSET;
     // A longer name from the registry is cut, not copied past the field.
     m_fontName.Get().copy(font.lfFaceName, LF_FACESIZE - 1);
-    m_font = CreateFontIndirectW(&font);
+    m_font.reset(CreateFontIndirectW(&font));
     for (CRichEditCtrlContext* pane : std::initializer_list<CRichEditCtrlContext*>{&m_receivePane, &m_transmitPane}) {
-        pane->Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        pane->Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
         pane->Send(EM_EXLIMITTEXT, 0, kPaneTextLimit);
     }
     const LRESULT mask = m_transmitPane.Send(EM_GETEVENTMASK);

@@ -7,6 +7,7 @@
 
 #include <richedit.h>
 
+#include "LogText.h"
 #include "Model.h"
 #include "Observable.h"
 #include "PropertyPage.h"
@@ -23,7 +24,6 @@ public:
     static constexpr UINT_PTR kPollTimer = 3;
 
     CTerminalPage();
-    ~CTerminalPage() override;
 
     HWND TransmitPane() const { return m_transmitPane.Handle(); }
     HWND ReceivePane() const { return m_receivePane.Handle(); }
@@ -84,8 +84,7 @@ private:
     CHARFORMATW m_sent;
     CHARFORMATW m_echo;
     CHARFORMATW m_trace;
-    HFONT m_font = nullptr;
-    HWND m_toolTip = nullptr;
+    CFontHandle m_font;
     CTerminalPoller m_poller{*this};
 
     bool m_enabled = false;

@@ -58,6 +58,8 @@ bool CDialog::OnCommand(UINT id, UINT code, HWND control)
 {
     if (id == IDC_HELP_BUTTON && code == BN_CLICKED)
         return OnHelp();
+    if ((id == IDOK && OnOK()) || (id == IDCANCEL && OnCancel()))
+        return true;
     return CWindow::OnCommand(id, code, control);
 }
 

@@ -29,8 +29,12 @@ protected:
     bool OnGetMinMaxInfo(MINMAXINFO& info) override { return m_resize.OnGetMinMaxInfo(info); }
     // True lets the dialog manager set the default focus.
     virtual BOOL OnInitDialog() { return TRUE; }
-    // The Help button opens the dialog's topic.
+    // The Help button opens the dialog's topic; OK and Cancel (Enter and
+    // Esc too) go to the handlers below.
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    // True when handled; the dialog manager does nothing with them itself.
+    virtual bool OnOK() { return false; }
+    virtual bool OnCancel() { return false; }
     // Unhandled messages go to the dialog manager, not to DefaultProc.
     LRESULT DefaultProc(UINT, WPARAM, LPARAM) override { return 0; }
 

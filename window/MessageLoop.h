@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "NonCopyable.h"
+
 class CMessageFilter {
 public:
     // True when the message was consumed.
@@ -24,13 +26,11 @@ protected:
     ~CIdleHandler() = default;
 };
 
-class CMessageLoop {
+class CMessageLoop : private CNonCopyable {
 public:
     // The loop registers itself as the thread's loop for its lifetime.
     CMessageLoop();
     ~CMessageLoop();
-    CMessageLoop(const CMessageLoop&) = delete;
-    CMessageLoop& operator=(const CMessageLoop&) = delete;
 
     // The loop of the calling thread, or null.
     static CMessageLoop* Current();

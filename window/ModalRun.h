@@ -13,13 +13,13 @@
 
 #include <windows.h>
 
-class CModalRun {
+#include "NonCopyable.h"
+
+class CModalRun : private CNonCopyable {
 public:
     // Before the modal loop starts; `owner` may be null or a child window.
     explicit CModalRun(HWND owner);
     ~CModalRun();
-    CModalRun(const CModalRun&) = delete;
-    CModalRun& operator=(const CModalRun&) = delete;
 
     // The run's window, once it exists; then its WM_WINDOWPOSCHANGING.
     void SetWindow(HWND window) { m_window = window; }

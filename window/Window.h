@@ -22,14 +22,13 @@
 
 #include <string>
 
+#include "NonCopyable.h"
+
 class CModalRun;
 
-class CWindow {
+class CWindow : private CNonCopyable {
 public:
-    CWindow() = default;
     virtual ~CWindow();
-    CWindow(const CWindow&) = delete;
-    CWindow& operator=(const CWindow&) = delete;
 
     HWND Handle() const { return m_hwnd; }
     bool Exists() const { return m_hwnd && IsWindow(m_hwnd); }

@@ -1,5 +1,7 @@
 #include "WindowPlacement.h"
 
+#include "NonCopyable.h"
+
 namespace {
 
 const wchar_t kDefaultSubkey[] = L"Window";
@@ -27,16 +29,13 @@ const PlacementValue kValues[] = {
     {L"top", [](WINDOWPLACEMENT& p) { return AsDword(p.rcNormalPosition.top); }},
 };
 
-class CRegistryKey {
+class CRegistryKey : private CNonCopyable {
 public:
-    CRegistryKey() = default;
     ~CRegistryKey()
     {
         if (m_key)
             RegCloseKey(m_key);
     }
-    CRegistryKey(const CRegistryKey&) = delete;
-    CRegistryKey& operator=(const CRegistryKey&) = delete;
     HKEY* operator&() { return &m_key; }
     operator HKEY() const { return m_key; }
 

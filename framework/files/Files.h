@@ -9,15 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "NonCopyable.h"
 #include "TextOrId.h"
 
 // A bare file handle: closed on destruction, no reports.
-class CFileRead {
+class CFileRead : private CNonCopyable {
 public:
-    CFileRead() = default;
     virtual ~CFileRead();
-    CFileRead(const CFileRead&) = delete;
-    CFileRead& operator=(const CFileRead&) = delete;
 
     // Sizes from 4 GB up fail with ERROR_FILE_TOO_LARGE.
     virtual bool GetFileSize(DWORD& size);

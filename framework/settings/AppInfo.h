@@ -6,19 +6,18 @@
 
 #include <string>
 
+#include "NonCopyable.h"
 #include "TextOrId.h"
 
 // The settings' key under HKEY_CURRENT_USER.
 inline constexpr const wchar_t* kAppKeyPath = L"Software\\Zentrova\\Q7 Utility";
 
-class CAppInfoBase {
+class CAppInfoBase : private CNonCopyable {
 public:
     // Opens or creates HKEY_CURRENT_USER\path, for reading and writing
     // unless a narrower access is asked for.
     explicit CAppInfoBase(TextOrId path, REGSAM access = KEY_READ | KEY_WRITE);
     virtual ~CAppInfoBase();
-    CAppInfoBase(const CAppInfoBase&) = delete;
-    CAppInfoBase& operator=(const CAppInfoBase&) = delete;
 
     HKEY Key() const { return m_key; }
     const std::wstring& Path() const { return m_path; }

@@ -10,14 +10,13 @@
 #include <vector>
 
 #include "AppInfo.h"
+#include "NonCopyable.h"
 #include "RegistryValue.h"
 
-class CEventSource {
+class CEventSource : private CNonCopyable {
 public:
     explicit CEventSource(UINT message) : m_message(message) {}
     virtual ~CEventSource() = default;
-    CEventSource(const CEventSource&) = delete;
-    CEventSource& operator=(const CEventSource&) = delete;
 
     // Tells one window the current state: SendMessageW(window, message, 0, 0).
     virtual void NotifyWindow(HWND window);
@@ -151,12 +150,9 @@ private:
 };
 
 // The sources one window listens to, so that it can leave them all at once.
-class CEventSubscriptions {
+class CEventSubscriptions : private CNonCopyable {
 public:
-    CEventSubscriptions() = default;
     ~CEventSubscriptions() { RemoveAll(); }
-    CEventSubscriptions(const CEventSubscriptions&) = delete;
-    CEventSubscriptions& operator=(const CEventSubscriptions&) = delete;
 
     void Add(HWND window, CEventSource& source);
     void RemoveAll();

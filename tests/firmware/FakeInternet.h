@@ -27,8 +27,9 @@
 #include <vector>
 
 #include "InternetHandles.h"
+#include "NonCopyable.h"
 
-class CFakeInternet {
+class CFakeInternet : private CNonCopyable {
 public:
     enum Call { kConnect, kSetDirectory, kFindFirst, kGetFile };
     enum Mode { kAtOnce, kPending, kFail };
@@ -39,8 +40,6 @@ public:
 
     CFakeInternet();
     ~CFakeInternet();
-    CFakeInternet(const CFakeInternet&) = delete;
-    CFakeInternet& operator=(const CFakeInternet&) = delete;
 
     // Listed in the order served.
     void Serve(const std::string& name, const std::string& content);

@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
-class CFtpServer {
+#include "NonCopyable.h"
+
+class CFtpServer : private CNonCopyable {
 public:
     struct Event {
         std::string what;  // "retr", "stalled", "sent", "incomplete", "list", "listed", "ok"
@@ -23,10 +25,7 @@ public:
         unsigned ms;  // the server's clock
     };
 
-    CFtpServer() = default;
     ~CFtpServer() { Stop(); }
-    CFtpServer(const CFtpServer&) = delete;
-    CFtpServer& operator=(const CFtpServer&) = delete;
 
     // Serves the folder (a Windows path) once the server listens.
     bool Start(const std::wstring& root);

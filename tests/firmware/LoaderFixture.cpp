@@ -1,5 +1,6 @@
 #include "LoaderFixture.h"
 
+#include "MachineFixture.h"
 #include "MessagePump.h"
 
 namespace {
@@ -46,16 +47,9 @@ std::wstring WriteFrontPanelFile(const CTempFolder& folder, const std::wstring& 
 
 LoaderTest::LoaderTest()
 {
+    ResetModelForMachineTest();
     CModel& model = GetModel();
-    model.ResetDeviceFacts();
-    model.DeviceKind.Set(DEVICE_UNKNOWN);
-    model.FixedSerialSpeed.Set(0);
     model.FirmwareLoadRetryLimit.Set(10);
-    model.Port.Set(L"COM1");
-    model.Trace.Set(0);
-    model.SetActiveMachine(nullptr);
-    model.Contact().m_savedModeReply.clear();
-    model.Contact().m_q7Zero = 0;
     model.FirmwareVersion.Set(VERSION_MCU, 455);
     model.ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
 }

@@ -6,12 +6,12 @@
 
 #include <string>
 
-class CTempFolder {
+#include "NonCopyable.h"
+
+class CTempFolder : private CNonCopyable {
 public:
     CTempFolder();
     ~CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
 
     const std::wstring& Path() const { return m_path; }
     std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }

@@ -15,14 +15,12 @@
 #include "MainFrame.h"
 #include "MessageLoop.h"
 #include "MessagePump.h"
+#include "NonCopyable.h"
 
 // Entries of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM for the length of a test.
-class CSerialCommEntries {
+class CSerialCommEntries : private CNonCopyable {
 public:
-    CSerialCommEntries() = default;
     ~CSerialCommEntries();
-    CSerialCommEntries(const CSerialCommEntries&) = delete;
-    CSerialCommEntries& operator=(const CSerialCommEntries&) = delete;
 
     void Add(const std::wstring& name, const std::wstring& port);
     // Any type and raw bytes, for the values the list must pass over.
@@ -33,12 +31,10 @@ private:
 };
 
 // Records chosen messages that reach a window, in front of its own procedure.
-class CMessageRecorder {
+class CMessageRecorder : private CNonCopyable {
 public:
     CMessageRecorder(HWND window, std::initializer_list<UINT> messages);
     ~CMessageRecorder();
-    CMessageRecorder(const CMessageRecorder&) = delete;
-    CMessageRecorder& operator=(const CMessageRecorder&) = delete;
 
     size_t Count(UINT message) const;
 

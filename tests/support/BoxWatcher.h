@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "NonCopyable.h"
+
 struct SeenBox {
     std::wstring caption;
     std::wstring text;
@@ -31,12 +33,10 @@ struct SeenBox {
     HWND owner = nullptr;
 };
 
-class CBoxWatcher {
+class CBoxWatcher : private CNonCopyable {
 public:
     explicit CBoxWatcher(std::initializer_list<int> answers = {});
     ~CBoxWatcher();
-    CBoxWatcher(const CBoxWatcher&) = delete;
-    CBoxWatcher& operator=(const CBoxWatcher&) = delete;
 
     size_t Count() const { return m_boxes.size(); }
     const SeenBox& operator[](size_t i) const { return m_boxes.at(i); }

@@ -13,15 +13,15 @@
 
 #include <functional>
 
-class CTestWindow {
+#include "NonCopyable.h"
+
+class CTestWindow : private CNonCopyable {
 public:
     using Handler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
 
     // A hidden top-level window (parent null) or a child of `parent`.
     explicit CTestWindow(Handler handler, HWND parent = nullptr);
     ~CTestWindow();
-    CTestWindow(const CTestWindow&) = delete;
-    CTestWindow& operator=(const CTestWindow&) = delete;
 
     HWND Handle() const { return m_window; }
 

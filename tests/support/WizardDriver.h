@@ -23,6 +23,8 @@
 #include <functional>
 #include <vector>
 
+#include "NonCopyable.h"
+
 // The wizard's own buttons.
 constexpr int kWizardBack = 0x3023;
 constexpr int kWizardNext = 0x3024;
@@ -33,12 +35,10 @@ struct SWizardStep {
     std::function<bool(HWND wizard, HWND page)> act;
 };
 
-class CWizardDriver {
+class CWizardDriver : private CNonCopyable {
 public:
     explicit CWizardDriver(std::vector<SWizardStep> steps, DWORD timeoutMs = 150000);
     ~CWizardDriver();
-    CWizardDriver(const CWizardDriver&) = delete;
-    CWizardDriver& operator=(const CWizardDriver&) = delete;
 
     bool Done() const { return m_next == m_steps.size(); }
     // The pages shown, in order, each once.

@@ -64,6 +64,25 @@ protected:
     }
     // Waits in a step until the transfer has ended.
     static bool TransferDone(HWND page) { return IsWindowEnabled(GetDlgItem(page, IDC_READ_MACROS)) != FALSE; }
+    static Step Click(int id)
+    {
+        return [id](HWND, HWND page) {
+            CEditorSteps::Click(page, id);
+            return true;
+        };
+    }
+    // Once the transfer has ended: the page checked, then OK.
+    static Step OkWhenDone(std::function<void(HWND page)> check = {})
+    {
+        return [check](HWND sheet, HWND page) {
+            if (!TransferDone(page))
+                return false;
+            if (check)
+                check(page);
+            PropSheet_PressButton(sheet, PSBTN_OK);
+            return true;
+        };
+    }
 
     CSimulatedTransceiver radio;
     CEditorSteps editor{boxes};
@@ -97,17 +116,8 @@ TEST_F(CommandTesterTest, MacrosReadFromTheRadioReachTheButtonsAndTheRegistry)
     radio.WriteEeprom(0x7500 + 15 * 128, Field("ABCDEFGH", 8));
     Connect(true);
     EditMacros({
-        [](HWND, HWND page) {
-            CEditorSteps::Click(page, IDC_READ_MACROS);
-            return true;
-        },
-        [](HWND sheet, HWND page) {
-            if (!TransferDone(page))
-                return false;
-            EXPECT_EQ(GetWindowString(CEditorSteps::LabelEdit(page, 0)), L"VFO A");
-            PropSheet_PressButton(sheet, PSBTN_OK);
-            return true;
-        },
+        Click(IDC_READ_MACROS),
+        OkWhenDone([](HWND page) { EXPECT_EQ(GetWindowString(CEditorSteps::LabelEdit(page, 0)), L"VFO A"); }),
     });
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(GetWindowString(Item(IDC_MACRO_FIRST)), L"VFO A");
@@ -131,10 +141,7 @@ TEST_F(CommandTesterTest, OkAndEnterWhileReadingLeaveTheEditorOpenUntilTheReadIs
     Connect(false);
     radio.SetReplyDelay(30);  // a read long enough to press OK in
     EditMacros({
-        [](HWND, HWND page) {
-            CEditorSteps::Click(page, IDC_READ_MACROS);
-            return true;
-        },
+        Click(IDC_READ_MACROS),
         [](HWND sheet, HWND page) {
             PropSheet_PressButton(sheet, PSBTN_OK);
             // Enter in a row: the sheet's default button, OK again.
@@ -149,12 +156,7 @@ TEST_F(CommandTesterTest, OkAndEnterWhileReadingLeaveTheEditorOpenUntilTheReadIs
             EXPECT_FALSE(model.IsIdle());
             return true;
         },
-        [](HWND sheet, HWND page) {
-            if (!TransferDone(page))
-                return false;
-            PropSheet_PressButton(sheet, PSBTN_OK);
-            return true;
-        },
+        OkWhenDone(),
     });
     EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(radio.CountCommand("ER"), 48u) << "the read ran to its end";
@@ -173,13 +175,7 @@ TEST_F(CommandTesterTest, MacrosWrittenToTheRadioChangeOnlyTheirOwnBytes)
             CEditorSteps::Click(page, IDC_WRITE_MACROS);
             return true;
         },
-        [](HWND sheet, HWND page) {
-            if (!TransferDone(page))
-                return false;
-            EXPECT_EQ(GetWindowString(CEditorSteps::LabelEdit(page, 0)), L"RIT ON");
-            PropSheet_PressButton(sheet, PSBTN_OK);
-            return true;
-        },
+        OkWhenDone([](HWND page) { EXPECT_EQ(GetWindowString(CEditorSteps::LabelEdit(page, 0)), L"RIT ON"); }),
     });
     EXPECT_EQ(boxes.Count(), 0u);
 

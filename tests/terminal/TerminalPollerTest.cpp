@@ -54,6 +54,14 @@ protected:
         return page.events;
     }
 
+    // `text` typed in `mode`; the terminal stops after `timeoutMs` without activity.
+    void Type(unsigned mode, DWORD timeoutMs, const wchar_t* text)
+    {
+        poller.SetMode(mode);
+        poller.SetActivityTimeout(timeoutMs);
+        poller.SendKeyerText(text);
+    }
+
     using Events = std::vector<std::string>;
     CFakePage page;
     CTerminalPoller poller{page, &FakeClock};
@@ -164,9 +172,7 @@ TEST_F(TerminalPollerTest, PiecesAreShortAndWaitWhileTheRadioHoldsEnough)
 
 TEST_F(TerminalPollerTest, EchoesWhatTheRadioHasSentAndAsksForTheNextPiece)
 {
-    poller.SetMode(TERMINAL_MODE_RTTY);
-    poller.SetActivityTimeout(60000);
-    poller.SendKeyerText(L"CQ\r\n");
+    Type(TERMINAL_MODE_RTTY, 60000, L"CQ\r\n");
     EXPECT_EQ(page.events, Events{"write KY CQ\r\n;"});
     EXPECT_EQ(Reply("TB300;"), (Events{"echo C", "next"}));
     EXPECT_EQ(Reply("TB300;"), Events{"next"});
@@ -207,9 +213,7 @@ TEST_F(TerminalPollerTest, AnEmptyReplyThatOvertakesTheFirstPieceSendsItInsteadO
 
 TEST_F(TerminalPollerTest, StopsOnTxOffOrAfterTheIdleTimeout)
 {
-    poller.SetMode(TERMINAL_MODE_RTTY);
-    poller.SetActivityTimeout(5000);
-    poller.SendKeyerText(L"K");
+    Type(TERMINAL_MODE_RTTY, 5000, L"K");
     Reply("TB000;");
     g_now += 2000;
     EXPECT_EQ(Reply("TB000;"), Events{});
@@ -222,9 +226,7 @@ TEST_F(TerminalPollerTest, StopsOnTxOffOrAfterTheIdleTimeout)
 
 TEST_F(TerminalPollerTest, KeepAliveOnlyWhileTransmittingAfterThreeSecondsQuiet)
 {
-    poller.SetMode(TERMINAL_MODE_PSK);
-    poller.SetActivityTimeout(60000);
-    poller.SendKeyerText(L"K");
+    Type(TERMINAL_MODE_PSK, 60000, L"K");
     Reply("TB000;");
     g_now += 3000;
     EXPECT_EQ(Reply("TB000;"), Events{});
@@ -238,9 +240,7 @@ TEST_F(TerminalPollerTest, KeepAliveOnlyWhileTransmittingAfterThreeSecondsQuiet)
 
 TEST_F(TerminalPollerTest, EndOfTransmissionOnlyInRttyPskWithAnEmptyBufferAndRecentActivity)
 {
-    poller.SetMode(TERMINAL_MODE_RTTY);
-    poller.SetActivityTimeout(60000);
-    poller.SendKeyerText(L"K");
+    Type(TERMINAL_MODE_RTTY, 60000, L"K");
     EXPECT_TRUE(poller.WantsEndOfTransmission());
     Reply("TB100;");
     EXPECT_FALSE(poller.WantsEndOfTransmission()) << "the radio still holds a character";
