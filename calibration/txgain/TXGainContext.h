@@ -12,8 +12,6 @@ public:
     // Loads the antenna, 1 unless the antenna tuner is installed and the
     // stored jack is 2.
     CTXGCContext();
-    CTXGCContext(const CTXGCContext&) = delete;
-    CTXGCContext& operator=(const CTXGCContext&) = delete;
 
     CTXGCStateMachine& Machine() { return *m_machine; }
 

@@ -24,6 +24,7 @@
 #include <windows.h>
 
 #include "LogEntry.h"
+#include "NonCopyable.h"
 
 #include <cstdint>
 #include <map>
@@ -36,12 +37,9 @@
 // arrived, and the reply as sent (with any burst).
 using SimulatedCommand = SLogEntry;
 
-class CSimulatedTransceiver {
+class CSimulatedTransceiver : private CNonCopyable {
 public:
-    CSimulatedTransceiver() = default;
     ~CSimulatedTransceiver() { Stop(); }
-    CSimulatedTransceiver(const CSimulatedTransceiver&) = delete;
-    CSimulatedTransceiver& operator=(const CSimulatedTransceiver&) = delete;
 
     // Starts the simulator on the first free COM port from COM10 and lists
     // the port in the registry's serial-port map. With `bench`, it also
