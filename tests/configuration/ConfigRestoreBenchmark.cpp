@@ -39,8 +39,9 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
             waits += 100;
     }
     printf("%d bytes restored, %zu characters: wire %.1f ms + waits %.0f ms = %.1f ms; restore and contact took "
-           "%.1f ms, ratio %.2f\n",
-           machine.GetByteCount(), characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits));
+           "%.1f ms, ratio %.2f; %s\n",
+           machine.GetByteCount(), characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits),
+           MeasureTurnaround(radio.Log()).Describe().c_str());
     return true;
 }
 

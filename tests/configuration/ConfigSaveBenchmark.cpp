@@ -48,8 +48,9 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned 
             waits += 10;
     }
     printf("%u bit/s, MCU %u: %zu characters, wire %.1f ms + waits %.0f ms = %.1f ms; save took %.1f ms, "
-           "ratio %.2f\n",
-           speed, mcuVersion, characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits));
+           "ratio %.2f; %s\n",
+           speed, mcuVersion, characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits),
+           MeasureTurnaround(radio.Log()).Describe().c_str());
     return true;
 }
 

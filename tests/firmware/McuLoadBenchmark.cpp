@@ -62,6 +62,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
     printf("ratio load / (wire + waits): %.3f\n", elapsed / (wire + kMandatedMs));
     printf("packet phase: %.1f ms against %.1f ms on the wire\n", packetPhase, packetWire);
     printf("mean overhead per packet exchange beyond its wire time: %.2f ms\n", (packetPhase - packetWire) / packets);
+    printf("MCU load: %s\n", MeasureLoadTurnaround(log).Describe().c_str());
     return true;
 }
 

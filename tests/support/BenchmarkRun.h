@@ -12,6 +12,7 @@
 #include "ContactStateMachine.h"
 #include "MachineTestWindow.h"
 #include "SimulatedTransceiver.h"
+#include "Turnaround.h"
 
 // One character on the wire at 38400 bit/s (8N1).
 constexpr double kMsPerCharacter = 10 * 1000.0 / 38400;
