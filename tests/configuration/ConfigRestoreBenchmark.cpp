@@ -20,7 +20,8 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
             machine.AddByte(static_cast<int>(GetSavedRegionStart(region) + i), static_cast<BYTE>(i * 7));
     }
     GetModel().SetActiveMachine(&machine);
-    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(nullptr); });
+    const HWND bar = ShowProgressBar(window);
+    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(bar); });
     if (elapsed < 0 || window.Result() != 0) {
         printf("the restore failed: 0x%08lX\n", static_cast<unsigned long>(window.Result()));
         return false;

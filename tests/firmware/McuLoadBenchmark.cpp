@@ -20,6 +20,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
     const std::wstring path = WriteMcuFile(folder, L"hmcu0460.hex", 0x1F000, 1).path;
 
     CMcuLoaderStateMachine machine(L"MCU", path, L"");
+    ShowProgressBar(window);
     radio.ClearLog();
     window.ResetFinished();
     model.SetActiveMachine(&machine);

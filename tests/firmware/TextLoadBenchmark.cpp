@@ -105,6 +105,7 @@ protected:
 bool MeasureAll(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
     g_window = &window;
+    ShowProgressBar(window);
     CModel& model = GetModel();
 
     CTempFolder folder;
