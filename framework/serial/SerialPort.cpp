@@ -452,6 +452,7 @@ bool CSerialPort::StartListener()
         return true;
     m_stop = 0;
     m_noticePending = 0;
+    m_listenerHeld = false;
     m_listenerError = 0;
     m_thread = CreateThread(nullptr, 0, &CSerialPort::ListenerThreadProc, this, 0, nullptr);
     if (!m_thread) {

@@ -352,5 +352,12 @@ TEST(ProgressBarTest, TheBarMovesOnceTheCommandIsOutClampedAndInWideRanges)
         EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), c.position);
         EXPECT_LE(machine.m_position, c.total);
     }
+    // Bytes that do not move the bar cost no message (a byte-wise save
+    // counts them one by one).
+    machine.SetUpProgress(bar, 128);
+    machine.Progress(1);
+    machine.Progress(30);
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, bar, PBM_SETPOS, PBM_SETPOS, PM_NOREMOVE));
     DestroyWindow(owner);
 }
