@@ -3,7 +3,7 @@
 # prints each of its figures on one line: "benchmark figure: value unit".
 # A figure never fails the run; a benchmark that cannot run says so. Each
 # mean gap after a reply is also given as a multiple of this machine's floor
-# (framework_turnaround_floor_benchmark), measured right after it.
+# (framework_turnaround_floor_benchmark), measured right before and after it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${Q7_BUILD_DIR:-build}
@@ -33,19 +33,22 @@ run() {
   [ "$status" -eq 0 ] || echo "$name: failed with exit code $status"
 }
 
-# The mean gap after a reply of a bare one-thread program on this machine now.
-floor_gap() {
-  run "$floor_program" | sed -n 's/.*mean gap after a reply \([0-9.]*\) ms.*/\1/p'
+# The first mean gap after a reply among figures.
+mean_gap() {
+  sed -n 's/.*mean gap after a reply \([0-9.]*\) ms.*/\1/p' | head -n 1
 }
 
 # The floor moves with the machine's load: each benchmark's gaps are set
-# against a floor measured right after it.
+# against the mean of the floors measured right before and right after it.
 floor_program=$build/tests/framework/$floor_name.exe
-run "$floor_program"
+figures=$(run "$floor_program")
+echo "$figures"
+before=$(mean_gap <<<"$figures")
 for program in "${benchmarks[@]}"; do
   figures=$(run "$program")
-  if grep -q 'mean gap after a reply' <<<"$figures" && floor=$(floor_gap) && [ -n "$floor" ]; then
-    figures=$(awk -v floor="$floor" '{
+  after=$(run "$floor_program" | mean_gap)
+  if grep -q 'mean gap after a reply' <<<"$figures" && [ -n "$before" ] && [ -n "$after" ]; then
+    figures=$(awk -v floor="$(awk -v a="$before" -v b="$after" 'BEGIN { print (a + b) / 2 }')" '{
       if (match($0, /mean gap after a reply [0-9.]+ ms/)) {
         gap = substr($0, RSTART + 23, RLENGTH - 26)
         $0 = substr($0, 1, RSTART + RLENGTH - 1) sprintf(" = %.2f x floor %.2f ms", gap / floor, floor) \
@@ -55,4 +58,5 @@ for program in "${benchmarks[@]}"; do
     }' <<<"$figures")
   fi
   [ -z "$figures" ] || echo "$figures"
+  before=$after
 done
