@@ -230,14 +230,16 @@ LRESULT CModelBase::DispatchReceive(HWND window, UINT message, WPARAM wParam, LP
     for (;;) {
         IStateMachine* machine = BusyMachine();
         if (!machine)
-            return 0;
+            break;
         if (SHandler* running = FindHandler(machine)) {
             running->noticeWaits = true;
             return 0;
         }
         if (!RunHandler(machine, [&] { machine->OnReceive(window, message, wParam, lParam); }))
-            return 0;
+            break;
     }
+    m_port.NoticeHandled();
+    return 0;
 }
 
 LRESULT CModelBase::DispatchTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

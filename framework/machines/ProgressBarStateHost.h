@@ -15,11 +15,17 @@ public:
     using CStateHost<T>::CStateHost;
 
     // Never past the maximum: the MCU's closing packet counts its block twice.
+    // Posted, and only when the bar moves: its repaint (under Wine several
+    // milliseconds) follows the command about to go out instead of holding
+    // it up, once a packet.
     void Progress(UINT bytes) override
     {
         m_position = std::min(m_position + static_cast<int>(bytes), m_maximum);
-        if (m_progressBar)
-            SendMessageW(m_progressBar, PBM_SETPOS, m_position / m_divisor, 0);
+        const int shown = m_position / m_divisor;
+        if (m_progressBar && shown != m_shown) {
+            m_shown = shown;
+            PostMessageW(m_progressBar, PBM_SETPOS, shown, 0);
+        }
     }
 
     // Position 0 of `total` bytes on the bar (which may be null), counted in
@@ -29,6 +35,7 @@ public:
     {
         m_progressBar = IsWindow(progressBar) ? progressBar : nullptr;
         m_position = 0;
+        m_shown = 0;
         m_maximum = total;
         if (!m_progressBar)
             return;
@@ -40,4 +47,8 @@ public:
     int m_position = 0;
     int m_maximum = 0;
     HWND m_progressBar = nullptr;
+
+private:
+    // The position last sent to the bar, in units of the divisor.
+    int m_shown = 0;
 };

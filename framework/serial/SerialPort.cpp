@@ -30,6 +30,13 @@ bool IsVanishedDevice(DWORD error)
     return error == ERROR_ACCESS_DENIED || error == ERROR_NOT_READY || error == ERROR_DEVICE_NOT_CONNECTED;
 }
 
+// An overlapped structure's event without the bit that keeps completion
+// packets away.
+HANDLE EventOf(const OVERLAPPED* overlapped)
+{
+    return reinterpret_cast<HANDLE>(reinterpret_cast<UINT_PTR>(overlapped->hEvent) & ~UINT_PTR(1));
+}
+
 bool IsSupportedSpeed(DWORD baud)
 {
     for (DWORD speed : kSpeeds) {
@@ -198,6 +205,7 @@ void CSerialPort::Close()
     }
     m_ioEvent = m_stopEvent = m_noticeTaken = nullptr;
     m_rxBegin = m_rxEnd = 0;
+    m_listenerHeld = false;
 }
 
 bool CSerialPort::IsOpen() const
@@ -239,8 +247,12 @@ bool CSerialPort::PurgeRx()
         return false;
     }
     // What the program holds goes too; a pending notice has nothing left.
+    // Outside the handling of a notice nobody else lets the listener go.
     m_rxBegin = m_rxEnd = 0;
+    const bool handling = m_listenerHeld;
     NoticeTaken();
+    if (!handling)
+        NoticeHandled();
     return true;
 }
 
@@ -259,8 +271,15 @@ bool CSerialPort::QueuedBytes(DWORD* queued)
 
 void CSerialPort::NoticeTaken()
 {
-    if (InterlockedExchange(&m_noticePending, 0) != 0 && m_noticeTaken)
+    if (InterlockedExchange(&m_noticePending, 0) != 0)
+        m_listenerHeld = true;
+}
+
+void CSerialPort::NoticeHandled()
+{
+    if (m_listenerHeld && m_noticeTaken)
         SetEvent(m_noticeTaken);
+    m_listenerHeld = false;
 }
 
 bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read)
@@ -271,6 +290,9 @@ bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read)
     if ((m_noticePending || m_rxBegin == m_rxEnd) && !TakeFromDriver())
         return false;
     const DWORD taken = std::min(count, m_rxEnd - m_rxBegin);
+    // A reader that has read everything has done with the notice.
+    if (taken == 0)
+        NoticeHandled();
     std::memcpy(buffer, m_rx.data() + m_rxBegin, taken);
     m_rxBegin += taken;
     if (m_rxBegin == m_rxEnd)
@@ -280,12 +302,13 @@ bool CSerialPort::Read(void* buffer, DWORD count, DWORD* read)
 }
 
 // One ReadFile of everything the driver holds (under Wine a read asking for
-// more than is queued stays pending), then the listener may wait again.
+// more than is queued stays pending); the listener waits again once the
+// notice has been handled.
 bool CSerialPort::TakeFromDriver()
 {
     // Cleared before the queue is looked at: bytes that arrive after it
     // make the listener's next wait end at once.
-    const bool noticed = InterlockedExchange(&m_noticePending, 0) != 0;
+    NoticeTaken();
     DWORD queued = 0;
     bool ok = QueuedBytes(&queued);
     if (ok && queued > 0) {
@@ -308,8 +331,6 @@ bool CSerialPort::TakeFromDriver()
                 m_rxEnd += got;
         }
     }
-    if (noticed && m_noticeTaken)
-        SetEvent(m_noticeTaken);
     return ok;
 }
 
@@ -327,9 +348,11 @@ OVERLAPPED* CSerialPort::PrepareIo(OVERLAPPED* overlapped)
 {
     if (overlapped)
         return overlapped;
-    // ReadFile and WriteFile reset the event themselves.
+    // ReadFile and WriteFile reset the event themselves. The event's low bit
+    // set, a transfer that ends at once queues no completion packet: under
+    // Wine that saves a trip to the server on every read and write.
     m_overlapped = {};
-    m_overlapped.hEvent = m_ioEvent;
+    m_overlapped.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<UINT_PTR>(m_ioEvent) | 1);
     return &m_overlapped;
 }
 
@@ -381,7 +404,7 @@ bool CSerialPort::EndedTransfer(OVERLAPPED* overlapped, DWORD* transferred)
 
 bool CSerialPort::WaitIo(OVERLAPPED* overlapped, DWORD* transferred, DWORD timeoutMs)
 {
-    const HANDLE events[] = {m_stopEvent, overlapped->hEvent};
+    const HANDLE events[] = {m_stopEvent, EventOf(overlapped)};
     switch (WaitForMultipleObjects(2, events, FALSE, timeoutMs)) {
     case WAIT_OBJECT_0:
         return true;
@@ -429,6 +452,7 @@ bool CSerialPort::StartListener()
         return true;
     m_stop = 0;
     m_noticePending = 0;
+    m_listenerHeld = false;
     m_listenerError = 0;
     m_thread = CreateThread(nullptr, 0, &CSerialPort::ListenerThreadProc, this, 0, nullptr);
     if (!m_thread) {
@@ -564,7 +588,7 @@ void CSerialPort::AnnounceWaiting()
 bool CSerialPort::EndTransfer(OVERLAPPED* overlapped)
 {
     m_comm->CancelIo(m_handle);
-    for (DWORD waited = 0; WaitForSingleObject(overlapped->hEvent, kWaitEndMs) == WAIT_TIMEOUT;
+    for (DWORD waited = 0; WaitForSingleObject(EventOf(overlapped), kWaitEndMs) == WAIT_TIMEOUT;
          waited += kWaitEndMs) {
         if (waited >= kGiveUpEndMs)
             return false;

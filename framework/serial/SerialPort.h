@@ -49,6 +49,10 @@ public:
     bool Read(void* buffer, DWORD count, DWORD* read);
     // Received bytes the program holds and has not read yet.
     DWORD Buffered() const { return m_rxEnd - m_rxBegin; }
+    // The UI thread has done with the notice it read (and has written the
+    // command that answers it): the listener may wait again. A read that
+    // finds nothing left says the same.
+    void NoticeHandled();
     bool Write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped, DWORD timeoutMs);
     // True when every byte was written.
     bool WriteBytes(const void* buffer, DWORD count);
@@ -125,11 +129,15 @@ private:
 
     // The hand-over: the listener sets the flag and posts one notice, then
     // waits until the UI thread has taken the driver's bytes (which clears
-    // the flag and signals the event) before it waits for more. Under Wine
-    // EV_RXCHAR repeats while bytes wait in the driver; taken into the
-    // program's buffer, they no longer do.
+    // the flag) and handled them (which signals the event) before it waits
+    // for more. Under Wine EV_RXCHAR repeats while bytes wait in the driver;
+    // taken into the program's buffer, they no longer do. Held until the
+    // answer has gone out, the listener's new wait (under Wine a thread of
+    // its own) does not compete with the answer.
     volatile LONG m_noticePending = 0;
     HANDLE m_noticeTaken = nullptr;
+    // A taken notice not yet handled (UI thread only).
+    bool m_listenerHeld = false;
 
     // Received bytes taken from the driver, not yet read (UI thread only).
     std::vector<BYTE> m_rx;

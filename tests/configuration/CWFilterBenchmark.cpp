@@ -17,8 +17,9 @@ void Print(const char* what, double ms, CSimulatedTransceiver& radio, double wai
     for (const SimulatedCommand& entry : radio.Log())
         characters += static_cast<unsigned>(entry.command.size() + entry.reply.size());
     const double wire = characters * kMsPerCharacter;
-    printf("%s: %u characters, wire %.1f ms + waits %.0f ms = %.1f ms; took %.1f ms, ratio %.2f\n", what,
-           characters, wire, waits, wire + waits, ms, ms / (wire + waits));
+    printf("%s: %u characters, wire %.1f ms + waits %.0f ms = %.1f ms; took %.1f ms, ratio %.2f; %s\n", what,
+           characters, wire, waits, wire + waits, ms, ms / (wire + waits),
+           MeasureTurnaround(radio.Log()).Describe().c_str());
 }
 
 bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)

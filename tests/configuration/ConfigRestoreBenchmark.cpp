@@ -20,7 +20,8 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
             machine.AddByte(static_cast<int>(GetSavedRegionStart(region) + i), static_cast<BYTE>(i * 7));
     }
     GetModel().SetActiveMachine(&machine);
-    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(nullptr); });
+    const HWND bar = ShowProgressBar(window);
+    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(bar); });
     if (elapsed < 0 || window.Result() != 0) {
         printf("the restore failed: 0x%08lX\n", static_cast<unsigned long>(window.Result()));
         return false;
@@ -39,8 +40,9 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
             waits += 100;
     }
     printf("%d bytes restored, %zu characters: wire %.1f ms + waits %.0f ms = %.1f ms; restore and contact took "
-           "%.1f ms, ratio %.2f\n",
-           machine.GetByteCount(), characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits));
+           "%.1f ms, ratio %.2f; %s\n",
+           machine.GetByteCount(), characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits),
+           MeasureTurnaround(radio.Log()).Describe().c_str());
     return true;
 }
 

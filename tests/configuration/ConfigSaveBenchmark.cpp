@@ -13,7 +13,8 @@
 
 namespace {
 
-bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned speed, unsigned mcuVersion)
+bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, HWND progressBar, unsigned speed,
+             unsigned mcuVersion)
 {
     CModel& model = GetModel();
     radio.SetMcuVersion(mcuVersion);
@@ -23,7 +24,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned 
 
     CConfigSaveStateMachine machine;
     model.SetActiveMachine(&machine);
-    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(nullptr); });
+    const double elapsed = TimeRun(radio, window, [&] { return machine.Start(progressBar); });
     model.SetActiveMachine(nullptr);
     if (elapsed < 0 || window.Result() != 0) {
         printf("the save failed at %u bit/s: 0x%08lX after %zu commands\n", speed,
@@ -48,8 +49,9 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned 
             waits += 10;
     }
     printf("%u bit/s, MCU %u: %zu characters, wire %.1f ms + waits %.0f ms = %.1f ms; save took %.1f ms, "
-           "ratio %.2f\n",
-           speed, mcuVersion, characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits));
+           "ratio %.2f; %s\n",
+           speed, mcuVersion, characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits),
+           MeasureTurnaround(radio.Log()).Describe().c_str());
     return true;
 }
 
@@ -58,7 +60,8 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, unsigned 
 int main()
 {
     return RunBenchmark([](CSimulatedTransceiver& radio, CMachineTestWindow& window) {
-        return Measure(radio, window, 38400, 455) && Measure(radio, window, 9600, 455) &&
-               Measure(radio, window, 38400, 382);
+        const HWND bar = ShowProgressBar(window);
+        return Measure(radio, window, bar, 38400, 455) && Measure(radio, window, bar, 9600, 455) &&
+               Measure(radio, window, bar, 38400, 382);
     });
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "BenchmarkRun.h"
 #include "BoxWatcher.h"
@@ -49,6 +50,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
     const double elapsed = log.back().ms + 10 - log[first].ms + log[first].command.size() * kMsPerCharacter;
 
     // The waits each command is followed by, and the menu passes.
+    std::vector<double> waitAfter(log.size(), 0);
     double waits = 0, wire = 0;
     unsigned timePasses = 0, datePasses = 0;
     bool dateMenu = false;
@@ -57,20 +59,25 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
         wire += (entry.command.size() + entry.reply.size()) * kMsPerCharacter;
         const std::string& command = entry.command;
         if (command == "MN073;" || command == "MN029;" || command == "MN030;") {
-            waits += 250;
+            waitAfter[i] = 250;
             dateMenu = command != "MN073;";
             (dateMenu ? datePasses : timePasses) += 1;
         } else if (command == "MN255;") {
-            waits += 10;
+            waitAfter[i] = 10;
         } else if (command.compare(0, 3, "SWT") == 0) {
-            waits += dateMenu ? 500 : 10;
+            waitAfter[i] = dateMenu ? 500 : 10;
         }
+        waits += waitAfter[i];
     }
+    const std::vector<SimulatedCommand> passes(log.begin() + first, log.end());
+    const STurnaround turnaround =
+        MeasureTurnaround(passes, nullptr, [&](size_t i) { return waitAfter[first + i] > 0; });
     printf("radio clock off by 1 d 3 h 20 min 53 s; from OK: %u time passes, %u date passes\n", timePasses,
            datePasses);
     printf("clock now off by %lld s\n", radio.ClockOffset());
     printf("mandated waits %.0f ms + wire time %.1f ms = %.1f ms\n", waits, wire, waits + wire);
-    printf("passes took %.1f ms, ratio %.2f (OK to closed: %.1f ms)\n", elapsed, elapsed / (waits + wire), closed);
+    printf("passes took %.1f ms, ratio %.2f (OK to closed: %.1f ms); %s\n", elapsed, elapsed / (waits + wire), closed,
+           turnaround.Describe().c_str());
     return true;
 }
 

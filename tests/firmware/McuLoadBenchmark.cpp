@@ -20,6 +20,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
     const std::wstring path = WriteMcuFile(folder, L"hmcu0460.hex", 0x1F000, 1).path;
 
     CMcuLoaderStateMachine machine(L"MCU", path, L"");
+    ShowProgressBar(window);
     radio.ClearLog();
     window.ResetFinished();
     model.SetActiveMachine(&machine);
@@ -62,6 +63,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
     printf("ratio load / (wire + waits): %.3f\n", elapsed / (wire + kMandatedMs));
     printf("packet phase: %.1f ms against %.1f ms on the wire\n", packetPhase, packetWire);
     printf("mean overhead per packet exchange beyond its wire time: %.2f ms\n", (packetPhase - packetWire) / packets);
+    printf("MCU load: %s\n", MeasureLoadTurnaround(log).Describe().c_str());
     return true;
 }
 

@@ -349,7 +349,7 @@ TEST_F(McuLoaderTest, N8IsPassedThroughOrMustBeSwitchedOff)
     }
 }
 
-TEST(ProgressBarTest, PositionIsClampedAndWideRangesUseTheLongMessage)
+TEST(ProgressBarTest, TheBarMovesOnceTheCommandIsOutClampedAndInWideRanges)
 {
     const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 10, 10, owner,
@@ -369,11 +369,22 @@ TEST(ProgressBarTest, PositionIsClampedAndWideRangesUseTheLongMessage)
         machine.SetUpProgress(bar, c.total);
         for (UINT i = 0; i < c.steps; ++i)
             machine.Progress(64);
+        // A packet's progress comes before the packet goes out; the bar's
+        // repaint must not hold it up.
+        EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
+        PumpPending();
         PBRANGE range{};
         SendMessageW(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
         EXPECT_EQ(range.iHigh, c.high);
         EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), c.position);
         EXPECT_LE(machine.m_position, c.total);
     }
+    // Bytes that do not move the bar cost no message (a byte-wise save
+    // counts them one by one).
+    machine.SetUpProgress(bar, 128);
+    machine.Progress(1);
+    machine.Progress(30);
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, bar, PBM_SETPOS, PBM_SETPOS, PM_NOREMOVE));
     DestroyWindow(owner);
 }

@@ -19,22 +19,12 @@ constexpr double kContactWaitsMs = 200 + 10;
 // The N8 probe's time-out and the first poll after it.
 constexpr double kN8WaitsMs = 500 + 10;
 
-// Every byte of the log on the wire; a DSP or FPF packet is logged with its
-// header, its data count in the header's count field.
+// Every byte of the log on the wire.
 double LogWireMs(const std::vector<SimulatedCommand>& log)
 {
     double ms = 0;
-    for (const SimulatedCommand& entry : log) {
-        size_t sent = entry.command.size();
-        if (entry.command.compare(0, 7, "packet:") == 0) {
-            const std::string header = entry.command.substr(7);
-            if (header.size() == 6 + 3 && header.compare(0, 2, "LD") == 0)
-                sent = header.size() + (std::strtoul(header.substr(4, 2).c_str(), nullptr, 16) & 0x7F);
-            else
-                sent = CMcuLoaderStateMachine::kPacketSize;
-        }
-        ms += WireMs(sent, entry.speed) + WireMs(entry.reply.size(), entry.speed);
-    }
+    for (const SimulatedCommand& entry : log)
+        ms += WireMs(SentBytes(entry), entry.speed) + WireMs(entry.reply.size(), entry.speed);
     return ms;
 }
 
@@ -64,6 +54,7 @@ void Measure(CSimulatedTransceiver& radio, Machine& machine, double waitsMs)
     printf("%ls wire time of every byte exchanged: %.1f ms\n", machine.m_name, wire);
     printf("%ls mandated waits: %.0f ms\n", machine.m_name, waitsMs);
     printf("%ls ratio load / (wire + waits): %.3f\n", machine.m_name, elapsed / (wire + waitsMs));
+    printf("%ls load: %s\n", machine.m_name, MeasureLoadTurnaround(radio.Log()).Describe().c_str());
 }
 
 // The send's own decisions, each load run straight on its machine.
@@ -114,6 +105,7 @@ protected:
 bool MeasureAll(CSimulatedTransceiver& radio, CMachineTestWindow& window)
 {
     g_window = &window;
+    ShowProgressBar(window);
     CModel& model = GetModel();
 
     CTempFolder folder;

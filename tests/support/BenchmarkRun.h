@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <functional>
@@ -12,6 +13,8 @@
 #include "ContactStateMachine.h"
 #include "MachineTestWindow.h"
 #include "SimulatedTransceiver.h"
+#include "Turnaround.h"
+#include "resource.h"
 
 // One character on the wire at 38400 bit/s (8N1).
 constexpr double kMsPerCharacter = 10 * 1000.0 / 38400;
@@ -22,6 +25,16 @@ inline double NowMs()
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&counter);
     return 1000.0 * counter.QuadPart / frequency.QuadPart;
+}
+
+// The progress bar of the operation's dialog (control 16010 there, of the
+// loader and the configuration dialogs alike), shown on the main window: a
+// repaint costs milliseconds under Wine, part of what the user waits for.
+inline HWND ShowProgressBar(CMachineTestWindow& window)
+{
+    ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+    return CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 430, 15,
+                           window.Handle(), reinterpret_cast<HMENU>(IDC_LOADER_PROGRESS), nullptr, nullptr);
 }
 
 // The contact machine finds the radio where it is now; false (with a line

@@ -13,15 +13,9 @@
 
 namespace {
 
-constexpr double kBitsPerByte = 10;
-constexpr double kLineSpeed = 38400;
+constexpr unsigned kLineSpeed = 38400;
 // "TT0;" and "Q7H;" are each followed by a 10 ms pause.
 constexpr double kModePauseMs = 10;
-
-double WireMs(size_t characters)
-{
-    return 1000.0 * characters * kBitsPerByte / kLineSpeed;
-}
 
 bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandMacroStateMachine& machine,
              bool write, const char* name)
@@ -32,29 +26,16 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window, CCommandM
         printf("%s failed: 0x%08lX\n", name, window.FinishCount() ? static_cast<unsigned long>(window.Result()) : 0ul);
         return false;
     }
-    double characters = 0, pausesMs = 0, gapsMs = 0;
-    size_t commands = 0, roundTrips = 0, gaps = 0;
+    double characters = 0, pausesMs = 0;
     const std::vector<SimulatedCommand> log = radio.Log();
-    for (size_t i = 0; i < log.size(); ++i) {
-        const SimulatedCommand& entry = log[i];
+    for (const SimulatedCommand& entry : log) {
         characters += entry.command.size() + (entry.answered ? entry.reply.size() : 0);
         if (entry.command == "TT0;" || entry.command == "Q7H;")
             pausesMs += kModePauseMs;
-        ++commands;
-        if (!entry.answered)
-            continue;
-        ++roundTrips;
-        // From the end of the reply on the wire to the start of the next
-        // command (logged when its last byte is in).
-        if (i + 1 < log.size()) {
-            gapsMs += log[i + 1].ms - WireMs(log[i + 1].command.size()) - entry.ms - WireMs(entry.reply.size());
-            ++gaps;
-        }
     }
-    const double wireMs = WireMs(static_cast<size_t>(characters)) + pausesMs;
-    printf("%s: %zu commands, %zu round trips, %.0f characters, took %.1f ms; wire and pauses %.1f ms, ratio %.2f; "
-           "mean gap after a reply %.2f ms\n",
-           name, commands, roundTrips, characters, ms, wireMs, ms / wireMs, gaps ? gapsMs / gaps : 0.0);
+    const double wireMs = WireMs(static_cast<size_t>(characters), kLineSpeed) + pausesMs;
+    printf("%s: %zu commands, %.0f characters, took %.1f ms; wire and pauses %.1f ms, ratio %.2f; %s\n", name,
+           log.size(), characters, ms, wireMs, ms / wireMs, MeasureTurnaround(log).Describe().c_str());
     return true;
 }
 

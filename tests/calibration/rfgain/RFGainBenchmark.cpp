@@ -6,7 +6,6 @@
 // computes).
 //     table read x wire    one table read from the DSP
 //     table write x wire   the factory table into the DSP and on into EEPROM
-//     piece gap ms         mean time from a DSP reply's last byte to the next piece
 //     computed ratio       both receivers' computed low-level runs
 #include <windows.h>
 
@@ -20,11 +19,6 @@
 
 namespace {
 
-double WireMs(size_t characters, unsigned speed)
-{
-    return characters * 10 * 1000.0 / speed;
-}
-
 bool IsDspStart(const std::string& piece)
 {
     return (piece[0] == '!' || piece[0] == '@') && piece.compare(1, 2, "02") != 0;
@@ -34,14 +28,21 @@ struct SFigures {
     double elapsed = 0;
     double wire = 0;
     double waits = 0;
-    double gaps = 0;
-    size_t gapCount = 0;
+    STurnaround turnaround;
     double Ratio() const { return elapsed / (wire + waits); }
 };
+
+// The machine waits after each ";" and switch tap, and before each DSP command.
+bool WaitsAfter(const std::vector<SimulatedCommand>& log, size_t i)
+{
+    return log[i].command == ";" || log[i].command.compare(0, 2, "SW") == 0 ||
+           log[i + 1].command[0] == '!' || log[i + 1].command[0] == '@';
+}
 
 // Wire and mandated waits of what the radio logged.
 void Account(const std::vector<SimulatedCommand>& log, SFigures& figures)
 {
+    figures.turnaround.Add(MeasureTurnaround(log, nullptr, [&](size_t i) { return WaitsAfter(log, i); }));
     for (size_t i = 0; i < log.size(); ++i) {
         const SimulatedCommand& entry = log[i];
         figures.wire += WireMs(entry.command.size() + entry.reply.size(), entry.speed);
@@ -49,12 +50,6 @@ void Account(const std::vector<SimulatedCommand>& log, SFigures& figures)
             figures.waits += 10;
         else if (IsDspStart(entry.command))
             figures.waits += 100;
-        const bool dspReply = entry.answered && entry.reply.size() == 4 && entry.reply[0] == '(';
-        if (dspReply && i + 1 < log.size() && log[i + 1].command != ";") {
-            const double replyEnd = entry.ms + WireMs(entry.command.size() + entry.reply.size(), entry.speed);
-            figures.gaps += log[i + 1].ms - replyEnd;
-            ++figures.gapCount;
-        }
     }
 }
 
@@ -114,14 +109,14 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow&)
     if (!ok)
         return false;
     computed.waits += 2 * 8000;
-    printf("table read: %.1f ms, wire %.1f ms + waits %.0f ms\n", read.elapsed, read.wire, read.waits);
+    printf("table read: %.1f ms, wire %.1f ms + waits %.0f ms; %s\n", read.elapsed, read.wire, read.waits,
+           read.turnaround.Describe().c_str());
     printf("table read x wire: %.3f\n", read.Ratio());
-    printf("table write (and EEPROM store): %.1f ms, wire %.1f ms + waits %.0f ms\n", write.elapsed, write.wire,
-           write.waits);
+    printf("table write (and EEPROM store): %.1f ms, wire %.1f ms + waits %.0f ms; %s\n", write.elapsed, write.wire,
+           write.waits, write.turnaround.Describe().c_str());
     printf("table write x wire: %.3f\n", write.Ratio());
-    printf("piece gap ms: %.3f\n", read.gapCount ? read.gaps / read.gapCount : 0.0);
-    printf("computed runs: %.1f ms, wire %.1f ms + waits %.0f ms\n", computed.elapsed, computed.wire,
-           computed.waits);
+    printf("computed runs: %.1f ms, wire %.1f ms + waits %.0f ms; %s\n", computed.elapsed, computed.wire,
+           computed.waits, computed.turnaround.Describe().c_str());
     printf("computed ratio: %.3f\n", computed.Ratio());
     return true;
 }

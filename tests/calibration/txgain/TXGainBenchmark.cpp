@@ -71,8 +71,9 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow&)
                            log.front().command.size() * kMsPerCharacter;
     const double bandMs = (log[bandStarts[10]].ms - log[bandStarts[0]].ms) / 10;
     const double bandCommands = (bandStarts[10] - bandStarts[0]) / 10.0;
-    printf("5 W run: %zu commands, mandated waits %.0f ms + wire time %.1f ms = %.1f ms, took %.1f ms\n", log.size(),
-           waits, wire, waits + wire, elapsed);
+    printf("5 W run: %zu commands, mandated waits %.0f ms + wire time %.1f ms = %.1f ms, took %.1f ms; %s\n",
+           log.size(), waits, wire, waits + wire, elapsed,
+           MeasureTurnaround(log, nullptr, [&](size_t i) { return MandatedWaitMs(log, i) > 0; }).Describe().c_str());
     printf("run ratio: %.3f\n", elapsed / (waits + wire));
     printf("band seconds: %.2f\n", bandMs / 1000);
     printf("commands per band: %.1f\n", bandCommands);

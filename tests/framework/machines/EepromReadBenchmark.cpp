@@ -15,8 +15,7 @@
 
 namespace {
 
-constexpr double kBitsPerByte = 10;
-constexpr double kLineSpeed = 38400;
+constexpr unsigned kLineSpeed = 38400;
 
 // Characters on the wire for one block read of `count` bytes.
 unsigned ExchangedCharacters(unsigned count)
@@ -34,25 +33,13 @@ bool ParseBlockRead(const std::string& command, unsigned& address, unsigned& cou
     return true;
 }
 
-double WireMs(size_t characters, unsigned speed)
+// Only the commands that continue a read count: between two regions the
+// benchmark itself starts the machine again.
+bool ContinuesRead(const std::vector<SimulatedCommand>& log, size_t i)
 {
-    return 1000.0 * characters * kBitsPerByte / speed;
-}
-
-// Reply end to next command, in ms, for the commands that continue a read.
-// A command is logged when its last byte is in.
-std::vector<double> ReplyToCommandGaps(const std::vector<SimulatedCommand>& log)
-{
-    std::vector<double> gaps;
-    for (size_t i = 1; i < log.size(); ++i) {
-        unsigned address = 0, count = 0, nextAddress = 0, nextCount = 0;
-        if (!ParseBlockRead(log[i - 1].command, address, count) ||
-            !ParseBlockRead(log[i].command, nextAddress, nextCount) || nextAddress != address + count)
-            continue;
-        const double replyEnd = log[i - 1].ms + WireMs(log[i - 1].reply.size(), log[i - 1].speed);
-        gaps.push_back(log[i].ms - WireMs(log[i].command.size(), log[i].speed) - replyEnd);
-    }
-    return gaps;
+    unsigned address = 0, count = 0, nextAddress = 0, nextCount = 0;
+    return i + 1 < log.size() && ParseBlockRead(log[i].command, address, count) &&
+           ParseBlockRead(log[i + 1].command, nextAddress, nextCount) && nextAddress == address + count;
 }
 
 bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
@@ -83,13 +70,11 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
         best = std::min(best, ms);
         total += ms;
     }
-    const double wireMs = 1000.0 * characters * kBitsPerByte / kLineSpeed;
-    std::vector<double> gaps = ReplyToCommandGaps(radio.Log());
+    const double wireMs = WireMs(characters, kLineSpeed);
+    const std::vector<SimulatedCommand> log = radio.Log();
+    const STurnaround turnaround = MeasureTurnaround(log, nullptr, [&](size_t i) { return !ContinuesRead(log, i); });
+    std::vector<double> gaps = turnaround.gapsMs;
     std::sort(gaps.begin(), gaps.end());
-    double gapTotal = 0;
-    for (double gap : gaps)
-        gapTotal += gap;
-    const double gapMean = gaps.empty() ? 0 : gapTotal / gaps.size();
     const double gap95 = gaps.empty() ? 0 : gaps[std::min(gaps.size() - 1, gaps.size() * 95 / 100)];
 
     printf("saved EEPROM bytes: %u bytes\n", GetSavedByteCount());
@@ -99,7 +84,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
     printf("read time best: %.1f ms\n", best);
     printf("ratio read/wire mean: %.2f x\n", total / kRounds / wireMs);
     printf("ratio read/wire best: %.2f x\n", best / wireMs);
-    printf("reply-to-command gap mean: %.2f ms\n", gapMean);
+    printf("reads: %s\n", turnaround.Describe().c_str());
     printf("reply-to-command gap 95th percentile: %.2f ms\n", gap95);
     printf("reply-to-command gaps measured: %u gaps\n", static_cast<unsigned>(gaps.size()));
     return true;

@@ -24,6 +24,8 @@ public:
               lastWParam = wParam;
               if (onNotice)
                   onNotice();
+              if (handled)
+                  handled();
               return true;
           })
     {
@@ -32,6 +34,8 @@ public:
     int notices = 0;
     WPARAM lastWParam = 0;
     std::function<void()> onNotice;
+    // What the model does once a machine has handled a notice.
+    std::function<void()> handled;
 
 private:
     CTestWindow m_window;
@@ -45,6 +49,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(radio.Start());
+        notices.handled = [this] { port.NoticeHandled(); };
         port.SetNotifyWindow(notices.window);
         ASSERT_EQ(port.Open(radio.PortName().c_str(), false), 0u);
     }
@@ -184,6 +189,24 @@ TEST_F(SerialPortTest, ABurstKeepsTheSecondReplyForTheNextReadUntilThePurge)
     ASSERT_TRUE(port.WriteText(L"RVF;"));
     ASSERT_TRUE(PumpUntil([&] { return !reply.empty() && reply.back() == ';'; }, 2000));
     EXPECT_EQ(reply, "RVF01.10;");
+}
+
+TEST_F(SerialPortTest, ThePortsOwnTransfersQueueNoCompletionPackets)
+{
+    // Under Wine each packet costs a trip to the server on every read and
+    // write. The listener's waits are not the port's transfers.
+    ASSERT_TRUE(port.StopListener(INFINITE));
+    const HANDLE completions = CreateIoCompletionPort(port.Handle(), nullptr, 1, 0);
+    ASSERT_NE(completions, nullptr);
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    ASSERT_TRUE(PumpUntil([&] { return Queued() == 9; }, 2000));
+    EXPECT_EQ(ReadReply(), "RVM04.55;");
+    DWORD bytes = 0;
+    ULONG_PTR key = 0;
+    OVERLAPPED* ended = nullptr;
+    EXPECT_FALSE(GetQueuedCompletionStatus(completions, &bytes, &key, &ended, 0));
+    EXPECT_EQ(ended, nullptr);
+    CloseHandle(completions);
 }
 
 TEST_F(SerialPortTest, SpeedsOutsideTheListAreRefusedAndChangesReachTheLine)
@@ -522,6 +545,32 @@ TEST_F(WindowsDriverTest, BytesThatCameWhileNoWaitWasPendingAreAnnouncedOnce)
         EXPECT_EQ(notices.notices, 1);
         notices.onNotice = nullptr;
     }
+}
+
+TEST_F(WindowsDriverTest, TheListenerWaitsAgainOnlyOnceTheAnswerHasGoneOut)
+{
+    // A machine that takes its time to answer a whole reply: a new wait of
+    // the listener's (under Wine a thread of its own) would compete with it.
+    std::string reply;
+    LONG waitsAtNotice = -1, waitsAtAnswer = -1;
+    notices.onNotice = [&] {
+        if (waitsAtNotice >= 0)
+            return;
+        waitsAtNotice = driver::g_waits;
+        for (int waited = 0; waited < 2000 && Queued() < 9; ++waited)
+            Sleep(1);
+        reply = ReadReply();
+        Sleep(20);
+        port.WriteText(L"RVF;");
+        waitsAtAnswer = driver::g_waits;
+    };
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    ASSERT_TRUE(PumpUntil([&] { return waitsAtAnswer >= 0; }, 2000));
+    EXPECT_EQ(reply, "RVM04.55;");
+    EXPECT_EQ(waitsAtAnswer, waitsAtNotice) << "the listener waited again before the answer went out";
+    // Handled, the notice lets the listener hear the answer's reply.
+    notices.onNotice = [&] { reply += ReadReply(); };
+    ASSERT_TRUE(PumpUntil([&] { return reply == "RVM04.55;RVF01.32;"; }, 2000)) << reply;
 }
 
 TEST_F(WindowsDriverTest, AWaitTheDriverNeverEndsDoesNotHangTheClose)
