@@ -39,7 +39,7 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow& window)
         else if (entry.command == ";" && !entry.answered)
             waits += 100;
     }
-    printf("%d bytes restored, %zu characters: wire %.1f ms + waits %.0f ms = %.1f ms; restore and contact took "
+    printf("restore of %d bytes: %zu characters, wire %.1f ms + waits %.0f ms = %.1f ms; restore and contact took "
            "%.1f ms, ratio %.2f; %s\n",
            machine.GetByteCount(), characters, wire, waits, wire + waits, elapsed, elapsed / (wire + waits),
            MeasureTurnaround(radio.Log()).Describe().c_str());

@@ -38,8 +38,9 @@ int main()
         total += ms;
         best = ms < best ? ms : best;
     }
-    std::printf("MCU window 0x%lX-0x%lX (%lu bytes) from a %u-byte file of %u-byte records:\n", kLow, kHigh,
-                kHigh - kLow, static_cast<unsigned>(text.size()), options.recordLength);
-    std::printf("  %d loads, mean %.2f ms, best %.2f ms\n", kRounds, total / kRounds, best);
+    std::printf("MCU window 0x%lX-0x%lX (%lu bytes) from a %u-byte file of %u-byte records: %d loads, mean %.2f ms, "
+                "best %.2f ms\n",
+                kLow, kHigh, kHigh - kLow, static_cast<unsigned>(text.size()), options.recordLength, kRounds,
+                total / kRounds, best);
     return 0;
 }
