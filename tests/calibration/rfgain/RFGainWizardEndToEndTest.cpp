@@ -93,29 +93,23 @@ TEST_F(RFGainWizardEndToEndTest, AnAdvancedRunStoresTheFactoryTableShowsItsCopie
     std::wstring displayLog;
     RunWizard({
         Next(IDD_RFGC_WELCOME),
-        {IDD_RFGC_CHOOSE_SOURCE,
-         [&](HWND, HWND shown) {
-             currentOffered = IsShownAndEnabled(shown, IDC_RFGC_CURRENT);
-             registryOfferedWhenShort = IsWindowVisible(GetDlgItem(shown, IDC_RFGC_REGISTRY)) ||
-                                        IsWindowEnabled(GetDlgItem(shown, IDC_RFGC_REGISTRY));
-             WriteSetting(L"RFGainCalibrationMainRXTable", HexPairs(128));
-             return true;
-         }},
+        On(IDD_RFGC_CHOOSE_SOURCE, [&](HWND, HWND shown) {
+            currentOffered = IsShownAndEnabled(shown, IDC_RFGC_CURRENT);
+            registryOfferedWhenShort = IsWindowVisible(GetDlgItem(shown, IDC_RFGC_REGISTRY)) ||
+                                       IsWindowEnabled(GetDlgItem(shown, IDC_RFGC_REGISTRY));
+            WriteSetting(L"RFGainCalibrationMainRXTable", HexPairs(128));
+        }),
         // Shown again, the page reads the value again.
         Back(IDD_RFGC_CHOOSE_SOURCE),
         Next(IDD_RFGC_WELCOME),
-        {IDD_RFGC_CHOOSE_SOURCE,
-         [&](HWND, HWND shown) {
-             registryOfferedWhenWhole = IsShownAndEnabled(shown, IDC_RFGC_REGISTRY);
-             return true;
-         }},
+        On(IDD_RFGC_CHOOSE_SOURCE, [&](HWND, HWND shown) {
+            registryOfferedWhenWhole = IsShownAndEnabled(shown, IDC_RFGC_REGISTRY);
+        }),
         Choose(IDC_RFGC_FACTORY),
         Next(IDD_RFGC_CHOOSE_SOURCE),
-        {IDD_RFGC_MAIN_RX,
-         [&](HWND, HWND shown) {
-             instruction = GetWindowString(GetDlgItem(shown, IDC_RFGC_INSTRUCTION));
-             return true;
-         }},
+        On(IDD_RFGC_MAIN_RX, [&](HWND, HWND shown) {
+            instruction = GetWindowString(GetDlgItem(shown, IDC_RFGC_INSTRUCTION));
+        }),
         Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
         NextAfterRun(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, mainLog),
         // A stored table leaves out the main receiver's display.
@@ -195,11 +189,7 @@ TEST_F(RFGainWizardEndToEndTest, ATechnicianRunWalksItselfAndClosesAfterTheResto
     const State before = radio.State();
     std::pair<bool, bool> secondReceiverStep;
     RunWizard({
-        {IDD_RFGC_WELCOME,
-         [&](HWND, HWND welcome) {
-             secondReceiverStep = SecondReceiverStep(welcome);
-             return true;
-         }},
+        On(IDD_RFGC_WELCOME, [&](HWND, HWND welcome) { secondReceiverStep = SecondReceiverStep(welcome); }),
         // The user still chooses the source and sets the generator high.
         Next(IDD_RFGC_CHOOSE_SOURCE),
         Next(IDD_RFGC_MAIN_SIG_GEN_HIGH),
@@ -225,11 +215,7 @@ TEST_F(RFGainWizardEndToEndTest, TheMainWindowClosedUnderTheWizardWaitsForTheTXT
     RunWizard({
         Next(IDD_RFGC_WELCOME),
         Next(IDD_RFGC_CHOOSE_SOURCE),
-        {IDD_RFGC_SIG_GEN,
-         [&](HWND, HWND) {
-             PostMessageW(Frame(), WM_CLOSE, 0, 0);
-             return true;
-         }},
+        On(IDD_RFGC_SIG_GEN, [&](HWND, HWND) { PostMessageW(Frame(), WM_CLOSE, 0, 0); }),
     });
     ASSERT_EQ(boxes.Count(), 1u);
     ExpectTXTestNotice(boxes[0]);

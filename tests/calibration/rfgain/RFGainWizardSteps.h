@@ -33,6 +33,25 @@ inline std::pair<bool, bool> SecondReceiverStep(HWND welcome)
             IsWindowEnabled(GetDlgItem(welcome, IDC_BULLET_FIRST + 5)) != FALSE};
 }
 
+// `act` (wizard, page) once the page shows and `ready` (wizard) holds.
+template <typename Ready, typename Act>
+SWizardStep When(UINT page, Ready ready, Act act)
+{
+    return {page, [ready, act](HWND wizard, HWND shown) {
+                if (!ready(wizard))
+                    return false;
+                act(wizard, shown);
+                return true;
+            }};
+}
+
+// `act` (wizard, page) as soon as the page shows.
+template <typename Act>
+SWizardStep On(UINT page, Act act)
+{
+    return When(page, [](HWND) { return true; }, act);
+}
+
 // One of the wizard's buttons (`buttonId`, pressed as `button`), once the
 // page's chain (if any) has ended.
 inline SWizardStep PressWhenIdle(UINT page, int buttonId, int button)

@@ -68,33 +68,21 @@ TEST_F(RFGainWizardTest, AComputedCalibrationOfBothReceiversToFinish)
     std::wstring mainLog;
     std::wstring subLog;
     RunWizard({
-        {IDD_RFGC_WELCOME,
-         [&](HWND, HWND welcome) {
-             secondReceiverStep = SecondReceiverStep(welcome);
-             return true;
-         }},
+        On(IDD_RFGC_WELCOME, [&](HWND, HWND welcome) { secondReceiverStep = SecondReceiverStep(welcome); }),
         Next(IDD_RFGC_WELCOME),
-        {IDD_RFGC_CHOOSE_SOURCE,
-         [&](HWND, HWND page) {
-             const HWND current = GetDlgItem(page, IDC_RFGC_CURRENT);
-             onlyUserSources = IsDlgButtonChecked(page, IDC_RFGC_COMPUTED) == BST_CHECKED &&
-                               IsShownAndEnabled(page, IDC_RFGC_FACTORY) && !IsWindowVisible(current) &&
-                               !IsWindowEnabled(current) && !IsWindowVisible(GetDlgItem(page, IDC_RFGC_REGISTRY));
-             return true;
-         }},
+        On(IDD_RFGC_CHOOSE_SOURCE, [&](HWND, HWND page) {
+            const HWND current = GetDlgItem(page, IDC_RFGC_CURRENT);
+            onlyUserSources = IsDlgButtonChecked(page, IDC_RFGC_COMPUTED) == BST_CHECKED &&
+                              IsShownAndEnabled(page, IDC_RFGC_FACTORY) && !IsWindowVisible(current) &&
+                              !IsWindowEnabled(current) && !IsWindowVisible(GetDlgItem(page, IDC_RFGC_REGISTRY));
+        }),
         Next(IDD_RFGC_CHOOSE_SOURCE),
-        {IDD_RFGC_SIG_GEN,
-         [&](HWND, HWND page) {
-             signalGenerator = PageTexts(page);
-             return true;
-         }},
+        On(IDD_RFGC_SIG_GEN, [&](HWND, HWND page) { signalGenerator = PageTexts(page); }),
         Next(IDD_RFGC_SIG_GEN),
         Next(IDD_RFGC_MAIN_KNOBS),
-        {IDD_RFGC_MAIN_RX,
-         [&](HWND, HWND page) {
-             instruction = GetWindowString(GetDlgItem(page, IDC_RFGC_INSTRUCTION));
-             return true;
-         }},
+        On(IDD_RFGC_MAIN_RX, [&](HWND, HWND page) {
+            instruction = GetWindowString(GetDlgItem(page, IDC_RFGC_INSTRUCTION));
+        }),
         Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
         NextAfterRun(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, mainLog),
         Next(IDD_RFGC_MAIN_SIG_GEN_HIGH),
@@ -186,29 +174,19 @@ TEST_F(RFGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingT
     bool greyWhileWaiting = false;
     RunWizard(CalibrateMainThen({
         // The DSP measures.
-        {IDD_RFGC_MAIN_RX,
-         [&](HWND wizard, HWND) {
-             if (radio.CountCommand("!b8") == 0)
-                 return false;
-             PressWizardButton(wizard, PSBTN_CANCEL);
-             return true;
-         }},
+        When(IDD_RFGC_MAIN_RX, [&](HWND) { return radio.CountCommand("!b8") > 0; },
+             [](HWND wizard, HWND) { PressWizardButton(wizard, PSBTN_CANCEL); }),
         // Taken at once, though the chain and the restore are still to end.
-        {IDD_RFGC_MAIN_RX,
-         [&](HWND wizard, HWND) {
-             greyWhileWaiting = !MachineOf(wizard).IsIdle() && !CanPressWizardButton(wizard, IDCANCEL);
-             return true;
-         }},
+        On(IDD_RFGC_MAIN_RX, [&](HWND wizard, HWND) {
+            greyWhileWaiting = !MachineOf(wizard).IsIdle() && !CanPressWizardButton(wizard, IDCANCEL);
+        }),
         // The calibration has ended; the restore runs.
-        {IDD_RFGC_MAIN_RX,
-         [&](HWND wizard, HWND) {
-             CRFGCStateMachine& machine = MachineOf(wizard);
-             if (machine.IsIdle() || machine.IsRestorePending())
-                 return false;
-             clickedDuringRestore = true;
-             PressWizardButton(wizard, PSBTN_CANCEL);
-             return true;
-         }},
+        When(IDD_RFGC_MAIN_RX,
+             [](HWND wizard) { return !MachineOf(wizard).IsIdle() && !MachineOf(wizard).IsRestorePending(); },
+             [&](HWND wizard, HWND) {
+                 clickedDuringRestore = true;
+                 PressWizardButton(wizard, PSBTN_CANCEL);
+             }),
     }));
     EXPECT_TRUE(clickedDuringRestore);
     EXPECT_TRUE(greyWhileWaiting);
@@ -230,13 +208,8 @@ TEST_F(RFGainWizardTest, ACablePulledHalfWayThroughTheTableIsToldAndOneCancelClo
         Choose(IDC_RFGC_FACTORY),
         Next(IDD_RFGC_CHOOSE_SOURCE),
         Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
-        {IDD_RFGC_MAIN_RX,
-         [&](HWND, HWND) {
-             if (radio.CountCommand("EW") < 2)
-                 return false;
-             radio.Unplug();
-             return true;
-         }},
+        When(IDD_RFGC_MAIN_RX, [&](HWND) { return radio.CountCommand("EW") >= 2; },
+             [&](HWND, HWND) { radio.Unplug(); }),
         CancelAfterFailure(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, boxes, 2, log),
     });
     const std::wstring told = L"Serial port " + radio.PortName() +
@@ -256,16 +229,14 @@ TEST_F(RFGainWizardTest, ARestoreThatFailsAfterCancelIsToldAndTheWizardCloses)
     RunWizard({
         Next(IDD_RFGC_WELCOME),
         Next(IDD_RFGC_CHOOSE_SOURCE),
-        {IDD_RFGC_SIG_GEN,
-         [&](HWND wizard, HWND) {
-             radio.Unplug();
-             PressWizardButton(wizard, PSBTN_CANCEL);
-             return true;
-         }},
+        On(IDD_RFGC_SIG_GEN, [&](HWND wizard, HWND) {
+            radio.Unplug();
+            PressWizardButton(wizard, PSBTN_CANCEL);
+        }),
     });
-    EXPECT_EQ(std::count_if(boxes.Boxes().begin(), boxes.Boxes().end(),
-                            [](const SeenBox& box) { return box.caption == L"RF Gain Calibration Error"; }),
-              1);
+    // The port's own box, then the restore's failure.
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes[1].caption, L"RF Gain Calibration Error");
 }
 
 }  // namespace
