@@ -67,8 +67,8 @@ UINT GetRFGainWizardBack(UINT templateId);
 UINT GetRFGCInstructionId(RFGCSource choice);
 
 // What a failed chain tells the user: a zero table its own explanation, a
-// handle that the closed port made invalid the port (`closedPort`, empty
-// while the port is open), anything else its code's text; and, when the
+// system error once the port has closed the port (`closedPort`, empty while
+// the port is open), anything else its code's text; and, when the
 // EEPROM write stopped part way, that the table must be stored again.
 std::wstring GetRFGCFailureText(HRESULT result, const std::wstring& closedPort = {}, bool tableIncomplete = false);
 // Whether the failure needs a box: a signal too low was the machine's own

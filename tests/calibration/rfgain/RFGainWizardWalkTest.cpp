@@ -237,6 +237,7 @@ TEST_F(RFGainWizardTest, ARestoreThatFailsAfterCancelIsToldAndTheWizardCloses)
     // The port's own box, then the restore's failure.
     ASSERT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(boxes[1].caption, L"RF Gain Calibration Error");
+    EXPECT_EQ(boxes[1].text, L"Serial port " + radio.PortName() + L" is closed");
 }
 
 }  // namespace
