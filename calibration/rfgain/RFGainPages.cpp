@@ -93,9 +93,10 @@ void CRFGCPage::OnMachineFinished(HRESULT result)
         OnChainFinished(result);
         return;
     }
-    // What the restore could not put back is the user's to know before the
-    // wizard closes; any other chain's end only closes it.
-    if (result != 0 && Machine().IsRestoreRun())
+    // What a chain that the Cancel waited for, or the restore, could not do
+    // is the user's to know before the wizard closes; the Cancel itself only
+    // closes it.
+    if (result != 0 && MapResult(result) != HRESULT_FROM_WIN32(ERROR_CANCELLED))
         ShowFailure(result);
     EnableWindow(GetDlgItem(Sheet(), IDCANCEL), TRUE);
     PressButton(PSBTN_CANCEL);

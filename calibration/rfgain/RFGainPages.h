@@ -6,7 +6,8 @@
 // machine sends to whichever page is current. A page cannot be left while
 // a chain runs; Cancel follows CRFGCInfo::QueryCancel, and a page that
 // hears an end after a Cancel presses Cancel again, so the radio is always
-// restored before the wizard closes (a restore that fails is told first).
+// restored before the wizard closes (a failure other than the Cancel
+// itself, the restore's too, is told first).
 // A Cancel that waits greys the button meanwhile. After a failure only
 // Cancel is left.
 #pragma once

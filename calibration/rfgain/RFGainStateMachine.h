@@ -70,8 +70,6 @@ public:
     bool Cancel() override;
 
     bool IsRestorePending() const { return m_wizard.restorePending != 0; }
-    // The last run was the restore.
-    bool IsRestoreRun() const { return m_run.restoring; }
     // The prepare put the radio in TX TEST, which nothing in the wizard undoes.
     bool HasSetTXTest() const { return m_wizard.txTestSet; }
     // The last run's EEPROM write ended after its first block.

@@ -3,7 +3,8 @@
 // RFGainWizardEndToEndTest.cpp): a computed calibration of both receivers
 // to Finish; a signal too low, retried, ignored, then refused; a Cancel
 // during a calibration, clicked twice; a cable pulled while the table is
-// stored, and while the wizard waits for the user.
+// stored (before a Cancel, or while one waits), and while the wizard waits
+// for the user.
 #include "RFGainFixture.h"
 #include "RFGainWizardSteps.h"
 #include "FileVersionInfo.h"
@@ -196,28 +197,52 @@ TEST_F(RFGainWizardTest, CancelDuringACalibrationClickedTwiceRestoresEverythingT
     EXPECT_EQ(Eeprom(radio, 0x4D00), std::vector<uint8_t>(128, 0xFF));
 }
 
-// The cable pulled after the first of the table's two EEPROM blocks: the
-// port's own box, then the page names the closed port and the table left
-// incomplete, and one Cancel closes the wizard, as nothing can be restored.
-TEST_F(RFGainWizardTest, ACablePulledHalfWayThroughTheTableIsToldAndOneCancelCloses)
+class RFGainCablePulledTest : public RFGainWizardTest {
+protected:
+    // The factory table stored in the main receiver; once its second EEPROM
+    // block is under way, `act`, and the cable pulled. Then `more`.
+    template <typename Act>
+    void PullDuringTheTable(Act act, std::vector<SWizardStep> more = {})
+    {
+        radio.IgnoreNext("EW", 100, 1);
+        std::vector<SWizardStep> steps = {
+            Next(IDD_RFGC_WELCOME), Choose(IDC_RFGC_FACTORY), Next(IDD_RFGC_CHOOSE_SOURCE),
+            Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+            When(IDD_RFGC_MAIN_RX, [&](HWND) { return radio.CountCommand("EW") >= 2; },
+                 [&](HWND wizard, HWND) {
+                     act(wizard);
+                     radio.Unplug();
+                 })};
+        steps.insert(steps.end(), more.begin(), more.end());
+        RunWizard(std::move(steps));
+    }
+    // The port's own box, then the page's: the closed port and the table left incomplete.
+    std::wstring ExpectTold()
+    {
+        const std::wstring told = L"Serial port " + radio.PortName() +
+                                  L" is closed\nThe RF Gain calibration table stored in EEPROM is incomplete and "
+                                  L"must be stored again.";
+        EXPECT_EQ(boxes.Count(), 2u);
+        EXPECT_EQ(boxes.Boxes().back().text, told);
+        return told;
+    }
+};
+
+// Only Cancel is left, and one Cancel closes the wizard, as nothing can be
+// restored.
+TEST_F(RFGainCablePulledTest, HalfWayThroughTheTableItIsToldAndOneCancelCloses)
 {
-    radio.IgnoreNext("EW", 100, 1);
     std::wstring log;
-    RunWizard({
-        Next(IDD_RFGC_WELCOME),
-        Choose(IDC_RFGC_FACTORY),
-        Next(IDD_RFGC_CHOOSE_SOURCE),
-        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
-        When(IDD_RFGC_MAIN_RX, [&](HWND) { return radio.CountCommand("EW") >= 2; },
-             [&](HWND, HWND) { radio.Unplug(); }),
-        CancelAfterFailure(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, boxes, 2, log),
-    });
-    const std::wstring told = L"Serial port " + radio.PortName() +
-                              L" is closed\nThe RF Gain calibration table stored in EEPROM is incomplete and must be "
-                              L"stored again.";
-    ASSERT_EQ(boxes.Count(), 2u);
-    EXPECT_EQ(boxes[1].text, told);
-    EXPECT_TRUE(EndsWith(WithNewlines(log), L"\nReady\n" + told)) << log;
+    PullDuringTheTable([](HWND) {}, {CancelAfterFailure(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE, boxes, 2, log)});
+    EXPECT_TRUE(EndsWith(WithNewlines(log), L"\nReady\n" + ExpectTold())) << log;
+}
+
+// A Cancel that waits for the EEPROM write hears the failure, tells it,
+// and closes.
+TEST_F(RFGainCablePulledTest, WhileCancelWaitsForTheTableItIsToldAndTheWizardCloses)
+{
+    PullDuringTheTable([](HWND wizard) { PressWizardButton(wizard, PSBTN_CANCEL); });
+    ExpectTold();
 }
 
 // The cable pulled while the wizard waits for the user: the port still
