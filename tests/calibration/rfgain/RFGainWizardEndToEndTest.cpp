@@ -212,11 +212,7 @@ TEST_F(RFGainWizardEndToEndTest, ATechnicianRunWalksItselfAndClosesAfterTheResto
 TEST_F(RFGainWizardEndToEndTest, TheMainWindowClosedUnderTheWizardWaitsForTheTXTestNotice)
 {
     Connect();
-    RunWizard({
-        Next(IDD_RFGC_WELCOME),
-        Next(IDD_RFGC_CHOOSE_SOURCE),
-        On(IDD_RFGC_SIG_GEN, [&](HWND, HWND) { PostMessageW(Frame(), WM_CLOSE, 0, 0); }),
-    });
+    RunWizard(AtTheGenerator([&](HWND, HWND) { PostMessageW(Frame(), WM_CLOSE, 0, 0); }));
     ASSERT_EQ(boxes.Count(), 1u);
     ExpectTXTestNotice(boxes[0]);
     EXPECT_EQ(DispatchToQuit(), 1);

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "BoxWatcher.h"
 #include "RFGainWizard.h"
@@ -67,6 +68,13 @@ inline SWizardStep PressWhenIdle(UINT page, int buttonId, int button)
 inline SWizardStep Next(UINT page) { return PressWhenIdle(page, kWizardNext, PSBTN_NEXT); }
 inline SWizardStep Back(UINT page) { return PressWhenIdle(page, kWizardBack, PSBTN_BACK); }
 inline SWizardStep Finish() { return PressWhenIdle(IDD_RFGC_COMPLETION, kWizardFinish, PSBTN_FINISH); }
+
+// A computed run as far as the signal generator's page, then `act` there.
+template <typename Act>
+std::vector<SWizardStep> AtTheGenerator(Act act)
+{
+    return {Next(IDD_RFGC_WELCOME), Next(IDD_RFGC_CHOOSE_SOURCE), On(IDD_RFGC_SIG_GEN, act)};
+}
 
 // ChooseSource: the source's radio button as the mouse clicks it.
 inline SWizardStep Choose(int sourceButton)

@@ -251,14 +251,10 @@ TEST_F(RFGainCablePulledTest, WhileCancelWaitsForTheTableItIsToldAndTheWizardClo
 // Cancel closes the wizard.
 TEST_F(RFGainWizardTest, ARestoreThatFailsAfterCancelIsToldAndTheWizardCloses)
 {
-    RunWizard({
-        Next(IDD_RFGC_WELCOME),
-        Next(IDD_RFGC_CHOOSE_SOURCE),
-        On(IDD_RFGC_SIG_GEN, [&](HWND wizard, HWND) {
-            radio.Unplug();
-            PressWizardButton(wizard, PSBTN_CANCEL);
-        }),
-    });
+    RunWizard(AtTheGenerator([&](HWND wizard, HWND) {
+        radio.Unplug();
+        PressWizardButton(wizard, PSBTN_CANCEL);
+    }));
     // The port's own box, then the restore's failure.
     ASSERT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(boxes[1].caption, L"RF Gain Calibration Error");
