@@ -35,6 +35,7 @@ public:
     // loader says so: the radio has no complete firmware then.
     void OnFinished() override;
     void GiveUp() override;
+    bool InBootLoader() const;
 
     // The packet states' side of the wire.
     bool WritePacket() { return GetModel().WriteBytes(m_packet, kPacketSize); }

@@ -236,8 +236,9 @@ TEST_F(McuLoaderTest, BadFilesEndTheLoadBeforeAnythingIsSent)
     }
 }
 
-// A write that fails ends the load with the write's code and nothing more;
-// only the missing echo of "D" reports itself and forgets the radio's facts.
+// A write that fails ends the load with the write's code, and once "LDM;" is
+// out with the advice that the radio has no complete firmware; only the
+// missing echo of "D" reports itself and forgets the radio's facts.
 TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
 {
     const McuFile mcu = WriteMcuFile(folder, L"hmcu0460.hex", 100, 14);
@@ -261,7 +262,9 @@ TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
     } cases[] = {
         {"LDF2; not written", FIRMWARE_STATUS_RUNNING, VERSION_FPF, "LDF2;", true, ERROR_GEN_FAILURE, erase, false,
          false},
-        {"D not written", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "D", true, ERROR_GEN_FAILURE, noEcho, false, false},
+        {"LDM; not written", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "LDM;", true, ERROR_GEN_FAILURE, noEcho, false,
+         false},
+        {"D not written", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "D", true, ERROR_GEN_FAILURE, noEcho, false, true},
         {"D not echoed", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "", false, E_BOOT_LOADER_NO_D_ECHO, noEcho, true,
          false},
         {"D not written to a boot loader", FIRMWARE_STATUS_BOOT_LOADER, VERSION_MCU, "D", true, ERROR_GEN_FAILURE,
