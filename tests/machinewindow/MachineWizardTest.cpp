@@ -75,51 +75,41 @@ protected:
 
 }  // namespace
 
-TEST_F(MachineWizardTest, TheMachineIsRegisteredForTheWizardsLifeOrWhileItShows)
+TEST_F(MachineWizardTest, TheMachineIsRegisteredForTheWizardsLifeOrWhileItShowsAndReleasedOnlyWhileItsOwn)
 {
-    const struct {
-        const char* name;
-        WizardRegistration registration;
-        bool registeredHidden;
-    } kCases[] = {
-        {"for life", WizardRegistration::ForLife, true},
-        {"while shown", WizardRegistration::WhileShown, false},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.name);
+    for (const WizardRegistration registration : {WizardRegistration::ForLife, WizardRegistration::WhileShown}) {
+        const bool forLife = registration == WizardRegistration::ForLife;
+        SCOPED_TRACE(forLife ? "for life" : "while shown");
         {
-            CTestWizard unopened(c.registration);
-            EXPECT_EQ(Active() != nullptr, c.registeredHidden);
+            CTestWizard unopened(registration);
+            EXPECT_EQ(Active() != nullptr, forLife);
         }
         EXPECT_EQ(Active(), nullptr);
 
-        CTestWizard wizard(c.registration);
+        CTestWizard wizard(registration);
         CTwoStepMachine* const machine = &wizard.Machine();
         const HWND sheet = Open(wizard);
         EXPECT_EQ(Active(), machine);
         EXPECT_EQ(machine->m_owner, sheet);
         EXPECT_EQ(wizard.page.ownersWhenActivated, std::vector<HWND>{sheet});
         ShowWindow(sheet, SW_HIDE);
-        EXPECT_EQ(Active(), c.registeredHidden ? machine : nullptr);
+        EXPECT_EQ(Active(), forLife ? machine : nullptr);
         ShowWindow(sheet, SW_SHOW);
         EXPECT_EQ(Active(), machine);
         wizard.Destroy();
         EXPECT_EQ(Active(), nullptr);
-    }
-}
 
-TEST_F(MachineWizardTest, AnotherMachinesRegistrationIsLeftAlone)
-{
-    for (const WizardRegistration registration : {WizardRegistration::ForLife, WizardRegistration::WhileShown}) {
+        // Another machine's registration is left alone.
         CCountingMachine other;
         {
-            CTestWizard wizard(registration);
-            const HWND sheet = Open(wizard);
+            CTestWizard second(registration);
+            const HWND secondSheet = Open(second);
             GetModel().SetActiveMachine(&other);
-            ShowWindow(sheet, SW_HIDE);
-            wizard.Destroy();
+            ShowWindow(secondSheet, SW_HIDE);
+            second.Destroy();
         }
         EXPECT_EQ(Active(), &other);
+        GetModel().SetActiveMachine(nullptr);
     }
 }
 
