@@ -35,7 +35,6 @@ public:
     // loader says so: the radio has no complete firmware then.
     void OnFinished() override;
     void GiveUp() override;
-    bool InBootLoader() const;
 
     // The packet states' side of the wire.
     bool WritePacket() { return GetModel().WriteBytes(m_packet, kPacketSize); }
@@ -107,6 +106,7 @@ public:
 
 private:
     HRESULT LoadImage(CFirmwareImage& image, const std::wstring& path);
+    bool InBootLoader() const;
 
     std::wstring m_mainPath;
     std::wstring m_companionPath;
