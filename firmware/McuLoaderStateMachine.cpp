@@ -123,10 +123,17 @@ HRESULT CMcuLoaderStateMachine::VerifyVersion()
     return CLoaderStateHost<T>::VerifyVersion(m_currentImage->GetPath(), VERSION_MCU);
 }
 
-// The missing echo of "D" has given its own advice, and forgotten the status.
+// "LDM;" has gone out in this load, or the radio was waiting in its boot
+// loader: either way it has no complete firmware until a load ends well.
+bool CMcuLoaderStateMachine::InBootLoader() const
+{
+    return m_bootLoaderEntered || GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER;
+}
+
+// The missing echo of "D" has given its own advice.
 void CMcuLoaderStateMachine::OnFinished()
 {
-    if (IsFailure(m_result) && GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER)
+    if (IsFailure(m_result) && m_result != E_BOOT_LOADER_NO_D_ECHO && InBootLoader())
         Report(IDS_NO_COMPLETE_FIRMWARE, kDeviceWord);
     CLoaderStateHost<T>::OnFinished();
 }
@@ -134,8 +141,7 @@ void CMcuLoaderStateMachine::OnFinished()
 // A load already over (the contact run after it may go on) has told its end.
 void CMcuLoaderStateMachine::GiveUp()
 {
-    const bool halfLoaded =
-        !IsIdle() && (m_bootLoaderEntered || GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER);
+    const bool halfLoaded = !IsIdle() && InBootLoader();
     CLoaderStateHost<T>::GiveUp();
     if (halfLoaded)
         Report(IDS_NO_COMPLETE_FIRMWARE, kDeviceWord);
@@ -155,8 +161,9 @@ void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::Enter()
         GoNext();
         return;
     }
-    m_host->m_bootLoaderEntered = true;
     CCommandDelayState<T>::Enter();
+    // Only once "LDM;" is out: a failed write has ended the load already.
+    m_host->m_bootLoaderEntered = true;
 }
 
 void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::OnTimeout()

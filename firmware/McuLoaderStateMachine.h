@@ -106,6 +106,7 @@ public:
 
 private:
     HRESULT LoadImage(CFirmwareImage& image, const std::wstring& path);
+    bool InBootLoader() const;
 
     std::wstring m_mainPath;
     std::wstring m_companionPath;

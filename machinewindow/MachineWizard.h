@@ -50,10 +50,16 @@ protected:
     void OnShow(bool shown, UINT reason) override
     {
         CWizard97Sheet::OnShow(shown, reason);
-        // Windows hides an owned wizard with its minimised owner and shows it
-        // again on restore: the run goes on meanwhile.
-        if (m_registration != WizardRegistration::WhileShown || IsIconic(GetWindow(m_hwnd, GW_OWNER)))
+        if (m_registration != WizardRegistration::WhileShown)
             return;
+        // Windows hides an owned wizard with its owner being minimised (a
+        // second hide gives no reason; the owner may not be iconic yet) and
+        // shows it again on restore: the run goes on meanwhile.
+        if (!shown && (reason == SW_PARENTCLOSING || m_hiddenWithOwner)) {
+            m_hiddenWithOwner = true;
+            return;
+        }
+        m_hiddenWithOwner = false;
         if (shown)
             GetModel().SetActiveMachine(&Machine());
         else
@@ -71,4 +77,5 @@ private:
     void Release() { GetModel().ReleaseActiveMachine(&Machine()); }
 
     const WizardRegistration m_registration;
+    bool m_hiddenWithOwner = false;
 };

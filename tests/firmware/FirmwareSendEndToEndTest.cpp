@@ -402,9 +402,10 @@ LRESULT CALLBACK KeepLoaderLog(int code, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-// Given up in mid-load, the radio is left in its boot loader without
-// complete firmware: the dialog and the page say so once each. With the
-// power off and on again, the search finds the boot loader waiting.
+// Given up once "LDM;" has put the radio into its boot loader, before the
+// download began, the radio is left without complete firmware: the dialog
+// and the page say so once each. With the power off and on again, the
+// search finds the boot loader waiting.
 TEST_F(FirmwareSendEndToEndTest, ALoadGivenUpLeavesTheRadioWaitingInItsBootLoader)
 {
     WriteMcuFile(folder, L"hmcu0460.hex", 100, 15);
@@ -412,7 +413,7 @@ TEST_F(FirmwareSendEndToEndTest, ALoadGivenUpLeavesTheRadioWaitingInItsBootLoade
     const std::wstring advice = L"Q7 has no complete firmware; remove power and send the firmware again";
     CBoxWatcher answers({IDYES});
     answers.OnDialog(kDialogCaption, [&](HWND dialog) {
-        if (Summary()[0] < 20)
+        if (radio.CountCommand("LDM;") == 0)
             return false;
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         return true;
@@ -425,6 +426,7 @@ TEST_F(FirmwareSendEndToEndTest, ALoadGivenUpLeavesTheRadioWaitingInItsBootLoade
     t_lastLoaderLog = nullptr;
     ASSERT_EQ(answers.Count(), 1u);
     EXPECT_EQ(answers[0].caption, L"Critical Operation in Progress");
+    EXPECT_EQ(radio.CountCommand("D"), 0u);
     EXPECT_EQ(CountOf(dialogLog, advice), 1u);
     EXPECT_EQ(CountOf(FirmwareLog(), advice), 1u);
 

@@ -83,28 +83,6 @@ TEST_F(LoaderDialogTest, CloseDuringTheContactRunAfterALoadAsksFirst)
     EXPECT_EQ(dialog.Result(), 0);
 }
 
-// Given up once "LDM;" has put the radio into its boot loader, though before
-// the download began: the radio is said to have no complete firmware.
-TEST_F(LoaderDialogTest, YesAfterLdmTellsTheRadioHasNoCompleteFirmware)
-{
-    const McuFile file = WriteMcuFile(folder, L"hmcu0460.hex", 100, 48);
-    CBoxWatcher boxes({IDYES});
-    boxes.OnDialog(kCaption, [&](HWND shown) {
-        if (peer.CountCommand("LDM;") == 0)
-            return false;
-        PostMessageW(shown, WM_CLOSE, 0, 0);
-        return true;
-    });
-    CMcuLoaderDlg dialog(file.path);
-    EXPECT_EQ(dialog.DoModal(window.Handle()), IDCANCEL);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(peer.CountCommand("D"), 0u);
-    EXPECT_EQ(GetModel().ConnectionStatus.Get(), FIRMWARE_STATUS_RUNNING);
-    EXPECT_EQ(std::count(window.statusTexts.begin(), window.statusTexts.end(),
-                         L"Q7 has no complete firmware; remove power and send the firmware again"),
-              1);
-}
-
 namespace {
 
 // The close question of a test below: asked while the load runs, answered

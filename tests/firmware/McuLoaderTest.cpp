@@ -236,8 +236,9 @@ TEST_F(McuLoaderTest, BadFilesEndTheLoadBeforeAnythingIsSent)
     }
 }
 
-// A write that fails ends the load with the write's code and nothing more;
-// only the missing echo of "D" reports itself and forgets the radio's facts.
+// A write that fails ends the load with the write's code, and once "LDM;" is
+// out with the advice that the radio has no complete firmware; only the
+// missing echo of "D" reports itself and forgets the radio's facts.
 TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
 {
     const McuFile mcu = WriteMcuFile(folder, L"hmcu0460.hex", 100, 14);
@@ -249,56 +250,53 @@ TEST_F(McuLoaderTest, AFailedWriteEndsTheLoadWithItsOwnCode)
         const char* what;
         // Boot loader: the radio waits in it from the start.
         FirmwareStatusEnum status;
-        unsigned versionIndex;
+        // Empty: every write goes out, and "D" is not echoed.
         std::string failingWrite;
-        bool echoesD;
-        HRESULT result;
-        std::wstring line;
-        // The line is logged and the device facts are forgotten.
-        bool reported;
         // The radio is said to have no complete firmware.
         bool halfLoaded;
     } cases[] = {
-        {"LDF2; not written", FIRMWARE_STATUS_RUNNING, VERSION_FPF, "LDF2;", true, ERROR_GEN_FAILURE, erase, false,
-         false},
-        {"D not written", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "D", true, ERROR_GEN_FAILURE, noEcho, false, false},
-        {"D not echoed", FIRMWARE_STATUS_RUNNING, VERSION_MCU, "", false, E_BOOT_LOADER_NO_D_ECHO, noEcho, true,
-         false},
-        {"D not written to a boot loader", FIRMWARE_STATUS_BOOT_LOADER, VERSION_MCU, "D", true, ERROR_GEN_FAILURE,
-         noEcho, false, true},
-        {"D not echoed by a boot loader", FIRMWARE_STATUS_BOOT_LOADER, VERSION_MCU, "", false,
-         E_BOOT_LOADER_NO_D_ECHO, noEcho, true, false},
+        {"LDF2; not written", FIRMWARE_STATUS_RUNNING, "LDF2;", false},
+        {"LDM; not written", FIRMWARE_STATUS_RUNNING, "LDM;", false},
+        {"D not written", FIRMWARE_STATUS_RUNNING, "D", true},
+        {"D not echoed", FIRMWARE_STATUS_RUNNING, "", false},
+        {"D not written to a boot loader", FIRMWARE_STATUS_BOOT_LOADER, "D", true},
+        {"D not echoed by a boot loader", FIRMWARE_STATUS_BOOT_LOADER, "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        const bool fpfLoad = c.failingWrite == "LDF2;";
+        const unsigned versionIndex = fpfLoad ? VERSION_FPF : VERSION_MCU;
+        // The missing echo is logged and the device facts are forgotten.
+        const bool reported = c.failingWrite.empty();
+        const HRESULT result = reported ? E_BOOT_LOADER_NO_D_ECHO : ERROR_GEN_FAILURE;
         window.ResetFinished();
         window.logTexts.clear();
         window.statusTexts.clear();
-        const bool inBootLoader = c.status == FIRMWARE_STATUS_BOOT_LOADER;
-        peer.state = inBootLoader ? CLoaderPeer::State::BootLoader : CLoaderPeer::State::Running;
+        peer.state = c.status == FIRMWARE_STATUS_BOOT_LOADER ? CLoaderPeer::State::BootLoader
+                                                             : CLoaderPeer::State::Running;
         peer.bootLoader = CMcuBootLoader();
         peer.failingWrite = c.failingWrite;
-        peer.echoesD = c.echoesD;
+        peer.echoesD = !reported;
         CModel& model = GetModel();
         model.ConnectionStatus.Set(c.status);
         model.SerialNumber.Set(1234);
         model.FirmwareVersion.Set(VERSION_FPF, 130);
-        const unsigned short before = model.FirmwareVersion.Get(c.versionIndex);
-        if (c.versionIndex == VERSION_FPF) {
+        const unsigned short before = model.FirmwareVersion.Get(versionIndex);
+        if (fpfLoad) {
             CFpfLoaderStateMachine machine(L"FPF", fpf);
             ASSERT_TRUE(RunLoad(machine, 10000));
-            EXPECT_EQ(machine.m_result, c.result);
+            EXPECT_EQ(machine.m_result, result);
         } else {
             auto machine = Machine(mcu.path);
             ASSERT_TRUE(RunLoad(*machine, 10000));
-            EXPECT_EQ(machine->m_result, c.result);
+            EXPECT_EQ(machine->m_result, result);
         }
-        EXPECT_EQ(window.Result(), c.result);
+        EXPECT_EQ(window.Result(), result);
         EXPECT_EQ(window.FinishCount(), 1);
-        EXPECT_EQ(Logged(c.line), c.reported);
+        EXPECT_EQ(Logged(fpfLoad ? erase : noEcho), reported);
         EXPECT_EQ(HalfLoadedLines(), std::make_pair(long(c.halfLoaded), long(c.halfLoaded)));
-        EXPECT_EQ(model.FirmwareVersion.Get(c.versionIndex), c.reported ? VERSION_UNREAD : before);
-        EXPECT_EQ(model.SerialNumber.Get(), c.reported ? SERIAL_NUMBER_UNKNOWN : 1234);
+        EXPECT_EQ(model.FirmwareVersion.Get(versionIndex), reported ? VERSION_UNREAD : before);
+        EXPECT_EQ(model.SerialNumber.Get(), reported ? SERIAL_NUMBER_UNKNOWN : 1234);
         EXPECT_TRUE(peer.textLoad.Headers().empty());
         EXPECT_TRUE(peer.bootLoader.Packets().empty());
     }

@@ -4,6 +4,8 @@
 // hide and show that a minimised owner brings leave a run alone.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "CountingMachine.h"
 #include "MachineTestWindow.h"
 #include "MachineWizard.h"
@@ -28,20 +30,17 @@ public:
     {
     }
 
-    HWND ownerAtFirstActivation = nullptr;
+    std::vector<HWND> ownersWhenActivated;
 
 protected:
     LRESULT OnSetActive() override
     {
-        if (!m_activated)
-            ownerAtFirstActivation = m_machine.m_owner;
-        m_activated = true;
+        ownersWhenActivated.push_back(m_machine.m_owner);
         return 0;
     }
 
 private:
     CTwoStepMachine& m_machine;
-    bool m_activated = false;
 };
 
 class CTestWizard : public CMachineWizard<STestContext> {
@@ -76,66 +75,53 @@ protected:
 
 }  // namespace
 
-TEST_F(MachineWizardTest, TheMachineIsRegisteredForTheWizardsLifeOrWhileItShows)
+TEST_F(MachineWizardTest, TheMachineIsRegisteredForTheWizardsLifeOrWhileItShowsAndReleasedOnlyWhileItsOwn)
 {
-    const struct {
-        const char* name;
-        WizardRegistration registration;
-        bool registeredHidden;
-    } kCases[] = {
-        {"for life", WizardRegistration::ForLife, true},
-        {"while shown", WizardRegistration::WhileShown, false},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.name);
+    for (const WizardRegistration registration : {WizardRegistration::ForLife, WizardRegistration::WhileShown}) {
+        const bool forLife = registration == WizardRegistration::ForLife;
+        SCOPED_TRACE(forLife ? "for life" : "while shown");
         {
-            CTestWizard unopened(c.registration);
-            EXPECT_EQ(Active() != nullptr, c.registeredHidden);
+            CTestWizard unopened(registration);
+            EXPECT_EQ(Active() != nullptr, forLife);
         }
         EXPECT_EQ(Active(), nullptr);
 
-        CTestWizard wizard(c.registration);
+        CTestWizard wizard(registration);
         CTwoStepMachine* const machine = &wizard.Machine();
         const HWND sheet = Open(wizard);
         EXPECT_EQ(Active(), machine);
         EXPECT_EQ(machine->m_owner, sheet);
-        EXPECT_EQ(wizard.page.ownerAtFirstActivation, sheet);
+        EXPECT_EQ(wizard.page.ownersWhenActivated, std::vector<HWND>{sheet});
         ShowWindow(sheet, SW_HIDE);
-        EXPECT_EQ(Active(), c.registeredHidden ? machine : nullptr);
+        EXPECT_EQ(Active(), forLife ? machine : nullptr);
         ShowWindow(sheet, SW_SHOW);
         EXPECT_EQ(Active(), machine);
         wizard.Destroy();
         EXPECT_EQ(Active(), nullptr);
-    }
-}
 
-TEST_F(MachineWizardTest, AnotherMachinesRegistrationIsLeftAlone)
-{
-    for (const WizardRegistration registration : {WizardRegistration::ForLife, WizardRegistration::WhileShown}) {
+        // Another machine's registration is left alone.
         CCountingMachine other;
         {
-            CTestWizard wizard(registration);
-            const HWND sheet = Open(wizard);
+            CTestWizard second(registration);
+            const HWND secondSheet = Open(second);
             GetModel().SetActiveMachine(&other);
-            ShowWindow(sheet, SW_HIDE);
-            wizard.Destroy();
+            ShowWindow(secondSheet, SW_HIDE);
+            second.Destroy();
         }
         EXPECT_EQ(Active(), &other);
+        GetModel().SetActiveMachine(nullptr);
     }
 }
 
-// Windows hides an owned wizard when its owner is minimised and shows it on
-// restore; Wine does not, so the messages are sent here. Replies that come
-// meanwhile must reach the run.
+// Windows hides an owned wizard while its owner is being minimised, before
+// the owner is iconic, and shows it on restore; Wine does not, so the
+// messages are sent here. Replies that come meanwhile must reach the run.
 TEST_F(MachineWizardTest, AMinimisedOwnersHideAndShowLeaveTheRunGoing)
 {
     CTestWizard wizard(WizardRegistration::WhileShown);
     CTwoStepMachine& machine = wizard.Machine();
     const HWND sheet = Open(wizard);
     ASSERT_TRUE(machine.StartRun());
-    ShowWindow(window.Handle(), SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(window.Handle()));
-
     SendMessageW(sheet, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
     SendMessageW(sheet, WM_SHOWWINDOW, FALSE, 0);
     peer.Deliver("a;");
@@ -144,8 +130,6 @@ TEST_F(MachineWizardTest, AMinimisedOwnersHideAndShowLeaveTheRunGoing)
     EXPECT_EQ(peer.Count("B;"), 1u);
     SendMessageW(sheet, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
     SendMessageW(sheet, WM_SHOWWINDOW, TRUE, 0);
-    ShowWindow(window.Handle(), SW_RESTORE);
-
     peer.Deliver("b;");
     PumpPending();
     EXPECT_TRUE(machine.IsIdle());
