@@ -112,6 +112,7 @@ void CConfigSaveDlg::OnMachineFinished(HRESULT result)
 void CConfigSaveDlg::OnInterrupt()
 {
     SendStatusText(m_hwnd, FormatText(IDS_SAVE_CANCELLED));
+    HoldCancel();
     CancelRun();
 }
 

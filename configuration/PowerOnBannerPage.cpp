@@ -87,6 +87,7 @@ bool CPowerOnBannerPage::OnQueryCancel()
 void CPowerOnBannerPage::OnInterrupt()
 {
     m_saving = true;
+    HoldCancel();
     CancelRun();
 }
 

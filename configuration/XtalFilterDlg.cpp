@@ -371,9 +371,10 @@ bool CXtalFilterDlg::WriteChanges()
 // A read is left: nothing is lost.
 void CXtalFilterDlg::OnInterrupt()
 {
-    if (m_writing)
+    if (m_writing) {
         m_closeWhenWritten = true;
-    else
+        HoldCancel();
+    } else
         EndDialog(IDCANCEL);
 }
 

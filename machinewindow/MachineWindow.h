@@ -72,7 +72,11 @@ protected:
     // The question before a run is interrupted, and what Yes does. By
     // default the machine is cancelled and its end closes the window.
     virtual SQuestion CloseQuestion() { return {}; }
-    virtual void OnInterrupt() { CancelRun(); }
+    virtual void OnInterrupt()
+    {
+        HoldCancel();
+        CancelRun();
+    }
     // A dialog's close (Cancel, Esc, the close box) while no run is under way.
     virtual void OnCloseIdle() { this->EndDialog(IDCANCEL); }
 
@@ -105,6 +109,18 @@ protected:
     // The machine itself is working (a run may still wait for the contact run).
     bool IsMachineBusy() { return !m_machine.IsIdle(); }
     bool CancelRun() { return m_host.Cancel(); }
+    // A Cancel that waits for the step in progress greys its button until
+    // the run's end, so the user sees it was taken.
+    void HoldCancel()
+    {
+        m_cancelHeld = true;
+        EnableWindow(CancelButton(), FALSE);
+    }
+    void ReleaseCancel()
+    {
+        if (std::exchange(m_cancelHeld, false))
+            EnableWindow(CancelButton(), TRUE);
+    }
 
     int Ask(const SQuestion& question)
     {
@@ -202,12 +218,19 @@ protected:
             return TBase::OnMessage(message, wParam, lParam, result);
         if (IsRunning() && m_machine.IsIdle()) {
             m_wait.EndBusy();
+            ReleaseCancel();
             OnMachineFinished(static_cast<HRESULT>(wParam));
         }
         return true;
     }
 
 private:
+    // A page's Cancel is its sheet's.
+    HWND CancelButton() const
+    {
+        const bool page = GetWindowLongW(this->m_hwnd, GWL_STYLE) & WS_CHILD;
+        return GetDlgItem(page ? GetParent(this->m_hwnd) : this->m_hwnd, IDCANCEL);
+    }
     // Once per show: a window destroyed after a hide has been hidden already.
     void Hide()
     {
@@ -244,6 +267,7 @@ private:
     bool m_shown = false;
     bool m_showing = false;
     bool m_asking = false;
+    bool m_cancelHeld = false;
 };
 
 using CMachineDialog = CMachineWindow<CDialog>;

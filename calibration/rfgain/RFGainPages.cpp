@@ -59,12 +59,11 @@ bool CRFGCPage::OnQueryCancel()
 {
     // The running chain's end, or the end of the restore started here (which
     // may come before the start returns), comes to this page and presses
-    // Cancel again; the grey button says the Cancel was taken.
-    const HWND cancel = GetDlgItem(Sheet(), IDCANCEL);
-    EnableWindow(cancel, FALSE);
+    // Cancel again.
+    HoldCancel();
     if (Run([&] { return !m_info.QueryCancel(Sheet()); }))
         return true;
-    EnableWindow(cancel, TRUE);
+    ReleaseCancel();
     return false;
 }
 
@@ -98,7 +97,6 @@ void CRFGCPage::OnMachineFinished(HRESULT result)
     // closes it.
     if (result != 0 && MapResult(result) != HRESULT_FROM_WIN32(ERROR_CANCELLED))
         ShowFailure(result);
-    EnableWindow(GetDlgItem(Sheet(), IDCANCEL), TRUE);
     PressButton(PSBTN_CANCEL);
 }
 

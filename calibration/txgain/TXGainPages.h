@@ -18,7 +18,11 @@ protected:
     bool OnQueryCancel() override;
     LRESULT OnWizardBack() override { return IsRunning() ? -1 : 0; }
     LRESULT OnWizardNext() override { return IsRunning() ? -1 : 0; }
-    void OnInterrupt() override { m_context.Machine().CancelCalibration(); }
+    void OnInterrupt() override
+    {
+        HoldCancel();
+        m_context.Machine().CancelCalibration();
+    }
     // At the end of a run: a Cancel pressed meanwhile closes the wizard now.
     void CloseIfCancelled();
 

@@ -135,14 +135,18 @@ TEST_F(MachineWindowTest, CancelAsksFirstAndReachesOnlyAMachineNotYetFailed)
         EXPECT_EQ(boxes[0].caption, L"Critical Operation in Progress");
     }
     EXPECT_EQ(dialog.machine.m_result, 0);
+    const HWND cancel = GetDlgItem(dialog.Handle(), IDCANCEL);
+    EXPECT_TRUE(IsWindowEnabled(cancel)) << "No takes no Cancel";
     {
         CBoxWatcher boxes({IDYES});
         PressCancel();
     }
     EXPECT_EQ(dialog.machine.m_result, static_cast<HRESULT>(ERROR_CANCELLED));
+    EXPECT_FALSE(IsWindowEnabled(cancel)) << "a Cancel that waits shows it was taken";
     // The machine stops at its next step, and its end is the window's.
     Reply("a;");
     EXPECT_EQ(dialog.results, std::vector<HRESULT>{ERROR_CANCELLED});
+    EXPECT_TRUE(IsWindowEnabled(cancel));
     EXPECT_EQ(peer.Count("B;"), 0u);
 
     // Idle, Cancel closes without a question.
