@@ -205,7 +205,6 @@ void CSerialPort::Close()
     }
     m_ioEvent = m_stopEvent = m_noticeTaken = nullptr;
     m_rxBegin = m_rxEnd = 0;
-    m_listenerHeld = false;
 }
 
 bool CSerialPort::IsOpen() const
