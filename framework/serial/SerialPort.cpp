@@ -15,6 +15,9 @@ constexpr DWORD kSettleMs = 50;
 constexpr DWORD kIdleRestMs = 50;
 // How often the listener looks for new bytes while a notice is not taken.
 constexpr DWORD kUntakenPollMs = 50;
+// How long a taken notice holds the listener at most when nobody says it
+// was handled.
+constexpr DWORD kHeldMs = 500;
 // How long to wait for a cancelled transfer before ending it harder, and
 // before giving up on a driver that never ends it.
 constexpr DWORD kWaitEndMs = 100;
@@ -205,7 +208,6 @@ void CSerialPort::Close()
     }
     m_ioEvent = m_stopEvent = m_noticeTaken = nullptr;
     m_rxBegin = m_rxEnd = 0;
-    m_listenerHeld = false;
 }
 
 bool CSerialPort::IsOpen() const
@@ -598,20 +600,23 @@ bool CSerialPort::EndTransfer(OVERLAPPED* overlapped)
     return true;
 }
 
-// One notice, then no new wait until the UI thread has taken the bytes: the
-// notice cannot be lost and nothing spins while bytes wait. Bytes that come
-// while a notice lies untaken (nobody reads) are announced once more.
+// One notice, then no new wait until the UI thread has taken the bytes and
+// handled them: the notice cannot be lost and nothing spins while bytes
+// wait. Bytes that come while a notice lies untaken (nobody reads) are
+// announced once more; a taken notice nobody says was handled holds the
+// listener no longer than kHeldMs.
 void CSerialPort::AnnounceAndWait(WPARAM notice, DWORD queued)
 {
     InterlockedExchange(&m_noticePending, 1);
     PostMessageW(m_notify, WM_APP_SERIAL_DATA, notice, 0);
     // The flag says whether the bytes were taken; the event only wakes the
-    // wait. One left set by an earlier take costs a look, where resetting it
-    // would cost a call between every arrival and its notice.
+    // wait. One left set by an earlier notice costs a look, where resetting
+    // it would cost a call between every arrival and its notice.
     const HANDLE events[] = {m_stopEvent, m_noticeTaken};
-    while (m_noticePending) {
-        const DWORD woke = WaitForMultipleObjects(2, events, FALSE, kUntakenPollMs);
-        if (woke == WAIT_OBJECT_0)
+    for (;;) {
+        const bool taken = !m_noticePending;
+        const DWORD woke = WaitForMultipleObjects(2, events, FALSE, taken ? kHeldMs : kUntakenPollMs);
+        if (woke == WAIT_OBJECT_0 || (woke == WAIT_TIMEOUT ? taken : !m_noticePending))
             return;
         if (woke != WAIT_TIMEOUT || !m_noticePending)
             continue;

@@ -107,25 +107,20 @@ std::optional<std::string> RunUnixProgram(const std::wstring& program, std::wstr
     const DWORD startError = started ? 0 : GetLastError();
     // `process` is not ours to close (see StartCallbackProcess).
     closesocket(theirs);
-    std::string text;
-    bool ended = !started;
-    for (const DWORD start = GetTickCount(); !ended && GetTickCount() - start < timeoutMs;) {
-        fd_set ready;
-        FD_ZERO(&ready);
-        FD_SET(ours, &ready);
-        timeval wait{0, 50000};
-        if (select(0, &ready, nullptr, nullptr, &wait) != 1)
-            continue;
-        char buffer[4096];
-        const int received = recv(ours, buffer, sizeof buffer, 0);
-        if (received > 0)
-            text.append(buffer, received);
-        ended = received <= 0;
-    }
-    closesocket(ours);
-    if (!started)
+    if (!started) {
+        closesocket(ours);
         ADD_FAILURE() << "cannot start a helper program: error " << startError;
-    else if (!ended)
-        ADD_FAILURE() << "a helper program has not ended; it wrote: " << text;
-    return started && ended ? std::optional<std::string>(text) : std::nullopt;
+        return std::nullopt;
+    }
+    setsockopt(ours, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
+    std::string text;
+    char buffer[4096];
+    int received;
+    while ((received = recv(ours, buffer, sizeof buffer, 0)) > 0)
+        text.append(buffer, received);
+    closesocket(ours);
+    if (received == 0)
+        return text;
+    ADD_FAILURE() << "a helper program has not ended; it wrote: " << text;
+    return std::nullopt;
 }

@@ -20,5 +20,5 @@ SOCKET StartCallbackProcess(const std::wstring& program,
 
 // Runs a Unix program to its end: what it wrote to its standard output and
 // error, or nothing (after a test failure) when it could not start or has
-// not ended within `timeoutMs`.
+// written nothing for `timeoutMs` and not ended.
 std::optional<std::string> RunUnixProgram(const std::wstring& program, std::wstring commandLine, DWORD timeoutMs);

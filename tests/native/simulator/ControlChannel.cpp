@@ -27,7 +27,7 @@ bool ParseAddress(const std::string& address, sockaddr_in& socketAddress, std::s
 
 }  // namespace
 
-CControlChannel::~CControlChannel()
+CSocketOwner::~CSocketOwner()
 {
     if (m_socket >= 0)
         close(m_socket);
@@ -78,12 +78,6 @@ bool CControlChannel::Send(const std::string& line)
         sent += n;
     }
     return true;
-}
-
-CControlListener::~CControlListener()
-{
-    if (m_socket >= 0)
-        close(m_socket);
 }
 
 bool CControlListener::Listen(const std::string& address, std::string& error)

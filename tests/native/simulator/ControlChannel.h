@@ -8,18 +8,26 @@
 #include <string>
 #include <vector>
 
-class CControlChannel {
+// A socket held for its owner's life.
+class CSocketOwner {
 public:
-    CControlChannel() = default;
-    // A connection already made (accepted by CControlListener).
-    explicit CControlChannel(int socket) : m_socket(socket) {}
-    ~CControlChannel();
-    CControlChannel(const CControlChannel&) = delete;
-    CControlChannel& operator=(const CControlChannel&) = delete;
+    explicit CSocketOwner(int socket = -1) : m_socket(socket) {}
+    ~CSocketOwner();
+    CSocketOwner(const CSocketOwner&) = delete;
+    CSocketOwner& operator=(const CSocketOwner&) = delete;
+    int Fd() const { return m_socket; }
+
+protected:
+    int m_socket;
+};
+
+class CControlChannel : public CSocketOwner {
+public:
+    // A connection already made (accepted by CControlListener), or none.
+    explicit CControlChannel(int socket = -1) : CSocketOwner(socket) {}
 
     // `address` is "HOST:PORT" (numeric IPv4).
     bool Connect(const std::string& address, std::string& error);
-    int Fd() const { return m_socket; }
 
     // Takes what has arrived and appends the complete lines; false when the
     // peer has closed the connection.
@@ -28,27 +36,19 @@ public:
     bool Send(const std::string& line);
 
 private:
-    int m_socket = -1;
     std::string m_pending;
 };
 
-class CControlListener {
+class CControlListener : public CSocketOwner {
 public:
-    CControlListener() = default;
-    ~CControlListener();
-    CControlListener(const CControlListener&) = delete;
-    CControlListener& operator=(const CControlListener&) = delete;
-
     // `address` is "HOST:PORT" (numeric IPv4); port 0 takes a free one.
     bool Listen(const std::string& address, std::string& error);
     bool IsOpen() const { return m_socket >= 0; }
-    int Fd() const { return m_socket; }
     // "127.0.0.1:41234", the port as taken.
     const std::string& Address() const { return m_address; }
     // The connection waiting, or -1.
     int Accept();
 
 private:
-    int m_socket = -1;
     std::string m_address;
 };
