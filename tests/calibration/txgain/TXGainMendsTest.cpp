@@ -153,7 +153,7 @@ TEST_F(TXGainMendsTest, StrayReplyIsNoValueToRestore)
 
 // A value the restore sends into a silence goes again, up to eight times;
 // one that never gets through is given up with its code, the restore goes
-// on, and the end names it.
+// on, and the end names it. The run after it starts with a clean record.
 TEST_F(TXGainMendsTest, LostRestoreOfAValueIsSentAgain)
 {
     struct Row {
@@ -164,13 +164,14 @@ TEST_F(TXGainMendsTest, LostRestoreOfAValueIsSentAgain)
         // Log lines with the entry's code: when given up, and at the end.
         size_t logged;
     } rows[] = {
-        {1, 2, kChangedByDesign, L"", 0},
         {100, 8, {"tt", "db", "m078", "rt"}, NotPutBack(E_NO_RESPONSE_RT), 2},
+        {1, 2, kChangedByDesign, L"", 0},
     };
     Contact();
     for (const Row& row : rows) {
         Set("rt", "1");
         radio.ClearLog();
+        page.progress.clear();
         // Band 0's VFO A query: the run ends there.
         radio.IgnoreNext("FA;", 8, 1);
         radio.IgnoreNext("RT1;", row.lost);
