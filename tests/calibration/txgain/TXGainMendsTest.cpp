@@ -27,9 +27,7 @@ TEST_F(TXGainMendsTest, TuneThatNeverKeysEndsAfterEightQueries)
     EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
     EXPECT_EQ(CountCommand("SWH16;"), 8u);
     const std::vector<std::string> commands = radio.Commands();
-    size_t queries = 0;
-    for (size_t i = IndexOf(commands, "SWH16;"); i < commands.size(); ++i)
-        queries += commands[i] == "TQ;";
+    const size_t queries = CountFrom(commands, IndexOf(commands, "SWH16;"), "TQ;");
     EXPECT_GE(queries, 8u);
     EXPECT_LE(queries, 9u) << "StartTune's eight, and the restore may ask once";
 }
@@ -52,13 +50,9 @@ TEST_F(TXGainMendsTest, RadioThatNeverUnkeysIsLeftToTheUser)
     radio.Control("unkeys 0");
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
     const std::vector<std::string> commands = radio.Commands();
-    size_t queries = 0, unkeys = 0;
-    for (size_t i = IndexOf(commands, "RX;"); i < commands.size(); ++i) {
-        queries += commands[i] == "TQ;";
-        unkeys += commands[i] == "RX;";
-    }
-    EXPECT_EQ(queries, 8u + 8u);
-    EXPECT_EQ(unkeys, 8u + 8u) << "SetRX's, then the restore's";
+    const size_t unkeyed = IndexOf(commands, "RX;");
+    EXPECT_EQ(CountFrom(commands, unkeyed, "TQ;"), 8u + 8u);
+    EXPECT_EQ(CountFrom(commands, unkeyed, "RX;"), 8u + 8u) << "SetRX's, then the restore's";
     EXPECT_EQ(commands.back(), "TQ;") << "nothing put back while it transmits";
     EXPECT_EQ(machine.GetRadioWarning(), NotPutBack(E_NO_RESPONSE_TQ) + L"\r\n" + kMayBeTransmitting);
     EXPECT_EQ(page.progress.back(), kMayBeTransmitting);
