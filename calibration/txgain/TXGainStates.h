@@ -1,8 +1,9 @@
 // The TX gain calibration's own states. Every response state takes only
-// replies that begin with its query's letters and digits (a stray reply of
-// another command, "Q71;" to "Q5;" say, is no value to keep), counts each send, a wrong reply's as much as
-// a timeout's, against the machine's retry limit, and saves for the restore
-// only the first reply of a visit, which is the radio's own setting.
+// replies that begin with all of its query before the ";" (a stray reply of
+// another command, "Q71;" to "Q5;" say, is no value to keep), counts each
+// send, a wrong reply's as much as a timeout's, against the machine's retry
+// limit, and saves for the restore only the first reply of a visit, which is
+// the radio's own setting.
 #pragma once
 
 #include "MenuStates.h"

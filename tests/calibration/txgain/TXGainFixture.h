@@ -12,20 +12,10 @@
 #include <windows.h>
 
 #include "CalibrationTestPage.h"
-#include "ErrorText.h"
 #include "MessagePump.h"
 #include "SimulatedRadioTest.h"
 #include "TXGainRadio.h"
 #include "TXGainStateMachine.h"
-
-// What the end of a run tells the user of the radio: a setting not put back,
-// a radio that may still transmit.
-inline std::wstring NotPutBack(HRESULT code)
-{
-    return FormatText(L"Error code 0x%08X: %s", static_cast<unsigned>(code),
-                      FormatErrorText(static_cast<DWORD>(code)).c_str());
-}
-inline const std::wstring kMayBeTransmitting = L"Q7 may still be transmitting; unkey it at the radio.";
 
 class TXGainRadioTest : public SimulatedRadioTest {
 protected:

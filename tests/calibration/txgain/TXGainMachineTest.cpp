@@ -51,6 +51,7 @@ TEST_F(TXGainMachineTest, PortFailingEveryWriteEndsTheRunOnce)
     EXPECT_EQ(page.finished[0], static_cast<HRESULT>(ERROR_GEN_FAILURE));
     EXPECT_TRUE(machine.IsIdle());
     EXPECT_EQ(machine.m_run.restoreCount, 2u) << "one entry tried, FA and FB left";
+    EXPECT_EQ(machine.GetRadioWarning(), NotPutBack(E_NO_RESPONSE_RO)) << "the entry cut short";
     EXPECT_EQ(machine.GetProgressText(), FormatErrorText(ERROR_GEN_FAILURE) + L"\n5 watt calibration failed\n");
     EXPECT_TRUE(window.statusTexts.size() >= 3u) << "every report reaches the status line";
 }

@@ -27,9 +27,7 @@ TEST_F(TXGainMendsTest, TuneThatNeverKeysEndsAfterEightQueries)
     EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
     EXPECT_EQ(CountCommand("SWH16;"), 8u);
     const std::vector<std::string> commands = radio.Commands();
-    size_t queries = 0;
-    for (size_t i = IndexOf(commands, "SWH16;"); i < commands.size(); ++i)
-        queries += commands[i] == "TQ;";
+    const size_t queries = CountFrom(commands, IndexOf(commands, "SWH16;"), "TQ;");
     EXPECT_GE(queries, 8u);
     EXPECT_LE(queries, 9u) << "StartTune's eight, and the restore may ask once";
 }
@@ -52,13 +50,9 @@ TEST_F(TXGainMendsTest, RadioThatNeverUnkeysIsLeftToTheUser)
     radio.Control("unkeys 0");
     EXPECT_EQ(Run(TXGAIN_LEVEL_5W), E_NO_RESPONSE_TQ);
     const std::vector<std::string> commands = radio.Commands();
-    size_t queries = 0, unkeys = 0;
-    for (size_t i = IndexOf(commands, "RX;"); i < commands.size(); ++i) {
-        queries += commands[i] == "TQ;";
-        unkeys += commands[i] == "RX;";
-    }
-    EXPECT_EQ(queries, 8u + 8u);
-    EXPECT_EQ(unkeys, 8u + 8u) << "SetRX's, then the restore's";
+    const size_t unkeyed = IndexOf(commands, "RX;");
+    EXPECT_EQ(CountFrom(commands, unkeyed, "TQ;"), 8u + 8u);
+    EXPECT_EQ(CountFrom(commands, unkeyed, "RX;"), 8u + 8u) << "SetRX's, then the restore's";
     EXPECT_EQ(commands.back(), "TQ;") << "nothing put back while it transmits";
     EXPECT_EQ(machine.GetRadioWarning(), NotPutBack(E_NO_RESPONSE_TQ) + L"\r\n" + kMayBeTransmitting);
     EXPECT_EQ(page.progress.back(), kMayBeTransmitting);
@@ -153,7 +147,7 @@ TEST_F(TXGainMendsTest, StrayReplyIsNoValueToRestore)
 
 // A value the restore sends into a silence goes again, up to eight times;
 // one that never gets through is given up with its code, the restore goes
-// on, and the end names it.
+// on, and the end names it. The run after it starts with a clean record.
 TEST_F(TXGainMendsTest, LostRestoreOfAValueIsSentAgain)
 {
     struct Row {
@@ -164,13 +158,14 @@ TEST_F(TXGainMendsTest, LostRestoreOfAValueIsSentAgain)
         // Log lines with the entry's code: when given up, and at the end.
         size_t logged;
     } rows[] = {
-        {1, 2, kChangedByDesign, L"", 0},
         {100, 8, {"tt", "db", "m078", "rt"}, NotPutBack(E_NO_RESPONSE_RT), 2},
+        {1, 2, kChangedByDesign, L"", 0},
     };
     Contact();
     for (const Row& row : rows) {
         Set("rt", "1");
         radio.ClearLog();
+        page.progress.clear();
         // Band 0's VFO A query: the run ends there.
         radio.IgnoreNext("FA;", 8, 1);
         radio.IgnoreNext("RT1;", row.lost);

@@ -1,14 +1,18 @@
 // The simulated radio's transmitter as the TX gain tests see it: its
-// settings compared before and after a run, the calibration frequencies, and
-// gains that make each band's summary line its own.
+// settings compared before and after a run, what the user is told of its
+// state, the calibration frequencies, and gains that make each band's
+// summary line its own.
 #pragma once
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "ErrorText.h"
 #include "RadioState.h"
 #include "SimulatedTransceiver.h"
+#include "TextOrId.h"
 
 // What calibration leaves changed by design: text-terminal output, the VFO B
 // display, TX ALC.
@@ -24,6 +28,15 @@ inline void ExpectRestored(const RadioState& before, const RadioState& after,
 // transverter interface (X at 5): the 5 W level alone.
 inline const char kTunerOnly[] = "OM-A--S-TLK-R---;";
 
+// What the end of a run tells the user of the radio: a setting not put back,
+// a radio that may still transmit.
+inline std::wstring NotPutBack(HRESULT code)
+{
+    return FormatText(L"Error code 0x%08X: %s", static_cast<unsigned>(code),
+                      FormatErrorText(static_cast<DWORD>(code)).c_str());
+}
+inline const std::wstring kMayBeTransmitting = L"Q7 may still be transmitting; unkey it at the radio.";
+
 // The calibration frequencies, in order.
 inline const unsigned kBandKHz[] = {1900, 3750, 5336, 7150, 10125, 14200, 18110, 21200, 24930, 29000, 52000};
 
@@ -36,6 +49,12 @@ inline size_t IndexOf(const std::vector<std::string>& commands, const std::strin
             return i;
     }
     return commands.size();
+}
+
+// How many commands from `from` on are the text.
+inline size_t CountFrom(const std::vector<std::string>& commands, size_t from, const std::string& text)
+{
+    return from < commands.size() ? std::count(commands.begin() + from, commands.end(), text) : 0;
 }
 
 // Gives each band its own gain at the level (band 0 a one-digit one) and
