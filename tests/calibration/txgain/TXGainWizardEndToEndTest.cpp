@@ -329,6 +329,7 @@ TEST_F(TXGainWizardEndToEndTest, CancelIntoASilentKeyedRadioWarnsBeforeClosing)
     DWORD silentAt = 0;
     size_t queriesAtBox = 0;
     bool openAtBox = false;
+    bool greyWhileWaiting = false;
     boxes.AddAnswerFor(L"TX Gain Calibration", IDOK, [&] {
         queriesAtBox = radio.CountCommand("TQ;");
         openAtBox = IsWindowVisible(sheet) != FALSE;
@@ -350,8 +351,15 @@ TEST_F(TXGainWizardEndToEndTest, CancelIntoASilentKeyedRadioWarnsBeforeClosing)
              PressWizardButton(wizard, PSBTN_CANCEL);
              return true;
          }},
+        // Taken at once, though the restore is still to unkey the radio.
+        {IDD_TXGC_CALIBRATE_5W,
+         [&](HWND wizard, HWND) {
+             greyWhileWaiting = !CanPressWizardButton(wizard, IDCANCEL);
+             return true;
+         }},
     });
     radio.SetSilent(false);
+    EXPECT_TRUE(greyWhileWaiting);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].owner, sheet);
     EXPECT_EQ(boxes[0].text, NotPutBack(E_NO_RESPONSE_TQ) + L"\r\n" + kMayBeTransmitting);
