@@ -3,6 +3,7 @@
 #include "ShellFixture.h"
 
 #include "ContactStateMachine.h"
+#include "CountOf.h"
 #include "FirmwareSendDriver.h"
 #include "ControlWords.h"
 #include "LoaderFixture.h"
@@ -95,13 +96,6 @@ protected:
     }
 
     static std::wstring Text(HWND window) { return GetWindowString(window); }
-    static size_t CountOf(const std::wstring& text, const std::wstring& line)
-    {
-        size_t count = 0;
-        for (size_t at = text.find(line); at != std::wstring::npos; at = text.find(line, at + 1))
-            ++count;
-        return count;
-    }
 
     CSimulatedTransceiver radio;
     CTempFolder folder;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BoxWatcher.h"
+#include "CountOf.h"
 #include "RFGainWizard.h"
 #include "Window.h"
 #include "WizardDriver.h"
@@ -146,10 +147,3 @@ inline bool EndsWith(const std::wstring& text, const std::wstring& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-inline size_t CountOf(const std::wstring& text, const std::wstring& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
