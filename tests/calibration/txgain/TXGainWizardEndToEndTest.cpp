@@ -1,7 +1,7 @@
 // The TX gain wizard as a user walks it, from the Calibration tab against the
 // simulated radio: a 5 W calibration to Finish and its file in the summary
-// viewer; a refused start and a Cancel in the middle of a band; a
-// technician's run through every level in one step.
+// viewer; a refused start and a Cancel in the middle of a band; the main
+// window closed there; a technician's run through every level in one step.
 #include "ShellFixture.h"
 
 #include <richedit.h>
@@ -110,6 +110,20 @@ protected:
                     act();
                     return true;
                 }};
+    }
+
+    // A run cut short in band 1 wrote band 0's line and its failure in front
+    // of the earlier record.
+    void ExpectCutShortBeforeTheEarlierRecord()
+    {
+        const std::string file = ReadFileBytes(dataFile);
+        ASSERT_GT(file.size(), kEarlierRecord.size()) << file;
+        EXPECT_EQ(file.substr(file.size() - kEarlierRecord.size()), kEarlierRecord);
+        const std::string block = file.substr(0, file.size() - kEarlierRecord.size());
+        EXPECT_NE(block.find("\r\n1900 kHz TXGain LP "), std::string::npos) << block;
+        EXPECT_EQ(block.find("3750 kHz"), std::string::npos);
+        const std::string cutShort = "\r\n5 watt calibration failed\r\n\r\n";
+        EXPECT_EQ(block.substr(block.size() - cutShort.size()), cutShort) << block;
     }
 
     // Opens the wizard from its button and walks it; returns when it has closed.
@@ -258,16 +272,30 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
     EXPECT_EQ(boxes.Count(), 0u);
     ExpectRestored(before, radio.State());
     EXPECT_EQ(radio.CountCommand("SWH16;"), 2u);
-    // Cancelled, the wizard still writes what it has, band 0's line and the
-    // run's failure, in front of the earlier record.
-    const std::string file = ReadFileBytes(dataFile);
-    ASSERT_GT(file.size(), kEarlierRecord.size()) << file;
-    EXPECT_EQ(file.substr(file.size() - kEarlierRecord.size()), kEarlierRecord);
-    const std::string block = file.substr(0, file.size() - kEarlierRecord.size());
-    EXPECT_NE(block.find("\r\n1900 kHz TXGain LP "), std::string::npos) << block;
-    EXPECT_EQ(block.find("3750 kHz"), std::string::npos);
-    const std::string cutShort = "\r\n5 watt calibration failed\r\n\r\n";
-    EXPECT_EQ(block.substr(block.size() - cutShort.size()), cutShort) << block;
+    // Cancelled, the wizard still writes what it has.
+    ExpectCutShortBeforeTheEarlierRecord();
+}
+
+// The main window closed while band 1 is keyed: the run is cancelled, the
+// radio put back and the record kept before the program ends.
+TEST_F(TXGainWizardEndToEndTest, TheMainWindowClosedInTheMiddleOfABandKeepsTheRecordAndThenEnds)
+{
+    Connect();
+    ASSERT_TRUE(WriteFileBytes(dataFile, kEarlierRecord));
+    const RadioState before = radio.State();
+    HWND sheet = nullptr;
+    RunWizard({
+        NextWhenIdle(IDD_TXGC_WELCOME),
+        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+        Calibrate(IDD_TXGC_CALIBRATE_5W),
+        KeyedOnBand(1, sheet, [&] { PostMessageW(Frame(), WM_CLOSE, 0, 0); }),
+    });
+    EXPECT_EQ(boxes.Count(), 0u);
+    ExpectRestored(before, radio.State());
+    EXPECT_EQ(radio.State().at("tx"), "0");
+    ExpectCutShortBeforeTheEarlierRecord();
+    EXPECT_EQ(DispatchToQuit(), 1);
+    EXPECT_FALSE(IsWindow(Frame()));
 }
 
 // The cable pulled while band 1 is keyed: the run names the closed port and
