@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <new>
 
 #include "ConfigFile.h"
 #include "ErrorText.h"
@@ -12,6 +13,12 @@
 #include "resource.h"
 
 namespace {
+
+// A MEM2 line of 255 bytes is 524 characters; a line longer than this is no
+// line of a configuration file, and reading it on would only fill memory.
+constexpr size_t kLongestLine = 1024;
+// How much of an overlong line its refusal shows.
+constexpr size_t kShownOfLongLine = 64;
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix)
 {
@@ -50,9 +57,22 @@ HRESULT CConfigFileReader::ReadConfigurationFile(const std::wstring& path)
         const DWORD error = GetLastError();
         return error ? static_cast<HRESULT>(error) : ERROR_READ_FAULT;
     }
+    try {
+        return ReadLines(file);
+    } catch (const std::bad_alloc&) {
+        // Told as a file too large to read; nothing has gone to the radio.
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        file.ReportFailure(L"ReadFile");
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
+HRESULT CConfigFileReader::ReadLines(CFileRead3& file)
+{
     bool dataSeen = false, unsealed = true;
     for (;;) {
         m_line.clear();
+        bool tooLong = false;
         BYTE byte = 0;
         DWORD read = 0;
         // A last line without its line feed is never processed.
@@ -61,11 +81,19 @@ HRESULT CConfigFileReader::ReadConfigurationFile(const std::wstring& path)
                 return static_cast<HRESULT>(GetLastError());
             if (read == 0 || byte == '\n')
                 break;
-            if (byte != '\r')
+            if (byte == '\r')
+                continue;
+            if (m_line.size() < kLongestLine)
                 m_line += static_cast<wchar_t>(byte);
+            else
+                tooLong = true;
         }
         if (read == 0)
             break;
+        if (tooLong) {
+            const std::wstring shown = m_line.substr(0, kShownOfLongLine) + L"...";
+            return ShowRestoreError(E_CONFIG_FILE_CORRUPT, FormatText(IDS_CONFIG_LINE_UNPARSED, shown.c_str()));
+        }
         if (const HRESULT result = ProcessLine(dataSeen, unsealed))
             return result;
     }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+class CFileRead3;
+
 class CConfigFileReader {
 public:
     using AddByteFunction = std::function<void(int address, BYTE value)>;
@@ -19,7 +21,9 @@ public:
     CConfigFileReader(HWND owner, AddByteFunction addByte);
 
     // 0; the Win32 error of a file that cannot be read; E_CONFIG_FILE_CORRUPT,
-    // E_CONFIG_SERIAL_MISMATCH or E_CONFIG_FILE_INCOMPLETE.
+    // E_CONFIG_SERIAL_MISMATCH or E_CONFIG_FILE_INCOMPLETE. A line longer
+    // than any valid one is refused as corrupt; memory that runs out is
+    // ERROR_NOT_ENOUGH_MEMORY, told as the file's read error.
     HRESULT ReadConfigurationFile(const std::wstring& path);
 
     // The current line as "MEM2 hh ll nn data"; false when it is not one.
@@ -28,6 +32,7 @@ public:
     bool SerialMismatch() const { return m_serialMismatch; }
 
 private:
+    HRESULT ReadLines(CFileRead3& file);
     // One line without its terminator; 0 to go on, else the read's end.
     HRESULT ProcessLine(bool& dataSeen, bool& unsealed);
     bool IsValidCrcLine() const;

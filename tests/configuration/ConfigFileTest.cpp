@@ -2,6 +2,7 @@
 // file, the writer's failures, and the reader's rules line by line.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <utility>
 
 #include "BoxWatcher.h"
@@ -262,6 +263,14 @@ std::wstring Unparsed(const std::string& line)
 std::vector<ReaderCase> ReaderCases()
 {
     const std::string good = Sealed({kHeader, kData});
+    // The longest line the writer's format allows: 255 bytes.
+    std::string longest = "MEM2 01 00 FF ";
+    Bytes longestBytes;
+    for (int k = 0; k < 255; ++k) {
+        longest += "5A";
+        longestBytes.emplace_back(0x100 + k, 0x5A);
+    }
+    const std::string spaces(20 << 20, ' ');
     return {
         {"a sealed file", good, 0, L"", kDataBytes},
         {"lone line feeds", Sealed({kHeader, kData}, "\n"), 0, L"", kDataBytes},
@@ -298,6 +307,13 @@ std::vector<ReaderCase> ReaderCases()
         {"the old form cut short", Sealed({"MEM 001.000 = "}), E_CONFIG_FILE_CORRUPT, Unparsed("MEM 001.000 = "), {}},
         {"the old form out of range", Sealed({"MEM 001.000 = 256"}), E_CONFIG_FILE_CORRUPT,
          Unparsed("MEM 001.000 = 256"), {}},
+        {"the longest data line", Sealed({kHeader, longest}), 0, L"", longestBytes},
+        {"a comment of 1024 characters", Sealed({std::string(1024, '*'), kData}), 0, L"", kDataBytes},
+        {"a comment of 1025 characters", Sealed({std::string(1025, '*'), kData}), E_CONFIG_FILE_CORRUPT,
+         Unparsed(std::string(64, '*') + "..."), {}},
+        // Split into tokens, this line alone filled the memory of the process.
+        {"a data line of 20 MiB", "MEM2" + spaces + "\n", E_CONFIG_FILE_CORRUPT,
+         Unparsed("MEM2" + spaces.substr(0, 60) + "..."), {}},
         {"a matching serial number", Sealed({"Q7 Serial Number = 01234", kData}), 0, L"", kDataBytes},
         {"a serial number taken modulo 65536", Sealed({"Q7 Serial Number = 66770", kData}), 0, L"", kDataBytes},
         {"a serial line without its equals sign", Sealed({"Q7 Serial Number: 01234", kData}), E_CONFIG_FILE_CORRUPT,
@@ -388,6 +404,16 @@ TEST_F(ConfigFileTest, SerialNumberChecksFollowTheModeAndTheRadio)
     CBoxWatcher boxes;
     EXPECT_EQ(read(), 0);
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(ConfigFileTest, MemoryThatRunsOutWhileReadingRefusesTheFile)
+{
+    const std::wstring path = folder.Write(L"big.Q7Config", Sealed({kHeader, kData}));
+    CBoxWatcher boxes;
+    CConfigFileReader reader(nullptr, [](int, BYTE) { throw std::bad_alloc(); });
+    EXPECT_EQ(reader.ReadConfigurationFile(path), static_cast<HRESULT>(ERROR_NOT_ENOUGH_MEMORY));
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Configuration file read error");
 }
 
 TEST_F(ConfigFileTest, AFileThatCannotBeOpenedKeepsItsErrorThroughTheBox)
