@@ -73,22 +73,16 @@ bool WriteTXGainFile(HWND owner, const STXGainRecord& record)
 
 namespace {
 
-// The file's whole text, or nothing when there is no such file; false (after
-// the file class's report) when it is there but cannot be read.
-bool ReadOldFile(HWND owner, const std::wstring& path, std::vector<char>& bytes)
+// The file's whole text in `file`, or nothing when there is no such file;
+// false (after the file class's report) when it is there but cannot be read.
+bool ReadOldFile(const std::wstring& path, CFileRead3& file)
 {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return true;
     }
-    CFileRead3 file(owner, IDS_TXGC_FILE_ERROR);
-    DWORD size = 0;
-    if (!file.Open(path) || !file.GetFileSize(size))
-        return false;
-    bytes.resize(size);
-    DWORD read = 0;
-    return size == 0 || file.Read(bytes.data(), size, read);
+    return file.Open(path);
 }
 
 }  // namespace
@@ -97,14 +91,15 @@ bool WriteTXGainFile(HWND owner, const std::wstring& path, const STXGainRecord& 
 {
     if (record.summary.empty())
         return true;
-    std::vector<char> old;
-    if (!ReadOldFile(owner, path, old))
+    CFileRead3 old(owner, IDS_TXGC_FILE_ERROR);
+    if (!ReadOldFile(path, old))
         return false;
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const std::wstring block = FormatTXGainBlock(now, record, GetProgramVersionText());
     CFileWrite2 file(owner, IDS_TXGC_FILE_ERROR);
     return file.Replace(path, L"q7t", [&] {
-        return file.WriteString(block) && (old.empty() || file.Write(old.data(), static_cast<DWORD>(old.size())));
+        const std::vector<BYTE>& text = old.Bytes();
+        return file.WriteString(block) && (text.empty() || file.Write(text.data(), static_cast<DWORD>(text.size())));
     });
 }

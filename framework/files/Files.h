@@ -68,6 +68,8 @@ public:
     bool IsOpen() const override;
     // Copies from the cursor on; without a file read: ERROR_INVALID_HANDLE.
     bool Read(void* buffer, DWORD count, DWORD& read);
+    // The whole file as read.
+    const std::vector<BYTE>& Bytes() const { return m_buffer; }
 
 private:
     std::vector<BYTE> m_buffer;
