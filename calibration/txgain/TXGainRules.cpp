@@ -72,17 +72,22 @@ unsigned ParseDisplayNumber(const std::wstring& reply)
 {
     if (reply.size() < 3 || reply.compare(0, 2, L"DS") != 0 || reply.find(L'>') == std::wstring::npos)
         return 0;
-    unsigned value = 0;
+    // Eight digits cannot overflow; a ninth is not on the display.
+    constexpr unsigned kDisplayDigits = 8;
+    unsigned value = 0, digits = 0;
     for (size_t i = 2; i < reply.size(); ++i) {
         const wchar_t c = reply[i];
-        if (c >= L'0' && c <= L'9') {
-            value = value * 10 + (c - L'0');
-        } else if (c >= 0xB0 && c <= 0xB9) {
-            value = value * 10 + (c - 0xB0);
-            break;
-        } else if (c != L'@') {
+        const bool pointed = c >= 0xB0 && c <= 0xB9;
+        if ((c < L'0' || c > L'9') && !pointed) {
+            if (c == L'@')
+                continue;
             break;
         }
+        if (++digits > kDisplayDigits)
+            return kNoDisplayNumber;
+        value = value * 10 + (pointed ? c - 0xB0 : c - L'0');
+        if (pointed)
+            break;
     }
     return value;
 }
@@ -90,6 +95,8 @@ unsigned ParseDisplayNumber(const std::wstring& reply)
 ESwrVerdict JudgeSwr(const std::wstring& reply, unsigned& tenths)
 {
     tenths = reply.compare(0, 9, L"DS@@@@@ON") == 0 ? 0 : ParseDisplayNumber(reply);
+    if (tenths == kNoDisplayNumber)
+        return ESwrVerdict::Unreadable;
     if (tenths < 10)
         return ESwrVerdict::Good;
     return tenths < 20 ? ESwrVerdict::Noted : ESwrVerdict::TooHigh;

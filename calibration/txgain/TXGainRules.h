@@ -40,12 +40,15 @@ bool IsXQ6TInstalled();
 
 // The number in a "DS" display reply in tenths: digits from character 2 on,
 // '@' blanks skipped, a digit with the decimal point (0xB0 + d) ending it;
-// 0 without a '>' in the reply, without "DS" or with fewer than 3 characters.
+// 0 without a '>' in the reply, without "DS" or with fewer than 3 characters;
+// kNoDisplayNumber for more digits than the display's eight characters hold.
+constexpr unsigned kNoDisplayNumber = ~0u;
 unsigned ParseDisplayNumber(const std::wstring& reply);
 
 // The SWR display while TUNE is keyed: below 1.0 good, up to 1.9 good but
-// worth a trace, from 2.0 too high; "DS@@@@@ON" is good. `tenths` is the SWR.
-enum class ESwrVerdict { Good, Noted, TooHigh };
+// worth a trace, from 2.0 too high; "DS@@@@@ON" is good; no number is no
+// reading. `tenths` is the SWR.
+enum class ESwrVerdict { Good, Noted, TooHigh, Unreadable };
 ESwrVerdict JudgeSwr(const std::wstring& reply, unsigned& tenths);
 
 // The power reading (the "DB" reply from character 2 on) is one of the

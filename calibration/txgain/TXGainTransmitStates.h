@@ -139,7 +139,8 @@ public:
 };
 
 // The SWR display while TUNE is keyed; 2.0 or more ends the run at once,
-// the radio told to receive first.
+// the radio told to receive first. A display that holds no number is asked
+// for again, as a reply never heard is.
 template <typename T>
 class CTXGCGetSwrState : public CTXGCResponseState<T> {
 public:
@@ -152,6 +153,10 @@ public:
         T* host = this->m_host;
         unsigned swr = 0;
         const ESwrVerdict verdict = JudgeSwr(this->Reply(), swr);
+        if (verdict == ESwrVerdict::Unreadable) {
+            this->SendAgain();
+            return;
+        }
         if (verdict == ESwrVerdict::Noted)
             host->Trace(L"SWR %u.%u-1", swr / 10, swr % 10);
         if (verdict != ESwrVerdict::TooHigh) {

@@ -33,6 +33,9 @@ TEST(TXGainRules, SwrDisplayAndItsVerdict)
         {L"DS", 0, ESwrVerdict::Good},
         {L"D>", 0, ESwrVerdict::Good},
         {L"DS>2\xB0;", 0, ESwrVerdict::Good},  // the '>' ends the number before it starts
+        {L"DS12345678>@@;", 12345678, ESwrVerdict::TooHigh},  // as many digits as the display holds
+        {L"DS4294967305>@@;", kNoDisplayNumber, ESwrVerdict::Unreadable},  // once read as 0.9
+        {L"DS@1@2@3@4@5@6@7@8\xB9>;", kNoDisplayNumber, ESwrVerdict::Unreadable},  // blanks hide no digit
     };
     for (const Row& row : rows) {
         unsigned tenths = 99;

@@ -72,6 +72,19 @@ TEST_F(TXGainRunsTest, SwrTooHighUnkeysAtOnceAndEndsWithC3)
     EXPECT_EQ(SummaryLines(), 2u) << "bands 0 and 1";
 }
 
+TEST_F(TXGainRunsTest, AnSwrDisplayTooLongToReadIsAskedAgainUntilTheRunEnds)
+{
+    Contact();
+    radio.Control("swr-display 2 4294967305>");
+    EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_DS);
+    const std::vector<SimulatedCommand> log = radio.Log();
+    const auto garbled = std::count_if(log.begin(), log.end(), [](const SimulatedCommand& entry) {
+        return entry.reply == "DS4294967305>@@;";
+    });
+    EXPECT_EQ(garbled, 8) << "each of the state's sends";
+    EXPECT_EQ(SummaryLines(), 2u) << "bands 0 and 1";
+}
+
 TEST_F(TXGainRunsTest, PowerOffTheLevelEndsWithC5AfterReceive)
 {
     Contact();

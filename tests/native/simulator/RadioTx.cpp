@@ -148,6 +148,9 @@ std::optional<std::string> CRadioTx::Display()
         display = "@@@@@" + RightAligned(std::to_string(gain), 3, '@');
     } else if (m_transmitting) {
         const unsigned band = BandOf(m_settings.Get("FA"));
+        // A garbled display need not fit.
+        if (band < kBands && !m_swrDisplay[band].empty())
+            return "DS" + m_swrDisplay[band] + "@@;";
         const unsigned swr = band < kBands ? m_swr[band] : 99;
         std::string number = std::to_string(swr / 10);
         number += static_cast<char>(0xB0 + swr % 10);
@@ -286,6 +289,13 @@ std::optional<std::string> CRadioTx::Control(const std::string& request, const s
         if (!numeric(2) || numbers[0] >= kBands || numbers[1] > 999)
             return kBad;
         m_swr[numbers[0]] = numbers[1];
+        return "ok";
+    }
+    if (request == "swr-display") {
+        unsigned band = 0;
+        if (args.size() != 2 || !ParseNumber(args[0], band) || band >= kBands)
+            return kBad;
+        m_swrDisplay[band] = args[1];
         return "ok";
     }
     if (request == "gain") {

@@ -23,6 +23,7 @@
 // m023 (the menu values). Its control requests (answer "ok" or
 // "error <why>"):
 //     swr BAND TENTHS         the SWR of a band (0..10 by frequency)
+//     swr-display BAND TEXT   the SWR display shown as TEXT instead, garbled
 //     gain BAND LEVEL VALUE   the gain menu's value (LEVEL 0 5 W, 1 50 W, 2 1 mW)
 //     power-error PERCENT     the reading off by a signed percentage
 //     settle N                readings before the power settles (0 at start)
@@ -105,6 +106,7 @@ private:
 
     // Faults and the simulated physics.
     std::array<unsigned, kBands> m_swr{};
+    std::array<std::string, kBands> m_swrDisplay;
     std::array<std::array<unsigned, 3>, kBands> m_gain{};
     std::array<bool, kBands> m_outOfBand{};
     int m_powerErrorPercent = 0;
