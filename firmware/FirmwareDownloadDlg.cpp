@@ -36,18 +36,6 @@ constexpr DWORD kFindNextTimeoutMs = 5000;
 // the file a request may still write.
 constexpr DWORD kCloseWaitMs = 1500;
 
-// A listed name that stays in the folder and that the folder can hold.
-bool IsPlainFileName(const std::wstring& name)
-{
-    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
-        return false;
-    for (wchar_t c : name) {
-        if (c < L' ')
-            return false;
-    }
-    return true;
-}
-
 bool IsHexFileName(const std::wstring& name)
 {
     return _wcsicmp(PathFindExtensionW(name.c_str()), L".hex") == 0;
@@ -64,7 +52,50 @@ HINTERNET HandleAt(const void* info, DWORD length)
     return info && length >= sizeof(HINTERNET) ? *static_cast<const HINTERNET*>(info) : nullptr;
 }
 
+// Characters that hide or reorder what follows them: a name holding one
+// could show in the log as another file's name.
+const struct {
+    wchar_t first, last;
+} kHidingCharacters[] = {
+    {0x0000, 0x001F},  // controls
+    {0x007F, 0x009F},  // DEL and the C1 controls
+    {0x061C, 0x061C},  // Arabic letter mark
+    {0x200B, 0x200F},  // zero-width space and joiners, the direction marks
+    {0x202A, 0x202E},  // embeddings and overrides of the direction
+    {0x2060, 0x2069},  // word joiner, invisible operators, isolates
+    {0xFEFF, 0xFEFF},  // zero-width no-break space
+};
+
+bool IsHidingCharacter(wchar_t c)
+{
+    for (const auto& range : kHidingCharacters) {
+        if (c >= range.first && c <= range.last)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool IsPlainFileName(const std::wstring& name)
+{
+    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
+        return false;
+    for (wchar_t c : name) {
+        if (IsHidingCharacter(c))
+            return false;
+    }
+    return true;
+}
+
+std::wstring VisibleFileName(std::wstring name)
+{
+    for (wchar_t& c : name) {
+        if (IsHidingCharacter(c))
+            c = L'?';
+    }
+    return name;
+}
 
 void CFtpDlg::CallbackContext::HoldForWinInet()
 {
@@ -450,7 +481,7 @@ void CFtpDlg::OnEntry()
             m_copyList.push_back(name);
             Trace(IDS_FTP_FOUND, name.c_str());
         } else {
-            Trace(IDS_FTP_SKIPPED, name.c_str());
+            Trace(IDS_FTP_SKIPPED, VisibleFileName(name).c_str());
         }
     }
     FindNextFile();

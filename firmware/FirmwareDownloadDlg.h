@@ -24,6 +24,13 @@
 #include "TextOrId.h"
 #include "WaitCursor.h"
 
+// A listed name that stays in the folder, that the folder can hold, and that
+// shows as what it is.
+bool IsPlainFileName(const std::wstring& name);
+// The name as the log shows it: '?' for each character that could hide or
+// reorder what follows it.
+std::wstring VisibleFileName(std::wstring name);
+
 class CFtpDlg : public CDialog {
 public:
     // The dialog's end values beside IDOK and IDCANCEL.

@@ -42,6 +42,31 @@ std::string CorruptHex(const std::string& name)
     return text;
 }
 
+TEST(FirmwareDownloadNames, NamesThatCouldPassForOthersAreRefusedAndShownPlainly)
+{
+    const struct {
+        const wchar_t* name;
+        bool plain;
+        const wchar_t* shown;
+    } rows[] = {
+        {L"hmcu0470.hex", true, L"hmcu0470.hex"},
+        {L"notes-\x00E9t\x00E9.rtf", true, L"notes-\x00E9t\x00E9.rtf"},
+        {L"..", false, L".."},
+        {L"sub/hmcu0470.hex", false, L"sub/hmcu0470.hex"},
+        {L"hmcu\x202Exeh.0740", false, L"hmcu?xeh.0740"},  // shows as "hmcu0470.hex"
+        {L"hmcu0470\x7F.hex", false, L"hmcu0470?.hex"},
+        {L"x.hex\r\nFound hmcu0470.hex", false, L"x.hex??Found hmcu0470.hex"},
+        {L"hmcu0470\x0085.hex", false, L"hmcu0470?.hex"},
+        {L"hmcu\x200B""0470.hex", false, L"hmcu?0470.hex"},
+        {L"\x2067hmcu0470.hex\x2069", false, L"?hmcu0470.hex?"},
+        {L"\xFEFFhmcu0470.hex", false, L"?hmcu0470.hex"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(IsPlainFileName(row.name), row.plain) << testing::PrintToString(std::wstring(row.name));
+        EXPECT_EQ(VisibleFileName(row.name), row.shown);
+    }
+}
+
 class FirmwareDownloadTest : public testing::Test {
 protected:
     void SetUp() override
@@ -124,9 +149,9 @@ const Scenario kScenarios[] = {
      {L"hmcu0450.hex", L"hfwnotes.rtf", L"hmcu0470.hex"}, {"hfwnotes.rtf"}},
     {"PathPartsAreRefused", true,
      {"hmcu0450.hex"}, {}, {}, {"..\\hmcu0999.hex", "C:hmcu0997.hex", "sub\\..\\hmcu0996.hex", "sub/hmcu0995.hex",
-      "hmcu0994?.hex"},
+      "hmcu0994?.hex", "hmcu0993\x7F.hex"},
      {}, IDOK, {L"Skipped ..\\hmcu0999.hex", L"Skipped C:hmcu0997.hex", L"Skipped sub\\..\\hmcu0996.hex",
-      L"Skipped hmcu0994?.hex"},
+      L"Skipped hmcu0994?.hex", L"Skipped hmcu0993?.hex"},
      {L"hmcu0450.hex"}},
 };
 
