@@ -77,12 +77,11 @@ unsigned ParseDisplayNumber(const std::wstring& reply)
     unsigned value = 0, digits = 0;
     for (size_t i = 2; i < reply.size(); ++i) {
         const wchar_t c = reply[i];
+        if (c == L'@')
+            continue;
         const bool pointed = c >= 0xB0 && c <= 0xB9;
-        if ((c < L'0' || c > L'9') && !pointed) {
-            if (c == L'@')
-                continue;
+        if (!pointed && (c < L'0' || c > L'9'))
             break;
-        }
         if (++digits > kDisplayDigits)
             return kNoDisplayNumber;
         value = value * 10 + (pointed ? c - 0xB0 : c - L'0');
