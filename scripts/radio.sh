@@ -8,6 +8,9 @@
 #     switch test|norm             flips the TX TEST/NORM switch
 #     unplug                       pulls the cable (the COM port goes away)
 #     plug                         plugs it back in
+#     power off|on                 the radio's power switch: off, nothing
+#                                  answers and it stops transmitting; on, it
+#                                  starts afresh, its settings kept
 #     state                        prints the radio's state, a setting a line
 # It reaches the simulator over the control line that run.sh opens on the
 # loopback (its address is in BUILD/run/control; --control names another).
@@ -15,7 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  sed -n '2,13s/^# \{0,1\}//p' scripts/radio.sh >&2
+  sed -n '2,16s/^# \{0,1\}//p' scripts/radio.sh >&2
   exit 2
 }
 
@@ -36,6 +39,9 @@ case "${1:-} $#" in
       norm) request="set tx-test 0" ;;
       *) usage ;;
     esac ;;
+  "power 2")
+    [[ $2 == on || $2 == off ]] || usage
+    request="power $2" ;;
   "unplug 1" | "plug 1" | "state 1") request=$1 ;;
   *) usage ;;
 esac

@@ -39,6 +39,41 @@ TEST_F(SimulatorTest, SilentRadioHearsNothing)
     EXPECT_EQ(Ask(";"), "?;");
 }
 
+// The radio's power switch: off, neither the radio nor its DSP, boot loader
+// or load modes hear a thing; on, a boot loader cut off in its download
+// answers polls again and waits for "D".
+TEST_F(SimulatorTest, PowerOffSilencesTheLoadersTooAndPowerOnFindsTheBootLoaderWaiting)
+{
+    radio.SetBootLoader(true);
+    ASSERT_TRUE(port.Write("D"));
+    EXPECT_EQ(port.ReadFor(kNoReplyMs), "D");
+    ASSERT_TRUE(port.Write(std::string(10, '\x11')));
+    EXPECT_EQ(Ask(";", kNoReplyMs), "") << "a download takes the poll as a packet byte";
+
+    radio.Control("power off");
+    radio.ClearLog();
+    for (const char* command : {";", "I;", "!0200;"})
+        EXPECT_EQ(Ask(command, kNoReplyMs), "") << command;
+    ASSERT_TRUE(port.Write("D"));
+    EXPECT_EQ(port.ReadFor(kNoReplyMs), "");
+    const auto whileOff = radio.Log();
+    EXPECT_EQ(whileOff.size(), 3u);
+    for (const SimulatedCommand& entry : whileOff)
+        EXPECT_FALSE(entry.answered) << entry.command;
+    radio.Control("power on");
+    EXPECT_EQ(Ask(";"), "?;");
+    EXPECT_EQ(Ask("I;"), "Q7B;");
+    ASSERT_TRUE(port.Write("D"));
+    EXPECT_EQ(port.ReadFor(kNoReplyMs), "D");
+
+    // Running again, a load mode asked for while it was off has not begun.
+    radio.Control("power off");
+    radio.SetBootLoader(false);
+    ASSERT_TRUE(port.Write("LDD2;"));
+    radio.Control("power on");
+    EXPECT_EQ(Ask(";"), "?;");
+}
+
 TEST_F(SimulatorTest, LosesTheNextCommandsOfAPrefix)
 {
     radio.IgnoreNext("RVM", 2);

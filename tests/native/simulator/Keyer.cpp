@@ -10,8 +10,7 @@ std::optional<std::string> CKeyer::Key(const std::string& command, Clock::time_p
         return std::nullopt;
     for (const char c : command.substr(3, command.size() - 4)) {
         if (c == kEndOfTransmission) {
-            m_waiting.clear();
-            m_transmitting = false;
+            Stop(now);
             continue;
         }
         if (!m_transmitting || m_waiting.empty())
@@ -32,6 +31,13 @@ std::string CKeyer::Poll(Clock::time_point now)
     std::string reply = head + m_received.substr(0, count) + ";";
     m_received.erase(0, count);
     return reply;
+}
+
+void CKeyer::Stop(Clock::time_point now)
+{
+    Advance(now);
+    m_waiting.clear();
+    m_transmitting = false;
 }
 
 bool CKeyer::Transmitting(Clock::time_point now)

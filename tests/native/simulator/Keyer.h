@@ -20,6 +20,8 @@ public:
     std::string Poll(Clock::time_point now);
 
     void QueueReceived(const std::string& text) { m_received += text; }
+    // The transmission ends at once; what still waits is dropped.
+    void Stop(Clock::time_point now);
     void SetPace(Clock::duration perCharacter) { m_pace = perCharacter; }
 
     bool Transmitting(Clock::time_point now);

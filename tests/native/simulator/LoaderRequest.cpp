@@ -9,7 +9,8 @@
 //     loader reset-ms MS                     how long the reset keeps the radio silent
 //     loader image ADDR COUNT                "ok HEX": the kept image (64-byte blocks)
 //     loader summary                         "ok PACKETS ACCEPTED DUPLICATES IGNORED FINISHED"
-//     loader power-cycle                     the power removed and restored (below)
+//     loader power-cycle                     the power removed and restored, as the
+//                                            "power" request does (below)
 //     loader text-version V                  the DSP or FPF version after such a load
 //     loader text-refuse K N | text-silence K | text-drop K N    as above, for DSP and FPF packets
 //     loader text-load PREFIX PART           a finished DSP or FPF load (LDD2, LDA2, LDF2):
@@ -51,6 +52,9 @@ bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed, Clock::time_point arr
         m_log.Add({Milliseconds(arrived), out.taken, speed, !out.toPc.empty(), out.toPc});
     if (out.toRadio.empty())
         return true;
+    // Switched off, the radio's loaders hear nothing either.
+    if (!m_radio.PoweredOn())
+        return false;
 
     CMcuBootLoader& loader = side.bootLoader;
     if (loader.Downloading()) {
@@ -175,11 +179,8 @@ std::string CSimulator::LoaderRequest(const Args& args)
                std::to_string(load.Duplicates()) + " " + std::to_string(load.EraseByte()) + " " +
                (bytes.empty() ? std::string("-") : HexBytes(bytes));
     } else if (what == "power-cycle" && args.size() == 1) {
-        loader.PowerOff();
-        side.textLoad = CTextLoadMode{};
-        side.resetEnds.reset();
-        m_command.clear();
-        m_garbled = false;
+        SetPower(false);
+        SetPower(true);
     } else if (what == "summary" && args.size() == 1) {
         return "ok " + std::to_string(loader.Packets().size()) + " " + std::to_string(loader.Accepted()) + " " +
                std::to_string(loader.Duplicates()) + " " + std::to_string(loader.Ignored()) + " " +

@@ -70,7 +70,7 @@ CRadio::CRadio()
 
 std::optional<std::string> CRadio::Handle(const std::string& command)
 {
-    if (m_reset.Deaf() || (!m_bootLoader && Refuses(command)))
+    if (!m_poweredOn || m_reset.Deaf() || (!m_bootLoader && Refuses(command)))
         return std::nullopt;
     for (const Route& route : s_routes) {
         if (m_bootLoader && !route.inBootLoader)
@@ -234,10 +234,28 @@ bool CRadio::Refuses(const std::string& command)
 
 CRadio::Reply CRadio::Reset(const std::string&)
 {
-    m_commandMode = "0";
-    Panel("MN255;");
+    Restart();
     m_reset.Start();
     return std::nullopt;
+}
+
+void CRadio::Restart()
+{
+    m_commandMode = "0";
+    Panel("MN255;");
+}
+
+void CRadio::SetPower(bool on)
+{
+    if (on == m_poweredOn)
+        return;
+    m_poweredOn = on;
+    if (on) {
+        Restart();
+        return;
+    }
+    m_tx.Unkey();
+    m_keyer.Stop(CKeyer::Clock::now());
 }
 
 std::string CRadio::State() const

@@ -51,6 +51,12 @@ public:
     bool InBootLoader() const { return m_bootLoader; }
     void SetOptionModuleReply(std::optional<std::string> reply) { m_optionModuleReply = std::move(reply); }
 
+    // The front panel's power switch. Off, the radio hears nothing and stops
+    // transmitting; on, it starts afresh as after a reset, with its
+    // settings, EEPROM, switches and boot loader as they were.
+    void SetPower(bool on);
+    bool PoweredOn() const { return m_poweredOn; }
+
     const std::string& CommandMode() const { return m_commandMode; }
     void SetCommandMode(std::string mode) { m_commandMode = std::move(mode); }
 
@@ -96,6 +102,8 @@ private:
     // Older firmware takes switch presses only in the extended command mode.
     bool SwitchesWork() const;
     Reply Reset(const std::string& command);
+    // What a restart forgets: the command mode and the menu shown.
+    void Restart();
     Reply Key(const std::string& command) { return m_keyer.Key(command, CKeyer::Clock::now()); }
     Reply TransmitBuffer(const std::string&) { return m_keyer.Poll(CKeyer::Clock::now()); }
     Reply EnterBootLoader(const std::string&) { m_bootLoader = true; return std::nullopt; }
@@ -118,6 +126,7 @@ private:
     std::map<std::string, unsigned> m_versions;
     std::optional<std::string> m_identifyReply;
     bool m_bootLoader = false;
+    bool m_poweredOn = true;
     std::optional<std::string> m_optionModuleReply;
     std::string m_commandMode = "0";
     CEeprom m_eeprom;

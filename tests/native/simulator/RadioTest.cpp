@@ -9,6 +9,16 @@ namespace {
 
 using Reply = std::optional<std::string>;
 
+// "name=value" words of CRadio::State by their names.
+std::map<std::string, std::string> Words(const std::string& state)
+{
+    std::map<std::string, std::string> words;
+    std::istringstream in(state);
+    for (std::string word; in >> word;)
+        words[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+    return words;
+}
+
 TEST(Radio, AnswersThePollAndTheVersionQueries)
 {
     CRadio radio;
@@ -185,15 +195,8 @@ TEST(Radio, TxTestIsOneFlagForTheTapAndTheIcons)
 // "state" lists every part's settings, and "set" puts each back by its name.
 TEST(Radio, StateShowsEveryChangeAndSetTakesEachBack)
 {
-    const auto words = [](const std::string& state) {
-        std::map<std::string, std::string> words;
-        std::istringstream in(state);
-        for (std::string word; in >> word;)
-            words[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
-        return words;
-    };
     CRadio radio;
-    const auto before = words(radio.State());
+    const auto before = Words(radio.State());
     for (const char* command : {"FA00003750000;", "RA$00;", "Q71;", "DB00;", "SWH18;", "SWH16;", "MN072;", "UP;",
                                 "MN058;", "MP005;", "MN023;"})
         radio.Handle(command);
@@ -202,7 +205,7 @@ TEST(Radio, StateShowsEveryChangeAndSetTakesEachBack)
         {"fa", "00003750000"}, {"ra$", "00"}, {"q7", "1"},    {"db", "00"},    {"tx-test", "1"},
         {"tx", "1"},           {"m072", "1"}, {"m058", "005"}, {"menu", "23"}, {"signal-sub", "-73"},
     };
-    auto after = words(radio.State());
+    auto after = Words(radio.State());
     ASSERT_EQ(after.size(), before.size());
     for (const auto& [name, value] : before) {
         const auto change = changed.find(name);
@@ -213,10 +216,43 @@ TEST(Radio, StateShowsEveryChangeAndSetTakesEachBack)
             EXPECT_TRUE(radio.Set(name, before.at(name))) << name;
     }
     radio.Dsp().SetSignal(1, std::nullopt);
-    EXPECT_EQ(words(radio.State()), before);
+    EXPECT_EQ(Words(radio.State()), before);
     for (const auto& [name, value] : std::map<std::string, std::string>{
              {"an", "3"}, {"rg", "25"}, {"notch", "4"}, {"m051", "2"}, {"menu", "1000"}, {"dsp-main", "00"}})
         EXPECT_FALSE(radio.Set(name, value)) << name;
+}
+
+// The power switch: off, the radio hears nothing and stops transmitting; on,
+// only what a restart forgets is gone, and a boot loader is still waiting.
+TEST(Radio, PowerOffSilencesItAndPowerOnKeepsAllButWhatARestartForgets)
+{
+    CRadio radio;
+    const auto now = CKeyer::Clock::now();
+    for (const char* command : {"FA00003750000;", "Q71;", "SWH18;", "SWH16;", "MN072;", "UP;", "KY CQ CQ;"})
+        radio.Handle(command);
+    ASSERT_TRUE(radio.Eeprom().Write(0x7E00, {0x42}));
+    auto expected = Words(radio.State());
+    ASSERT_EQ(expected.at("tx"), "1");
+    ASSERT_TRUE(radio.Keyer().Transmitting(now));
+
+    radio.SetPower(false);
+    for (const char* command : {";", "RVM;", "TQ;", "FA;", "Q7;"})
+        EXPECT_FALSE(radio.Handle(command)) << command;
+    EXPECT_FALSE(radio.Keyer().Transmitting(now));
+    EXPECT_EQ(radio.Keyer().Waiting(now), 0u);
+    radio.SetPower(true);
+    expected["tx"] = "0";
+    expected["q7"] = "0";
+    expected["menu"] = "0";
+    EXPECT_EQ(Words(radio.State()), expected);
+    EXPECT_EQ(radio.Handle("TQ;"), Reply("TQ0;"));
+    EXPECT_EQ(radio.Eeprom().Read(0x7E00, 1), std::vector<uint8_t>{0x42});
+
+    radio.SetBootLoader(true);
+    radio.SetPower(false);
+    EXPECT_FALSE(radio.Handle("I;"));
+    radio.SetPower(true);
+    EXPECT_EQ(radio.Handle("I;"), Reply(CRadio::kDefaultBootLoaderReply));
 }
 
 }  // namespace

@@ -58,6 +58,7 @@ public:
     // Its menu shown, 0 for none.
     unsigned Menu() const { return m_menu; }
     bool Keyed() const { return m_transmitting; }
+    void Unkey() { m_transmitting = false; }
 
     // The reply to one of its commands, or none: "DS;" (its menu's display,
     // else the SWR while keyed), "UP;", "DN;", "MP", "SWH16;", "RX;", "TQ;"

@@ -35,10 +35,10 @@ bool Receiver(const std::string& text, unsigned& receiver)
 
 bool CSimulator::DspTakes(char byte, unsigned speed, Clock::time_point arrived)
 {
-    // A silent radio's DSP hears nothing either: the bytes go the way of
-    // every command it does not hear.
+    // A silent or switched-off radio's DSP hears nothing either: the bytes go
+    // the way of every command it does not hear.
     CDsp::Output out;
-    if (m_faults.IsSilent() || !m_radio.Dsp().Receive(byte, m_command.empty(), out))
+    if (m_faults.IsSilent() || !m_radio.PoweredOn() || !m_radio.Dsp().Receive(byte, m_command.empty(), out))
         return false;
     if (out.piece.empty())
         return true;

@@ -93,6 +93,7 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"rx", &CSimulator::ReceiverRequest},
     {"dsp", &CSimulator::DspRequest},
     {"say", &CSimulator::Say},
+    {"power", &CSimulator::Power},
 };
 
 CSimulator::CSimulator(CRadio& radio) : m_radio(radio), m_start(Clock::now())
@@ -297,6 +298,19 @@ void CSimulator::Unplug()
     m_link.Unplug();
 }
 
+void CSimulator::SetPower(bool on)
+{
+    // What was on its way in when the power went, or came while it was off.
+    m_command.clear();
+    m_garbled = false;
+    if (!on) {
+        m_loader.bootLoader.PowerOff();
+        m_loader.textLoad = CTextLoadMode{};
+        m_loader.resetEnds.reset();
+    }
+    m_radio.SetPower(on);
+}
+
 double CSimulator::Milliseconds(Clock::time_point time) const
 {
     return std::chrono::duration<double, std::milli>(time - m_start).count();
@@ -469,6 +483,14 @@ std::string CSimulator::Plug(const Args&)
         return Error("cannot make " + m_link.Name());
     }
     m_transmitter.SetFd(m_terminal.Fd());
+    return Ok();
+}
+
+std::string CSimulator::Power(const Args& args)
+{
+    if (args.size() != 1 || (args[0] != "on" && args[0] != "off"))
+        return kBadArguments;
+    SetPower(args[0] == "on");
     return Ok();
 }
 

@@ -17,12 +17,17 @@
 //     loader ...  (LoaderRequest.cpp)
 //     state                   set NAME VALUE          refuse PREFIX N
 //     rx ...  dsp ...  say TEXT  (ReceiverRequest.cpp)
+//     power on|off
 // and the requests of the radio clock (RadioClock.h) and of the transmitter
 // (RadioTx.h). "state" answers every setting of the radio as "ok NAME=VALUE
 // ..." (CRadio::State), and "set" takes one by its name there; "refuse"
 // makes the radio ignore the next N commands of PREFIX that carry a value.
 // "ignore" loses N commands after K more have got through; "stray" sends
 // TEXT just before the reply to the next command of PREFIX.
+// "power off" is the radio's own switch: nothing of the radio answers, its
+// boot loader and load modes included, and every load under way is lost
+// (CRadio::SetPower says what stays); an N8 in front keeps running. "power
+// on" starts the radio again.
 // "speed" and "mode" without a value ask for it; "identify" and
 // "option-module" without a text make the radio keep quiet. "unplug" is the
 // adapter pulled out: the line dies, the COM port goes (and its listing,
@@ -86,6 +91,9 @@ private:
     void OnCommand(const std::string& command, unsigned speed, bool garbled, Clock::time_point arrived);
     void OnRequest(CControlChannel& channel, const std::string& line);
     void Unplug();
+    // The command being received is lost either way, and off, the load
+    // under way.
+    void SetPower(bool on);
     double Milliseconds(Clock::time_point time) const;
 
     std::string Ping(const Args& args);
@@ -118,6 +126,7 @@ private:
     std::string ReceiverRequest(const Args& args);
     std::string DspRequest(const Args& args);
     std::string Say(const Args& args);
+    std::string Power(const Args& args);
     // The byte went to a DSP through the pass-through.
     bool DspTakes(char byte, unsigned speed, Clock::time_point arrived);
     // The byte went to the N8, the boot loader or a reset, not to the radio.
