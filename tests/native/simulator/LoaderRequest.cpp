@@ -11,7 +11,8 @@
 //     loader summary                         "ok PACKETS ACCEPTED DUPLICATES IGNORED FINISHED"
 //     loader power-cycle                     the power removed and restored, as the
 //                                            "power" request does (below)
-//     loader text-version V                  the DSP or FPF version after such a load
+//     loader text-version [PREFIX] V         the DSP or FPF version after such a load;
+//                                            with LDD2, LDA2 or LDF2, after that one only
 //     loader text-refuse K N | text-silence K | text-drop K N    as above, for DSP and FPF packets
 //     loader text-load PREFIX PART           a finished DSP or FPF load (LDD2, LDA2, LDF2):
 //                                            "ok ACCEPTED REFUSED DUPLICATES ERASE HEX", PART
@@ -31,6 +32,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+bool IsTextLoadPrefix(const std::string& text)
+{
+    return text == "LDD2" || text == "LDA2" || text == "LDF2";
+}
+
+}  // namespace
 
 bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed, Clock::time_point arrived)
 {
@@ -81,8 +91,7 @@ bool CSimulator::LoaderTakes(uint8_t byte, unsigned speed, Clock::time_point arr
     if (side.textLoad.Active())
         return TextLoadTakes(byte, speed, arrived);
     // "LDD2;", "LDA2;", "LDF2;": the running radio takes DSP or FPF packets.
-    if (!m_radio.InBootLoader() && byte == ';' && speed == m_radio.Speed() &&
-        (m_command == "LDD2" || m_command == "LDA2" || m_command == "LDF2")) {
+    if (!m_radio.InBootLoader() && byte == ';' && speed == m_radio.Speed() && IsTextLoadPrefix(m_command)) {
         m_log.Add({Milliseconds(arrived), m_command + ";", speed, false, {}});
         side.textLoad.Begin(m_command);
         m_command.clear();
@@ -109,8 +118,10 @@ bool CSimulator::TextLoadTakes(uint8_t byte, unsigned speed, Clock::time_point a
         const std::string prefix = load.Prefix();
         side.finishedTextLoads[prefix] = load;
         side.resetEnds = arrived + std::chrono::milliseconds(side.resetMs);
-        if (side.textVersionAfterReset != 0)
-            m_radio.SetVersion(prefix == "LDF2" ? "RVF" : prefix == "LDA2" ? "RVA" : "RVD", side.textVersionAfterReset);
+        const auto own = side.textVersions.find(prefix);
+        const unsigned version = own != side.textVersions.end() ? own->second : side.textVersionAfterReset;
+        if (version != 0)
+            m_radio.SetVersion(prefix == "LDF2" ? "RVF" : prefix == "LDA2" ? "RVA" : "RVD", version);
         load = CTextLoadMode{};
         return true;
     }
@@ -160,6 +171,8 @@ std::string CSimulator::LoaderRequest(const Args& args)
         return "ok " + HexBytes(bytes);
     } else if (what == "text-version" && one) {
         side.textVersionAfterReset = a;
+    } else if (what == "text-version" && args.size() == 3 && IsTextLoadPrefix(args[1]) && ParseNumber(args[2], a)) {
+        side.textVersions[args[1]] = a;
     } else if (what == "text-refuse" && two) {
         side.textLoad.RefusePacket(a, b);
     } else if (what == "text-silence" && one) {

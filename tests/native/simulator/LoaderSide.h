@@ -23,6 +23,8 @@ struct SLoaderSide {
     std::map<std::string, CTextLoadMode> finishedTextLoads;
     // The version the loaded processor reports after a DSP or FPF load; 0 keeps it.
     unsigned textVersionAfterReset = 0;
+    // The same for one prefix, ahead of the one above.
+    std::map<std::string, unsigned> textVersions;
     // The boot loader's own line speed.
     static constexpr unsigned kBootLoaderSpeed = 38400;
     unsigned speedBefore = 0;
