@@ -2,12 +2,14 @@
 // process: which end it acts on, and the close question while busy.
 #include "LoaderFixture.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "BoxWatcher.h"
 #include "DspLoaderDlg.h"
 #include "MessagePump.h"
 #include "McuLoaderDlg.h"
+#include "TextOrId.h"
 #include "resource.h"
 
 namespace {
@@ -215,4 +217,43 @@ TEST_F(LoaderDialogTest, AWin32CodeFromTheLoadIsAFailureNotASuccess)
     EXPECT_NE(dialogLog.find(L"Error code 0x80070002: "), std::wstring::npos);
     EXPECT_EQ(dialogLog.find(L"load is complete"), std::wstring::npos);
     EXPECT_TRUE(peer.commands.empty());
+}
+
+// The log wraps: its longest lines, the advice after a load cut short among
+// them, stay whole within the control's width, with no scroll bar to hide a
+// word behind.
+TEST_F(LoaderDialogTest, TheLogWrapsItsLongestLinesWithinItsWidth)
+{
+    CBoxWatcher boxes;
+    CMcuLoaderDlg dialog(folder.File(L"hmcu0455.hex"));
+    const std::wstring lines[] = {FormatText(IDS_NO_COMPLETE_FIRMWARE, L"Q7"), LoadResString(IDS_RECONCILIATION_ZERO)};
+    LONG left = 0, right = 0, width = 0;
+    boxes.OnDialog(kCaption, [&](HWND window) {
+        if (GetWindowString(GetDlgItem(window, IDCANCEL)) != L"Close")
+            return false;
+        for (const std::wstring& line : lines)
+            SendMessageW(window, WM_APP_LOG_TEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        const HWND log = GetDlgItem(window, IDC_RICH_EDIT);
+        const auto x = [log](int index) {
+            POINTL point{};
+            SendMessageW(log, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), index);
+            return point.x;
+        };
+        // A character's left edge; the log's font is of fixed pitch.
+        const LONG pitch = x(1) - x(0);
+        left = right = x(0);
+        for (int i = 0, length = GetWindowTextLengthW(log); i < length; ++i) {
+            left = std::min(left, x(i));
+            right = std::max(right, x(i) + pitch);
+        }
+        RECT client;
+        GetClientRect(log, &client);
+        width = client.right;
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
+    dialog.DoModal(window.Handle());
+    ASSERT_GT(width, 0);
+    EXPECT_GE(left, 0);
+    EXPECT_LE(right, width);
 }
