@@ -6,6 +6,9 @@
 #include <random>
 #include <stdexcept>
 
+#include "FirmwareImage.h"
+#include "McuLoaderStateMachine.h"
+
 std::string HexRecord(BYTE type, WORD address, const Bytes& data)
 {
     Bytes fields{static_cast<BYTE>(data.size()), static_cast<BYTE>(address >> 8), static_cast<BYTE>(address), type};
@@ -126,4 +129,40 @@ Bytes RandomBytes(size_t count, uint32_t seed)
     for (BYTE& b : bytes)
         b = static_cast<BYTE>(random());
     return bytes;
+}
+
+McuHex MakeMcuHex(size_t size, uint32_t seed)
+{
+    constexpr DWORD kLow = CMcuLoaderStateMachine::kImageLow;
+    constexpr DWORD kHigh = CMcuLoaderStateMachine::kImageHigh;
+    Bytes data = RandomBytes(size, seed);
+    data[0] = data[1] = 0;
+    CHexImage image;
+    image.Put(kLow, data);
+    const WORD word = ReconcilingWord(image.Window(kLow, kHigh), 0);
+    image.Patch(kLow, {static_cast<BYTE>(word >> 8), static_cast<BYTE>(word)});
+    return {image.ToHex(), image.Window(kLow, kHigh)};
+}
+
+std::string MakeWholeHex(const Bytes& bytes)
+{
+    CHexImage image;
+    if (!bytes.empty())
+        image.Put(0, bytes);
+    return image.ToHex();
+}
+
+std::string MakeFrontPanelHex(const Bytes& bytes, std::array<BYTE, 16>& header)
+{
+    for (size_t i = 0; i < 14; ++i)
+        header[i] = static_cast<BYTE>(0x30 + i);
+    const WORD word = static_cast<WORD>(0x10000 - WordSum(bytes));
+    header[14] = static_cast<BYTE>(word >> 8);
+    header[15] = static_cast<BYTE>(word);
+    CHexImage image;
+    if (!bytes.empty())
+        image.Put(CFirmwareImage::kFrontPanelLow, bytes);
+    HexFileOptions options;
+    options.header = header;
+    return image.ToHex(options);
 }

@@ -62,3 +62,17 @@ WORD WordSum(const Bytes& bytes, BYTE fill = 0xFF);
 WORD ReconcilingWord(const Bytes& window, size_t offset);
 
 Bytes RandomBytes(size_t count, uint32_t seed);
+
+// Whole firmware files as the loaders read them.
+struct McuHex {
+    std::string text;
+    // The window 0x800..0x1FD80 as the radio must end up holding it.
+    Bytes window;
+};
+// `size` random bytes from 0x800, the reconciling word in their first two.
+McuHex MakeMcuHex(size_t size, uint32_t seed);
+// The bytes from address 0, as DSP files hold them.
+std::string MakeWholeHex(const Bytes& bytes);
+// The bytes from 0x40 and the 16-byte record at 0xFF00 whose last two bytes
+// reconcile them; the record is returned in `header`.
+std::string MakeFrontPanelHex(const Bytes& bytes, std::array<BYTE, 16>& header);

@@ -12,37 +12,19 @@ constexpr DWORD kHigh = CMcuLoaderStateMachine::kImageHigh;
 
 McuFile WriteMcuFile(const CTempFolder& folder, const std::wstring& name, size_t size, uint32_t seed)
 {
-    Bytes data = RandomBytes(size, seed);
-    data[0] = data[1] = 0;
-    CHexImage image;
-    image.Put(kLow, data);
-    const WORD word = ReconcilingWord(image.Window(kLow, kHigh), 0);
-    image.Patch(kLow, {static_cast<BYTE>(word >> 8), static_cast<BYTE>(word)});
-    return {folder.Write(name, image.ToHex()), image.Window(kLow, kHigh)};
+    McuHex hex = MakeMcuHex(size, seed);
+    return {folder.Write(name, hex.text), std::move(hex.window)};
 }
 
 std::wstring WriteWholeFile(const CTempFolder& folder, const std::wstring& name, const Bytes& bytes)
 {
-    CHexImage image;
-    if (!bytes.empty())
-        image.Put(0, bytes);
-    return folder.Write(name, image.ToHex());
+    return folder.Write(name, MakeWholeHex(bytes));
 }
 
 std::wstring WriteFrontPanelFile(const CTempFolder& folder, const std::wstring& name, const Bytes& bytes,
                                  std::array<BYTE, 16>& header)
 {
-    for (size_t i = 0; i < 14; ++i)
-        header[i] = static_cast<BYTE>(0x30 + i);
-    const WORD word = static_cast<WORD>(0x10000 - WordSum(bytes));
-    header[14] = static_cast<BYTE>(word >> 8);
-    header[15] = static_cast<BYTE>(word);
-    CHexImage image;
-    if (!bytes.empty())
-        image.Put(CFirmwareImage::kFrontPanelLow, bytes);
-    HexFileOptions options;
-    options.header = header;
-    return folder.Write(name, image.ToHex(options));
+    return folder.Write(name, MakeFrontPanelHex(bytes, header));
 }
 
 LoaderTest::LoaderTest()
