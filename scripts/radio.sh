@@ -11,14 +11,15 @@
 #     power off|on                 the radio's power switch: off, nothing
 #                                  answers and it stops transmitting; on, it
 #                                  starts afresh, its settings kept
-#     state                        prints the radio's state, a setting a line
+#     state                        prints the radio's state, a setting a line,
+#                                  after a line on the names
 # It reaches the simulator over the control line that run.sh opens on the
 # loopback (its address is in BUILD/run/control; --control names another).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  sed -n '2,16s/^# \{0,1\}//p' scripts/radio.sh >&2
+  sed -n '2,17s/^# \{0,1\}//p' scripts/radio.sh >&2
   exit 2
 }
 
@@ -55,16 +56,23 @@ if [ -z "$control" ]; then
   control=$(cat "$file")
 fi
 
-if ! { exec 3<>"/dev/tcp/${control%:*}/${control##*:}"; } 2>/dev/null; then
+status=0
+answer=$(scripts/sim-control "$control" "$request") || status=$?
+if [ "$status" -eq 1 ]; then
   echo "The simulated transceiver does not answer at $control." >&2
   exit 1
 fi
-printf '%s\n' "$request" >&3
-answer=""
-IFS= read -r -t 10 answer <&3 2>/dev/null || true
 case $answer in
   ok) ;;
-  "ok "*) tr ' ' '\n' <<<"${answer#ok }" ;;
+  "ok "*)
+    if [ "$request" = state ]; then
+      echo "# fa fb VFOs A and B in Hz, bn band, pc power in W, an antenna, rt xt ro RIT, XIT and its offset," \
+        "q5 q7 command modes, tt text output, ai auto information, sb second receiver on, ln VFO link," \
+        "md ra pa rg sq bw mode, attenuator, preamp, RF gain, squelch and bandwidth (\$: the second receiver's)," \
+        "menu the menu shown, db VFO B display, tx keyed, mNNN menu NNN's setting," \
+        "dsp-main dsp-sub the receivers' RF gain tables, signal-main signal-sub the generator in dBm"
+    fi
+    tr ' ' '\n' <<<"${answer#ok }" ;;
   error*) echo "The simulated transceiver refused \"$request\": ${answer#error }" >&2; exit 1 ;;
   *) echo "The simulated transceiver gave no answer to \"$request\"." >&2; exit 1 ;;
 esac

@@ -11,7 +11,12 @@
 # where it is closed again once the screenshot is taken. The screenshot of the
 # main window is saved as BUILD/run/q7utility.png. The simulator also takes
 # control lines on the loopback, at the address in BUILD/run/control, for
-# scripts/radio.sh (the signal generator, TX TEST, the cable, the state).
+# scripts/radio.sh (the signal generator, TX TEST, the cable, the power, the
+# state). With the simulator, a firmware folder of the program that holds no
+# firmware is filled with simulated files (tests/firmware/BenchFirmware.h),
+# and the simulated radio reports, after each load, the version of the
+# folder's file it was sent; a real device has the simulated files removed
+# first. Q7_JOBS, when set, is how many build jobs run at once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps
@@ -39,14 +44,16 @@ quietly() {
 # A configured tree keeps its toolchain: passing it again only earns a warning.
 [ -f "$build/CMakeCache.txt" ] ||
   quietly "Configuring $build" cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake
-quietly "Building Q7Utility.exe" cmake --build "$build" -j"$(nproc)" --target Q7Utility
+jobs=${Q7_JOBS:-$(nproc)}
+quietly "Building Q7Utility.exe" cmake --build "$build" -j"$jobs" --target Q7Utility
+quietly "Building the simulated firmware's tool" cmake --build "$build" -j"$jobs" --target bench_firmware
 # Only the simulator and the modem-line shim of the native test tree, none of
 # its tests.
 native=$build/native
 [ -f "$native/CMakeCache.txt" ] ||
   quietly "Configuring the simulated transceiver" cmake -S tests/native -B "$native" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
-quietly "Building the simulated transceiver" cmake --build "$native" -j"$(nproc)" --target q7sim q7modem_i386 q7modem_x86_64
+quietly "Building the simulated transceiver" cmake --build "$native" -j"$jobs" --target q7sim q7modem_i386 q7modem_x86_64
 export WINEPREFIX=$run/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 app_key='HKCU\Software\Zentrova\Q7 Utility'
 serialcomm='HKLM\HARDWARE\DEVICEMAP\SERIALCOMM'
@@ -106,6 +113,21 @@ wait_until() {
   done
   return 1
 }
+# The simulated firmware in the program's firmware folder: "fill" or
+# "remove" (tests/firmware/BenchFirmwareTool.cpp); what it did is in
+# $firmware_folder, $firmware_written and $firmware_removed, its requests to
+# the simulator in $run/firmware.txt.
+bench_firmware() {
+  if ! wine "$build/tests/firmware/bench_firmware.exe" "$1" >"$run/firmware.txt" 2>>"$log"; then
+    echo "The simulated firmware's tool failed; the end of $log:" >&2
+    tail -n 5 "$log" >&2
+    exit 1
+  fi
+  sed -i 's/\r$//' "$run/firmware.txt"
+  firmware_folder=$(sed -n 's/^folder //p' "$run/firmware.txt")
+  firmware_written=$(sed -n 's/^wrote //p' "$run/firmware.txt")
+  firmware_removed=$(sed -n 's/^removed //p' "$run/firmware.txt")
+}
 saved_port() {
   { wine reg query "$app_key" /v Port 2>/dev/null || true; } | tr -d '\r' | awk '$1 == "Port" { print $3 }'
 }
@@ -125,7 +147,19 @@ if [ -z "$device" ]; then
   fi
   echo "Simulated transceiver on $port (commands it received: $run/q7sim.log)"
   sed -n 's/^q7sim: control on //p' "$run/q7sim.err" >"$run/control"
-  echo "At the bench: scripts/radio.sh generator|switch|unplug|plug|state (no arguments: how)"
+  echo "At the bench: scripts/radio.sh generator|switch|unplug|plug|power|state (no arguments: how)"
+  bench_firmware fill
+  if [ -n "$firmware_written" ]; then
+    echo "The program's firmware folder held no firmware: simulated files written to $firmware_folder"
+  fi
+  while read -r request; do
+    if [ "$(scripts/sim-control "$(cat "$run/control")" "$request")" != ok ]; then
+      echo "The simulated transceiver refused \"$request\"" >&2
+      exit 1
+    fi
+  done < <(grep '^loader ' "$run/firmware.txt")
+  versions=$(sed -n 's/^versions //p' "$run/firmware.txt")
+  [ -z "$versions" ] || echo "After a firmware load the simulated radio reports the folder's versions: $versions"
   # A saved port that this prefix no longer has counts as none.
   current=$(saved_port)
   if [ -z "$current" ] || ! is_listed "$current"; then
@@ -135,6 +169,11 @@ else
   if [ ! -e "$device" ]; then
     echo "No such device: $device" >&2
     exit 1
+  fi
+  # Random bytes that only the simulated radio may take.
+  bench_firmware remove
+  if [ -n "$firmware_removed" ]; then
+    echo "Removed $firmware_removed simulated firmware files from $firmware_folder"
   fi
   port=$com
   ln -sfn "$device" "$WINEPREFIX/dosdevices/${port,,}"

@@ -54,10 +54,13 @@ TEST_F(CalibrationBenchTest, RFGainOfBothReceiversThenTXGainOnceTheSwitchIsBackO
     radio.SetOptionModuleReply(kTunerOnly);
     ASSERT_TRUE(OpenFrameOnRadio(radio.PortName(), CTabView::TAB_CALIBRATION));
     page = Page(CTabView::TAB_CALIBRATION);
-    // The script prints the radio's state, a setting a line.
+    // The script prints the radio's state, a setting a line, after a line
+    // on the names.
     std::string lines = radio.Control("state");
     std::replace(lines.begin(), lines.end(), ' ', '\n');
-    EXPECT_EQ(radio.Bench("state"), lines + "\n");
+    const std::string printed = radio.Bench("state");
+    EXPECT_EQ(printed.substr(0, 2), "# ");
+    EXPECT_EQ(printed.substr(printed.find('\n') + 1), lines + "\n");
     const auto atStart = radio.State();
     EXPECT_EQ(atStart.at("tx-test"), "0");
     EXPECT_EQ(atStart.at("signal-main"), "off");
