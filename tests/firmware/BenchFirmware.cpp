@@ -1,7 +1,9 @@
 #include "BenchFirmware.h"
 
-#include <optional>
+#include <cstdio>
+#include <cwchar>
 
+#include "FileBytes.h"
 #include "FirmwareFileSet.h"
 #include "Folders.h"
 #include "HexFixture.h"
@@ -31,34 +33,6 @@ std::string ReleaseNotes()
     return text;
 }
 
-std::optional<std::string> ReadWhole(const std::wstring& path)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string content(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    const bool ok = content.empty() || (ReadFile(file, &content[0], static_cast<DWORD>(content.size()), &read,
-                                                 nullptr) && read == content.size());
-    CloseHandle(file);
-    return ok ? std::optional<std::string>(content) : std::nullopt;
-}
-
-bool WriteWhole(const std::wstring& path, const std::string& content)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-                    written == content.size();
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    SetLastError(error);
-    return ok;
-}
-
 }  // namespace
 
 std::vector<SBenchFile> BenchFirmwareFiles()
@@ -79,7 +53,7 @@ std::vector<SBenchFile> BenchFirmwareFiles()
 bool WriteBenchFirmware(const std::wstring& folder)
 {
     for (const SBenchFile& file : BenchFirmwareFiles()) {
-        if (!WriteWhole(CombinePath(folder, file.name), file.content))
+        if (!WriteFileBytes(CombinePath(folder, file.name), file.content))
             return false;
     }
     return true;
@@ -90,7 +64,7 @@ unsigned RemoveBenchFirmware(const std::wstring& folder)
     unsigned removed = 0;
     for (const SBenchFile& file : BenchFirmwareFiles()) {
         const std::wstring path = CombinePath(folder, file.name);
-        if (ReadWhole(path) == file.content && DeleteFileW(path.c_str()))
+        if (ReadFileBytes(path) == file.content && DeleteFileW(path.c_str()))
             ++removed;
     }
     return removed;

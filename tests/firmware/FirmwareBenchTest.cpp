@@ -109,3 +109,23 @@ TEST_F(FirmwareBenchTest, SendNewFirmwareAgainAfterAPulledCableAndThePowerOffAnd
                                 L"DSP1 firmware load is complete", L"DSP2 firmware load is complete"})
         EXPECT_NE(log.find(line), std::wstring::npos) << std::wstring(line);
 }
+
+// Before a real radio is used, the simulated files go, and only they: a file
+// of the same name with other bytes is someone else's.
+TEST(BenchFirmware, RemovesItsOwnFilesAndNoOther)
+{
+    CTempFolder folder;
+    ASSERT_TRUE(WriteBenchFirmware(folder.Path()));
+    const std::vector<SBenchFile> files = BenchFirmwareFiles();
+    const SBenchFile& changed = files.front();
+    folder.Write(changed.name, changed.content + ":00000001FF\r\n");
+    folder.Write(L"hdsp0300.hex", files[2].content);
+
+    EXPECT_EQ(RemoveBenchFirmware(folder.Path()), files.size() - 1);
+    CFirmwareFileSet left;
+    left.Scan(folder.Path());
+    EXPECT_EQ(left.GetPath(kFirmwareMcu), folder.File(changed.name));
+    EXPECT_EQ(left.GetVersion(kFirmwareDsp1), 300u);
+    EXPECT_TRUE(left.GetCompanionPath().empty());
+    EXPECT_FALSE(left.HasNotes());
+}
