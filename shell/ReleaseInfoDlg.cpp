@@ -4,6 +4,7 @@
 
 #include "Files.h"
 #include "Folders.h"
+#include "TextSinks.h"
 #include "resource.h"
 
 namespace {
@@ -64,10 +65,16 @@ bool CReleaseInfoDlg::LoadFile(const std::wstring& path)
         ShowOpenError(m_owner, path);
         return false;
     }
+    // A read that fails closes the viewer silently, as a failed stream does;
+    // notes too long are told.
     CFileRead3 file(m_owner, IDS_RELEASE_NOTES_ERROR_CAPTION);
+    file.HoldReports();
     file.Attach(handle, path);
-    if (!file.Load(kLongestNotes))
+    if (!file.Load(kLongestNotes)) {
+        if (GetLastError() == ERROR_FILE_TOO_LARGE)
+            ShowErrorBox(m_owner, IDS_RELEASE_NOTES_ERROR_CAPTION, L"%s", file.HeldReport().c_str());
         return false;
+    }
     m_text.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_text.Send(EM_SETTARGETDEVICE, 0, 0);
     m_text.Send(EM_EXLIMITTEXT, 0, kTextLimit);

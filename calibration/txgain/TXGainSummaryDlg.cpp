@@ -57,8 +57,10 @@ BOOL CTXGCSummaryDlg::OnInitDialog()
         EndDialog(IDCANCEL);
         return FALSE;
     }
-    // The newest blocks are on top: a long record is shown from its start.
+    // The newest blocks are on top: a long record is shown from its start. A
+    // read that fails ends the viewer silently, as a failed stream does.
     CFileRead3 file(owner, IDS_TXGC_FILE_ERROR);
+    file.HoldReports();
     file.Attach(handle, path);
     if (!file.Load(kShownBytes, true)) {
         EndDialog(IDCANCEL);
