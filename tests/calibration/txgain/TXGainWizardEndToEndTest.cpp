@@ -112,6 +112,17 @@ protected:
                 }};
     }
 
+    // Walks the wizard to a 5 W run and does `act` once TUNE is keyed on band 1.
+    void RunUntilBand1(HWND& sheet, std::function<void()> act)
+    {
+        RunWizard({
+            NextWhenIdle(IDD_TXGC_WELCOME),
+            NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+            Calibrate(IDD_TXGC_CALIBRATE_5W),
+            KeyedOnBand(1, sheet, std::move(act)),
+        });
+    }
+
     // A run cut short in band 1 wrote band 0's line and its failure in front
     // of the earlier record.
     void ExpectCutShortBeforeTheEarlierRecord()
@@ -291,12 +302,7 @@ TEST_F(TXGainWizardEndToEndTest, ARecordHeldOpenKeepsTheNewBlockBesideIt)
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         const size_t boxesBefore = boxes.Count();
         HWND sheet = nullptr;
-        RunWizard({
-            NextWhenIdle(IDD_TXGC_WELCOME),
-            NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
-            Calibrate(IDD_TXGC_CALIBRATE_5W),
-            KeyedOnBand(1, sheet, [&] { PressWizardButton(sheet, PSBTN_CANCEL); }),
-        });
+        RunUntilBand1(sheet, [&] { PressWizardButton(sheet, PSBTN_CANCEL); });
         CloseHandle(holder);
         EXPECT_EQ(ReadFileBytes(dataFile), kEarlierRecord);
 
@@ -326,12 +332,7 @@ TEST_F(TXGainWizardEndToEndTest, TheMainWindowClosedInTheMiddleOfABandKeepsTheRe
     ASSERT_TRUE(WriteFileBytes(dataFile, kEarlierRecord));
     const RadioState before = radio.State();
     HWND sheet = nullptr;
-    RunWizard({
-        NextWhenIdle(IDD_TXGC_WELCOME),
-        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
-        Calibrate(IDD_TXGC_CALIBRATE_5W),
-        KeyedOnBand(1, sheet, [&] { PostMessageW(Frame(), WM_CLOSE, 0, 0); }),
-    });
+    RunUntilBand1(sheet, [&] { PostMessageW(Frame(), WM_CLOSE, 0, 0); });
     EXPECT_EQ(boxes.Count(), 0u);
     ExpectRestored(before, radio.State());
     EXPECT_EQ(radio.State().at("tx"), "0");
