@@ -48,6 +48,14 @@ std::wstring Loaded(Setting& setting, size_t index = 0)
     return setting.Get(index);
 }
 
+// Element `index` of a setting made afresh and loaded.
+template <class Setting, class... Args>
+std::wstring LoadedAfresh(size_t index, Args... args)
+{
+    Setting setting(args...);
+    return Loaded(setting, index);
+}
+
 }  // namespace
 
 TEST(TextSettings, ALongerTextThanTheEditorOrTheSystemAllowsReadsAsMissing)
@@ -65,11 +73,7 @@ TEST(TextSettings, ALongerTextThanTheEditorOrTheSystemAllowsReadsAsMissing)
         {L"FirmwareFolder", MAX_PATH - 1, Folder,
          [&](const std::wstring&) { return Loaded(model.FirmwareFolder); }, L""},
         {L"ConfigurationFolder", MAX_PATH - 1, Folder,
-         [](const std::wstring&) {
-             CConfigurationFolder folder;
-             return Loaded(folder);
-         },
-         L""},
+         [](const std::wstring&) { return LoadedAfresh<CConfigurationFolder>(0); }, L""},
         {L"CommandCaption32", 8, Letters,
          [](const std::wstring&) {
              CCommandTesterPage page;
@@ -84,22 +88,14 @@ TEST(TextSettings, ALongerTextThanTheEditorOrTheSystemAllowsReadsAsMissing)
          L""},
         {L"CWMemoryCaption1", 32767, Letters,
          [](const std::wstring&) {
-             CTerminalMemoriesDlg::CMemoryArray captions(L"CWMemoryCaption%u", 0);
-             return Loaded(captions, 0);
+             return LoadedAfresh<CTerminalMemoriesDlg::CMemoryArray>(0, L"CWMemoryCaption%u", 0u);
          },
          L""},
         {L"PskMemoryText16", 32767, Letters,
-         [](const std::wstring&) {
-             CTerminalMemoriesDlg::CMemoryArray texts(L"PskMemoryText%u", 0);
-             return Loaded(texts, 15);
-         },
+         [](const std::wstring&) { return LoadedAfresh<CTerminalMemoriesDlg::CMemoryArray>(15, L"PskMemoryText%u", 0u); },
          L""},
         {L"TerminalFontName", LF_FACESIZE - 1, Letters,
-         [](const std::wstring&) {
-             CTerminalFontName name;
-             return Loaded(name);
-         },
-         L"Courier New"},
+         [](const std::wstring&) { return LoadedAfresh<CTerminalFontName>(0); }, L"Courier New"},
         {L"RFGainCalibrationSubRXTable", 4096, SpacedTable,
          [](const std::wstring& written) {
              RFGainTable table{};
