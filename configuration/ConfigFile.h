@@ -20,6 +20,8 @@
 #include <string>
 
 #include "Files.h"
+#include "Folders.h"
+#include "Observable.h"
 
 inline constexpr const wchar_t* kConfigFileExtension = L"Q7Config";
 
@@ -40,6 +42,12 @@ std::wstring MakeDefaultConfigurationFileName(const SYSTEMTIME& time, unsigned s
 // The "Q7 Configuration" folder in the vendor's application-data folder,
 // created when missing; empty when that folder is unknown.
 std::wstring GetConfigurationFolder(HWND owner);
+// "ConfigurationFolder": the folder of the file last saved or restored,
+// shared by both dialogs; empty for the default folder.
+class CConfigurationFolder : public CPersistable<std::wstring> {
+public:
+    CConfigurationFolder() : CPersistable(L"ConfigurationFolder", 0, std::wstring(), kLongestPath) {}
+};
 // The file dialogs' filter pairs, each string ended by a zero character.
 std::wstring GetConfigurationFileFilter();
 

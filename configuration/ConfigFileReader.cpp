@@ -3,8 +3,10 @@
 #include <cwchar>
 #include <cwctype>
 #include <new>
+#include <stdexcept>
 
 #include "ConfigFile.h"
+#include "EepromAccess.h"
 #include "ErrorText.h"
 #include "Files.h"
 #include "Model.h"
@@ -14,6 +16,9 @@
 
 namespace {
 
+// A saved file is about 4.5 KB; all the data the reader takes (the whole
+// EEPROM) in one-byte lines of the old form is about 650 KB.
+constexpr DWORD kLongestFile = 1 << 20;
 // A MEM2 line of 255 bytes is 524 characters; a line longer than this is no
 // line of a configuration file, and reading it on would only fill memory.
 constexpr size_t kLongestLine = 1024;
@@ -52,19 +57,26 @@ CConfigFileReader::CConfigFileReader(HWND owner, AddByteFunction addByte)
 
 HRESULT CConfigFileReader::ReadConfigurationFile(const std::wstring& path)
 {
-    CFileRead3 file(m_owner, IDS_CONFIG_FILE_READ_ERROR);
-    if (!file.Open(path)) {
-        const DWORD error = GetLastError();
-        return error ? static_cast<HRESULT>(error) : ERROR_READ_FAULT;
+    {
+        CFileRead3 file(m_owner, IDS_CONFIG_FILE_READ_ERROR);
+        try {
+            if (!file.Open(path, kLongestFile)) {
+                const DWORD error = GetLastError();
+                return error ? static_cast<HRESULT>(error) : ERROR_READ_FAULT;
+            }
+            return ReadLines(file);
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
     }
-    try {
-        return ReadLines(file);
-    } catch (const std::bad_alloc&) {
-        // Told as a file too large to read; nothing has gone to the radio.
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        file.ReportFailure(L"ReadFile");
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
+    // Memory ran out; nothing has gone to the radio. The box needs memory
+    // too: the file and the line are given back first.
+    std::wstring().swap(m_line);
+    CFileRead2 report(m_owner, IDS_CONFIG_FILE_READ_ERROR);
+    report.ReportAs(path);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    report.ReportFailure(L"ReadFile");
+    return ERROR_NOT_ENOUGH_MEMORY;
 }
 
 HRESULT CConfigFileReader::ReadLines(CFileRead3& file)
@@ -163,7 +175,7 @@ bool CConfigFileReader::ParseMem2Line()
     HexPairToByte(tokens[2][0], tokens[2][1], low);
     HexPairToByte(tokens[3][0], tokens[3][1], count);
     const std::wstring& data = tokens[4];
-    if (data.size() != 2u * count)
+    if (data.size() != 2u * count || !TakeBytes(count))
         return false;
     // An int: a record at FFFF runs on past it and is dropped, never wrapped.
     const int address = high * 256 + low;
@@ -185,9 +197,20 @@ bool CConfigFileReader::ParseOldMemLine()
     const long offset = DecimalAt(m_line, 8);
     const long value = DecimalAt(m_line, 14);
     if (!IsByteValue(page) || m_line[7] != L'.' || !IsByteValue(offset) || m_line.compare(11, 3, L" = ") != 0 ||
-        !IsByteValue(value))
+        !IsByteValue(value) || !TakeBytes(1))
         return false;
     m_addByte(static_cast<int>(page * 256 + offset), static_cast<BYTE>(value));
+    return true;
+}
+
+// The radio holds no more than its EEPROM: a file that gives more bytes,
+// repeated addresses counted each time, is no saved configuration, and each
+// byte would hold memory until the restore ends.
+bool CConfigFileReader::TakeBytes(unsigned count)
+{
+    if (m_byteCount + count > EEPROM_SIZE)
+        return false;
+    m_byteCount += count;
     return true;
 }
 

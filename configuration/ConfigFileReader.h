@@ -22,7 +22,8 @@ public:
 
     // 0; the Win32 error of a file that cannot be read; E_CONFIG_FILE_CORRUPT,
     // E_CONFIG_SERIAL_MISMATCH or E_CONFIG_FILE_INCOMPLETE. A line longer
-    // than any valid one is refused as corrupt; memory that runs out is
+    // than any valid one, and the data line that gives more bytes than the
+    // EEPROM holds, are refused as corrupt; memory that runs out is
     // ERROR_NOT_ENOUGH_MEMORY, told as the file's read error.
     HRESULT ReadConfigurationFile(const std::wstring& path);
 
@@ -37,6 +38,8 @@ private:
     HRESULT ProcessLine(bool& dataSeen, bool& unsealed);
     bool IsValidCrcLine() const;
     bool ParseOldMemLine();
+    // Counts a data line's bytes; false past the EEPROM's size.
+    bool TakeBytes(unsigned count);
     HRESULT CheckSerialNumberLine();
     // The box of every refusal but the serial-number mismatch.
     HRESULT ShowRestoreError(HRESULT code, const std::wstring& text);
@@ -45,5 +48,6 @@ private:
     AddByteFunction m_addByte;
     std::wstring m_line;
     DWORD m_crc = 0;
+    unsigned m_byteCount = 0;
     bool m_serialMismatch = false;
 };

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "ConfigRestoreStateMachine.h"
+#include "ConfigFile.h"
 #include "MachineWindow.h"
-#include "Observable.h"
 
 class CConfigRestoreDlg : public CMachineDialog {
 public:
@@ -31,7 +31,7 @@ private:
     void ChooseAndReadConfigurationFile();
     HRESULT ReadConfigurationFile(const std::wstring& path);
 
-    CPersistable<std::wstring> m_folder{L"ConfigurationFolder", 0};
+    CConfigurationFolder m_folder;
     HRESULT m_result = 0;
     CModel& m_model;
     CConfigRestoreStateMachine m_machine;

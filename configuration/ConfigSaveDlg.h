@@ -3,8 +3,8 @@
 #pragma once
 
 #include "ConfigSaveStateMachine.h"
+#include "ConfigFile.h"
 #include "MachineWindow.h"
-#include "Observable.h"
 
 class CConfigSaveDlg : public CMachineDialog {
 public:
@@ -28,7 +28,7 @@ private:
     // 1 with a file chosen, 2 when the file dialog was cancelled or failed.
     int ChooseFile();
 
-    CPersistable<std::wstring> m_folder{L"ConfigurationFolder", 0};
+    CConfigurationFolder m_folder;
     CModel& m_model;
     CConfigSaveStateMachine m_machine;
     std::wstring m_path;

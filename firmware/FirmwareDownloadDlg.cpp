@@ -52,21 +52,36 @@ HINTERNET HandleAt(const void* info, DWORD length)
     return info && length >= sizeof(HINTERNET) ? *static_cast<const HINTERNET*>(info) : nullptr;
 }
 
-// Characters that hide or reorder what follows them: a name holding one
-// could show in the log as another file's name.
+// Code points that show as nothing, or that hide or reorder what follows
+// them: a name holding one could show in the log as another file's name.
+// Unicode's Default_Ignorable_Code_Point set, the Arabic letter mark, the
+// line and paragraph separators, and the controls.
 const struct {
-    wchar_t first, last;
+    char32_t first, last;
 } kHidingCharacters[] = {
-    {0x0000, 0x001F},  // controls
-    {0x007F, 0x009F},  // DEL and the C1 controls
-    {0x061C, 0x061C},  // Arabic letter mark
-    {0x200B, 0x200F},  // zero-width space and joiners, the direction marks
-    {0x202A, 0x202E},  // embeddings and overrides of the direction
-    {0x2060, 0x2069},  // word joiner, invisible operators, isolates
-    {0xFEFF, 0xFEFF},  // zero-width no-break space
+    {0x0000, 0x001F},    // controls
+    {0x007F, 0x009F},    // DEL and the C1 controls
+    {0x00AD, 0x00AD},    // soft hyphen
+    {0x034F, 0x034F},    // combining grapheme joiner
+    {0x061C, 0x061C},    // Arabic letter mark
+    {0x115F, 0x1160},    // Hangul fillers
+    {0x17B4, 0x17B5},    // Khmer inherent vowels
+    {0x180B, 0x180F},    // Mongolian variation selectors and vowel separator
+    {0x200B, 0x200F},    // zero-width space and joiners, the direction marks
+    {0x2028, 0x2029},    // line and paragraph separators
+    {0x202A, 0x202E},    // embeddings and overrides of the direction
+    {0x2060, 0x206F},    // word joiner, invisible operators, isolates, deprecated formats
+    {0x3164, 0x3164},    // Hangul filler
+    {0xFE00, 0xFE0F},    // variation selectors
+    {0xFEFF, 0xFEFF},    // zero-width no-break space
+    {0xFFA0, 0xFFA0},    // halfwidth Hangul filler
+    {0xFFF0, 0xFFF8},    // unassigned specials
+    {0x1BCA0, 0x1BCA3},  // shorthand format controls
+    {0x1D173, 0x1D17A},  // musical beam and phrase controls
+    {0xE0000, 0xE0FFF},  // tags and the supplementary variation selectors
 };
 
-bool IsHidingCharacter(wchar_t c)
+bool IsHidingCharacter(char32_t c)
 {
     for (const auto& range : kHidingCharacters) {
         if (c >= range.first && c <= range.last)
@@ -75,26 +90,73 @@ bool IsHidingCharacter(wchar_t c)
     return false;
 }
 
+bool IsHighSurrogate(wchar_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Calls `each` (first, count, code point) for every code point of the name; a
+// lone surrogate comes as itself.
+template <typename Each>
+void ForEachCodePoint(const std::wstring& name, Each each)
+{
+    for (size_t i = 0; i < name.size();) {
+        if (IsHighSurrogate(name[i]) && i + 1 < name.size() && IsLowSurrogate(name[i + 1])) {
+            each(i, 2, 0x10000 + ((char32_t(name[i]) - 0xD800) << 10) + (char32_t(name[i + 1]) - 0xDC00));
+            i += 2;
+        } else {
+            each(i, 1, char32_t(name[i]));
+            ++i;
+        }
+    }
+}
+
+bool IsRefusedCodePoint(char32_t c)
+{
+    return IsHidingCharacter(c) || (c >= 0xD800 && c <= 0xDFFF);
+}
+
+bool IsAsciiLetterOrDigit(wchar_t c)
+{
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
 }  // namespace
 
 bool IsPlainFileName(const std::wstring& name)
 {
-    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
+    // Every firmware file name starts so; "." and ".." never do.
+    if (name.empty() || !IsAsciiLetterOrDigit(name[0]) || name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
         return false;
-    for (wchar_t c : name) {
-        if (IsHidingCharacter(c))
-            return false;
-    }
-    return true;
+    bool refused = false;
+    ForEachCodePoint(name, [&](size_t, size_t, char32_t c) { refused = refused || IsRefusedCodePoint(c); });
+    return !refused;
 }
 
-std::wstring VisibleFileName(std::wstring name)
+std::wstring VisibleFileName(const std::wstring& name)
 {
-    for (wchar_t& c : name) {
-        if (IsHidingCharacter(c))
-            c = L'?';
-    }
-    return name;
+    std::wstring shown;
+    ForEachCodePoint(name, [&](size_t first, size_t count, char32_t c) {
+        if (IsRefusedCodePoint(c))
+            shown += L'?';
+        else
+            shown.append(name, first, count);
+    });
+    return shown;
+}
+
+bool LiesDirectlyIn(const std::wstring& path, const std::wstring& folder)
+{
+    // The folder as the path combiner writes it, through a name that cannot
+    // leave it.
+    const std::wstring combinedFolder = GetParentFolder(CombinePath(folder, L"0"));
+    return !path.empty() && !combinedFolder.empty() &&
+           _wcsicmp(GetParentFolder(path).c_str(), combinedFolder.c_str()) == 0;
 }
 
 void CFtpDlg::CallbackContext::HoldForWinInet()
@@ -520,6 +582,11 @@ void CFtpDlg::CopyNextFile()
     const std::wstring path = CombinePath(m_folder, name);
     if (m_folder.empty() || path.empty() || path.size() + wcslen(kPartialSuffix) >= MAX_PATH) {
         NotTaken(name, ERROR_FILENAME_EXCED_RANGE);
+        CopyNextFile();
+        return;
+    }
+    if (!LiesDirectlyIn(path, m_folder)) {
+        NotTaken(name, ERROR_INVALID_NAME);
         CopyNextFile();
         return;
     }

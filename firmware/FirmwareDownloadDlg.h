@@ -25,11 +25,14 @@
 #include "WaitCursor.h"
 
 // A listed name that stays in the folder, that the folder can hold, and that
-// shows as what it is.
+// shows as what it is: it starts with a letter or digit and holds no
+// character that shows as nothing or could hide or reorder what follows it.
 bool IsPlainFileName(const std::wstring& name);
-// The name as the log shows it: '?' for each character that could hide or
-// reorder what follows it.
-std::wstring VisibleFileName(std::wstring name);
+// The name as the log shows it: '?' for each such character.
+std::wstring VisibleFileName(const std::wstring& name);
+// Whether the combined path names a file of the folder itself, not of
+// another folder.
+bool LiesDirectlyIn(const std::wstring& path, const std::wstring& folder);
 
 class CFtpDlg : public CDialog {
 public:

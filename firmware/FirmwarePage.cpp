@@ -17,7 +17,8 @@
 namespace {
 
 constexpr LPARAM kLogLimit = 2 * 1024 * 1024;
-constexpr int kFolderLimit = 260;
+// What the folder setting takes back from the registry.
+constexpr int kFolderLimit = kLongestPath;
 
 // The Load column: box, LoadCheckbox bit, firmware kind.
 struct LoadBox {

@@ -519,3 +519,8 @@
 #define IDS_RFGC_TX_TEST                12174
 #define IDS_RFGC_UNLINK_VFOS            12176
 #define IDS_RFGC_NORMALIZE_FILTER       14143
+
+// Outside data refused or kept aside
+#define IDS_FILE_TOO_LARGE              17300
+#define IDS_TXGC_BLOCK_KEPT_BESIDE      17301
+#define IDS_TXGC_OLDER_IN_FILE          17302

@@ -2,7 +2,9 @@
 
 #include <richedit.h>
 
+#include "Files.h"
 #include "Folders.h"
+#include "TextSinks.h"
 #include "resource.h"
 
 namespace {
@@ -11,6 +13,9 @@ const wchar_t kNotesFileName[] = L"hfwnotes.rtf";
 
 // Room for notes far longer than the rich edit's default 32K characters.
 constexpr LPARAM kTextLimit = 0x7FFFFFFE;
+// Far above any notes of text and formatting: a larger file from the server
+// is refused, not fed to the control.
+constexpr DWORD kLongestNotes = 4 << 20;
 
 void ShowOpenError(HWND owner, const std::wstring& path)
 {
@@ -54,18 +59,26 @@ bool CReleaseInfoDlg::LoadFile(const std::wstring& path)
         ShowOpenError(m_owner, kNotesFileName);
         return false;
     }
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
         ShowOpenError(m_owner, path);
+        return false;
+    }
+    // A read that fails closes the viewer silently, as a failed stream does;
+    // notes too long are told.
+    CFileRead3 file(m_owner, IDS_RELEASE_NOTES_ERROR_CAPTION);
+    file.HoldReports();
+    file.Attach(handle, path);
+    if (!file.Load(kLongestNotes)) {
+        if (GetLastError() == ERROR_FILE_TOO_LARGE)
+            ShowErrorBox(m_owner, IDS_RELEASE_NOTES_ERROR_CAPTION, L"%s", file.HeldReport().c_str());
         return false;
     }
     m_text.SubclassDlgItem(m_hwnd, IDC_RICH_EDIT);
     m_text.Send(EM_SETTARGETDEVICE, 0, 0);
     m_text.Send(EM_EXLIMITTEXT, 0, kTextLimit);
-    const bool read = m_text.StreamInFile(file, SF_RTF);
-    CloseHandle(file);
-    return read;
+    return m_text.StreamIn(file.Bytes().data(), file.Bytes().size(), SF_RTF);
 }
 
 CReleaseInfoDlg* ShowReleaseNotes(HWND owner, const std::wstring& firmwareFolder)

@@ -15,7 +15,7 @@ std::vector<std::wstring> EnumerateSerialPorts()
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD nameLength = 256;
-        wchar_t data[16] = {};
+        wchar_t data[kLongestPortName] = {};
         DWORD dataSize = sizeof data;
         DWORD type = 0;
         const LONG status =

@@ -65,6 +65,17 @@ bool CCommandMacrosPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
     return CPropertyPage::OnMessage(message, wParam, lParam, result);
 }
 
+// What the edits take is what the radio holds, and what the Command Tester
+// takes back from the registry.
+BOOL CCommandMacrosPage::OnInitDialog()
+{
+    for (unsigned row = 0; row < kRows; ++row) {
+        SendMessageW(LabelEdit(row), EM_LIMITTEXT, kMacroLabelLength, 0);
+        SendMessageW(TextEdit(row), EM_LIMITTEXT, kMacroTextLength, 0);
+    }
+    return TRUE;
+}
+
 void CCommandMacrosPage::OnShow(bool shown, UINT reason)
 {
     CPropertyPage::OnShow(shown, reason);
@@ -131,7 +142,7 @@ bool CCommandMacrosPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 BOOL CCommandMacrosPage1::OnInitDialog()
 {
     EnableTransfers();
-    return TRUE;
+    return CMachineWindow::OnInitDialog();
 }
 
 bool CCommandMacrosPage1::OnCommand(UINT id, UINT code, HWND control)

@@ -33,6 +33,7 @@ protected:
     CCommandMacrosPage(UINT templateId, unsigned firstMacro, CMacroStrings& labels, CMacroStrings& texts);
 
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL OnInitDialog() override;
     void OnShow(bool shown, UINT reason) override;
     LRESULT OnApply(bool closing) override;
 

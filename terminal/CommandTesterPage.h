@@ -25,9 +25,11 @@ class CCommandTesterPage : public CPropertyPage {
 public:
     CCommandTesterPage();
 
-    // Shared with the macro editor; saved by this page.
-    CPersistable<std::wstring, kMacroCount> Labels{L"CommandCaption%u", WM_APP_MACRO_CAPTION};
-    CPersistable<std::wstring, kMacroCount> Texts{L"CommandText%u", WM_APP_MACRO_TEXT};
+    // Shared with the macro editor, which takes no longer ones; saved by
+    // this page.
+    CPersistable<std::wstring, kMacroCount> Labels{L"CommandCaption%u", WM_APP_MACRO_CAPTION, L"",
+                                                   kMacroLabelLength};
+    CPersistable<std::wstring, kMacroCount> Texts{L"CommandText%u", WM_APP_MACRO_TEXT, L"", kMacroTextLength};
 
 protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

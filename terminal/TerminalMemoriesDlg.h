@@ -9,7 +9,19 @@
 class CTerminalMemoriesDlg : public CDialog {
 public:
     static constexpr size_t kMemoryCount = 16;
-    using CMemoryArray = CPersistable<std::wstring, kMemoryCount>;
+    // What the dialog's edits take by default, as Windows documents it
+    // (Wine's 30,000 is less).
+    static constexpr size_t kLongestMemoryText = 32767;
+
+    // The labels or the texts of one mode; a longer one in the registry is
+    // none.
+    class CMemoryArray : public CPersistable<std::wstring, kMemoryCount> {
+    public:
+        CMemoryArray(const wchar_t* valueName, UINT message)
+            : CPersistable(valueName, message, std::wstring(), kLongestMemoryText)
+        {
+        }
+    };
 
     CTerminalMemoriesDlg(unsigned mode, CMemoryArray& captions, CMemoryArray& texts);
 

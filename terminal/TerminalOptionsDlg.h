@@ -9,6 +9,14 @@
 
 #include "Dialog.h"
 #include "Observable.h"
+#include "WindowMessages.h"
+
+// "TerminalFontName": a face name as the font dialog gives it. A longer one
+// in the registry is none, and the page's default font stays.
+class CTerminalFontName : public CPersistable<std::wstring> {
+public:
+    CTerminalFontName() : CPersistable(L"TerminalFontName", WM_APP_TERMINAL_FONT, L"Courier New", LF_FACESIZE - 1) {}
+};
 
 // The page's persisted font values.
 struct STerminalFontSettings {

@@ -15,6 +15,7 @@
 #include "RichEditCtrlContext.h"
 #include "SplitterWindow.h"
 #include "TerminalMemoriesDlg.h"
+#include "TerminalOptionsDlg.h"
 #include "TerminalPoller.h"
 #include "TransmitPane.h"
 
@@ -101,7 +102,7 @@ private:
     CPersistable<unsigned long> m_activityTimeout{L"TerminalActivityTimeout", 0, 0};
     CPersistable<int> m_fontBold{L"TerminalFontBold", WM_APP_TERMINAL_FONT, 0};
     CPersistable<int> m_fontItalic{L"TerminalFontItalic", WM_APP_TERMINAL_FONT, 0};
-    CPersistable<std::wstring> m_fontName{L"TerminalFontName", WM_APP_TERMINAL_FONT, L"Courier New"};
+    CTerminalFontName m_fontName;
     CPersistable<unsigned long> m_fontSize{L"TerminalFontSize", WM_APP_TERMINAL_FONT, 10};
     CPersistable<unsigned char> m_mode{L"TerminalMode", WM_APP_TERMINAL_MODE, 0};
 };

@@ -2,18 +2,39 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "resource.h"
 
 namespace {
 
-DWORD CALLBACK ReadChunk(DWORD_PTR file, LPBYTE buffer, LONG wanted, LONG* read)
+struct SBytes {
+    const BYTE* next;
+    size_t left;
+    // Two for UTF-16 text.
+    size_t unit;
+};
+
+bool IsCharacter(const BYTE* at, size_t unit, char c)
 {
-    DWORD got = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, static_cast<DWORD>(wanted), &got, nullptr)) {
-        const DWORD error = GetLastError();
-        return error ? error : ERROR_READ_FAULT;
-    }
-    *read = static_cast<LONG>(got);
+    return at[0] == c && (unit == 1 || at[1] == 0);
+}
+
+DWORD CALLBACK ReadChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* read)
+{
+    auto& bytes = *reinterpret_cast<SBytes*>(cookie);
+    size_t count = std::min(bytes.left, static_cast<size_t>(std::max<LONG>(wanted, 0)));
+    count -= count % bytes.unit;
+    // Wine's rich edit takes a CR and an LF in two chunks for two line
+    // breaks, Windows' for one: a chunk never ends between them.
+    if (count > bytes.unit && count < bytes.left && IsCharacter(bytes.next + count - bytes.unit, bytes.unit, '\r') &&
+        IsCharacter(bytes.next + count, bytes.unit, '\n'))
+        count -= bytes.unit;
+    std::memcpy(buffer, bytes.next, count);
+    bytes.next += count;
+    bytes.left -= count;
+    *read = static_cast<LONG>(count);
     return 0;
 }
 
@@ -30,9 +51,10 @@ HWND CRichEditCtrlContext::CreateControl(HWND parent, const RECT& rect, DWORD st
     return control;
 }
 
-bool CRichEditCtrlContext::StreamInFile(HANDLE file, UINT format)
+bool CRichEditCtrlContext::StreamIn(const void* bytes, size_t size, UINT format)
 {
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(file), 0, &ReadChunk};
+    SBytes source{static_cast<const BYTE*>(bytes), size, format & SF_UNICODE ? 2u : 1u};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadChunk};
     Send(EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
     return stream.dwError == 0;
 }

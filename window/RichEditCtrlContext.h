@@ -14,9 +14,9 @@ public:
     // line at the top. (A dialog's default focus would select all the text.)
     void FocusAtStart();
 
-    // Replaces the text with the file's, read from where the file stands in
-    // the format (SF_TEXT, SF_RTF); false when a read failed.
-    bool StreamInFile(HANDLE file, UINT format);
+    // Replaces the text with `size` bytes in the format (SF_TEXT, SF_RTF,
+    // with SF_UNICODE for UTF-16 text); false when the control refused them.
+    bool StreamIn(const void* bytes, size_t size, UINT format);
 
     // Enables or grays each edit command of the menu for the control's state.
     void UpdateMenuItems(HMENU menu) const;

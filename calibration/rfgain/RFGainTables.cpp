@@ -29,8 +29,10 @@ const wchar_t* RFGainRegistryValueName(BYTE receiver)
 
 bool LoadRFGainRegistryTable(BYTE receiver, RFGainTable& table)
 {
-    // Read afresh each time: the value is made by hand while the program runs.
-    CPersistable<std::wstring> value(RFGainRegistryValueName(receiver), 0);
+    // Read afresh each time: the value is made by hand while the program
+    // runs. Its 256 digits leave room for any spacing a person types.
+    constexpr size_t kLongestTableText = 4096;
+    CPersistable<std::wstring> value(RFGainRegistryValueName(receiver), 0, std::wstring(), kLongestTableText);
     value.Load(GetModel().AppKey());
     return ParseHexText(value.Get(), table.size(), table.data());
 }

@@ -13,7 +13,10 @@
 //     (an empty line)
 //     <the file's earlier text, byte for byte>
 //
-// ANSI text, lines ended by "\r\n".
+// ANSI text, lines ended by "\r\n". A block the file cannot take (too large
+// to read, held open by another program, read-only) goes to a file of its
+// own beside it, named from the record and the block's time:
+// "Q7 TXGain SN 00042 20261206T165641.txt".
 #pragma once
 
 #include <windows.h>
@@ -49,10 +52,11 @@ void TakeTXGainRadio(STXGainRecord& record);
 std::wstring FormatTXGainBlock(const SYSTEMTIME& time, const STXGainRecord& record, const std::wstring& version);
 
 // Puts the record's block, stamped with the local time, in front of its
-// radio's file; a record without band lines writes nothing. An old file that
-// cannot be read is reported and left alone. The new file is written beside
-// the old one and moved over it only when complete: a failure, shown in a
-// box, leaves the old file as it was and returns false with the failing
-// call's error as the last error. A read-only file is refused.
+// radio's file; a record without band lines writes nothing. The new file is
+// written beside the old one, flushed, and moved over it only when complete.
+// When the old file cannot be read (too large, locked) or replaced (held
+// open, read-only), it stays as it was and the block goes to a file of its
+// own beside it, named in the box that tells why; false then, with the
+// failing call's error as the last error.
 bool WriteTXGainFile(HWND owner, const STXGainRecord& record);
 bool WriteTXGainFile(HWND owner, const std::wstring& path, const STXGainRecord& record);

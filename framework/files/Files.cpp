@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "ErrorText.h"
 #include "Folders.h"
@@ -43,12 +44,16 @@ void CFileRead::Close()
 
 CFileRead2::CFileRead2(HWND owner, TextOrId caption) : m_owner(owner), m_caption(caption.Text()) {}
 
-bool CFileRead2::ReportFailure(const wchar_t* call) const
+bool CFileRead2::ReportFailure(const wchar_t* call)
 {
     const DWORD error = LastFailure();
     const std::wstring& path = m_reportedPath.empty() ? m_path : m_reportedPath;
-    ShowErrorBox(m_owner, m_caption.c_str(), IDS_WIN32_CALL_FAILED, call, path.c_str(), error,
-                 FormatErrorText(error).c_str());
+    const std::wstring text =
+        FormatText(IDS_WIN32_CALL_FAILED, call, path.c_str(), error, FormatErrorText(error).c_str());
+    if (!m_holdReports)
+        ShowTracedBox(m_owner, MB_ICONHAND, m_caption.c_str(), text);
+    else if (m_heldReport.empty())
+        m_heldReport = text;
     SetLastError(error);
     return false;
 }
@@ -67,34 +72,55 @@ bool CFileRead2::Create(const std::wstring& path, DWORD access, DWORD share, SEC
     return m_handle != INVALID_HANDLE_VALUE || ReportFailure(L"CreateFile");
 }
 
+void CFileRead2::Attach(HANDLE handle, const std::wstring& path)
+{
+    Close();
+    m_path = path;
+    m_handle = handle;
+}
+
 bool CFileRead2::Read(void* buffer, DWORD count, DWORD& read, OVERLAPPED* overlapped)
 {
     read = 0;
     return ReadFile(m_handle, buffer, count, &read, overlapped) || ReportFailure(L"ReadFile");
 }
 
-bool CFileRead3::Open(const std::wstring& path)
+bool CFileRead3::Open(const std::wstring& path, DWORD longest, DWORD share)
 {
-    m_buffer.clear();
-    m_cursor = 0;
-    m_loaded = false;
-    if (!Create(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN))
-        return false;
+    Discard();
+    return Create(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN) &&
+           Load(longest, false);
+}
 
-    DWORD size = 0;
-    bool ok = CFileRead2::GetFileSize(size);
+bool CFileRead3::Load(DWORD longest, bool cutLonger)
+{
+    Discard();
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(m_handle, &size) || ReportFailure(L"GetFileSize");
+    // Sizes from 4 GB up pass through here too: they are only longer.
+    m_cut = ok && static_cast<ULONGLONG>(size.QuadPart) > longest;
+    if (m_cut && !cutLonger) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        ok = ReportFailure(L"ReadFile");
+    }
+    const DWORD count = m_cut ? longest : static_cast<DWORD>(size.QuadPart);
     if (ok) {
         try {
-            m_buffer.resize(size);
+            m_buffer.resize(count);
         } catch (const std::bad_alloc&) {
+            ok = false;
+        } catch (const std::length_error&) {
+            ok = false;
+        }
+        if (!ok) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            ok = ReportFailure(L"ReadFile");
+            ReportFailure(L"ReadFile");
         }
     }
-    for (DWORD done = 0; ok && done < size;) {
+    for (DWORD done = 0; ok && done < count;) {
         DWORD read = 0;
-        ok = CFileRead2::Read(m_buffer.data() + done, size - done, read);
+        ok = CFileRead2::Read(m_buffer.data() + done, count - done, read);
         if (ok && read == 0) {
             // The file shrank while it was read: half a file is no file.
             SetLastError(ERROR_HANDLE_EOF);
@@ -105,12 +131,21 @@ bool CFileRead3::Open(const std::wstring& path)
     const DWORD error = GetLastError();
     Close();
     if (!ok) {
-        m_buffer.clear();
+        Discard();
         SetLastError(error);
         return false;
     }
     m_loaded = true;
     return true;
+}
+
+void CFileRead3::Discard()
+{
+    // Given back, not only emptied: a reader that ran out of memory needs it.
+    std::vector<BYTE>().swap(m_buffer);
+    m_cursor = 0;
+    m_loaded = false;
+    m_cut = false;
 }
 
 bool CFileRead3::GetFileSize(DWORD& size)
@@ -142,12 +177,29 @@ namespace {
 
 constexpr DWORD kNoWriteFault = MAXDWORD;
 DWORD g_failNextWriteAfter = kNoWriteFault;
+bool g_failNextFlush = false;
+
+// A rename in one folder is not made durable by MOVEFILE_WRITE_THROUGH: only
+// a flush first keeps a power cut from leaving neither file.
+bool Flush(HANDLE file)
+{
+    if (!g_failNextFlush)
+        return FlushFileBuffers(file) != FALSE;
+    g_failNextFlush = false;
+    SetLastError(ERROR_IO_DEVICE);
+    return false;
+}
 
 }  // namespace
 
 void CFileWrite2::FailNextWriteAfter(DWORD bytes)
 {
     g_failNextWriteAfter = bytes;
+}
+
+void CFileWrite2::FailNextFlush()
+{
+    g_failNextFlush = true;
 }
 
 bool CFileWrite2::Write(const void* buffer, DWORD count)
@@ -205,7 +257,7 @@ bool CFileWrite2::Replace(const std::wstring& path, const wchar_t* prefix, const
         return ReportFailure(L"GetTempFileName");
 
     bool ok = Create(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL) &&
-              write();
+              write() && (Flush(m_handle) || ReportFailure(L"FlushFileBuffers"));
     Close();
     if (ok && !MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ok = ReportFailure(L"MoveFileEx");

@@ -33,6 +33,9 @@ std::wstring GetVendorAppDataPath(HWND owner, const std::wstring& tail);
 // missing; empty when the vendor folder is unknown.
 std::wstring CreateAppDataSubfolder(HWND owner, const std::wstring& subfolder);
 
+// The longest path the system takes: MAX_PATH counts the terminating NUL.
+inline constexpr size_t kLongestPath = MAX_PATH - 1;
+
 // Empty when the result would not fit MAX_PATH.
 std::wstring CombinePath(const std::wstring& folder, const std::wstring& name);
 // The path without its last element and trailing backslash.

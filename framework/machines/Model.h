@@ -12,6 +12,7 @@
 
 #include "AppInfo.h"
 #include "DeviceFacts.h"
+#include "Folders.h"
 #include "Observable.h"
 #include "SerialPort.h"
 #include "StateMachineInterface.h"
@@ -124,11 +125,11 @@ public:
     // Settings, loaded at start and saved (when changed) at exit.
     CPersistable<int> ActivePage{L"ActivePage", 0, 0};
     CPersistable<unsigned long> AdvancedMode{L"AdvancedMode", WM_APP_ADVANCED_MODE, 0};
-    CPersistable<std::wstring> FirmwareFolder{L"FirmwareFolder", WM_APP_FIRMWARE_FOLDER};
+    CPersistable<std::wstring> FirmwareFolder{L"FirmwareFolder", WM_APP_FIRMWARE_FOLDER, L"", kLongestPath};
     CPersistable<unsigned long> FirmwareLoadRetryLimit{L"FirmwareLoadRetryLimit", 0, 10};
     CPersistable<unsigned long> FixedSerialSpeed{L"FixedSerialSpeed", WM_APP_FIXED_SERIAL_SPEED, 0};
     CPersistable<unsigned long> LoaderFlags{L"LoaderFlags", WM_APP_LOADER_FLAGS, 0};
-    CPersistable<std::wstring> Port{L"Port", WM_APP_PORT};
+    CPersistable<std::wstring> Port{L"Port", WM_APP_PORT, L"", kLongestPortName};
     CPersistable<int> Trace{L"Trace", 0, 0};
     CPersistable<int> VerboseLogging{L"VerboseLogging", 0, 0};
 

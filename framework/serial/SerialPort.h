@@ -25,6 +25,11 @@ struct SCommCalls {
 
 extern const SCommCalls kSystemCommCalls;
 
+// The longest port name taken from the system's list ("COM256" and the like,
+// with room to spare; the data need not end in a NUL), and so from the
+// settings.
+inline constexpr size_t kLongestPortName = 16;
+
 class CSerialPort {
 public:
     CSerialPort();

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "AppInfo.h"
@@ -95,7 +96,14 @@ public:
     // The pattern is kept as a pointer: pass a literal. For N > 1 its "%u"
     // stands for the 1-based element number.
     CPersistable(const wchar_t* valueName, UINT message, const T& initial = T())
-        : CObservable<T, N>(message, initial), m_valueName(valueName)
+        : CPersistable(valueName, message, initial, 0)
+    {
+        static_assert(!std::is_same_v<T, std::wstring>, "a text setting names the longest text it takes");
+    }
+    // A text setting takes back no text longer than its editor or the system
+    // lets it hold: a longer value in the registry reads as missing.
+    CPersistable(const wchar_t* valueName, UINT message, const T& initial, size_t longest)
+        : CObservable<T, N>(message, initial), m_valueName(valueName), m_longest(longest)
     {
         for (size_t i = 0; i < N; ++i)
             m_stored[i] = initial;
@@ -110,12 +118,16 @@ public:
         LONG status = ERROR_SUCCESS;
         for (size_t i = 0; i < N; ++i) {
             T value;
-            status = RegistryValue<T>::Read(key.Key(), ValueName(i).c_str(), value);
+            if constexpr (std::is_same_v<T, std::wstring>)
+                status = RegistryValue<T>::Read(key.Key(), ValueName(i).c_str(), value, m_longest);
+            else
+                status = RegistryValue<T>::Read(key.Key(), ValueName(i).c_str(), value);
             if (status == ERROR_SUCCESS)
                 m_stored[i] = this->m_value[i] = this->m_shadow[i] = value;
         }
         return status;
     }
+
 
     // Writes only the elements changed since they were read or written; the
     // first failing write ends the save.
@@ -146,6 +158,7 @@ public:
 
 private:
     const wchar_t* m_valueName;
+    size_t m_longest;
     T m_stored[N];
 };
 

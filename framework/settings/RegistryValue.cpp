@@ -27,7 +27,7 @@ LONG WriteFixed(HKEY key, const wchar_t* name, DWORD type, const void* data, DWO
 
 }  // namespace
 
-LONG RegistryValue<std::wstring>::Read(HKEY key, const wchar_t* name, std::wstring& value)
+LONG RegistryValue<std::wstring>::Read(HKEY key, const wchar_t* name, std::wstring& value, size_t longest)
 {
     if (!key)
         return ERROR_INVALID_HANDLE;
@@ -36,15 +36,20 @@ LONG RegistryValue<std::wstring>::Read(HKEY key, const wchar_t* name, std::wstri
     LONG status = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
     if (status != ERROR_SUCCESS)
         return status;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
+    // The stored text may or may not carry its terminating NUL.
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size / sizeof(wchar_t) > longest + 1)
         return ERROR_INVALID_DATA;
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    std::vector<wchar_t> buffer(longest + 2, L'\0');
     size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
     status = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (status == ERROR_MORE_DATA)
+        return ERROR_INVALID_DATA;
     if (status != ERROR_SUCCESS)
         return status;
-    // The stored text may or may not carry its terminating NUL.
-    value.assign(buffer.data(), wcsnlen(buffer.data(), size / sizeof(wchar_t)));
+    const size_t length = wcsnlen(buffer.data(), size / sizeof(wchar_t));
+    if (length > longest)
+        return ERROR_INVALID_DATA;
+    value.assign(buffer.data(), length);
     return ERROR_SUCCESS;
 }
 

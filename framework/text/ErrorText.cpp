@@ -5,8 +5,17 @@
 #include <vector>
 
 #include "TextOrId.h"
+#include "resource.h"
 
 namespace {
+
+// System errors whose text some systems lack (Wine has none for these).
+const struct {
+    DWORD code;
+    UINT textId;
+} kOwnTexts[] = {
+    {ERROR_FILE_TOO_LARGE, IDS_FILE_TOO_LARGE},
+};
 
 constexpr DWORD kFirstInternetError = 12000;
 constexpr DWORD kLastInternetError = 12175;
@@ -60,5 +69,10 @@ std::wstring FormatErrorText(DWORD code)
     // A Win32 error may arrive already mapped to its HRESULT.
     if ((code & 0xFFFF0000) == 0x80070000)
         code &= 0xFFFF;
-    return FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+    std::wstring text = FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+    for (const auto& own : kOwnTexts) {
+        if (text.empty() && own.code == code)
+            text = LoadResString(own.textId);
+    }
+    return text;
 }

@@ -5,6 +5,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "TXGainFile.h"
@@ -128,29 +129,74 @@ TEST_F(CalibrationPageTest, EachButtonCarriesItsTip)
     EXPECT_EQ(ToolTipText(tip, page, kSummary), L"Display most recent TX Gain Calibration");
 }
 
+// The record as it is; one too long for the viewer from its top (where the
+// newest blocks are) as far as 256 KiB of whole lines, with a line that
+// names the file; bytes that are no text as '?'.
 TEST_F(CalibrationPageTest, TheSummaryShowsTheRadiosFile)
 {
     const HWND page = ShowPage();
-    const std::string text = "Q7 TX Gain Calibration data written on 2026-12-06 at 16:56:41\r\n"
-                             "Q7 Serial Number 31337\r\n\r\n\r\n"
-                             "1900 kHz TXGain LP 123\r\n\r\n";
-    WriteDataFile(text);
+    const std::string block = "Q7 TX Gain Calibration data written on 2026-12-06 at 16:56:41\r\n"
+                              "Q7 Serial Number 31337\r\n\r\n\r\n"
+                              "1900 kHz TXGain LP 123\r\n\r\n";
+    std::string blocks;
+    while (blocks.size() + block.size() <= 256 * 1024)
+        blocks += block;
+    // The first line of the next block fits, the whole block does not.
+    const std::string lastLine = block.substr(0, block.find("\r\n") + 2);
+    ASSERT_LE(blocks.size() + lastLine.size(), 256u * 1024);
+    ASSERT_GT(blocks.size() + 2 * lastLine.size(), 256u * 1024);
+    const char noText[] = "a\0b\x01" "c\td\x7F\x1F\xE9\r\n";
+    std::string random(4 << 20, '\0');
+    for (size_t i = 0; i < random.size(); ++i)
+        random[i] = static_cast<char>((i * 2654435761u) >> 13);
+    const struct {
+        const char* what;
+        std::string file;
+        // Empty: the file as it is.
+        std::string shown;
+        bool olderInFile;
+    } rows[] = {
+        {"one block", block, "", false},
+        {"blocks up to 256 KiB", blocks, "", false},
+        {"more blocks", blocks + lastLine + block, blocks + lastLine, true},
+        {"bytes that are no text", std::string(noText, sizeof noText - 1), "a?b?c\td??\xE9\r\n", false},
+        {"4 MiB of noise", random, "", true},
+    };
     SetRadio(FIRMWARE_STATUS_RUNNING, DEVICE_Q7, 455);
-    std::wstring shown;
-    CHARRANGE selection{-1, -1};
-    boxes.OnDialog(L"TX Gain Calibration Summary", [&](HWND dialog) {
-        const HWND viewer = GetDlgItem(dialog, IDC_RICH_EDIT);
-        shown = GetWindowString(viewer);
-        SendMessageW(viewer, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        return true;
-    });
-    Press(page, kSummary);
-    EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(shown, std::wstring(text.begin(), text.end()));
-    // Opened for reading: nothing selected, the caret at the start.
-    EXPECT_EQ(selection.cpMin, 0);
-    EXPECT_EQ(selection.cpMax, 0);
+    const std::wstring olderInFile = L"Older calibration data is in the file \"" + path + L"\".";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteDataFile(row.file);
+        std::wstring shown;
+        CHARRANGE selection{-1, -1};
+        boxes.OnDialog(L"TX Gain Calibration Summary", [&](HWND dialog) {
+            const HWND viewer = GetDlgItem(dialog, IDC_RICH_EDIT);
+            shown = GetWindowString(viewer);
+            SendMessageW(viewer, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        Press(page, kSummary);
+        EXPECT_EQ(boxes.Count(), 0u);
+        const std::string& expected = row.shown.empty() ? row.file : row.shown;
+        if (row.file != random) {
+            std::wstring text(expected.size(), L'\0');
+            MultiByteToWideChar(CP_ACP, 0, expected.data(), static_cast<int>(expected.size()), text.data(),
+                                static_cast<int>(text.size()));
+            // Too long for a printed difference: where they part.
+            const std::wstring want = text + (row.olderInFile ? olderInFile : L"");
+            EXPECT_TRUE(shown == want) << "sizes " << shown.size() << " and " << want.size() << ", parting at "
+                                       << std::mismatch(shown.begin(), shown.end(), want.begin(), want.end()).first -
+                                              shown.begin();
+        } else {
+            // Each line break of the noise, CR or LF, reads back as both.
+            EXPECT_LE(shown.size(), 2 * 256 * 1024 + olderInFile.size());
+            EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), olderInFile.size())), olderInFile);
+        }
+        // Opened for reading: nothing selected, the caret at the start.
+        EXPECT_EQ(selection.cpMin, 0);
+        EXPECT_EQ(selection.cpMax, 0);
+    }
 }
 
 TEST_F(CalibrationPageTest, AFileGoneSinceItWasFoundGivesTheBoxAndNoViewer)

@@ -2,9 +2,12 @@
 // file, the writer's failures, and the reader's rules line by line.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
+#include "AllocationFault.h"
 #include "BoxWatcher.h"
 #include "ErrorText.h"
 #include "ConfigFile.h"
@@ -227,8 +230,9 @@ struct ReaderCase {
     // The reader's box, "" for none.
     std::wstring box;
     Bytes bytes;
-    // A box of this caption also goes to the status output.
     std::wstring caption = kRestoreError;
+    // When set, the file is this long: `content` and zeros that take no disk.
+    ULONGLONG sparseSize = 0;
 };
 
 const std::string kHeader = "*Configuration saved on 2026-12-06 at 16:56:41";
@@ -260,10 +264,42 @@ std::wstring Unparsed(const std::string& line)
     return L"Unable to parse line \"" + std::wstring(line.begin(), line.end()) + L"\"";
 }
 
+// The file class's box for a file longer than the reader takes; "<path>"
+// stands for the file's path.
+const std::wstring kTooLarge = L"ReadFile failed on \"<path>\"\r\nError 0x000000DF: The file is too large to be read.";
+const std::wstring kReadError = L"Configuration file read error";
+
+// As many data lines of 128 bytes at 0x0100 as the EEPROM's 0x8400 bytes
+// fill, and the bytes they hand over.
+std::vector<std::string> FullEepromLines(Bytes& bytes)
+{
+    std::string data;
+    for (int k = 0; k < 128; ++k) {
+        char pair[3];
+        snprintf(pair, sizeof pair, "%02X", k);
+        data += pair;
+    }
+    std::vector<std::string> lines{kHeader};
+    for (unsigned line = 0; line < 0x8400 / 128; ++line) {
+        lines.push_back("MEM2 01 00 80 " + data);
+        for (int k = 0; k < 128; ++k)
+            bytes.emplace_back(0x100 + k, static_cast<BYTE>(k));
+    }
+    return lines;
+}
+
+std::vector<std::string> Plus(std::vector<std::string> lines, const std::string& line)
+{
+    lines.push_back(line);
+    return lines;
+}
+
 std::vector<ReaderCase> ReaderCases()
 {
     const std::string good = Sealed({kHeader, kData});
-    const std::string spaces(20 << 20, ' ');
+    const std::string spaces(512 << 10, ' ');
+    Bytes full;
+    const std::vector<std::string> fullLines = FullEepromLines(full);
     return {
         {"a sealed file", good, 0, L"", kDataBytes},
         {"lone line feeds", Sealed({kHeader, kData}, "\n"), 0, L"", kDataBytes},
@@ -303,9 +339,19 @@ std::vector<ReaderCase> ReaderCases()
         {"a comment of 1024 characters", Sealed({std::string(1024, '*'), kData}), 0, L"", kDataBytes},
         {"a comment of 1025 characters", Sealed({std::string(1025, '*'), kData}), E_CONFIG_FILE_CORRUPT,
          Unparsed(std::string(64, '*') + "..."), {}},
-        // Split into tokens, this line alone filled the memory of the process.
-        {"a data line of 20 MiB", "MEM2" + spaces + "\n", E_CONFIG_FILE_CORRUPT,
+        // Split into tokens, a line like this filled the memory of the process.
+        {"a data line of 512 KiB", "MEM2" + spaces + "\n", E_CONFIG_FILE_CORRUPT,
          Unparsed("MEM2" + spaces.substr(0, 60) + "..."), {}},
+        {"a file of 1 MiB", Sealed({kHeader, kData}), 0, L"", kDataBytes, kRestoreError, 1 << 20},
+        {"a file one byte longer than 1 MiB", Sealed({kHeader, kData}), ERROR_FILE_TOO_LARGE, kTooLarge, {},
+         kReadError, (1 << 20) + 1},
+        {"a file of 2.5 GB", Sealed({kHeader, kData}), ERROR_FILE_TOO_LARGE, kTooLarge, {}, kReadError,
+         2560ull << 20},
+        {"all the bytes the EEPROM holds", Sealed(fullLines), 0, L"", full},
+        {"one more byte in a data line", Sealed(Plus(fullLines, "MEM2 01 00 01 AB")), E_CONFIG_FILE_CORRUPT,
+         Unparsed("MEM2 01 00 01 AB"), full},
+        {"one more byte in the old form", Sealed(Plus(fullLines, "MEM 001.000 = 171")), E_CONFIG_FILE_CORRUPT,
+         Unparsed("MEM 001.000 = 171"), full},
         {"a matching serial number", Sealed({"Q7 Serial Number = 01234", kData}), 0, L"", kDataBytes},
         {"a serial number taken modulo 65536", Sealed({"Q7 Serial Number = 66770", kData}), 0, L"", kDataBytes},
         {"a serial line without its equals sign", Sealed({"Q7 Serial Number: 01234", kData}), E_CONFIG_FILE_CORRUPT,
@@ -326,6 +372,9 @@ TEST_F(ConfigFileTest, TheReaderChecksEveryLine)
     for (const ReaderCase& test : ReaderCases()) {
         SCOPED_TRACE(test.what);
         const std::wstring path = folder.Write(L"case.Q7Config", test.content);
+        if (test.sparseSize) {
+            ASSERT_TRUE(WriteSparseFile(path, test.sparseSize, test.content));
+        }
         Bytes handed;
         // The restore dialog's top-level window: the status output.
         std::vector<std::wstring> statuses;
@@ -344,13 +393,17 @@ TEST_F(ConfigFileTest, TheReaderChecksEveryLine)
             EXPECT_EQ(boxes.Count(), 0u);
             EXPECT_TRUE(statuses.empty());
         } else {
+            std::wstring box = test.box;
+            if (box.find(L"<path>") != std::wstring::npos)
+                box.replace(box.find(L"<path>"), 6, path);
             ASSERT_EQ(boxes.Count(), 1u);
-            EXPECT_EQ(boxes[0].text, test.box);
+            EXPECT_EQ(boxes[0].text, box);
             EXPECT_EQ(boxes[0].caption, test.caption);
             EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
             EXPECT_EQ(boxes[0].owner, owner.Handle());
-            EXPECT_EQ(statuses, test.caption == kRestoreError ? std::vector<std::wstring>{test.box}
-                                                              : std::vector<std::wstring>{});
+            // Error boxes also go to the status output; the mismatch's question does not.
+            EXPECT_EQ(statuses, test.caption != L"Serial Number Mismatch" ? std::vector<std::wstring>{box}
+                                                                          : std::vector<std::wstring>{});
         }
     }
 }
@@ -398,14 +451,35 @@ TEST_F(ConfigFileTest, SerialNumberChecksFollowTheModeAndTheRadio)
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-TEST_F(ConfigFileTest, MemoryThatRunsOutWhileReadingRefusesTheFile)
+// Memory runs out while a file is read, and stays out until the file's
+// buffer is given back: the box is built after that, and the program runs
+// on. An allocation too large for the vector ends the same way.
+TEST_F(ConfigFileTest, MemoryThatRunsOutWhileReadingRefusesTheFileAfterLettingItGo)
 {
-    const std::wstring path = folder.Write(L"big.Q7Config", Sealed({kHeader, kData}));
-    CBoxWatcher boxes;
-    CConfigFileReader reader(nullptr, [](int, BYTE) { throw std::bad_alloc(); });
-    EXPECT_EQ(reader.ReadConfigurationFile(path), static_cast<HRESULT>(ERROR_NOT_ENOUGH_MEMORY));
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Configuration file read error");
+    // A file of a size no other block of the read has.
+    const std::string content = Sealed({kHeader + std::string(777, '*'), kData});
+    const std::wstring path = folder.Write(L"big.Q7Config", content);
+    const std::function<void()> faults[] = {
+        [] {
+            allocationfault::FailUntilWatchedBlockIsFreed();
+            throw std::bad_alloc();
+        },
+        [] { throw std::length_error("vector::_M_default_append"); },
+    };
+    for (const auto& fault : faults) {
+        CBoxWatcher boxes;
+        allocationfault::WatchBlockOfSize(content.size());
+        CConfigFileReader reader(nullptr, [&](int, BYTE) { fault(); });
+        HRESULT result = 0;
+        EXPECT_NO_THROW(result = reader.ReadConfigurationFile(path));
+        EXPECT_TRUE(allocationfault::WatchedBlockSeen()) << "the file's buffer was watched";
+        EXPECT_FALSE(allocationfault::Failing());
+        EXPECT_EQ(result, static_cast<HRESULT>(ERROR_NOT_ENOUGH_MEMORY));
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(boxes[0].caption, L"Configuration file read error");
+        EXPECT_EQ(boxes[0].text.rfind(L"ReadFile failed on \"" + path + L"\"\r\nError 0x00000008: ", 0), 0u)
+            << Narrow(boxes[0].text);
+    }
 }
 
 TEST_F(ConfigFileTest, AFileThatCannotBeOpenedKeepsItsErrorThroughTheBox)

@@ -51,18 +51,85 @@ TEST(FirmwareDownloadNames, NamesThatCouldPassForOthersAreRefusedAndShownPlainly
     } rows[] = {
         {L"hmcu0470.hex", true, L"hmcu0470.hex"},
         {L"notes-\x00E9t\x00E9.rtf", true, L"notes-\x00E9t\x00E9.rtf"},
+        {L"0470.hex", true, L"0470.hex"},
+        {L"HFWNOTES.RTF", true, L"HFWNOTES.RTF"},
         {L"hmcu\x202Exeh.0740", false, L"hmcu?xeh.0740"},  // shows as "hmcu0470.hex"
-        {L"hmcu0470\x7F.hex", false, L"hmcu0470?.hex"},
         {L"x.hex\r\nFound hmcu0470.hex", false, L"x.hex??Found hmcu0470.hex"},
-        {L"hmcu0470\x0085.hex", false, L"hmcu0470?.hex"},
-        {L"hmcu\x200B""0470.hex", false, L"hmcu?0470.hex"},
         {L"\x2067hmcu0470.hex\x2069", false, L"?hmcu0470.hex?"},
-        {L"\xFEFFhmcu0470.hex", false, L"?hmcu0470.hex"},
+        // Only a letter or a digit starts a name: "..0470.hex" could leave the folder.
+        {L"..0470.hex", false, L"..0470.hex"},
+        {L"...hmcu0470.hex", false, L"...hmcu0470.hex"},
+        {L".hex", false, L".hex"},
+        {L"-hmcu0470.hex", false, L"-hmcu0470.hex"},
+        {L" hmcu0470.hex", false, L" hmcu0470.hex"},
+        {L"", false, L""},
+        {L"hmcu\\0470.hex", false, L"hmcu\\0470.hex"},
+        // A pair of surrogates is one character, shown as it is; one alone is none.
+        {L"hmcu0470\xD83D\xDE00.hex", true, L"hmcu0470\xD83D\xDE00.hex"},
+        {L"hmcu0470\xD83D.hex", false, L"hmcu0470?.hex"},
+        {L"hmcu0470\xDE00.hex", false, L"hmcu0470?.hex"},
+        {L"hmcu0470\xDE00\xD83D.hex", false, L"hmcu0470??.hex"},
+        {L"hmcu0470.hex\xD83D", false, L"hmcu0470.hex?"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(IsPlainFileName(row.name), row.plain) << testing::PrintToString(std::wstring(row.name));
-        EXPECT_EQ(VisibleFileName(row.name), row.shown);
+        EXPECT_EQ(VisibleFileName(row.name), row.shown) << testing::PrintToString(std::wstring(row.name));
     }
+}
+
+// Both ends of each run of characters that show as nothing or move what
+// follows (Unicode's Default_Ignorable_Code_Point, the Arabic letter mark,
+// the line and paragraph separators, the controls), and their neighbours.
+TEST(FirmwareDownloadNames, EveryInvisibleCharacterIsRefusedAndItsNeighboursAreNot)
+{
+    const struct {
+        char32_t first, last;
+    } refused[] = {
+        {0x0000, 0x001F}, {0x007F, 0x009F}, {0x00AD, 0x00AD}, {0x034F, 0x034F}, {0x061C, 0x061C},
+        {0x115F, 0x1160}, {0x17B4, 0x17B5}, {0x180B, 0x180F}, {0x200B, 0x200F}, {0x2028, 0x202E},
+        {0x2060, 0x206F}, {0x3164, 0x3164}, {0xFE00, 0xFE0F}, {0xFEFF, 0xFEFF}, {0xFFA0, 0xFFA0},
+        {0xFFF0, 0xFFF8}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
+    };
+    const auto text = [](char32_t c) {
+        if (c < 0x10000)
+            return std::wstring(1, static_cast<wchar_t>(c));
+        c -= 0x10000;
+        return std::wstring{static_cast<wchar_t>(0xD800 + (c >> 10)), static_cast<wchar_t>(0xDC00 + (c & 0x3FF))};
+    };
+    for (const auto& range : refused) {
+        for (char32_t c : {range.first, range.last}) {
+            const std::wstring name = L"hmcu0470" + text(c) + L".hex";
+            EXPECT_FALSE(IsPlainFileName(name)) << std::hex << static_cast<unsigned>(c);
+            EXPECT_EQ(VisibleFileName(name), L"hmcu0470?.hex") << std::hex << static_cast<unsigned>(c);
+        }
+        // The neighbours are text (below U+0000 there is none).
+        for (char32_t c : {range.first - 1, range.last + 1}) {
+            if (range.first != 0 || c != range.first - 1) {
+                EXPECT_TRUE(IsPlainFileName(L"hmcu0470" + text(c) + L".hex")) << std::hex << static_cast<unsigned>(c);
+            }
+        }
+    }
+}
+
+TEST(FirmwareDownloadNames, APathLiesInTheFolderOnlyDirectly)
+{
+    const struct {
+        const wchar_t* path;
+        const wchar_t* folder;
+        bool inside;
+    } rows[] = {
+        {L"C:\\hmcu\\fw\\hmcu0470.hex", L"C:\\hmcu\\fw", true},
+        {L"C:\\hmcu\\fw\\hmcu0470.hex", L"C:\\hmcu\\fw\\", true},
+        {L"c:\\HMCU\\FW\\hmcu0470.hex", L"C:\\hmcu\\fw", true},
+        {L"C:\\hmcu0470.hex", L"C:\\", true},
+        // What "..0470.hex" in the folder C:\hmcu\fw became under Wine.
+        {L"C:\\hmcu0470.hex", L"C:\\hmcu\\fw", false},
+        {L"C:\\hmcu\\fw\\sub\\hmcu0470.hex", L"C:\\hmcu\\fw", false},
+        {L"C:\\hmcu\\fw2\\hmcu0470.hex", L"C:\\hmcu\\fw", false},
+        {L"", L"C:\\hmcu\\fw", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(LiesDirectlyIn(row.path, row.folder), row.inside) << testing::PrintToString(std::wstring(row.path));
 }
 
 class FirmwareDownloadTest : public testing::Test {

@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 
+#include "FileBytes.h"
 #include "LicenseDlg.h"
 #include "ReleaseInfoDlg.h"
 #include "Window.h"
@@ -108,17 +109,35 @@ TEST_F(ReleaseNotesTest, ChoosingTheNotesTwiceLeavesOneViewerAndClosingLetsANewO
     EXPECT_TRUE(NotesViewers().empty()) << "the frame closes its viewer";
 }
 
-TEST_F(ReleaseNotesTest, AFolderWithoutNotesShowsTheErrorAndOpensNothing)
+// No notes, or notes far longer than any the server had: a box, and no viewer.
+TEST_F(ReleaseNotesTest, NotesMissingOrTooLongShowTheErrorAndOpenNothing)
 {
+    const struct {
+        const char* what;
+        ULONGLONG size;
+        std::wstring box;
+    } rows[] = {
+        {"no notes", 0, L"Unable to open Firmware Release Notes \"" + folder.File() + L"\""},
+        {"one byte longer than 4 MiB", (4 << 20) + 1,
+         L"ReadFile failed on \"" + folder.File() + L"\"\r\nError 0x000000DF: The file is too large to be read."},
+    };
     OpenFrame();
-    ChooseReleaseNotes();
-    PumpUntil([&] { return boxes.Count() > 0; }, 2000);
-    EXPECT_TRUE(NotesViewers().empty());
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].caption, L"Release Notes Error");
-    EXPECT_EQ(boxes[0].text, L"Unable to open Firmware Release Notes \"" + folder.File() + L"\"");
-    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
-    EXPECT_EQ(boxes[0].owner, Frame());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.size) {
+            ASSERT_TRUE(WriteSparseFile(folder.File(), row.size, "{\\rtf1\\ansi Version 4.55\\par "));
+        }
+        const size_t before = boxes.Count();
+        ChooseReleaseNotes();
+        PumpUntil([&] { return boxes.Count() > before; }, 2000);
+        EXPECT_TRUE(NotesViewers().empty());
+        ASSERT_EQ(boxes.Count(), before + 1);
+        const SeenBox& box = boxes.Boxes().back();
+        EXPECT_EQ(box.caption, L"Release Notes Error");
+        EXPECT_EQ(box.text, row.box);
+        EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONHAND));
+        EXPECT_EQ(box.owner, Frame());
+    }
 }
 
 TEST_F(ShellTest, TheAboutBoxShowsTheVersionBlockAndTheLicenceText)

@@ -180,6 +180,36 @@ TEST_F(MacroEditorTest, OkKeepsWhatWasTypedOnBothPages)
     EXPECT_TRUE(peer.CommandTexts().empty());
 }
 
+// A user types no more than the radio holds, on either page: what OK keeps
+// the Command Tester reads back at its next start.
+TEST_F(MacroEditorTest, TheEditsTakeNoMoreThanTheRadioHolds)
+{
+    const auto paste = [](HWND page, int id, size_t length) {
+        SendMessageW(GetDlgItem(page, id), EM_REPLACESEL, TRUE,
+                     reinterpret_cast<LPARAM>(std::wstring(length, L'W').c_str()));
+    };
+    const bool ok = RunEditor({
+        [&](HWND sheet, HWND page) {
+            paste(page, IDC_MACRO_LABEL_FIRST + 1, 20);
+            paste(page, IDC_MACRO_TEXT_FIRST + 1, 300);
+            PropSheet_SetCurSel(sheet, nullptr, 1);
+            return true;
+        },
+        [&](HWND sheet, HWND) {
+            const HWND second = PropSheet_IndexToHwnd(sheet, 1);
+            paste(second, IDC_MACRO_LABEL_FIRST + 31, 20);
+            paste(second, IDC_MACRO_TEXT_FIRST + 31, 300);
+            PropSheet_PressButton(sheet, PSBTN_OK);
+            return true;
+        },
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(labels.Get(1).size(), 8u) << "\"M2\" and what fits";
+    EXPECT_EQ(texts.Get(1).size(), 120u);
+    EXPECT_EQ(labels.Get(31).size(), 8u);
+    EXPECT_EQ(texts.Get(31).size(), 120u);
+}
+
 TEST_F(MacroEditorTest, OutsideAdvancedModeOnlyTheFirstPageAndTransfersOnlyWithARunningRadio)
 {
     GetModel().AdvancedMode.Set(0);

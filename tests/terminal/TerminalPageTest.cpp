@@ -396,7 +396,7 @@ TEST_F(TerminalPageTest, AChosenFontIsStoredRoundedAndWithoutUnderline)
     OpenOnTerminal();
     CPersistable<unsigned long> timeout{L"TerminalActivityTimeout", 0, 0};
     CPersistable<int> bold{L"TerminalFontBold", 0, 0}, italic{L"TerminalFontItalic", 0, 0};
-    CPersistable<std::wstring> name{L"TerminalFontName", 0, L"Courier New"};
+    CTerminalFontName name;
     CPersistable<unsigned long> size{L"TerminalFontSize", 0, 10};
     CHARFORMAT2W format{};
     format.cbSize = sizeof format;

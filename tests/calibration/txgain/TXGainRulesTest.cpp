@@ -1,7 +1,10 @@
 // What the TX gain calibration reads from replies, and its data file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <functional>
+#include <vector>
 
 #include "BoxWatcher.h"
 #include "FileBytes.h"
@@ -173,12 +176,37 @@ TEST_F(TXGainFileWriteTest, NewBlockGoesBeforeTheOldTextAndNothingIsLeftBeside)
     EXPECT_EQ(ReadFileBytes(path), text) << "no band line writes nothing";
 }
 
-// Each refusal shows one box and leaves the old file as it was, with no
-// temporary file beside it.
-TEST_F(TXGainFileWriteTest, RefusedWritesKeepTheOldFile)
+// The files of the folder but the record.
+std::vector<std::wstring> FilesBeside(const std::wstring& folder, const std::wstring& record)
 {
-    const std::wstring path = folder.Write(L"Q7 TXGain SN 00042.txt", previous);
-    HANDLE locked = INVALID_HANDLE_VALUE;
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName != record)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Whatever keeps the new block from the record, the record stays as it was
+// and the block goes to a file of its own beside it, named with the time,
+// which the one box names after what failed.
+TEST_F(TXGainFileWriteTest, ABlockTheRecordCannotTakeIsKeptBesideIt)
+{
+    const std::wstring name = L"Q7 TXGain SN 00042.txt";
+    const std::wstring path = folder.Write(name, previous);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    const auto holdOpen = [&](DWORD access, DWORD share) {
+        return [&, access, share] {
+            holder = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        };
+    };
+    const auto release = [&] { CloseHandle(holder); };
+    constexpr ULONGLONG kLongestRecord = 16 << 20;
     struct Row {
         const char* what;
         std::function<void()> arrange;
@@ -186,35 +214,76 @@ TEST_F(TXGainFileWriteTest, RefusedWritesKeepTheOldFile)
         DWORD error;
         // The call the box names.
         const wchar_t* call;
+        // A record this long: the earlier text and zeros.
+        ULONGLONG sparseSize = 0;
     } rows[] = {
         {"read-only", [&] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY); },
          [&] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); }, ERROR_ACCESS_DENIED, L"CreateFile"},
-        {"unreadable", [&] { locked = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); },
-         [&] { CloseHandle(locked); }, ERROR_SHARING_VIOLATION, L"CreateFile"},
+        {"held open without sharing", holdOpen(GENERIC_READ, 0), release, ERROR_SHARING_VIOLATION, L"CreateFile"},
+        {"held open for reading", holdOpen(GENERIC_READ, FILE_SHARE_READ), release, ERROR_ACCESS_DENIED,
+         L"MoveFileEx"},
+        {"held open for writing", holdOpen(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE),
+         release, ERROR_ACCESS_DENIED, L"MoveFileEx"},
         {"failing part-way", [] { CFileWrite2::FailNextWriteAfter(10); }, [] {}, ERROR_DISK_FULL, L"WriteFile"},
+        {"failing to flush", [] { CFileWrite2::FailNextFlush(); }, [] {}, ERROR_IO_DEVICE, L"FlushFileBuffers"},
+        {"one byte longer than 16 MiB", [] {}, [] {}, ERROR_FILE_TOO_LARGE, L"ReadFile", kLongestRecord + 1},
+        {"of 2.5 GB", [] {}, [] {}, ERROR_FILE_TOO_LARGE, L"ReadFile", 2560ull << 20},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.sparseSize) {
+            ASSERT_TRUE(WriteSparseFile(path, row.sparseSize, previous));
+        }
         const size_t boxesBefore = boxes.Count();
         row.arrange();
-        EXPECT_FALSE(WriteTXGainFile(nullptr, path, record)) << row.what;
-        EXPECT_EQ(GetLastError(), row.error) << row.what;
+        EXPECT_FALSE(WriteTXGainFile(nullptr, path, record));
+        EXPECT_EQ(GetLastError(), row.error);
         row.undo();
-        ASSERT_EQ(boxes.Count(), boxesBefore + 1) << row.what;
+
+        const std::vector<std::wstring> beside = FilesBeside(folder.Path(), name);
+        ASSERT_EQ(beside.size(), 1u);
+        const std::wstring kept = folder.File(beside[0]);
+        EXPECT_EQ(beside[0].rfind(L"Q7 TXGain SN 00042 2", 0), 0u);
+        EXPECT_EQ(beside[0].size(), std::wstring(L"Q7 TXGain SN 00042 20261206T165641.txt").size());
+        const std::string block = ReadFileBytes(kept);
+        EXPECT_EQ(block.rfind("Q7 TX Gain Calibration data written on ", 0), 0u) << block;
+        EXPECT_EQ(block.substr(block.size() - 26), "1900 kHz TXGain LP 123\r\n\r\n") << "the block alone";
+
+        ASSERT_EQ(boxes.Count(), boxesBefore + 1);
+        const std::wstring text = boxes.Boxes().back().text;
         EXPECT_EQ(boxes.Boxes().back().caption, L"TX Gain Calibration file error");
-        EXPECT_EQ(boxes.Boxes().back().text.rfind(std::wstring(row.call) + L" failed on \"" + path + L"\"", 0), 0u)
-            << boxes.Boxes().back().text;
-        EXPECT_EQ(ReadFileBytes(path), previous) << row.what;
-        EXPECT_EQ(CountFiles(folder.Path()), 1u) << row.what;
+        wchar_t code[16];
+        swprintf(code, 16, L"0x%08X", static_cast<unsigned>(row.error));
+        EXPECT_EQ(text.rfind(std::wstring(row.call) + L" failed on \"" + path + L"\"\r\nError " + code, 0), 0u)
+            << std::string(text.begin(), text.end());
+        const std::wstring where = L"\r\n\r\nThe new calibration data is kept in \"" + kept + L"\".";
+        EXPECT_EQ(text.substr(text.size() - std::min(text.size(), where.size())), where);
+
+        WIN32_FILE_ATTRIBUTE_DATA old{};
+        GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &old);
+        if (row.sparseSize) {
+            EXPECT_EQ((ULONGLONG(old.nFileSizeHigh) << 32) | old.nFileSizeLow, row.sparseSize);
+            ASSERT_TRUE(WriteFileBytes(path, previous));
+        }
+        EXPECT_EQ(ReadFileBytes(path), previous);
+        DeleteFileW(kept.c_str());
     }
+
+    // Kept twice within a second, the second block gets a name of its own.
+    holdOpen(GENERIC_READ, 0)();
+    EXPECT_FALSE(WriteTXGainFile(nullptr, path, record));
+    EXPECT_FALSE(WriteTXGainFile(nullptr, path, record));
+    release();
+    EXPECT_EQ(FilesBeside(folder.Path(), name).size(), 2u);
 }
 
-TEST_F(TXGainFileWriteTest, FailedReplaceLeavesTheOldFileAndNoTemporary)
+TEST_F(TXGainFileWriteTest, AFolderInThePlaceOfTheRecordKeepsTheBlockBesideIt)
 {
     // A folder of the file's name cannot be replaced by a file.
     const std::wstring path = folder.MakeFolder(L"Q7 TXGain SN 00042.txt");
     EXPECT_FALSE(WriteTXGainFile(nullptr, path, record));
     EXPECT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(CountFiles(folder.Path()), 0u);
+    EXPECT_EQ(CountFiles(folder.Path()), 1u) << "the kept block, no temporary file";
     EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 

@@ -112,6 +112,17 @@ protected:
                 }};
     }
 
+    // Walks the wizard to a 5 W run and does `act` once TUNE is keyed on band 1.
+    void RunUntilBand1(HWND& sheet, std::function<void()> act)
+    {
+        RunWizard({
+            NextWhenIdle(IDD_TXGC_WELCOME),
+            NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+            Calibrate(IDD_TXGC_CALIBRATE_5W),
+            KeyedOnBand(1, sheet, std::move(act)),
+        });
+    }
+
     // A run cut short in band 1 wrote band 0's line and its failure in front
     // of the earlier record.
     void ExpectCutShortBeforeTheEarlierRecord()
@@ -276,6 +287,43 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
     ExpectCutShortBeforeTheEarlierRecord();
 }
 
+// Another program holds the radio's record open, with no sharing or sharing
+// reading only, while the wizard closes after a run: the record stays as it
+// was, and the new block is in a file of its own beside it that the box names.
+TEST_F(TXGainWizardEndToEndTest, ARecordHeldOpenKeepsTheNewBlockBesideIt)
+{
+    Connect();
+    ASSERT_TRUE(WriteFileBytes(dataFile, kEarlierRecord));
+    const std::wstring keptPattern = CombinePath(GetTXGainFolder(nullptr), L"Q7 TXGain SN 04711 *.txt");
+    for (DWORD share : {0ul, static_cast<DWORD>(FILE_SHARE_READ)}) {
+        SCOPED_TRACE(share);
+        radio.ClearLog();
+        const HANDLE holder = CreateFileW(dataFile.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        const size_t boxesBefore = boxes.Count();
+        HWND sheet = nullptr;
+        RunUntilBand1(sheet, [&] { PressWizardButton(sheet, PSBTN_CANCEL); });
+        CloseHandle(holder);
+        EXPECT_EQ(ReadFileBytes(dataFile), kEarlierRecord);
+
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW(keptPattern.c_str(), &found);
+        ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no block beside the record";
+        FindClose(search);
+        const std::wstring kept = CombinePath(GetTXGainFolder(nullptr), found.cFileName);
+        const std::string block = ReadFileBytes(kept);
+        DeleteFileW(kept.c_str());
+        EXPECT_EQ(block.rfind("Q7 TX Gain Calibration data written on ", 0), 0u) << block;
+        EXPECT_NE(block.find("\r\nQ7 Serial Number 04711\r\n"), std::string::npos);
+        EXPECT_NE(block.find("\r\n1900 kHz TXGain LP "), std::string::npos) << block;
+        EXPECT_EQ(block.find(kEarlierRecord), std::string::npos);
+
+        ASSERT_EQ(boxes.Count(), boxesBefore + 1);
+        EXPECT_EQ(boxes.Boxes().back().caption, L"TX Gain Calibration file error");
+        EXPECT_NE(boxes.Boxes().back().text.find(L"\"" + kept + L"\""), std::wstring::npos);
+    }
+}
+
 // The main window closed while band 1 is keyed: the run is cancelled, the
 // radio put back and the record kept before the program ends.
 TEST_F(TXGainWizardEndToEndTest, TheMainWindowClosedInTheMiddleOfABandKeepsTheRecordAndThenEnds)
@@ -284,12 +332,7 @@ TEST_F(TXGainWizardEndToEndTest, TheMainWindowClosedInTheMiddleOfABandKeepsTheRe
     ASSERT_TRUE(WriteFileBytes(dataFile, kEarlierRecord));
     const RadioState before = radio.State();
     HWND sheet = nullptr;
-    RunWizard({
-        NextWhenIdle(IDD_TXGC_WELCOME),
-        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
-        Calibrate(IDD_TXGC_CALIBRATE_5W),
-        KeyedOnBand(1, sheet, [&] { PostMessageW(Frame(), WM_CLOSE, 0, 0); }),
-    });
+    RunUntilBand1(sheet, [&] { PostMessageW(Frame(), WM_CLOSE, 0, 0); });
     EXPECT_EQ(boxes.Count(), 0u);
     ExpectRestored(before, radio.State());
     EXPECT_EQ(radio.State().at("tx"), "0");

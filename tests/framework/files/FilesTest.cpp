@@ -63,7 +63,7 @@ TEST_F(Files, WrittenLinesAndBytesReadBackWhole)
     EXPECT_EQ(ReadFileBytes(folder.File(L"out.txt")), std::string("MEM2 00 10\r\nCRC\x00\xFF\n", 18));
 
     CFileRead3 file(owner, L"Read Error");
-    ASSERT_TRUE(file.Open(folder.File(L"out.txt"))) << (boxes.Count() ? boxes[0].text : L"");
+    ASSERT_TRUE(file.Open(folder.File(L"out.txt"), 18)) << (boxes.Count() ? boxes[0].text : L"");
     EXPECT_TRUE(file.IsOpen());
     DWORD size = 0;
     EXPECT_TRUE(file.GetFileSize(size));
@@ -90,7 +90,7 @@ TEST_F(Files, EmptyFileIsOpenWithNothingToRead)
     folder.Write(L"empty.txt", "");
     CBoxWatcher boxes;
     CFileRead3 file(owner, L"Read Error");
-    ASSERT_TRUE(file.Open(folder.File(L"empty.txt")));
+    ASSERT_TRUE(file.Open(folder.File(L"empty.txt"), 0));
     EXPECT_TRUE(file.IsOpen());
     DWORD size = 1, read = 1;
     EXPECT_TRUE(file.GetFileSize(size));
@@ -106,10 +106,10 @@ TEST_F(Files, MissingFileIsReportedAndLeavesNothingOpen)
     folder.Write(L"good.txt", "content");
     CBoxWatcher boxes;
     CFileRead3 file(owner, IDS_SAVE_CONFIG_ERROR_CAPTION);
-    ASSERT_TRUE(file.Open(folder.File(L"good.txt")));
+    ASSERT_TRUE(file.Open(folder.File(L"good.txt"), 7));
 
     const std::wstring missing = folder.File(L"missing.txt");
-    EXPECT_FALSE(file.Open(missing));
+    EXPECT_FALSE(file.Open(missing, 7));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Save Configuration Error");
@@ -135,7 +135,7 @@ TEST_F(Files, FileInUseIsReportedAsSharingViolation)
     CFileWrite2 writer(owner, L"Write Error");
     ASSERT_TRUE(CreateForWrite(writer, folder.File(L"busy.txt")));
     CFileRead3 reader(owner, L"Read Error");
-    EXPECT_FALSE(reader.Open(folder.File(L"busy.txt")));
+    EXPECT_FALSE(reader.Open(folder.File(L"busy.txt"), 100));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Read Error");
@@ -233,4 +233,81 @@ TEST_F(Files, ReadThroughTheHandle)
     EXPECT_FALSE(file.Read(buffer, 8, read));
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes[0].text, FailureText(L"ReadFile", folder.File(L"data.bin"), ERROR_INVALID_HANDLE));
+}
+
+// Every whole-file read names the most it takes; a longer file is refused
+// before anything is allocated for it, whatever its size, or cut there when
+// the reader asks for the head of a file.
+TEST_F(Files, ALongerFileIsRefusedOrCutBeforeItIsAllocated)
+{
+    constexpr DWORD kLongest = 1 << 20;
+    const std::string head = "Q7 TX Gain Calibration data written on 2026-12-06";
+    const struct {
+        const char* what;
+        ULONGLONG size;
+        bool cutLonger;
+        // The bytes read, or 0 for a refusal.
+        DWORD read;
+    } rows[] = {
+        {"as long as it may be", kLongest, false, kLongest},
+        {"one byte longer", kLongest + 1, false, 0},
+        {"2.5 GB", 2560ull << 20, false, 0},
+        {"beyond 4 GB", (4ull << 30) + 1, false, 0},
+        {"beyond 4 GB, its head", (4ull << 30) + 1, true, kLongest},
+        {"one byte longer, its head", kLongest + 1, true, kLongest},
+        {"as long as it may be, its head", kLongest, true, kLongest},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::wstring path = folder.File(L"long.txt");
+        ASSERT_TRUE(WriteSparseFile(path, row.size, head));
+        CBoxWatcher boxes;
+        CFileRead3 file(owner, L"Read Error");
+        bool read = false;
+        if (row.cutLonger) {
+            file.Attach(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+                        path);
+            read = file.Load(kLongest, true);
+        } else {
+            read = file.Open(path, kLongest);
+        }
+        EXPECT_EQ(read, row.read != 0);
+        if (row.read) {
+            EXPECT_EQ(file.Bytes().size(), row.read);
+            EXPECT_EQ(std::string(file.Bytes().begin(), file.Bytes().begin() + head.size()), head);
+            EXPECT_EQ(file.IsCut(), row.size > kLongest);
+            EXPECT_EQ(boxes.Count(), 0u);
+        } else {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_TOO_LARGE));
+            EXPECT_FALSE(file.IsOpen());
+            ASSERT_EQ(boxes.Count(), 1u);
+            EXPECT_EQ(boxes[0].text, L"ReadFile failed on \"" + path + L"\"\r\nError 0x000000DF: " +
+                                         FormatErrorText(ERROR_FILE_TOO_LARGE));
+        }
+        file.Close();
+        DeleteFileW(path.c_str());
+    }
+}
+
+// A replaced file reaches the disk before its rename: a flush that fails
+// keeps the old file, and the box names the flush.
+TEST_F(Files, AReplacementIsFlushedBeforeItTakesThePlaceOfTheOldFile)
+{
+    const std::wstring path = folder.Write(L"record.txt", "old");
+    CBoxWatcher boxes;
+    CFileWrite2 file(owner, L"Write Error");
+    CFileWrite2::FailNextFlush();
+    EXPECT_FALSE(file.Replace(path, L"q7x", [&] { return file.WriteString(L"new"); }));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_DEVICE));
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, FailureText(L"FlushFileBuffers", path, ERROR_IO_DEVICE));
+    EXPECT_EQ(ReadFileBytes(path), "old");
+
+    EXPECT_TRUE(file.Replace(path, L"q7x", [&] { return file.WriteString(L"new"); }));
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(folder.File(L"q7x*").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file is left";
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
 }

@@ -118,7 +118,7 @@ TEST_F(MachineTest, LoadingAnEmptyFirmwareFolderCreatesTheDefaultFolder)
     // The default is saved at exit like any change; a saved folder stays.
     model.SaveSettings();
     std::wstring stored;
-    RegistryValue<std::wstring>::Read(model.AppKey().Key(), L"FirmwareFolder", stored);
+    RegistryValue<std::wstring>::Read(model.AppKey().Key(), L"FirmwareFolder", stored, MAX_PATH);
     EXPECT_EQ(stored, expected);
     model.FirmwareFolder.Set(L"C:\\elsewhere");
     model.SaveSettings();

@@ -60,7 +60,7 @@ protected:
     std::wstring ReadString(const wchar_t* name)
     {
         std::wstring text;
-        RegistryValue<std::wstring>::Read(key.Key(), name, text);
+        RegistryValue<std::wstring>::Read(key.Key(), name, text, 1024);
         return text;
     }
 
@@ -150,7 +150,7 @@ TEST(Observable, SubscriptionsAddOnceAndLeaveAllAtOnce)
 
 TEST_F(RegistryTest, PersistablesUseTheirValueNamesAndRegistryTypes)
 {
-    CPersistable<std::wstring, 32> texts(L"CommandText%u", kMessage);
+    CPersistable<std::wstring, 32> texts(L"CommandText%u", kMessage, L"", 120);
     CPersistable<unsigned long> speed(L"FixedSerialSpeed", kMessage);
     CPersistable<int> page(L"ActivePage", kMessage);
     CPersistable<unsigned char, 5> bytes(L"Byte%u", kMessage);
@@ -175,7 +175,7 @@ TEST_F(RegistryTest, PersistablesUseTheirValueNamesAndRegistryTypes)
     EXPECT_EQ(TypeOf(L"Byte5", &data), static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(data, std::vector<BYTE>{0xA5});
 
-    CPersistable<std::wstring, 32> textsAgain(L"CommandText%u", kMessage, L"default");
+    CPersistable<std::wstring, 32> textsAgain(L"CommandText%u", kMessage, L"default", 120);
     CPersistable<int> pageAgain(L"ActivePage", kMessage);
     CPersistable<unsigned char, 5> bytesAgain(L"Byte%u", kMessage);
     textsAgain.Load(key);
@@ -193,7 +193,7 @@ TEST_F(RegistryTest, LoadDoesNotNotifyAndASaveRightAfterItWritesNothing)
     WriteString(L"Port", L"COM3");
     std::vector<std::pair<HWND, WPARAM>> journal;
     Listener listener(&journal);
-    CPersistable<std::wstring> port(L"Port", kMessage);
+    CPersistable<std::wstring> port(L"Port", kMessage, L"", 15);
     CEventSubscriptions subscriptions;
     subscriptions.Add(listener.window, port);
 
@@ -223,7 +223,7 @@ TEST_F(RegistryTest, AValueOfTheWrongTypeKeepsTheDefault)
 
 TEST_F(RegistryTest, AFailingWriteStopsTheSaveAndIsTriedAgainNextTime)
 {
-    CPersistable<std::wstring, 2> texts(L"Text%u", kMessage);
+    CPersistable<std::wstring, 2> texts(L"Text%u", kMessage, L"", 15);
     texts.Set(0, L"one");
     texts.Set(1, L"two");
 

@@ -40,6 +40,15 @@ TEST(FormatErrorText, UsesTheSystemTextForWin32Errors)
     EXPECT_EQ(FormatErrorText(0x80070005), expected);
 }
 
+// Wine has no text for a file too large; the box of a refused file still
+// says what is wrong, also when the code comes as an HRESULT.
+TEST(FormatErrorText, GivesTheProgramsTextWhereTheSystemHasNone)
+{
+    const std::wstring text = FormatErrorText(ERROR_FILE_TOO_LARGE);
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(FormatErrorText(0x800700DF), text);
+}
+
 TEST(FormatErrorText, UsesWinInetForItsErrors)
 {
     const std::wstring text = FormatErrorText(12029);  // cannot connect
