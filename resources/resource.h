@@ -475,6 +475,7 @@
 #define IDS_FILTER_TX_CW_SSB            14213
 #define IDS_FILTER_TX_AM                14214
 #define IDS_FILTER_TX_AM_WIDE           14215
+#define IDS_FILTER_PARTLY_WRITTEN       17201
 
 // RF gain calibration: the machine's progress and trace texts
 #define IDS_RFGC_SIGNAL_LEVEL           12062
