@@ -169,6 +169,7 @@
 // Dialog 12030's words, told when the wizard ends before its Finish.
 #define IDS_RFGC_TX_TEST_NOTICE         12178
 #define IDS_RFGC_TABLE_INCOMPLETE       12180
+#define IDS_RFGC_TABLE_STORED           17202
 
 // TX gain calibration: the machine's log lines, the data file
 #define IDS_TXGC_FILE_ERROR             13122
