@@ -200,8 +200,9 @@ TEST_F(TextLoaderTest, AFailureAfterTheEraseSaysTheProcessorHasNoCompleteFirmwar
             return line.find(L"has no complete firmware") != std::wstring::npos;
         });
         EXPECT_EQ(advice, row.told ? 1 : 0);
-        if (row.told)
+        if (row.told) {
             EXPECT_TRUE(Logged(row.told));
+        }
     }
 }
 
