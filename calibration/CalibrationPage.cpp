@@ -36,14 +36,17 @@ void TellAfterWizard(HWND, Sheet&)
 }
 
 // The RF gain wizard leaves the radio in TX TEST, which only its Completion
-// page says. A main window's close that closed the wizard waits for the box.
+// page says; after a Cancel that waited for a table's store, that it is in.
+// A main window's close that closed the wizard waits for the box.
 void TellAfterWizard(HWND page, CRFGCSheet& sheet)
 {
     if (!sheet.LeftRadioInTXTest())
         return;
+    std::wstring text = LoadResString(IDS_RFGC_TX_TEST_NOTICE);
+    if (sheet.StoredTableOnCancel())
+        text += L"\n" + LoadResString(IDS_RFGC_TABLE_STORED);
     CModalRun run(page);
-    MessageBoxKeepingError(page, LoadResString(IDS_RFGC_TX_TEST_NOTICE), LoadResString(IDS_RFGC_TITLE),
-                           MB_ICONINFORMATION);
+    MessageBoxKeepingError(page, text, LoadResString(IDS_RFGC_TITLE), MB_ICONINFORMATION);
 }
 
 // A wizard with its title, run modally over the page.

@@ -55,6 +55,9 @@ public:
     bool IsResetting() { return Current() == &m_resetMcu && !IsIdle(); }
 
     int LoopCount() const { return static_cast<int>(m_records.size()); }
+    // The run ended with some of its blocks gone out and not all of them
+    // written: the radio holds part of the file.
+    bool IsHalfWritten() const { return m_eepromWrites != 0 && m_loopIndex < LoopCount(); }
 
     std::vector<std::unique_ptr<EepromPageRecord>> m_records;
     int m_loopIndex = 0;

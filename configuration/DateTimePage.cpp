@@ -86,9 +86,16 @@ void CDateTimePage::OnMachineFinished(HRESULT result)
 {
     if (m_phase == 0)
         return;
-    if (IsFailure(result)) {
-        // The radio stays in its menu: the restore needs the link that failed.
-        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(result), IDS_DATE_TIME_CAPTION);
+    // A failed pass leaves the radio in its clock menu (and, below MCU 346,
+    // in the extended command mode): while the port is open the restore
+    // puts it back before the failure is told.
+    if (IsFailure(result) && m_phase != 6 && GetModel().IsPortOpen()) {
+        m_failure = result;
+        StartAt(6);
+        return;
+    }
+    if (IsFailure(result) || m_failure != 0) {
+        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(m_failure != 0 ? m_failure : result), IDS_DATE_TIME_CAPTION);
         m_phase = 0;
         PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         return;

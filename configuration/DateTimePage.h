@@ -45,6 +45,8 @@ private:
     bool m_writeRequested = false;
     bool m_okPressed = false;
     bool m_closing = false;
+    // What ended a pass, told once the restore after it has run.
+    HRESULT m_failure = 0;
     SYSTEMTIME m_pcTime{};
 };
 

@@ -108,6 +108,9 @@ public:
     bool StartWrite() { return Start(m_setQ7HiddenForWrite); }
     // The transmit bytes count only for the main receiver.
     bool IsModified() const;
+    // A write ended with a block gone out and a group still unwritten: the
+    // radio holds some of the edits, or all of them but unconfirmed.
+    bool IsPartlyWritten() const { return m_eepromWrites != 0 && IsModified(); }
 
     // m_value: what the radio holds; m_shadow: the edit.
     CObservable<BYTE> m_receiver{WM_APP_FILTER_RECEIVER};

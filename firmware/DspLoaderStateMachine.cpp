@@ -36,7 +36,7 @@ bool CDspLoaderStateMachine::StartLoad(HWND owner)
 {
     return Start(m_opening.determineN8, [&] {
         m_owner = owner;
-        ResetRetryStatistics();
+        ResetLoadBookkeeping();
         m_code.Clear();
         m_dataTable.Clear();
         HRESULT result = LoadWholeFile(m_tinyBoot, m_tinyBootPath);
@@ -124,6 +124,12 @@ void CDspLoaderStateMachine::CLoadDspEraseCommandState::Enter()
     }
     m_sent = true;
     Send();
+}
+
+// Taken or refused, the erase packet may have reached the processor.
+void CDspLoaderStateMachine::CLoadDspEraseCommandState::OnSent()
+{
+    m_host->m_erased = true;
 }
 
 void CDspLoaderStateMachine::CIsStopAfterTinyBootState::Enter()

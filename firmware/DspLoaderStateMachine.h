@@ -52,6 +52,7 @@ public:
         CLoadDspEraseCommandState(T* host, State* next, State* resync);
         void Init() override;
         void Enter() override;
+        void OnSent() override;
 
     private:
         bool m_sent = false;

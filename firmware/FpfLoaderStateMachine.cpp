@@ -13,7 +13,7 @@ bool CFpfLoaderStateMachine::StartLoad(HWND owner)
 {
     return Start(m_findSpeed, [&] {
         m_owner = owner;
-        ResetRetryStatistics();
+        ResetLoadBookkeeping();
         m_recordSent = false;
         HRESULT result = 0;
         if (!m_image.LoadWithHeader(m_path)) {
@@ -70,16 +70,11 @@ void CFpfLoaderStateMachine::CEnterFpfLoadState::Init()
     m_command = std::wstring(m_host->m_prefix) + L";";
 }
 
-void CFpfLoaderStateMachine::CEnterFpfLoadState::Enter()
+// "LDF2;" is out: the flash is being erased. A failed write has ended the
+// machine instead, with nothing erased.
+void CFpfLoaderStateMachine::CEnterFpfLoadState::OnSent()
 {
-    if (m_command.empty()) {
-        GoNext();
-        return;
-    }
-    Send();
-    // A failed write has ended the machine: nothing is being erased.
-    if (m_host->Current() != this)
-        return;
+    m_host->m_erased = true;
     GetModel().FirmwareVersion.Set(VERSION_FPF, VERSION_LOADING);
     m_host->Report(IDS_WAITING_FOR_ERASE, kEraseSeconds);
 }

@@ -25,7 +25,7 @@ public:
     public:
         CEnterFpfLoadState(T* host, State* next);
         void Init() override;
-        void Enter() override;
+        void OnSent() override;
     };
 
 private:

@@ -23,19 +23,34 @@ public:
     CLoaderStateHost(const wchar_t* name) : CProgressBarStateHost<T>(TIMER_LOADER), m_name(name) {}
 
     // The contact machine's end, after the restart, is what the dialog hears.
-    void OnFinished() override { this->EndOperation(); }
-    // The user has given the load up (its dialog closed mid-load).
-    virtual void GiveUp() { this->Abandon(); }
+    // A failed load that left the processor without complete firmware says
+    // so first.
+    void OnFinished() override
+    {
+        if (IsFailure(this->m_result))
+            TellIfIncomplete();
+        this->EndOperation();
+    }
+    // The user has given the load up (its dialog closed mid-load). A load
+    // already over (the contact run after it may go on) has told its end.
+    virtual void GiveUp()
+    {
+        const bool running = !this->IsIdle();
+        this->Abandon();
+        if (running)
+            TellIfIncomplete();
+    }
 
     // The dialog's progress bar.
     void SetUpLoadProgress(int total) { this->SetUpProgress(GetDlgItem(this->m_owner, IDC_LOADER_PROGRESS), total); }
 
     // Per-load bookkeeping, cleared by every StartLoad.
-    void ResetRetryStatistics()
+    void ResetLoadBookkeeping()
     {
         m_highestRetries = 0;
         m_totalRetries = 0;
         m_fillBytes = 0;
+        m_erased = false;
     }
     void CountRetries(unsigned retries)
     {
@@ -63,6 +78,22 @@ public:
     unsigned m_fillBytes = 0;
     DWORD m_loadAddress = 0;
     unsigned m_n8Probe = N8_NOT_PROBED;
+    // The command that gives up the processor's firmware (its erase) has
+    // gone out in this load: until a load ends well the processor has none
+    // complete, and a resend without a power cycle does not reach it.
+    bool m_erased = false;
+
+protected:
+    // Who has no complete firmware after this load, as the advice names it;
+    // null when the load has left the firmware whole.
+    virtual const wchar_t* LeftIncomplete() const { return m_erased ? m_name : nullptr; }
+
+private:
+    void TellIfIncomplete()
+    {
+        if (const wchar_t* who = LeftIncomplete())
+            this->Report(IDS_NO_COMPLETE_FIRMWARE, who);
+    }
 };
 
 // Q7 or not yet known goes on; any other device ends the load.
@@ -185,6 +216,7 @@ public:
         CModel& model = GetModel();
         if (model.PurgeRx() && host->WritePacket()) {
             host->ArmTimer(this->m_delay);
+            this->OnSent();
             return;
         }
         host->m_result = static_cast<HRESULT>(GetLastError());

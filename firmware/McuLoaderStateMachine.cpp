@@ -46,8 +46,7 @@ bool CMcuLoaderStateMachine::StartLoad(HWND owner)
         // Nothing of an earlier load carries over.
         m_currentImage = &m_image1;
         m_image2.Clear();
-        ResetRetryStatistics();
-        m_bootLoaderEntered = false;
+        ResetLoadBookkeeping();
         HRESULT result = LoadImage(m_image1, m_mainPath);
         if (result == 0 && !m_companionPath.empty() && ParseFileNameVersion(m_companionPath) >= kCompanionVersion)
             result = LoadImage(m_image2, m_companionPath);
@@ -124,27 +123,12 @@ HRESULT CMcuLoaderStateMachine::VerifyVersion()
 }
 
 // "LDM;" has gone out in this load, or the radio was waiting in its boot
-// loader: either way it has no complete firmware until a load ends well.
-bool CMcuLoaderStateMachine::InBootLoader() const
+// loader: either way the radio has no complete firmware until a load ends
+// well. The missing echo of "D" has given its own advice.
+const wchar_t* CMcuLoaderStateMachine::LeftIncomplete() const
 {
-    return m_bootLoaderEntered || GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER;
-}
-
-// The missing echo of "D" has given its own advice.
-void CMcuLoaderStateMachine::OnFinished()
-{
-    if (IsFailure(m_result) && m_result != E_BOOT_LOADER_NO_D_ECHO && InBootLoader())
-        Report(IDS_NO_COMPLETE_FIRMWARE, kDeviceWord);
-    CLoaderStateHost<T>::OnFinished();
-}
-
-// A load already over (the contact run after it may go on) has told its end.
-void CMcuLoaderStateMachine::GiveUp()
-{
-    const bool halfLoaded = !IsIdle() && InBootLoader();
-    CLoaderStateHost<T>::GiveUp();
-    if (halfLoaded)
-        Report(IDS_NO_COMPLETE_FIRMWARE, kDeviceWord);
+    const bool inBootLoader = m_erased || GetModel().ConnectionStatus.Get() == FIRMWARE_STATUS_BOOT_LOADER;
+    return inBootLoader && m_result != E_BOOT_LOADER_NO_D_ECHO ? kDeviceWord : nullptr;
 }
 
 // LoadEnterBootLoader
@@ -162,8 +146,12 @@ void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::Enter()
         return;
     }
     CCommandDelayState<T>::Enter();
-    // Only once "LDM;" is out: a failed write has ended the load already.
-    m_host->m_bootLoaderEntered = true;
+}
+
+// The boot loader takes the radio's firmware down with it.
+void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::OnSent()
+{
+    m_host->m_erased = true;
 }
 
 void CMcuLoaderStateMachine::CLoadEnterBootLoaderState::OnTimeout()

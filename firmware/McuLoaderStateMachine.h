@@ -31,11 +31,6 @@ public:
     HRESULT CheckReconciliation(CFirmwareImage& image);
     HRESULT VerifyVersion();
 
-    // A load that fails, or is given up, with the radio left in its boot
-    // loader says so: the radio has no complete firmware then.
-    void OnFinished() override;
-    void GiveUp() override;
-
     // The packet states' side of the wire.
     bool WritePacket() { return GetModel().WriteBytes(m_packet, kPacketSize); }
     void TracePacket(const wchar_t* stateName);
@@ -52,6 +47,7 @@ public:
     public:
         CLoadEnterBootLoaderState(T* host, State* next);
         void Enter() override;
+        void OnSent() override;
         void OnTimeout() override;
     };
 
@@ -104,9 +100,11 @@ public:
         void Init() override;
     };
 
+protected:
+    const wchar_t* LeftIncomplete() const override;
+
 private:
     HRESULT LoadImage(CFirmwareImage& image, const std::wstring& path);
-    bool InBootLoader() const;
 
     std::wstring m_mainPath;
     std::wstring m_companionPath;
@@ -114,8 +112,6 @@ private:
     CFirmwareImage m_image2;
     CFirmwareImage* m_currentImage = &m_image1;
     DWORD m_nextAddress = kImageLow;
-    // "LDM;" has been sent in this load.
-    bool m_bootLoaderEntered = false;
 
     // The chain, declared last state first so that each can name its next.
     CLoadWaitResetState m_waitReset;

@@ -169,6 +169,7 @@
 // Dialog 12030's words, told when the wizard ends before its Finish.
 #define IDS_RFGC_TX_TEST_NOTICE         12178
 #define IDS_RFGC_TABLE_INCOMPLETE       12180
+#define IDS_RFGC_TABLE_STORED           17202
 
 // TX gain calibration: the machine's log lines, the data file
 #define IDS_TXGC_FILE_ERROR             13122
@@ -379,6 +380,7 @@
 #define IDS_RESTORE_CONFIG_ERROR_CAPTION 13522
 #define IDS_RESTORE_INTERRUPTED         13524
 #define IDS_RESTORE_FAILED              13526
+#define IDS_RESTORE_HALF_WRITTEN        17200
 #define IDS_CONFIG_FILE_ALTERED         13530
 #define IDS_CONFIG_FILE_INCOMPLETE      13532
 #define IDS_CONFIG_FILE_READ_ERROR      13534
@@ -474,6 +476,7 @@
 #define IDS_FILTER_TX_CW_SSB            14213
 #define IDS_FILTER_TX_AM                14214
 #define IDS_FILTER_TX_AM_WIDE           14215
+#define IDS_FILTER_PARTLY_WRITTEN       17201
 
 // RF gain calibration: the machine's progress and trace texts
 #define IDS_RFGC_SIGNAL_LEVEL           12062

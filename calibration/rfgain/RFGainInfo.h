@@ -25,6 +25,9 @@ public:
 
     std::unique_ptr<CRFGCStateMachine> m_machine;
     int m_cancelRequested = 0;
+    // A Cancel let a chain store its whole table first: the box after the
+    // wizard says so.
+    bool m_tableStoredOnCancel = false;
     bool m_finished = false;
     RFGCSource m_sourceChoice = RFGC_SOURCE_COMPUTED;
     int m_advancedRFGainCalibration = 0;

@@ -97,6 +97,12 @@ void CRFGCPage::OnMachineFinished(HRESULT result)
     // closes it.
     if (result != 0 && MapResult(result) != HRESULT_FROM_WIN32(ERROR_CANCELLED))
         ShowFailure(result);
+    // The Cancel waited for the table's store, which went in whole.
+    if (Machine().IsTableStored()) {
+        m_info.m_tableStoredOnCancel = true;
+        if (const HWND log = LogWindow())
+            AppendLogText(log, LoadResString(IDS_RFGC_TABLE_STORED));
+    }
     PressButton(PSBTN_CANCEL);
 }
 

@@ -72,8 +72,11 @@ public:
     bool IsRestorePending() const { return m_wizard.restorePending != 0; }
     // The prepare put the radio in TX TEST, which nothing in the wizard undoes.
     bool HasSetTXTest() const { return m_wizard.txTestSet; }
-    // The last run's EEPROM write ended after its first block.
-    bool IsStoredTableIncomplete() const { return m_run.tableIncomplete; }
+    // The last run's EEPROM write ended after a block had gone out: EEPROM
+    // may hold a table part new, part old.
+    bool IsStoredTableIncomplete() const { return m_eepromWrites != 0 && !m_run.tableStored; }
+    // The last run stored its whole table in EEPROM.
+    bool IsTableStored() const { return m_run.tableStored; }
     int IsTableWritten(BYTE receiver) const { return m_wizard.tableWritten[receiver == 1 ? 1 : 0]; }
     // The receiver's registry table into the DSP table.
     bool LoadRegistryTable(BYTE receiver) { return LoadRFGainRegistryTable(receiver, m_run.dspTable); }
@@ -103,7 +106,7 @@ public:
         HRESULT firstFailure = 0;
         std::wstring dspReplyHex;
         signed char level = 0;
-        bool tableIncomplete = false;
+        bool tableStored = false;
         RFGainTable dspTable{};
         RFGainTable eepromTable{};
     };

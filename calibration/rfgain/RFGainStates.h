@@ -115,16 +115,10 @@ public:
         this->SetSource(host->m_run.dspTable.data());
         host->Report(IDS_RFGC_WRITE_EEPROM_TABLE);
     }
-    // Between its first block and its last, EEPROM holds a table that is
-    // part new, part old.
-    void Advance() override
-    {
-        CWritePicPromState<T>::Advance();
-        this->m_host->m_run.tableIncomplete = this->m_done < this->m_total;
-    }
     void OnAllWritten() override
     {
         T* host = this->m_host;
+        host->m_run.tableStored = true;
         if (host->m_run.markWritten)
             host->m_wizard.tableWritten[host->m_run.receiver == 1 ? 1 : 0] = 1;
         this->GoNext();

@@ -20,6 +20,8 @@ public:
     // The radio is in TX TEST and the wizard ended before the Completion
     // page, which says so, was left by its Finish.
     bool LeftRadioInTXTest() { return Machine().HasSetTXTest() && !m_context.m_finished; }
+    // A Cancel waited for a table's store, which went in whole.
+    bool StoredTableOnCancel() const { return m_context.m_tableStoredOnCancel; }
 
 private:
     std::vector<std::unique_ptr<CRFGCPage>> m_pages;

@@ -56,7 +56,7 @@ std::wstring FormatTXGainBlock(const SYSTEMTIME& time, const STXGainRecord& reco
                                    time.wSecond);
     if (record.serialNumber != SERIAL_NUMBER_UNKNOWN)
         text += FormatText(L"%s Serial Number %05u", kDeviceWord, static_cast<unsigned>(record.serialNumber));
-    text += L"\r\n" + record.connection + L"\r\n" + version + L"\r\n" + record.summary + record.failures + L"\r\n";
+    text += L"\r\n" + record.connection + L"\r\n" + version + L"\r\n" + record.summary + L"\r\n";
     return text;
 }
 

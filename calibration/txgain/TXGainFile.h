@@ -9,7 +9,8 @@
 //     <the program version text>
 //     1900 kHz TXGain LP 123                (one line per calibrated band)
 //     ...
-//     5 watt calibration failed             (one line per run that failed)
+//     5 watt calibration failed             (after the band lines of a run that failed)
+//     ...                                   (the next run's lines)
 //     (an empty line)
 //     <the file's earlier text, byte for byte>
 //
@@ -39,10 +40,10 @@ struct STXGainRecord {
     // port lost later forgets it. An empty connection: not taken yet.
     unsigned short serialNumber = 0xFFFF;  // unknown
     std::wstring connection;
-    // One line per calibrated band, each ended by "\r\n".
+    // The runs in their order: one line per calibrated band, and after the
+    // band lines of a run that failed, its failed text; each ended by "\r\n".
+    // A run without band lines adds nothing.
     std::wstring summary;
-    // The failed text of each run that failed, each ended by "\r\n".
-    std::wstring failures;
 };
 
 // The model's radio into a record that has none yet.

@@ -70,23 +70,24 @@ bool IsXQ6TInstalled()
 
 unsigned ParseDisplayNumber(const std::wstring& reply)
 {
-    if (reply.size() < 3 || reply.compare(0, 2, L"DS") != 0 || reply.find(L'>') == std::wstring::npos)
+    const size_t end = reply.find(L'>');
+    if (reply.size() < 3 || reply.compare(0, 2, L"DS") != 0 || end == std::wstring::npos)
         return 0;
     // Eight digits cannot overflow; a ninth is not on the display.
     constexpr unsigned kDisplayDigits = 8;
     unsigned value = 0, digits = 0;
-    for (size_t i = 2; i < reply.size(); ++i) {
+    bool pointed = false;
+    for (size_t i = 2; i < end; ++i) {
         const wchar_t c = reply[i];
         if (c == L'@')
             continue;
-        const bool pointed = c >= 0xB0 && c <= 0xB9;
-        if (!pointed && (c < L'0' || c > L'9'))
-            break;
-        if (++digits > kDisplayDigits)
+        // Only blanks may follow the digit with the decimal point.
+        if (pointed)
+            return kNoDisplayNumber;
+        pointed = c >= 0xB0 && c <= 0xB9;
+        if ((!pointed && (c < L'0' || c > L'9')) || ++digits > kDisplayDigits)
             return kNoDisplayNumber;
         value = value * 10 + (pointed ? c - 0xB0 : c - L'0');
-        if (pointed)
-            break;
     }
     return value;
 }

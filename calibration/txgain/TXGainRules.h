@@ -38,10 +38,12 @@ bool IsJW2DInstalled();
 bool IsBH7WInstalled();
 bool IsXQ6TInstalled();
 
-// The number in a "DS" display reply in tenths: digits from character 2 on,
-// '@' blanks skipped, a digit with the decimal point (0xB0 + d) ending it;
-// 0 without a '>' in the reply, without "DS" or with fewer than 3 characters;
-// kNoDisplayNumber for more digits than the display's eight characters hold.
+// The number in a "DS" display reply in tenths: the digits from character 2
+// up to the '>', '@' blanks skipped, a digit with the decimal point (0xB0 + d)
+// the last; 0 without a '>' in the reply, without "DS" or with fewer than 3
+// characters. kNoDisplayNumber when anything else stands before the '>', a
+// digit follows the pointed one, or there are more digits than the
+// display's eight characters hold: the display is garbled.
 constexpr unsigned kNoDisplayNumber = ~0u;
 unsigned ParseDisplayNumber(const std::wstring& reply);
 

@@ -220,7 +220,9 @@ void CTXGCStateMachine::ReportOutcome()
     AppendProgressText(error);
     Report(kFailedTexts[m_run.level]);
     AppendProgressText(kFailedTexts[m_run.level]);
-    m_record.failures += LoadResString(kFailedTexts[m_run.level]) + L"\r\n";
+    // The record says which of its band lines a failed run wrote.
+    if (m_run.bandLines != 0)
+        m_record.summary += LoadResString(kFailedTexts[m_run.level]) + L"\r\n";
 }
 
 // Whatever the run's result: the first setting not put back (an entry given
@@ -250,7 +252,11 @@ void CTXGCStateMachine::AppendProgressText(TextOrId text)
 
 void CTXGCStateMachine::AppendSummaryLine(const std::wstring& reply)
 {
-    m_record.summary += FormatSummaryLine(reply, BandKHz(), m_run.level);
+    const std::wstring line = FormatSummaryLine(reply, BandKHz(), m_run.level);
+    if (line.empty())
+        return;
+    m_record.summary += line;
+    ++m_run.bandLines;
 }
 
 void CTXGCStateMachine::PushRestoreEntry(const std::wstring& a, const std::wstring& b, HRESULT code, DWORD kind)

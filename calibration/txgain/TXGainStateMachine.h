@@ -45,6 +45,8 @@ struct STXGCRun {
     // The restore count when the band loop began: entries above it are the band's.
     unsigned bandMark = 0;
     std::array<std::wstring, kSettleSamples> samples;
+    // The run's lines in the record.
+    unsigned bandLines = 0;
     std::wstring antennaCommand = L"AN1;";
     std::array<STXGCRestoreEntry, kMaxRestoreEntries> restoreEntries;
     // The option-module refresh: one state, no restore, no outcome lines.
@@ -76,10 +78,11 @@ public:
 
     // The outcome lines of every run, each ended by "\n".
     const std::wstring& GetProgressText() const { return m_progressText; }
-    // One line per calibrated band of every run.
+    // The record's lines: the band lines of every run, each failed run's
+    // failed text after its own.
     const std::wstring& GetSummaryText() const { return m_record.summary; }
     // What the wizard's file is written from: the radio of the first run,
-    // the band lines and failed texts of every run.
+    // and the lines above.
     const STXGainRecord& GetRecord() const { return m_record; }
     // Empty unless the last run left the radio otherwise than it found it.
     const std::wstring& GetRadioWarning() const { return m_run.radioWarning; }

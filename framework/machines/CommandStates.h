@@ -33,8 +33,12 @@ public:
             this->GoFinal();
             return;
         }
-        this->m_host->SendCommand(*this, m_command.c_str(), this->m_delay);
+        if (this->m_host->SendCommand(*this, m_command.c_str(), this->m_delay))
+            OnSent();
     }
+    // The command has gone out and its wait is armed: the radio may act on
+    // it whether or not an answer ever comes back.
+    virtual void OnSent() {}
 
     std::wstring m_command;
 };

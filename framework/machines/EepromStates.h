@@ -187,6 +187,7 @@ public:
         return reply == m_expected;
     }
     virtual void OnAllWritten() { this->GoNext(); }
+    void OnSent() override { ++this->m_host->m_eepromWrites; }
 
     void SetSource(const BYTE* source) { m_source = source; }
 

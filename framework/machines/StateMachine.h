@@ -79,6 +79,9 @@ public:
     HWND m_owner = nullptr;
     std::wstring m_receiveBuffer;
     std::wstring m_terminators = L";";
+    // EEPROM writes that have gone out since the start: each may have
+    // changed EEPROM, whether or not it was acknowledged.
+    unsigned m_eepromWrites = 0;
 };
 
 template <typename T>
@@ -143,6 +146,7 @@ public:
             return false;
         }
         m_result = 0;
+        m_eepromWrites = 0;
         SetLastError(0);
         m_abandoned = false;
         if (const HRESULT failure = prepare()) {
@@ -160,6 +164,7 @@ public:
     {
         m_connectionStatus = GetModel().ConnectionStatus.Get();
         m_result = 0;
+        m_eepromWrites = 0;
         SetLastError(0);
         m_abandoned = false;
         Transition(first);

@@ -33,9 +33,12 @@ int ShowTracedBox(HWND window, UINT flags, TextOrId caption, const std::wstring&
     return MessageBoxKeepingError(window, text, caption.Text(), flags);
 }
 
-int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId)
+int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, UINT adviceId)
 {
-    return MessageBoxKeepingError(owner, FormatErrorText(code), LoadResString(captionId), MB_ICONHAND);
+    std::wstring text = FormatErrorText(code);
+    if (adviceId != 0)
+        text += L"\n" + LoadResString(adviceId);
+    return MessageBoxKeepingError(owner, text, LoadResString(captionId), MB_ICONHAND);
 }
 
 namespace {

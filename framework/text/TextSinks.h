@@ -39,8 +39,9 @@ int ShowErrorBox(HWND window, TextOrId caption, TextOrId format, Args... args)
     return TraceAndMessageBox(window, MB_ICONHAND, caption, format, args...);
 }
 
-// A box with the code's message text alone; nothing goes to the status output.
-int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId);
+// A box with the code's message text alone, or followed by the advice (a
+// string id) on a line of its own; nothing goes to the status output.
+int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, UINT adviceId = 0);
 
 // "OS Version %u.%u Build %u " and the product name, for log headers.
 std::wstring GetOsVersionText();

@@ -88,6 +88,33 @@ TEST_F(ConfigRestoreEndToEndTest, AFileThatCannotBeReadOrFailsItsChecksSendsNoth
     CloseHandle(holder);
 }
 
+// The cable pulled in the middle of the writes: the radio holds part of the
+// file, and the failure box says what to do about it after the cause.
+TEST_F(ConfigRestoreEndToEndTest, ACablePulledMidWriteIsToldWithTheAdviceToRestoreAgain)
+{
+    Connect();
+    radio.SetReplyDelay(50);
+    const std::vector<uint8_t> page(0x100, 0x5A);
+    AnswerFileDialog(L"Open", folder.Write(L"pulled.Q7Config", FileOf({{0x0100, page}, {0x0200, page}, {0x6800, page}})));
+    DriveToolDialog(kRestoreDialog, [this](HWND) {
+        if (Count("EW") < 5)
+            return false;
+        radio.Unplug();
+        return true;
+    });
+    radio.ClearLog();
+    Press(IDC_RESTORE_CONFIGURATION);
+    EXPECT_TRUE(toolFailed);
+    EXPECT_EQ(Count("LDD20000;"), 0u);
+    ASSERT_GE(boxes.Count(), 1u);
+    const SeenBox& told = boxes.Boxes().back();
+    EXPECT_EQ(told.caption, L"Restore Configuration Error");
+    const std::wstring advice = L"\nTurn power off and back on, then restore configuration.";
+    ASSERT_GT(told.text.size(), advice.size()) << told.text;
+    EXPECT_EQ(told.text.substr(told.text.size() - advice.size()), advice) << told.text;
+    EXPECT_EQ(StatusText(), L"Failed to restore configuration");
+}
+
 namespace {
 
 // The chunks that hold the saved regions and the bytes just past them.

@@ -120,3 +120,50 @@ TEST_F(ConfigRestoreMachineTest, AWriteNeverAcknowledgedEndsAfterEightSendsWitho
     EXPECT_EQ(peer.Count("LDD20000;"), 0u);
     EXPECT_EQ(GetModel().ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN);
 }
+
+// A restore that stops once a block has gone out, acknowledged or not, and
+// before the last is written leaves the radio holding part of the file; one
+// that stops before any block, or after the last, does not.
+TEST_F(ConfigRestoreMachineTest, ARestoreCutAfterABlockHasGoneOutIsHalfWritten)
+{
+    for (unsigned region = 0; region < GetSavedRegionCount(); ++region) {
+        for (unsigned i = 0; i < GetSavedRegionLength(region); ++i)
+            machine.AddByte(static_cast<int>(GetSavedRegionStart(region) + i), 0x5A);
+    }
+    unsigned blocks = 0;
+    const auto isBlock = [](const std::string& command) { return command.compare(0, 2, "EW") == 0; };
+    // The radio's answer, after which every write fails.
+    const auto thenPortLost = [&](const std::string& command) {
+        peer.writeError = ERROR_GEN_FAILURE;
+        return radio(command);
+    };
+    const struct {
+        const char* what;
+        std::function<std::string(const std::string& command)> answer;
+        HRESULT result;
+        bool halfWritten;
+    } rows[] = {
+        {"the 5th block never acknowledged",
+         [&](const std::string& c) { return isBlock(c) && ++blocks >= 5 ? std::string() : radio(c); },
+         E_NO_RESPONSE_WRITE_EEPROM_BLOCK, true},
+        {"the first block never acknowledged", [&](const std::string& c) { return isBlock(c) ? "" : radio(c); },
+         E_NO_RESPONSE_WRITE_EEPROM_BLOCK, true},
+        {"the port lost as the 5th block goes out",
+         [&](const std::string& c) { return isBlock(c) && ++blocks == 4 ? thenPortLost(c) : radio(c); },
+         ERROR_GEN_FAILURE, true},
+        {"the port lost as the first block goes out",
+         [&](const std::string& c) { return c == "TT0;" ? thenPortLost(c) : radio(c); }, ERROR_GEN_FAILURE, false},
+        {"the port lost as the reset goes out, every block written",
+         [&](const std::string& c) { return c.compare(0, 6, "EW7E00") == 0 ? thenPortLost(c) : radio(c); },
+         ERROR_GEN_FAILURE, false},
+        {"no radio", [](const std::string&) { return std::string(); }, E_NO_RESPONSE_AFTER_RESET, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        blocks = 0;
+        peer.writeError = 0;
+        peer.responder = row.answer;
+        EXPECT_EQ(Run(), row.result);
+        EXPECT_EQ(machine.IsHalfWritten(), row.halfWritten);
+    }
+}

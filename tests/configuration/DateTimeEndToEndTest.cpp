@@ -113,30 +113,45 @@ TEST_F(DateTimeEndToEndTest, CancelWhilePollingLeavesTheMenuAndSetsNothing)
     EXPECT_EQ(radio.ClockOffset(), 600);
 }
 
-TEST_F(DateTimeEndToEndTest, FailuresShowTheirTextAndCloseTheSheet)
+// A failed pass puts the radio back as Cancel does (its menu left, below
+// MCU 346 its command mode) before the box tells the failure.
+TEST_F(DateTimeEndToEndTest, FailuresRestoreTheRadioThenShowTheirTextAndCloseTheSheet)
 {
     struct Case {
         unsigned mcu;
         const char* lost;
         const char* resent;
+        size_t sends;
         HRESULT code;
+        // The radio's last commands when the box shows.
+        std::vector<std::string> restore;
     } const cases[] = {
-        {455, "DS;", "DS;", E_NO_RESPONSE_DS},
-        {340, "Q71;", "Q7;", E_NO_RESPONSE_Q7},  // the radio keeps answering "Q70;"
+        {455, "DS;", "DS;", 8, E_NO_RESPONSE_DS, {"DS;", "MN255;"}},
+        // The radio keeps answering "Q70;", which the restore puts back.
+        {340, "Q71;", "Q7;", 8 + 1, E_NO_RESPONSE_Q7, {"Q70;", "Q7;", "MN255;"}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.lost);
         radio.SetMcuVersion(c.mcu);
         Contact();
         radio.IgnoreNext(c.lost, 100);
         const size_t before = boxes.Count();
+        std::vector<std::string> atBox;
+        boxes.AddAnswer(IDOK, [&] {
+            if (atBox.empty())
+                atBox = radio.Commands();
+            return true;
+        });
         CDateTimePage failing;
         CToolSheet sheet(IDS_DATE_TIME_CAPTION, 0);
         sheet.Run(window.Handle(), failing);  // returns only once the sheet has closed
-        EXPECT_EQ(radio.CountCommand(c.resent), 8u) << c.lost;
-        ASSERT_EQ(boxes.Count(), before + 1) << c.lost;
+        EXPECT_EQ(radio.CountCommand(c.resent), c.sends);
+        ASSERT_EQ(boxes.Count(), before + 1);
         EXPECT_EQ(boxes[before].caption, L"Set Date and Time");
         EXPECT_EQ(boxes[before].text, FormatErrorText(c.code));
-        EXPECT_EQ(radio.CountCommand("MN255;"), c.mcu >= 346 ? 1u : 0u);
+        ASSERT_GE(atBox.size(), c.restore.size());
+        EXPECT_EQ(std::vector<std::string>(atBox.end() - static_cast<long>(c.restore.size()), atBox.end()), c.restore);
+        EXPECT_EQ(radio.CommandMode(), "0");
         radio.IgnoreNext(c.lost, 0);
     }
 }

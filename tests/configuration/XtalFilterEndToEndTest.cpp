@@ -117,4 +117,37 @@ TEST_F(XtalFilterEndToEndTest, TheSubReceiverHidesTransmitAndClosingMidWriteLets
     EXPECT_TRUE(boxes.Boxes().empty());  // no unsaved-changes question while writing
 }
 
+// The cable pulled between two changed groups, the offset written and the
+// gain's write lost: the box tells the cause, then that the filters are
+// partly written, and the dialog closes.
+TEST_F(XtalFilterEndToEndTest, ACablePulledBetweenTwoChangedGroupsSaysTheFiltersArePartlyWritten)
+{
+    Contact();
+    radio.IgnoreNext("EW0320", 100);
+    bool applied = false;
+    bool pulled = false;
+    boxes.OnDialog(L"Crystal Filter Configuration", [&](HWND shown) {
+        if (!applied && dialog.Machine().IsIdle() && IsWindowEnabled(GetDlgItem(shown, IDOK))) {
+            Type(shown, IDC_FILTER_GAIN_FIRST, L"3");
+            Type(shown, IDC_FILTER_OFFSET_FIRST + 2, L"-0.2");
+            PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDC_FILTER_APPLY, BN_CLICKED), 0);
+            applied = true;
+        } else if (applied && !pulled && radio.CountCommand("EW0320") > 0) {
+            radio.Unplug();
+            pulled = true;
+        }
+        return pulled;
+    });
+    EXPECT_EQ(dialog.DoModal(window.Handle()), IDCANCEL);
+    EXPECT_EQ(radio.ReadEeprom(0x030C, 1), std::vector<uint8_t>{0xEC}) << "the offset written";
+    EXPECT_EQ(radio.ReadEeprom(0x0320, 1), std::vector<uint8_t>{1}) << "the gain not";
+    ASSERT_GE(boxes.Count(), 1u);
+    const SeenBox& told = boxes.Boxes().back();
+    EXPECT_EQ(told.caption, L"Crystal Filter Configuration Error");
+    const std::wstring partly = L"\nThe Q7 crystal filters are only partly written: open Crystal Filter "
+                                L"Configuration again, check the filters and apply them.";
+    ASSERT_GT(told.text.size(), partly.size()) << told.text;
+    EXPECT_EQ(told.text.substr(told.text.size() - partly.size()), partly) << told.text;
+}
+
 }  // namespace

@@ -144,6 +144,16 @@ protected:
             return E_FAIL;
         return window.WaitForFinish(20000) ? window.Result() : E_FAIL;
     }
+    // The same, each wait cut short.
+    HRESULT RunFast(bool write)
+    {
+        window.ResetFinished();
+        if (!(write ? machine.StartWrite() : machine.StartRead()))
+            return E_FAIL;
+        for (int ticks = 0; ticks < 400 && !window.WaitForFinish(20); ++ticks)
+            SendMessageW(window.Handle(), WM_TIMER, TIMER_XTAL_FILTER, 0);
+        return window.FinishCount() == 1 ? window.Result() : E_FAIL;
+    }
     std::vector<std::string> Prefixed(const std::string& prefix) const
     {
         std::vector<std::string> found;
@@ -200,6 +210,55 @@ TEST_F(XtalFilterMachineTest, TheSubReceiverNeverTouchesTheTransmitFilters)
     EXPECT_EQ(Prefixed("EW0305").size(), 1u);
     EXPECT_EQ(radio.eeprom[0x0306], 56);
     EXPECT_EQ(radio.eeprom[0x0026], 0);
+}
+
+// A write cut once a block has gone out, acknowledged or not, while a
+// changed group is still unwritten leaves the filters partly written; one cut
+// before its first block, or after its last, does not.
+TEST_F(XtalFilterMachineTest, AWriteCutBetweenItsGroupsIsPartlyWritten)
+{
+    // The radio's answer, after which every write fails.
+    const auto thenPortLost = [&](const std::string& command) {
+        peer.writeError = ERROR_GEN_FAILURE;
+        return radio(command);
+    };
+    const auto startsWith = [](const std::string& command, const char* prefix) {
+        return command.compare(0, strlen(prefix), prefix) == 0;
+    };
+    const auto answered = [&](const std::string& c) { return radio(c); };
+    const struct {
+        const char* what;
+        // Every write of the run fails.
+        bool portLost;
+        std::function<std::string(const std::string& command)> answer;
+        HRESULT result;
+        bool partly;
+    } rows[] = {
+        {"the port lost as the gain goes out, the offset written", false,
+         [&](const std::string& c) { return startsWith(c, "EW030A") ? thenPortLost(c) : radio(c); }, ERROR_GEN_FAILURE,
+         true},
+        {"the gain never acknowledged", false,
+         [&](const std::string& c) { return startsWith(c, "EW0320") ? "" : radio(c); },
+         E_NO_RESPONSE_WRITE_EEPROM_BLOCK, true},
+        {"the port lost as the offset goes out", true, answered, ERROR_GEN_FAILURE, false},
+        {"the port lost as the reset goes out, both written", false,
+         [&](const std::string& c) { return startsWith(c, "EW0320") ? thenPortLost(c) : radio(c); },
+         ERROR_GEN_FAILURE, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        peer.writeError = 0;
+        peer.responder = answered;
+        std::fill(radio.eeprom.begin() + 0x030A, radio.eeprom.begin() + 0x0314, 0);
+        std::fill(radio.eeprom.begin() + 0x0320, radio.eeprom.begin() + 0x032A, 1);
+        ASSERT_EQ(RunFast(false), 0);
+        machine.m_offset.m_shadow[2] = OffsetByte(-200);
+        machine.m_gain.m_shadow[0] = 3;
+        peer.responder = row.answer;
+        peer.writeError = row.portLost ? ERROR_GEN_FAILURE : 0;
+        EXPECT_EQ(RunFast(true), row.result);
+        EXPECT_EQ(machine.IsPartlyWritten(), row.partly);
+    }
 }
 
 }  // namespace

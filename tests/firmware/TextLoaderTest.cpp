@@ -158,6 +158,54 @@ TEST_F(TextLoaderTest, ASecondFrontPanelLoadOnTheSameMachineSendsTheImageAndTheR
     }
 }
 
+// A load that fails once the processor's erase has gone out (DSP: the erase
+// packet, refused or not; FPF: "LDF2;") leaves it without complete firmware,
+// and says so once; one that fails before the erase does not.
+TEST_F(TextLoaderTest, AFailureAfterTheEraseSaysTheProcessorHasNoCompleteFirmware)
+{
+    const std::wstring dspCode = Write(L"hdsp0240.hex", code), dspTinyBoot = Write(L"tboot0100.hex", tinyBoot);
+    std::array<BYTE, 16> header{};
+    const std::wstring panel = WriteFrontPanel(L"hfpf0133.hex", RandomBytes(100, 27), header);
+    const struct {
+        const char* what;
+        bool frontPanel;
+        // Refused eight times: the tiny boot's first, the erase, the code's first.
+        unsigned refusedPacket;
+        const wchar_t* told;
+    } rows[] = {
+        {"DSP tiny boot", false, 0, nullptr},
+        {"DSP erase", false, 2, L"DSP1 has no complete firmware; remove power and send the firmware again"},
+        {"DSP code", false, 3, L"DSP1 has no complete firmware; remove power and send the firmware again"},
+        {"FPF image", true, 0, L"FPF has no complete firmware; remove power and send the firmware again"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        window.ResetFinished();
+        window.logTexts.clear();
+        peer.textLoad = CTextLoadMode();  // the radio restarted
+        peer.textLoad.RefusePacket(row.refusedPacket, 8);
+        GetModel().ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+        std::unique_ptr<CStateHost2> machine;
+        if (row.frontPanel) {
+            auto fpf = std::make_unique<CFpfLoaderStateMachine>(L"FPF", panel);
+            ASSERT_TRUE(RunLoad(*fpf, 15000));
+            machine = std::move(fpf);
+        } else {
+            auto dsp = std::make_unique<CDspLoaderStateMachine>(L"DSP1", DSP_MAIN, dspCode, dspTinyBoot, L"");
+            ASSERT_TRUE(RunLoad(*dsp, 15000));
+            machine = std::move(dsp);
+        }
+        EXPECT_EQ(window.Result(), E_RETRY_LIMIT_EXHAUSTED);
+        const auto advice = std::count_if(window.logTexts.begin(), window.logTexts.end(), [](const std::wstring& line) {
+            return line.find(L"has no complete firmware") != std::wstring::npos;
+        });
+        EXPECT_EQ(advice, row.told ? 1 : 0);
+        if (row.told) {
+            EXPECT_TRUE(Logged(row.told));
+        }
+    }
+}
+
 TEST_F(TextLoaderTest, EmptyImagesAreRefusedBeforeAnythingIsSent)
 {
     const std::wstring good = Write(L"good.hex", code);

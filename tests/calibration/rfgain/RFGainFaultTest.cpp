@@ -93,6 +93,43 @@ TEST_F(RFGainFaultTest, CancelDuringTheEepromWriteLetsTheWholeTableIn)
               std::vector<uint8_t>(kFactoryRFGainTable.begin(), kFactoryRFGainTable.end()));
 }
 
+// From the moment a block of the table has gone out, acknowledged or not,
+// until the last is, EEPROM may hold a table part new, part old: it counts
+// as incomplete. A write that never sent a block left EEPROM as it was.
+TEST_F(RFGainFaultTest, TheStoredTableIsIncompleteOnceABlockHasGoneOutUntilTheLast)
+{
+    const struct {
+        const char* what;
+        // Before the write starts, and once its first block has reached the radio.
+        std::function<void()> before;
+        std::function<void()> atFirstBlock;
+        bool failed;
+        bool incomplete;
+    } rows[] = {
+        {"the port closed at the write's start", [] { GetModel().ClosePort(); }, nullptr, true, false},
+        {"the whole table", nullptr, nullptr, false, false},
+        // Written by the radio, its acknowledgement never heard.
+        {"the cable pulled as the first block goes out", [&] { radio.SetReplyDelay(500); }, [&] { radio.Unplug(); },
+         true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Contact();
+        if (row.before)
+            row.before();
+        const HRESULT result = Run([&] {
+            if (!machine.StartAt(machine.m_writeProm))
+                return false;
+            if (row.atFirstBlock && radio.WaitForCommand("EW", 5000))
+                row.atFirstBlock();
+            return true;
+        });
+        EXPECT_EQ(result != 0, row.failed) << std::hex << result;
+        EXPECT_EQ(machine.IsStoredTableIncomplete(), row.incomplete);
+        EXPECT_EQ(machine.IsTableStored(), !row.failed);
+    }
+}
+
 // Replies that come while the signal-level box is up belong to no question
 // of the machine: "(5A)" then would count as a sync reply of the next
 // measurement. It is thrown away when the box closes: traced, no reply of

@@ -207,6 +207,36 @@ TEST_F(RFGainWizardEndToEndTest, ATechnicianRunWalksItselfAndClosesAfterTheResto
     RFGainTest::ExpectRestored(before, radio.State());
 }
 
+// Cancel pressed while the table goes to EEPROM lets the whole table in,
+// and the page's log and the box after the wizard say it is there.
+TEST_F(RFGainWizardEndToEndTest, CancelWhileTheTableIsStoredSaysTheNewTableIsStored)
+{
+    Connect();
+    const State before = radio.State();
+    // The second block's first send lost: the write takes a while.
+    radio.IgnoreNext("EW", 1, 1);
+    std::wstring log;
+    RunWizard({
+        Next(IDD_RFGC_WELCOME),
+        Choose(IDC_RFGC_FACTORY),
+        Next(IDD_RFGC_CHOOSE_SOURCE),
+        Click(IDD_RFGC_MAIN_RX, IDC_RFGC_CALIBRATE),
+        When(IDD_RFGC_MAIN_RX, [&](HWND) { return radio.CountCommand("EW") > 0; },
+             [](HWND wizard, HWND) { PressWizardButton(wizard, PSBTN_CANCEL); }),
+        // The store has ended; the restore runs.
+        When(IDD_RFGC_MAIN_RX,
+             [](HWND wizard) { return !MachineOf(wizard).IsIdle() && !MachineOf(wizard).IsRestorePending(); },
+             [&](HWND, HWND shown) { log = WithNewlines(GetWindowString(GetDlgItem(shown, IDC_RFGC_LOG))); }),
+    });
+    const std::wstring stored = L"The new RF Gain calibration table was stored in EEPROM.";
+    EXPECT_NE(log.find(L"\nReady\n" + stored), std::wstring::npos) << log;
+    EXPECT_EQ(CountOf(log, stored), 1u);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Disconnect the signal source before restoring TX TEST to NORM\n" + stored);
+    EXPECT_EQ(Eeprom(0x4D00), std::vector<uint8_t>(kFactoryRFGainTable.begin(), kFactoryRFGainTable.end()));
+    RFGainTest::ExpectRestored(before, radio.State());
+}
+
 // The main window's close goes to the wizard first, which restores the
 // radio and closes; the notice then holds the close until it is read.
 TEST_F(RFGainWizardEndToEndTest, TheMainWindowClosedUnderTheWizardWaitsForTheTXTestNotice)

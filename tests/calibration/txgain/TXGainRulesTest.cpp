@@ -28,7 +28,7 @@ TEST(TXGainRules, SwrDisplayAndItsVerdict)
         {L"DS@@@@@1\xB9>@@;", 19, ESwrVerdict::Noted},
         {L"DS@@@@@2\xB0>@@;", 20, ESwrVerdict::TooHigh},
         {L"DS@@@1@2\xB5>@@;", 125, ESwrVerdict::TooHigh},  // blanks inside are skipped
-        {L"DS@@@@1\xB5@9>@;", 15, ESwrVerdict::Noted},     // the pointed digit is the last
+        {L"DS@@@@1\xB5@@>@;", 15, ESwrVerdict::Noted},     // blanks may follow the pointed digit
         {L"DS@@@@@25>@@;", 25, ESwrVerdict::TooHigh},
         {L"DS@@@@@ON@@@;", 0, ESwrVerdict::Good},
         {L"DS@@@@@2\xB0@@@;", 0, ESwrVerdict::Good},  // no '>'
@@ -39,6 +39,12 @@ TEST(TXGainRules, SwrDisplayAndItsVerdict)
         {L"DS12345678>@@;", 12345678, ESwrVerdict::TooHigh},  // as many digits as the display holds
         {L"DS4294967305>@@;", kNoDisplayNumber, ESwrVerdict::Unreadable},  // once read as 0.9
         {L"DS@1@2@3@4@5@6@7@8\xB9>;", kNoDisplayNumber, ESwrVerdict::Unreadable},  // blanks hide no digit
+        // Garbled before the '>': once read as the digits up to the first stranger.
+        {L"DS2?5>@@;", kNoDisplayNumber, ESwrVerdict::Unreadable},
+        {L"DS@@@@1\xB5@9>@;", kNoDisplayNumber, ESwrVerdict::Unreadable},  // a digit after the pointed one
+        {L"DS@@@1\xB5\xB0>@@;", kNoDisplayNumber, ESwrVerdict::Unreadable},
+        {L"DS@@@@@1\xB5;>", kNoDisplayNumber, ESwrVerdict::Unreadable},
+        {L"DS@@@@@@@@>@@;", 0, ESwrVerdict::Good},  // blanks alone
     };
     for (const Row& row : rows) {
         unsigned tenths = 99;
@@ -124,11 +130,11 @@ TEST(TXGainFile, NameAndContentsBySerialNumber)
               L"Zentrova Q7 Utility Version 1.0.0.0\r\n"
               L"1900 kHz TXGain LP 123\r\n3750 kHz TXGain LP  45\r\n"
               L"\r\n");
-    // A run cut short says so after the band lines.
-    const STXGainRecord cut = {65535, L"c", L"s\r\n", L"5 watt calibration failed\r\n"};
+    // A run cut short says so after its band lines, before the next run's.
+    const STXGainRecord cut = {65535, L"c", L"s\r\n5 watt calibration failed\r\nt\r\n"};
     EXPECT_EQ(FormatTXGainBlock(time, cut, L"v"),
               L"Q7 TX Gain Calibration data written on 2026-12-06 at 16:05:41\r\n\r\nc\r\nv\r\ns\r\n"
-              L"5 watt calibration failed\r\n\r\n");
+              L"5 watt calibration failed\r\nt\r\n\r\n");
 }
 
 size_t CountFiles(const std::wstring& folder)
@@ -150,8 +156,7 @@ protected:
     TXGainFileWriteTest() { GetModel().SerialNumber.Set(SERIAL_NUMBER_UNKNOWN); }
 
     // Radio 42's record of one band.
-    const STXGainRecord record = {42, L"Q7 MCU version 04.55 on COM12 at 38400 bit/s", L"1900 kHz TXGain LP 123\r\n",
-                                  L""};
+    const STXGainRecord record = {42, L"Q7 MCU version 04.55 on COM12 at 38400 bit/s", L"1900 kHz TXGain LP 123\r\n"};
     // An earlier text, with bytes beyond ASCII and no last line end, to follow
     // the new block byte for byte.
     const std::string previous = "the previous calibration\r\n\xE9t\xE9";
@@ -172,7 +177,7 @@ TEST_F(TXGainFileWriteTest, NewBlockGoesBeforeTheOldTextAndNothingIsLeftBeside)
     EXPECT_EQ(CountFiles(folder.Path()), 1u);
     EXPECT_EQ(boxes.Count(), 0u);
 
-    ASSERT_TRUE(WriteTXGainFile(nullptr, path, STXGainRecord{42, L"c", L"", L"5 watt calibration failed\r\n"}));
+    ASSERT_TRUE(WriteTXGainFile(nullptr, path, STXGainRecord{42, L"c", L""}));
     EXPECT_EQ(ReadFileBytes(path), text) << "no band line writes nothing";
 }
 

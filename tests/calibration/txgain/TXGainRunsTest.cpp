@@ -85,6 +85,31 @@ TEST_F(TXGainRunsTest, AnSwrDisplayTooLongToReadIsAskedAgainUntilTheRunEnds)
     EXPECT_EQ(SummaryLines(), 2u) << "bands 0 and 1";
 }
 
+// One wizard's runs in one record, in their order: a run refused before its
+// first band adds nothing; a failed run's text follows its own band lines.
+TEST_F(TXGainRunsTest, TheRecordSaysWhichRunFailedAfterItsOwnBandLines)
+{
+    Contact();
+    const std::wstring gains = SetGains(radio, TXGAIN_LEVEL_5W);
+    std::vector<std::wstring> band;
+    for (size_t at = 0, end; (end = gains.find(L'\n', at)) != std::wstring::npos; at = end + 1)
+        band.push_back(gains.substr(at, end + 1 - at));
+    Set("tx-test", "1");
+    ASSERT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_NOT_TX_NORM);
+    Set("tx-test", "0");
+    radio.Control("swr 1 20");
+    ASSERT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_SWR_TOO_HIGH);
+    radio.Control("swr 1 0");
+    radio.Control("swr 2 20");
+    ASSERT_EQ(Run(TXGAIN_LEVEL_5W), E_TXGC_SWR_TOO_HIGH);
+    // The file's block, after its header lines.
+    const std::wstring block = FormatTXGainBlock(SYSTEMTIME{}, machine.GetRecord(), L"version");
+    const std::wstring failed = L"5 watt calibration failed\r\n";
+    const std::wstring lines = L"version\r\n" + band[0] + failed + band[0] + band[1] + failed + L"\r\n";
+    ASSERT_GE(block.size(), lines.size());
+    EXPECT_EQ(block.substr(block.size() - lines.size()), lines) << block;
+}
+
 TEST_F(TXGainRunsTest, PowerOffTheLevelEndsWithC5AfterReceive)
 {
     Contact();
