@@ -81,8 +81,9 @@ std::string CTextLoadMode::Complete()
     uint8_t sum = 0;
     for (const uint8_t byte : m_packet)
         sum = static_cast<uint8_t>(sum + byte);
+    // A refusal spent stays spent: the packet is taken when it comes again.
     const auto refusal = m_refusals.find(m_accepted);
-    if (sum != m_sum || (refusal != m_refusals.end() && refusal->second-- > 0)) {
+    if (sum != m_sum || (refusal != m_refusals.end() && refusal->second > 0 && refusal->second--)) {
         ++m_refused;
         return "N";
     }
