@@ -122,8 +122,9 @@ public:
     // What lives as long as the wizard, across its chains: each control is
     // asked once and the restore puts back the first values seen; the
     // switches a tap has worked (by their names); whether the radio was
-    // touched since the last restore, or a restore failed; which receivers hold a computed table; whether TX TEST was
-    // set, and whether a restore has undone the prepare since.
+    // touched since the last restore, or a restore failed; which receivers
+    // hold a computed table; whether TX TEST was set, and whether a restore
+    // has undone the prepare since.
     struct SWizardData {
         SRFGCSavedValues saved;
         std::wstring initialIcReply;

@@ -30,15 +30,15 @@ public:
         host->m_terminators = L";";
         m_step = STEP_NONE;
         m_queries = 0;
-        // An entry that a failed write cut short is still owed.
         auto& run = host->m_run;
+        // An entry that a failed write cut short is still owed.
         if (run.inProgress) {
             run.givenUp.push_back(*run.inProgress);
             run.inProgress.reset();
         }
         // The run's result waits while the restore commands go out.
-        if (host->m_run.deferredResult == 0) {
-            host->m_run.deferredResult = host->m_result;
+        if (run.deferredResult == 0) {
+            run.deferredResult = host->m_result;
             host->m_result = 0;
         }
     }
