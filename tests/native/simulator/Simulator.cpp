@@ -46,6 +46,18 @@ std::string SetFlag(const std::vector<std::string>& args, Target& target, void (
     return Ok();
 }
 
+// PREFIX TEXT, both escaped, into a fault's setter.
+std::string SetPrefixedText(const std::vector<std::string>& args, CFaults& faults,
+                            void (CFaults::*set)(std::string, std::string))
+{
+    const auto prefix = args.size() == 2 ? UnescapeText(args[0]) : std::nullopt;
+    const auto text = args.size() == 2 ? UnescapeText(args[1]) : std::nullopt;
+    if (!prefix || !text)
+        return kBadArguments;
+    (faults.*set)(*prefix, *text);
+    return Ok();
+}
+
 // A reply text, or none when the request has no argument.
 std::string SetReply(const std::vector<std::string>& args, CRadio& radio,
                      void (CRadio::*set)(std::optional<std::string>))
@@ -417,22 +429,12 @@ std::string CSimulator::Ignore(const Args& args)
 
 std::string CSimulator::Stray(const Args& args)
 {
-    const auto prefix = args.size() == 2 ? UnescapeText(args[0]) : std::nullopt;
-    const auto text = args.size() == 2 ? UnescapeText(args[1]) : std::nullopt;
-    if (!prefix || !text)
-        return kBadArguments;
-    m_faults.SendStrayBefore(*prefix, *text);
-    return Ok();
+    return SetPrefixedText(args, m_faults, &CFaults::SendStrayBefore);
 }
 
 std::string CSimulator::Garble(const Args& args)
 {
-    const auto prefix = args.size() == 2 ? UnescapeText(args[0]) : std::nullopt;
-    const auto text = args.size() == 2 ? UnescapeText(args[1]) : std::nullopt;
-    if (!prefix || !text)
-        return kBadArguments;
-    m_faults.GarbleNextReply(*prefix, *text);
-    return Ok();
+    return SetPrefixedText(args, m_faults, &CFaults::GarbleNextReply);
 }
 
 std::string CSimulator::HearOnly(const Args& args)
