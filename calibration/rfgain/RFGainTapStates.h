@@ -128,6 +128,7 @@ public:
             this->Process();
             return;
         }
+        // The tries are spent: the switch did not follow its last tap.
         if (this->m_retries >= host->m_retryLimit) {
             this->Abort(this->m_errorCode);
             return;
@@ -137,7 +138,7 @@ public:
         if (tap.name)
             host->m_wizard.tappedSwitches.insert(tap.name);
         m_tapped = true;
-        this->m_host->SendCommand(*this, tap.command, kTapMs);
+        host->SendCommand(*this, tap.command, kTapMs);
     }
     // A tap gets no reply: its 10 ms wait ends in a read of the flag, which
     // counts against the retries but is made even when they are spent.
