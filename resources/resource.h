@@ -527,3 +527,17 @@
 #define IDS_FILE_TOO_LARGE              17300
 #define IDS_TXGC_BLOCK_KEPT_BESIDE      17301
 #define IDS_TXGC_OLDER_IN_FILE          17302
+// Calibrations: the settings a restore could not put back, named for the
+// user; the RF gain calibration's switches, which have no no-response text
+#define IDS_NOT_PUT_BACK                17100
+#define IDS_SETTING_MENU                17101
+#define IDS_RFGC_SWITCH_ON              17104
+#define IDS_RFGC_SWITCH_OFF             17105
+#define IDS_RFGC_NAME_ATU               17110
+#define IDS_RFGC_NAME_RX_ANTENNA        17111
+#define IDS_RFGC_NAME_NOISE_REDUCTION   17112
+#define IDS_RFGC_NAME_NOTCH             17113
+#define IDS_RFGC_NAME_CW_TUNE           17114
+#define IDS_RFGC_NAME_BSET              17115
+#define IDS_RFGC_NAME_SUB_NOISE_REDUCTION 17116
+#define IDS_RFGC_NAME_SUB_ANTENNA_MAIN  17117

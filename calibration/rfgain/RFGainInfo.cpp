@@ -33,7 +33,8 @@ bool CRFGCInfo::QueryCancel(HWND sheet)
         return false;
     }
     // Nothing reaches the radio through a closed port.
-    if (machine.IsRestorePending() && GetModel().IsPortOpen()) {
+    if (machine.IsRestorePending() && GetModel().IsPortOpen() && !m_cancelRestored) {
+        m_cancelRestored = true;
         machine.StartRestore(sheet);
         return false;
     }

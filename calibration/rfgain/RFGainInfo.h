@@ -18,9 +18,10 @@ public:
     bool IsTechnicianRun() const;
 
     // The wizard's Cancel: true when the sheet may close now. A running
-    // chain is asked to end, an idle radio that was touched is restored
-    // first (unless the port is closed); either way the page that gets the
-    // end presses Cancel again.
+    // chain is asked to end, an idle radio that was touched, or that a
+    // failed restore left changed, is restored first (unless the port is
+    // closed), once; either way the page that gets the end presses Cancel
+    // again.
     bool QueryCancel(HWND sheet);
 
     std::unique_ptr<CRFGCStateMachine> m_machine;
@@ -28,6 +29,8 @@ public:
     // A Cancel let a chain store its whole table first: the box after the
     // wizard says so.
     bool m_tableStoredOnCancel = false;
+    // Cancel has started a restore: a failed one is not tried again.
+    bool m_cancelRestored = false;
     bool m_finished = false;
     RFGCSource m_sourceChoice = RFGC_SOURCE_COMPUTED;
     int m_advancedRFGainCalibration = 0;

@@ -109,8 +109,11 @@ void CRFGCPage::OnMachineFinished(HRESULT result)
 std::wstring CRFGCPage::FailureText(HRESULT result)
 {
     CModel& model = GetModel();
-    return GetRFGCFailureText(result, model.IsPortOpen() ? std::wstring() : model.Port.Get(),
-                              Machine().IsStoredTableIncomplete());
+    std::wstring text = GetRFGCFailureText(result, model.IsPortOpen() ? std::wstring() : model.Port.Get(),
+                                           Machine().IsStoredTableIncomplete());
+    for (const std::wstring& line : Machine().NotPutBack())
+        text += L"\n" + line;
+    return text;
 }
 
 void CRFGCPage::ShowFailure(HRESULT result)

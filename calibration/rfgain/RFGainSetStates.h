@@ -1,10 +1,13 @@
 // The RF gain calibration's receiver settings: query a control, remember
 // the first value seen for the restore, and set it only when it differs;
-// and the restore that puts a remembered value back.
+// and the restore that puts a remembered value back. A reply is taken only
+// when it is a value of the control ("RA0X;" is asked for again, as a reply
+// never heard), so no garble is ever put back.
 #pragma once
 
 #include "CommandStates.h"
 #include "RFGainReplies.h"
+#include "SettingReplies.h"
 
 // One control as the radio knows it: "RA;" asks, "RA00;" sets, and the
 // first reply is kept in `saved` (null: never restored).
@@ -54,7 +57,7 @@ public:
         else
             this->m_command = m_control.query;
     }
-    BOOL IsMatch() override { return AnswersQuery(this->m_host->m_receiveBuffer, m_control.query); }
+    BOOL IsMatch() override { return IsSettingValueReply(this->m_host->m_receiveBuffer, m_control.query); }
     void OnMatch() override
     {
         const std::wstring& reply = this->m_host->m_receiveBuffer;
@@ -111,6 +114,15 @@ public:
         this->m_command = m_saved->empty() ? std::wstring() : *m_saved + m_query;
     }
     BOOL IsMatch() override { return EqualsNoCase(this->m_host->m_receiveBuffer, *m_saved); }
+
+    // "Mode (MD$): MD$1", while a value is saved.
+    std::wstring NotPutBack() const
+    {
+        if (m_saved->empty())
+            return {};
+        const std::wstring query = m_query;
+        return DescribeUnrestored(NameSetting(this->m_errorCode, query.substr(0, query.find(L';'))), *m_saved);
+    }
 
 private:
     static constexpr UINT kTimeoutMs = 500;

@@ -164,12 +164,14 @@ CRFGCStateMachine::CRFGCStateMachine()
       m_displayReadDspTable(this, L"ReadDspTable", &m_final),
 
       // Restore: every control back as the wizard first saw it. A step that
-      // times out or will not take its value is kept for the end and the
-      // chain goes on, so auto information and the command mode always come
-      // back; only a failed port write ends it early. Cancel does not cut it
-      // short. BSET goes off before the main noise reduction, which its
-      // switch works only then, and back on, if it was, just before auto
-      // information and the command mode.
+      // the radio answers but that will not take its value is kept for the
+      // end and the chain goes on, so auto information and the command mode
+      // come back; a step with no reply at all to any of its sends, or a
+      // failed port write, ends it early: the radio is gone, and what is left
+      // is named to the user. Either way a restore is due again. Cancel does
+      // not cut it short. BSET goes off before the main noise reduction,
+      // which its switch works only then, and back on, if it was, just
+      // before auto information and the command mode.
       m_initRestore(this, L"InitRestore", &m_restoreAntenna),
       m_restoreAntenna(this, L"RestoreAntenna", &m_restoreRXAntenna, L"AN;", &m_wizard.saved.antenna,
                        E_NO_RESPONSE_AN),
@@ -303,6 +305,23 @@ int CRFGCStateMachine::CheckSignalLevel()
     GetModel().PurgeRx();
     m_receiveBuffer.clear();
     return answer;
+}
+
+std::vector<std::wstring> CRFGCStateMachine::NotPutBack() const
+{
+    std::vector<std::wstring> settings = m_run.givenUp;
+    const CState<M>* from = m_run.stoppedAt;
+    // Nothing reaches a radio behind a closed port: all a restore would put
+    // back stays owed.
+    if (!m_run.restoring && m_wizard.restorePending && !GetModel().IsPortOpen())
+        from = &m_initRestore;
+    for (const CState<M>* state = from; state; state = state->m_next) {
+        if (const auto* step = dynamic_cast<const IRFGCRestoreStep*>(state)) {
+            if (std::wstring owed = step->NotPutBack(); !owed.empty())
+                settings.push_back(std::move(owed));
+        }
+    }
+    return ListUnrestored(settings);
 }
 
 void CRFGCStateMachine::Log(TextOrId text)

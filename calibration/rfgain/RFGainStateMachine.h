@@ -23,6 +23,9 @@
 #include "RFGainTables.h"
 #include "MenuStates.h"
 
+#include <set>
+#include <vector>
+
 // Where the stored table comes from.
 enum RFGCSource : BYTE {
     RFGC_SOURCE_COMPUTED = 0,
@@ -78,6 +81,10 @@ public:
     // The last run stored its whole table in EEPROM.
     bool IsTableStored() const { return m_run.tableStored; }
     int IsTableWritten(BYTE receiver) const { return m_wizard.tableWritten[receiver == 1 ? 1 : 0]; }
+    // The lead-in and each setting the last restore could not put back, or,
+    // behind a closed port, every setting a restore is due to put back;
+    // nothing when all is back.
+    std::vector<std::wstring> NotPutBack() const;
     // The receiver's registry table into the DSP table.
     bool LoadRegistryTable(BYTE receiver) { return LoadRFGainRegistryTable(receiver, m_run.dspTable); }
     // The display chain's two tables into the page's log.
@@ -104,6 +111,9 @@ public:
         bool restoring = false;
         // What the restore reports at its end, as it goes on past a failed step.
         HRESULT firstFailure = 0;
+        // What it gave up, and where it stopped (a radio gone, a failed write).
+        std::vector<std::wstring> givenUp;
+        CState<CRFGCStateMachine>* stoppedAt = nullptr;
         std::wstring dspReplyHex;
         signed char level = 0;
         bool tableStored = false;
@@ -113,14 +123,16 @@ public:
     SRun m_run;
 
     // What lives as long as the wizard, across its chains: each control is
-    // asked once and the restore puts back the first values seen; whether
-    // the radio was touched since the last restore; which receivers hold a
-    // computed table; whether TX TEST was set, and whether a restore has
-    // undone the prepare since.
+    // asked once and the restore puts back the first values seen; the
+    // switches a tap has worked (by their names); whether the radio was
+    // touched since the last restore, or a restore failed; which receivers
+    // hold a computed table; whether TX TEST was set, and whether a restore
+    // has undone the prepare since.
     struct SWizardData {
         SRFGCSavedValues saved;
         std::wstring initialIcReply;
         std::wstring initialDsReply;
+        std::set<UINT> tappedSwitches;
         int restorePending = 0;
         int tableWritten[2] = {0, 0};
         bool txTestSet = false;
@@ -241,7 +253,7 @@ public:
     CRFGCRestoreState m_restoreSubRX;
     CRFGCRestoreTap m_restoreBset;
     CRFGCRestoreState m_restoreAutoInfo;
-    CRFGCRestoreStep<CRestoreQ7State<CRFGCStateMachine>> m_restoreQ7;
+    CRFGCRestoreStep<CRFGCRestoreQ7State<CRFGCStateMachine>> m_restoreQ7;
 
 private:
     // Where every start goes: the run begun afresh from `run`, only when

@@ -6,6 +6,7 @@
 
 #include "EepromStates.h"
 #include "RFGainTables.h"
+#include "SettingReplies.h"
 
 template <typename T>
 class CRFGCGetFactoryDefaultState : public CState<T> {
@@ -156,18 +157,70 @@ public:
     }
 };
 
-// A step of the restore that fails keeps its code for the end and lets the
-// rest of the radio be put back: auto information and the command mode come
-// last. A port that fails a write still ends the chain.
+// The command mode put back, owed while one is saved.
+template <typename T>
+class CRFGCRestoreQ7State : public CRestoreQ7State<T> {
+public:
+    using CRestoreQ7State<T>::CRestoreQ7State;
+    std::wstring NotPutBack() const
+    {
+        const std::wstring& saved = this->m_host->m_savedModeReply;
+        return saved.empty() ? std::wstring() : DescribeUnrestored(NameSetting(E_NO_RESPONSE_Q7), saved);
+    }
+};
+
+// What a step of the restore owes the radio: "Mode (MD$): MD$1", or nothing.
+class IRFGCRestoreStep {
+public:
+    virtual std::wstring NotPutBack() const = 0;
+
+protected:
+    ~IRFGCRestoreStep() = default;
+};
+
+// A step of the restore that fails keeps its code for the end. One the radio
+// answered otherwise is given up alone, and the rest of the radio is put
+// back: auto information and the command mode come last. One the radio did
+// not answer at all means the radio is gone, and a port that fails a write
+// is gone: the chain ends there, and the rest is owed. Either way a restore
+// is due again.
 template <typename Step>
-class CRFGCRestoreStep : public Step {
+class CRFGCRestoreStep : public Step, public IRFGCRestoreStep {
 public:
     using Step::Step;
+    void Init() override
+    {
+        Step::Init();
+        m_answered = false;
+    }
+    void OnResponse() override
+    {
+        m_answered = true;
+        Step::OnResponse();
+    }
     void Abort(HRESULT hr) override
     {
         auto* host = this->m_host;
         if (host->m_run.firstFailure == 0)
             host->m_run.firstFailure = hr != 0 ? hr : E_FAIL;
+        if (!m_answered) {
+            this->GoFinal();
+            return;
+        }
+        host->m_wizard.restorePending = 1;
+        if (const std::wstring owed = NotPutBack(); !owed.empty())
+            host->m_run.givenUp.push_back(owed);
         this->GoNext();
     }
+    void GoFinal() override
+    {
+        auto* host = this->m_host;
+        host->m_wizard.restorePending = 1;
+        host->m_run.stoppedAt = this;
+        Step::GoFinal();
+    }
+    std::wstring NotPutBack() const override { return Step::NotPutBack(); }
+
+private:
+    bool m_answered = false;
 };

@@ -2,16 +2,21 @@
 // flag from "IC;" or "DS;" and, while the flag is not as wanted, taps the
 // switch ("SWH18;") and reads again. One retry count covers the reads that
 // got no reply and the taps, so a switch that never follows ends the state
-// with its code. The restore taps put each flag back as the machine's first
-// reply showed it.
+// with its code; but the flag is always read once more after a tap, and a
+// switch that has followed is no failure. The restore taps put each flag
+// back as the machine's first reply showed it.
 #pragma once
+
+#include <utility>
 
 #include "CommandStates.h"
 #include "RFGainReplies.h"
+#include "SettingReplies.h"
 
 // A switch as the radio reports it (the reply, its character, the flag's
-// mask) and as it is worked (the tap, and the log's line before a tap that
-// turns it on or off; 0 for none).
+// mask), as it is worked (the tap, and the log's line before a tap that
+// turns it on or off; 0 for none), and its name where a restore cannot put
+// it back (0 for a switch no restore taps).
 struct SRFGCSwitch {
     const wchar_t* query;
     size_t index;
@@ -19,31 +24,43 @@ struct SRFGCSwitch {
     const wchar_t* tap;
     UINT onText;
     UINT offText;
+    UINT name;
 };
 
 // The second receiver is on with its flag 0x81 and listens on the main
 // antenna with 0x88; "SWT34;" works its noise reduction only while BSET is on.
 //  reply   character           mask              tap        on text                    off text
+//  name
 inline constexpr SRFGCSwitch RFGC_SWITCH_TX_TEST{
-    L"IC;", 2,                  0xA0,             L"SWH18;", IDS_RFGC_TX_TEST,          0};
+    L"IC;", 2,                  0xA0,             L"SWH18;", IDS_RFGC_TX_TEST,          0,
+    0};
 inline constexpr SRFGCSwitch RFGC_SWITCH_BSET{
-    L"IC;", 2,                  0xC0,             L"SWH11;", IDS_RFGC_BSET_ON,          IDS_RFGC_BSET_OFF};
+    L"IC;", 2,                  0xC0,             L"SWH11;", IDS_RFGC_BSET_ON,          IDS_RFGC_BSET_OFF,
+    IDS_RFGC_NAME_BSET};
 inline constexpr SRFGCSwitch RFGC_SWITCH_SUB_RX{
-    L"IC;", 4,                  0x81,             L"SWT48;", IDS_RFGC_SUB_RX_ON,        0};
+    L"IC;", 4,                  0x81,             L"SWT48;", IDS_RFGC_SUB_RX_ON,        0,
+    0};
 inline constexpr SRFGCSwitch RFGC_SWITCH_SUB_ANTENNA_MAIN{
-    L"IC;", 4,                  0x88,             L"SWH25;", IDS_RFGC_SUB_ANTENNA_MAIN, 0};
+    L"IC;", 4,                  0x88,             L"SWH25;", IDS_RFGC_SUB_ANTENNA_MAIN, 0,
+    IDS_RFGC_NAME_SUB_ANTENNA_MAIN};
 inline constexpr SRFGCSwitch RFGC_SWITCH_SUB_NOISE_REDUCTION{
-    L"IC;", 6,                  0x84,             L"SWT34;", 0,                         IDS_RFGC_NOISE_REDUCTION_OFF};
+    L"IC;", 6,                  0x84,             L"SWT34;", 0,                         IDS_RFGC_NOISE_REDUCTION_OFF,
+    IDS_RFGC_NAME_SUB_NOISE_REDUCTION};
 inline constexpr SRFGCSwitch RFGC_SWITCH_ATU{
-    L"DS;", RFGC_DS_ICON_INDEX, 0x90,             L"SWH19;", 0,                         IDS_RFGC_ATU_BYPASS};
+    L"DS;", RFGC_DS_ICON_INDEX, 0x90,             L"SWH19;", 0,                         IDS_RFGC_ATU_BYPASS,
+    IDS_RFGC_NAME_ATU};
 inline constexpr SRFGCSwitch RFGC_SWITCH_RX_ANTENNA{
-    L"DS;", RFGC_DS_ICON_INDEX, 0xA0,             L"SWT25;", 0,                         IDS_RFGC_RX_ANTENNA_OFF};
+    L"DS;", RFGC_DS_ICON_INDEX, 0xA0,             L"SWT25;", 0,                         IDS_RFGC_RX_ANTENNA_OFF,
+    IDS_RFGC_NAME_RX_ANTENNA};
 inline constexpr SRFGCSwitch RFGC_SWITCH_NOISE_REDUCTION{
-    L"DS;", RFGC_DS_ICON_INDEX, 0x84,             L"SWT34;", 0,                         IDS_RFGC_NOISE_REDUCTION_OFF};
+    L"DS;", RFGC_DS_ICON_INDEX, 0x84,             L"SWT34;", 0,                         IDS_RFGC_NOISE_REDUCTION_OFF,
+    IDS_RFGC_NAME_NOISE_REDUCTION};
 inline constexpr SRFGCSwitch RFGC_SWITCH_NOTCH{
-    L"DS;", RFGC_DS_ICON_INDEX, RFGC_NOTCH_VALUE, L"SWT32;", 0,                         IDS_RFGC_NOTCH_OFF};
+    L"DS;", RFGC_DS_ICON_INDEX, RFGC_NOTCH_VALUE, L"SWT32;", 0,                         IDS_RFGC_NOTCH_OFF,
+    IDS_RFGC_NAME_NOTCH};
 inline constexpr SRFGCSwitch RFGC_SWITCH_CW_TUNE{
-    L"DS;", RFGC_DS_ICON_INDEX, 0x88,             L"SWT40;", IDS_RFGC_CW_TUNE_ON,       IDS_RFGC_CW_TUNE_OFF};
+    L"DS;", RFGC_DS_ICON_INDEX, 0x88,             L"SWT40;", IDS_RFGC_CW_TUNE_ON,       IDS_RFGC_CW_TUNE_OFF,
+    IDS_RFGC_NAME_CW_TUNE};
 
 inline unsigned SwitchValue(const std::wstring& reply, const SRFGCSwitch& sw)
 {
@@ -55,16 +72,35 @@ inline bool IsOn(const std::wstring& reply, const SRFGCSwitch& sw)
 }
 
 // What a tap state does with the current reply: nothing (the flag is as
-// wanted), or tap `command`, reporting `text` first when it is set.
+// wanted), or tap `command`, reporting `text` first when it is set; `name`
+// is the switch's.
 struct SRFGCTap {
     const wchar_t* command = nullptr;
     UINT text = 0;
+    UINT name = 0;
 };
 
 // The tap that turns `sw` on or off, with its line.
 inline SRFGCTap Turn(const SRFGCSwitch& sw, RFGCWanted setting)
 {
-    return {sw.tap, setting == RFGC_ON ? sw.onText : sw.offText};
+    return {sw.tap, setting == RFGC_ON ? sw.onText : sw.offText, sw.name};
+}
+
+// The tap that flips `sw` back, without a line.
+inline SRFGCTap Flip(const SRFGCSwitch& sw)
+{
+    return {sw.tap, 0, sw.name};
+}
+
+// "ATU (SWH19): on": a switch not put back, as `reply` shows the flag it must get.
+inline std::wstring DescribeUnrestoredSwitch(const SRFGCSwitch& sw, const std::wstring& reply)
+{
+    const unsigned value = SwitchValue(reply, sw);
+    const std::wstring tap = sw.tap;
+    std::wstring state = LoadResString(value ? IDS_RFGC_SWITCH_ON : IDS_RFGC_SWITCH_OFF);
+    if (value && sw.mask == RFGC_NOTCH_VALUE)
+        state = std::to_wstring(value);
+    return DescribeUnrestored(LoadResString(sw.name) + L" (" + tap.substr(0, tap.find(L';')) + L")", state);
 }
 
 template <typename T>
@@ -79,7 +115,8 @@ public:
     void Init() override
     {
         CCommandResponseRetryState<T>::Init();
-        if (m_subOnly && !T::HasSecondReceiver())
+        m_tapped = false;
+        if (IsSkipped())
             this->m_command.clear();
     }
     BOOL IsMatch() override { return AnswersIconQuery(this->m_host->m_receiveBuffer, this->m_constructorCommand); }
@@ -91,10 +128,32 @@ public:
             this->Process();
             return;
         }
+        // The tries are spent: the switch did not follow its last tap.
+        if (this->m_retries >= host->m_retryLimit) {
+            this->Abort(this->m_errorCode);
+            return;
+        }
         if (tap.text)
             host->Report(tap.text);
-        SendTap(tap.command);
+        if (tap.name)
+            host->m_wizard.tappedSwitches.insert(tap.name);
+        m_tapped = true;
+        host->SendCommand(*this, tap.command, kTapMs);
     }
+    // A tap gets no reply: its 10 ms wait ends in a read of the flag, which
+    // counts against the retries but is made even when they are spent.
+    void OnTimeout() override
+    {
+        if (!std::exchange(m_tapped, false)) {
+            this->SendAgain();
+            return;
+        }
+        ++this->m_retries;
+        this->Send();
+    }
+
+    // The switch this state puts back, when it is owed: none here.
+    std::wstring NotPutBack() const { return {}; }
 
 protected:
     static constexpr UINT kTimeoutMs = 500;
@@ -102,12 +161,11 @@ protected:
 
     virtual SRFGCTap Decide(const std::wstring& reply) = 0;
 
-    // A tap gets no reply: the 10 ms wait ends in the retry rule, which reads
-    // the flag again.
-    void SendTap(const wchar_t* command) { this->m_host->SendCommand(*this, command, kTapMs); }
+    bool IsSkipped() const { return m_subOnly && !T::HasSecondReceiver(); }
 
 private:
     bool m_subOnly;
+    bool m_tapped = false;
 };
 
 // Sets one flag of the icon replies: taps while it is on (or off).
@@ -230,6 +288,14 @@ public:
         if (Initial().empty())
             this->m_command.clear();
     }
+    // A switch the wizard has tapped, as a value it saved: owed until put back.
+    std::wstring NotPutBack() const
+    {
+        const std::wstring& initial = Initial();
+        if (initial.empty() || this->IsSkipped() || this->m_host->m_wizard.tappedSwitches.count(m_switch.name) == 0)
+            return {};
+        return DescribeUnrestoredSwitch(m_switch, initial);
+    }
 
 protected:
     const std::wstring& Initial() const
@@ -243,7 +309,7 @@ protected:
     }
     SRFGCTap Decide(const std::wstring& reply) override
     {
-        return Differs(reply) ? SRFGCTap{m_switch.tap} : SRFGCTap{};
+        return Differs(reply) ? Flip(m_switch) : SRFGCTap{};
     }
 
 private:
@@ -266,7 +332,7 @@ protected:
         if (!this->Differs(reply))
             return {};
         if (IsOn(reply, RFGC_SWITCH_BSET))
-            return {RFGC_SWITCH_SUB_NOISE_REDUCTION.tap};
+            return Flip(RFGC_SWITCH_SUB_NOISE_REDUCTION);
         return Turn(RFGC_SWITCH_BSET, RFGC_ON);
     }
 };
@@ -287,7 +353,7 @@ protected:
         if (!this->Differs(reply))
             return {};
         if (IsOn(reply, RFGC_SWITCH_SUB_RX) && IsOn(reply, RFGC_SWITCH_SUB_ANTENNA_MAIN))
-            return {RFGC_SWITCH_SUB_ANTENNA_MAIN.tap};
+            return Flip(RFGC_SWITCH_SUB_ANTENNA_MAIN);
         return Turn(RFGC_SWITCH_SUB_RX, RFGC_ON);
     }
 };

@@ -3,8 +3,10 @@
 // a band only the band's own, after a failure or at the end all of them.
 // It sends whatever the run's result, removes each entry before sending it
 // (a port that fails every write cannot keep it busy), and gives every wait
-// a bound: a value that never reads back costs the entry, logged with its
-// code, not the run. The unkey is the exception: a radio that does not say
+// a bound: a value the radio answers otherwise costs the entry, logged with
+// its code, not the run. An entry that gets no reply at all to any of its
+// sends means the radio is gone: the rest is not sent, and the run ends
+// with that entry's code. The unkey comes first: a radio that does not say
 // it receives ends the run, since nothing else matters while it may transmit.
 #pragma once
 
@@ -28,9 +30,15 @@ public:
         host->m_terminators = L";";
         m_step = STEP_NONE;
         m_queries = 0;
+        auto& run = host->m_run;
+        // An entry that a failed write cut short is still owed.
+        if (run.inProgress) {
+            run.givenUp.push_back(*run.inProgress);
+            run.inProgress.reset();
+        }
         // The run's result waits while the restore commands go out.
-        if (host->m_run.deferredResult == 0) {
-            host->m_run.deferredResult = host->m_result;
+        if (run.deferredResult == 0) {
+            run.deferredResult = host->m_result;
             host->m_result = 0;
         }
     }
@@ -40,7 +48,7 @@ public:
         T* host = this->m_host;
         auto& run = host->m_run;
         m_step = STEP_NONE;
-        run.restoring = 0;
+        run.inProgress.reset();
         // The flag stays until the radio says it receives: a lost or unwritten
         // "RX;" must leave it set.
         if (run.transmitting) {
@@ -58,12 +66,13 @@ public:
             run.loopIndex = kTXGainBandCount;
         const bool bandRestored =
             run.loopIndex < static_cast<int>(kTXGainBandCount) && run.restoreCount <= run.bandMark;
-        if (run.restoreCount == 0 || bandRestored) {
+        if (run.restoreCount == 0 || bandRestored || run.radioSilent) {
             GoOn();
             return;
         }
         m_entry = run.restoreEntries[--run.restoreCount];
-        run.restoring = m_entry.code;
+        run.inProgress = m_entry;
+        m_answered = false;
         host->Trace(L"%s Pop %u %s %s 0x%08X %u", this->m_name, run.restoreCount, m_entry.a.c_str(),
                     m_entry.b.c_str(), static_cast<unsigned>(m_entry.code), static_cast<unsigned>(m_entry.kind));
         m_reads = 0;
@@ -110,6 +119,7 @@ public:
     {
         T* host = this->m_host;
         const std::wstring& reply = host->m_receiveBuffer;
+        m_answered = true;
         switch (m_step) {
         case STEP_UNKEY_QUERY:
             if (reply == L"TQ0;") {
@@ -118,6 +128,7 @@ public:
                 Enter();
             } else if (reply == L"TQ1;") {
                 host->KillTimer();
+                host->m_run.unkeyAnswered = true;
                 if (m_queries < host->m_retryLimit)
                     Send(L"RX;", kReplyMs, STEP_UNKEY);
                 else
@@ -191,9 +202,17 @@ private:
     void GiveUp()
     {
         T* host = this->m_host;
+        auto& run = host->m_run;
         host->Report(FormatErrorText(static_cast<DWORD>(m_entry.code)));
-        if (host->m_run.unrestored == 0)
-            host->m_run.unrestored = m_entry.code;
+        if (run.unrestored == 0)
+            run.unrestored = m_entry.code;
+        run.givenUp.push_back(m_entry);
+        run.inProgress.reset();
+        if (!m_answered) {
+            run.radioSilent = true;
+            if (run.deferredResult == 0)
+                run.deferredResult = m_entry.code;
+        }
         if (m_entry.kind == RESTORE_VALUE)
             Enter();
         else
@@ -210,10 +229,11 @@ private:
         Send(L"TQ;", kReplyMs, STEP_UNKEY_QUERY);
     }
     // The run ends here, the radio maybe still keyed; the flag tells the end.
+    // A radio that said it transmits did respond: that is all there is to tell.
     void GiveUpUnkey()
     {
         T* host = this->m_host;
-        if (host->m_run.unrestored == 0)
+        if (host->m_run.unrestored == 0 && !host->m_run.unkeyAnswered)
             host->m_run.unrestored = E_NO_RESPONSE_TQ;
         const HRESULT deferred = host->m_run.deferredResult;
         host->m_result = deferred != 0 ? deferred : E_NO_RESPONSE_TQ;
@@ -236,4 +256,6 @@ private:
     STXGCRestoreEntry m_entry;
     unsigned m_reads = 0;
     unsigned m_queries = 0;
+    // Any reply heard since the entry's first send.
+    bool m_answered = false;
 };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -23,6 +24,27 @@ std::wstring FailureText(HRESULT result)
     if (result > 0 && result != ERROR_CANCELLED && !model.IsLinkOpen())
         return FormatText(IDS_PORT_CLOSED, model.Port.Get().c_str());
     return FormatErrorText(static_cast<DWORD>(MapResult(result)));
+}
+
+// A write to the port failed: that, not the radio, is why the rest stayed.
+bool IsWriteFailure(HRESULT result)
+{
+    return result > 0 && result != ERROR_CANCELLED;
+}
+
+// The setting an entry puts back: its query, or its menu.
+const std::wstring& SettingOf(const STXGCRestoreEntry& entry)
+{
+    return entry.kind == RESTORE_VALUE ? entry.b : entry.a;
+}
+
+// "Power (PC): PC100", "Menu Parameter (MP) menu 058: MP010".
+std::wstring DescribeEntry(const STXGCRestoreEntry& entry)
+{
+    if (entry.kind == RESTORE_VALUE)
+        return DescribeUnrestored(NameSetting(entry.code, QueryPrefix(entry.b)), entry.a);
+    const std::wstring menu = entry.a.substr(2, entry.a.find(L';') - 2);
+    return DescribeUnrestored(FormatText(IDS_SETTING_MENU, NameSetting(entry.code).c_str(), menu.c_str()), entry.b);
 }
 
 }  // namespace
@@ -48,10 +70,12 @@ std::wstring FailureText(HRESULT result)
 // - Cancel: the result becomes ERROR_CANCELLED (an earlier failure stays) and
 //   the next send ends the run as a failure does, through the restore.
 // In Restore a radio that does not say it receives within eight queries ends
-// the run; otherwise a time-out never does: a value is sent again, a menu
-// read again, up to the retry limit, then the entry is given up, reported
-// with its code, and the next one goes out. At the end the user is told of
-// the first setting not put back and of a radio that may still transmit.
+// the run; otherwise a value is sent again, a menu read again, up to the
+// retry limit, then the entry is given up, reported with its code, and the
+// next one goes out; but an entry that had no reply at all means the radio
+// is gone, and the run ends there with its code. At the end the user is told
+// why the radio is not as it was, that it may still transmit, and each
+// setting not put back with the value it must get.
 CTXGCStateMachine::CTXGCStateMachine()
     : CStateHost(TIMER_TX_GAIN),
       m_refreshOptionModule(this, L"GetOptionModule", &m_final),
@@ -191,9 +215,10 @@ void CTXGCStateMachine::OnFinished()
 {
     if (!m_run.refreshOnly) {
         // Whatever was left changed goes back first: saved entries, a keyed
-        // radio, an open menu. Once a run; a restore that failed itself ends.
+        // radio, an open menu. Once a run; a restore that failed itself ends,
+        // and none goes into a radio that has fallen silent.
         const bool owesRadio = m_run.restoreCount > 0 || m_run.menuOpen || m_run.transmitting;
-        if (owesRadio && !IsPortGone(m_result) && m_run.restoreReentries == 0) {
+        if (owesRadio && !IsPortGone(m_result) && !m_run.radioSilent && m_run.restoreReentries == 0) {
             ++m_run.restoreReentries;
             Transition(m_restore);
             return;
@@ -225,24 +250,42 @@ void CTXGCStateMachine::ReportOutcome()
         m_record.summary += LoadResString(kFailedTexts[m_run.level]) + L"\r\n";
 }
 
-// Whatever the run's result: the first setting not put back (an entry given
-// up, one cut short, or the top of those never tried), and a radio not heard
-// to receive. The page shows them in a box as well.
+// Whatever the run's result: why the radio is not as it was (the first
+// entry given up, an unkey never answered), a radio not heard to receive,
+// and every setting not put back (given up, cut short, never tried) with the
+// value it must get. The page shows them in a box as well.
 void CTXGCStateMachine::ReportRadioState()
 {
-    HRESULT unrestored = m_run.unrestored ? m_run.unrestored : m_run.restoring;
-    if (unrestored == 0 && m_run.restoreCount > 0)
-        unrestored = m_run.restoreEntries[m_run.restoreCount - 1].code;
     std::vector<std::wstring> lines;
-    if (unrestored != 0)
-        lines.push_back(FormatText(IDS_LOAD_ERROR_CODE, static_cast<unsigned>(unrestored),
-                                   FormatErrorText(static_cast<DWORD>(unrestored)).c_str()));
+    if (m_run.unrestored != 0 && !IsWriteFailure(m_result))
+        lines.push_back(FormatText(IDS_LOAD_ERROR_CODE, static_cast<unsigned>(m_run.unrestored),
+                                   FormatErrorText(static_cast<DWORD>(m_run.unrestored)).c_str()));
     if (m_run.transmitting)
         lines.push_back(LoadResString(IDS_TXGC_MAY_BE_TRANSMITTING));
-    for (const std::wstring& line : lines) {
-        Report(line);
-        m_run.radioWarning += (m_run.radioWarning.empty() ? L"" : L"\r\n") + line;
+    std::vector<STXGCRestoreEntry> owed = m_run.givenUp;
+    if (m_run.inProgress)
+        owed.push_back(*m_run.inProgress);
+    for (unsigned entry = m_run.restoreCount; entry-- > 0;)
+        owed.push_back(m_run.restoreEntries[entry]);
+    // A setting saved twice (before the bands, and by the band) is named once,
+    // with the value the whole restore would have ended on: the oldest.
+    std::vector<std::wstring> settings;
+    for (auto entry = owed.begin(); entry != owed.end(); ++entry) {
+        const auto same = [&](const STXGCRestoreEntry& other) { return SettingOf(other) == SettingOf(*entry); };
+        if (std::none_of(entry + 1, owed.end(), same))
+            settings.push_back(DescribeEntry(*entry));
     }
+    for (const std::wstring& line : ListUnrestored(settings))
+        lines.push_back(line);
+    if (lines.empty())
+        return;
+    for (const std::wstring& line : lines)
+        Report(line);
+    // The box leads with a failed write's text, which the outcome has logged.
+    if (IsWriteFailure(m_result))
+        lines.insert(lines.begin(), FailureText(m_result));
+    for (const std::wstring& line : lines)
+        m_run.radioWarning += (m_run.radioWarning.empty() ? L"" : L"\r\n") + line;
 }
 
 void CTXGCStateMachine::AppendProgressText(TextOrId text)

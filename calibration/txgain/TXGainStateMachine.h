@@ -13,7 +13,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "TXGainFile.h"
 #include "TXGainRestoreState.h"
@@ -55,11 +57,17 @@ struct STXGCRun {
     // could loop for ever on a port that fails every write.
     unsigned restoreReentries = 0;
     // The code of the first entry the restore gave up (E_NO_RESPONSE_TQ for
-    // the unkey), and of the entry it is putting back now.
+    // an unkey that was never answered); the entries given up, in the
+    // restore's order, and the one it is putting back now.
     HRESULT unrestored = 0;
-    HRESULT restoring = 0;
+    std::vector<STXGCRestoreEntry> givenUp;
+    std::optional<STXGCRestoreEntry> inProgress;
+    // An entry got no reply at all: the radio is gone, nothing more is sent.
+    bool radioSilent = false;
+    // The restore's unkey heard "TQ1;": the radio answers, and transmits.
+    bool unkeyAnswered = false;
     // What the user must be told at the end of the state the radio is in:
-    // a setting not put back, a radio that may still transmit.
+    // why, a radio that may still transmit, each setting not put back.
     std::wstring radioWarning;
 };
 

@@ -1,12 +1,15 @@
 // The TX gain calibration's own states. Every response state takes only
 // replies that begin with all of its query before the ";" (a stray reply of
-// another command, "Q71;" to "Q5;" say, is no value to keep), counts each
-// send, a wrong reply's as much as a timeout's, against the machine's retry
-// limit, and saves for the restore only the first reply of a visit, which is
-// the radio's own setting.
+// another command, "Q71;" to "Q5;" say, is no value to keep), and a state
+// that asks for a setting only a value of it (a garbled "PC1X0;" is asked
+// for again, as a reply never heard); it counts each send, a wrong reply's
+// as much as a timeout's, against the machine's retry limit, and saves for
+// the restore only the first reply of a visit, which is the radio's own
+// setting.
 #pragma once
 
 #include "MenuStates.h"
+#include "SettingReplies.h"
 #include "TXGainRules.h"
 
 // What a reply to the command begins with: all before its ";", "FA" of
@@ -29,7 +32,9 @@ public:
     // `command` is the query; states that set a value put it in front at Init.
     CTXGCResponseState(T* host, const wchar_t* name, CState<T>* next, const wchar_t* command, UINT timeout,
                        HRESULT code)
-        : CCommandResponseRetryState<T>(host, name, next, command, timeout, code), m_query(QueryPrefix(command))
+        : CCommandResponseRetryState<T>(host, name, next, command, timeout, code),
+          m_query(QueryPrefix(command)),
+          m_setting(IsSettingQuery(command))
     {
     }
     void Init() override
@@ -37,7 +42,12 @@ public:
         CCommandResponseRetryState<T>::Init();
         m_pushed = false;
     }
-    BOOL IsMatch() override { return this->m_host->ReplyStartsWith(m_query); }
+    BOOL IsMatch() override
+    {
+        if (m_setting)
+            return IsSettingValueReply(Reply(), this->m_constructorCommand);
+        return this->m_host->ReplyStartsWith(m_query);
+    }
 
     void PushOnce(const std::wstring& a, const std::wstring& b, DWORD kind)
     {
@@ -49,6 +59,7 @@ public:
     const std::wstring& Reply() const { return this->m_host->m_receiveBuffer; }
 
     const std::wstring m_query;
+    const bool m_setting;
     bool m_pushed = false;
 };
 
@@ -136,16 +147,10 @@ public:
     }
     BOOL IsMatch() override
     {
-        const std::wstring& reply = this->Reply();
-        if (!this->m_host->ReplyStartsWith(L"BN") || reply.size() < 4 || reply.back() != L';')
+        if (!CTXGCSaveState<T>::IsMatch())
             return FALSE;
-        unsigned band = 0;
-        for (size_t i = 2; i + 1 < reply.size(); ++i) {
-            if (reply[i] < L'0' || reply[i] > L'9' || band >= kTXGainBandCount)
-                return FALSE;
-            band = band * 10 + (reply[i] - L'0');
-        }
-        return band < kTXGainBandCount;
+        const std::wstring& reply = this->Reply();  // "BN" and two digits
+        return static_cast<unsigned>((reply[2] - L'0') * 10 + (reply[3] - L'0')) < kTXGainBandCount;
     }
 };
 

@@ -84,6 +84,24 @@ TEST_F(SimulatorTest, LosesTheNextCommandsOfAPrefix)
     EXPECT_EQ(radio.CountCommand("RVM;"), 3u);
 }
 
+TEST_F(SimulatorTest, HearsOnlyTheCommandsOfItsPrefixes)
+{
+    radio.HearOnly({"TQ;", "RX;"});
+    EXPECT_EQ(Ask("Q71;RVM;", kNoReplyMs), "");
+    EXPECT_EQ(Ask("TQ;"), "TQ0;");
+    radio.HearOnly({});
+    EXPECT_EQ(radio.CommandMode(), "0") << "a command not heard has no effect";
+    EXPECT_EQ(Ask("RVM;"), "RVM04.55;");
+}
+
+TEST_F(SimulatorTest, GarblesTheNextReplyOfAPrefix)
+{
+    radio.GarbleNextReply("RA", "RA0X;");
+    EXPECT_EQ(Ask("RVM;"), "RVM04.55;");
+    EXPECT_EQ(Ask("RA00;RA;"), "RA0X;");
+    EXPECT_EQ(Ask("RA;"), "RA00;") << "the set took, and the next reply is whole";
+}
+
 TEST_F(SimulatorTest, DelaysReplies)
 {
     radio.SetReplyDelay(200);

@@ -310,6 +310,19 @@ void CSimulatedTransceiver::SendStrayBefore(const std::string& prefix, const std
     Request("stray " + EscapeText(prefix) + " " + EscapeText(text));
 }
 
+void CSimulatedTransceiver::GarbleNextReply(const std::string& prefix, const std::string& text)
+{
+    Request("garble " + EscapeText(prefix) + " " + EscapeText(text));
+}
+
+void CSimulatedTransceiver::HearOnly(const std::vector<std::string>& prefixes)
+{
+    std::string request = "hear-only";
+    for (const std::string& prefix : prefixes)
+        request += " " + EscapeText(prefix);
+    Request(request);
+}
+
 void CSimulatedTransceiver::SetReplyDelay(unsigned ms)
 {
     Request("delay " + std::to_string(ms));

@@ -88,6 +88,10 @@ public:
     void IgnoreNext(const std::string& prefix, unsigned count, unsigned after = 0);
     // `text` arrives just before the reply to the next command of `prefix`.
     void SendStrayBefore(const std::string& prefix, const std::string& text);
+    // `text` arrives in place of the reply to the next command of `prefix`.
+    void GarbleNextReply(const std::string& prefix, const std::string& text);
+    // Only commands that start with one of `prefixes` are heard (none: all).
+    void HearOnly(const std::vector<std::string>& prefixes);
     // Every reply from now on, until set to 0.
     void SetReplyDelay(unsigned ms);
     // The next reply: `firstBytes` bytes, a pause, the rest.

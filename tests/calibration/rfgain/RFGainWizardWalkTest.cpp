@@ -216,12 +216,14 @@ protected:
         steps.insert(steps.end(), more.begin(), more.end());
         RunWizard(std::move(steps));
     }
-    // The port's own box, then the page's: the closed port and the table left incomplete.
+    // The port's own box, then the page's: the closed port, the table left
+    // incomplete, and what the prepare changed, which no restore can reach.
     std::wstring ExpectTold()
     {
         const std::wstring told = L"Serial port " + radio.PortName() +
                                   L" is closed\nThe RF Gain calibration table stored in EEPROM is incomplete and "
-                                  L"must be stored again.";
+                                  L"must be stored again.\nThese settings were not put back; set them at the radio:\n"
+                                  L"Q7 command mode (Q7): Q70";
         EXPECT_EQ(boxes.Count(), 2u);
         EXPECT_EQ(boxes.Boxes().back().text, told);
         return told;
@@ -245,6 +247,62 @@ TEST_F(RFGainCablePulledTest, WhileCancelWaitsForTheTableItIsToldAndTheWizardClo
     ExpectTold();
 }
 
+// The radio falls silent once the main receiver is set up, and the user
+// cancels: the restore stops at its first step that gets no reply, and its
+// failure is told in a box that names each setting left changed with the
+// value it must get; then the wizard closes.
+TEST_F(RFGainWizardTest, ARestoreIntoASilentRadioAfterCancelNamesWhatItLeftAndTheWizardCloses)
+{
+    DWORD cancelledAt = 0;
+    RunWizard({Next(IDD_RFGC_WELCOME), Next(IDD_RFGC_CHOOSE_SOURCE), Next(IDD_RFGC_SIG_GEN),
+               Next(IDD_RFGC_MAIN_KNOBS), On(IDD_RFGC_MAIN_RX, [&](HWND wizard, HWND) {
+                   radio.SetSilent(true);
+                   PressWizardButton(wizard, PSBTN_CANCEL);
+                   cancelledAt = GetTickCount();
+               })});
+    const DWORD cancelToClose = GetTickCount() - cancelledAt;
+    radio.SetSilent(false);
+    EXPECT_LT(cancelToClose, 15000u);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"RF Gain Calibration Error");
+    EXPECT_EQ(boxes[0].text, L"No response to VFO A and Basic Icon (DS)\n"
+                             L"These settings were not put back; set them at the radio:\n"
+                             L"RX Antenna (SWT25): on\nATU (SWH19): on\nAttenuator (RA): RA01\nCW Tune (SWT40): off\n"
+                             L"Filter Bandwidth (BW): BW0240\nMode (MD): MD2\nPreamp (PA): PA1\nRF Gain (RG): RG200\n"
+                             L"Squelch (SQ): SQ010\nNoise Reduction (SWT34): on\nQ7 command mode (Q7): Q70");
+    // The first step's three queries, then nothing.
+    const std::vector<std::string> commands = radio.Commands();
+    ASSERT_GE(commands.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(commands.end() - 3, commands.end()),
+              (std::vector<std::string>{"DS;", "DS;", "DS;"}));
+}
+
+// The Completion page's restore into a silent radio fails and leaves only
+// Cancel; the radio answers again, and Cancel tries the restore once more
+// before the wizard closes.
+TEST_F(RFGainWizardTest, CancelAfterAFailedCompletionRestoreTriesItOnceMore)
+{
+    const State before = radio.State();
+    RunWizard({Next(IDD_RFGC_WELCOME), Choose(IDC_RFGC_FACTORY), Next(IDD_RFGC_CHOOSE_SOURCE),
+               Next(IDD_RFGC_MAIN_RX),
+               When(IDD_RFGC_SUB_RX, [](HWND wizard) { return CanPressWizardButton(wizard, kWizardNext); },
+                    [&](HWND wizard, HWND) {
+                        radio.SetSilent(true);
+                        PressWizardButton(wizard, PSBTN_NEXT);
+                    }),
+               When(IDD_RFGC_COMPLETION, [&](HWND wizard) { return MachineOf(wizard).IsIdle() && boxes.Count() > 0; },
+                    [&](HWND wizard, HWND) {
+                        EXPECT_FALSE(CanPressWizardButton(wizard, kWizardFinish));
+                        radio.SetSilent(false);
+                        PressWizardButton(wizard, PSBTN_CANCEL);
+                    })});
+    ASSERT_EQ(boxes.Count(), 1u) << "the second restore put everything back";
+    EXPECT_EQ(boxes[0].text, L"No response to VFO A and Basic Icon (DS)\n"
+                             L"These settings were not put back; set them at the radio:\n"
+                             L"Q7 command mode (Q7): Q70");
+    ExpectRestored(before, radio.State());
+}
+
 // The cable pulled while the wizard waits for the user: the port still
 // counts as open, so Cancel starts the restore, whose first write fails
 // before the start has returned. That end is heard and told, and the one
@@ -255,10 +313,12 @@ TEST_F(RFGainWizardTest, ARestoreThatFailsAfterCancelIsToldAndTheWizardCloses)
         radio.Unplug();
         PressWizardButton(wizard, PSBTN_CANCEL);
     }));
-    // The port's own box, then the restore's failure.
+    // The port's own box, then the restore's failure and what it left.
     ASSERT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(boxes[1].caption, L"RF Gain Calibration Error");
-    EXPECT_EQ(boxes[1].text, L"Serial port " + radio.PortName() + L" is closed");
+    EXPECT_EQ(boxes[1].text, L"Serial port " + radio.PortName() +
+                                 L" is closed\nThese settings were not put back; set them at the radio:\n"
+                                 L"Q7 command mode (Q7): Q70");
 }
 
 }  // namespace

@@ -51,7 +51,10 @@ TEST_F(TXGainMachineTest, PortFailingEveryWriteEndsTheRunOnce)
     EXPECT_EQ(page.finished[0], static_cast<HRESULT>(ERROR_GEN_FAILURE));
     EXPECT_TRUE(machine.IsIdle());
     EXPECT_EQ(machine.m_run.restoreCount, 2u) << "one entry tried, FA and FB left";
-    EXPECT_EQ(machine.GetRadioWarning(), NotPutBack(E_NO_RESPONSE_RO)) << "the entry cut short";
+    EXPECT_EQ(machine.GetRadioWarning(),
+              BoxLines({FormatErrorText(ERROR_GEN_FAILURE), kNotPutBack, L"RIT Offset (RO): RO+0010",
+                        L"VFO B (FB): FB00007030000", L"VFO A (FA): FA00014060000"}))
+        << "the write's failure; the entry cut short, then those never tried";
     EXPECT_EQ(machine.GetProgressText(), FormatErrorText(ERROR_GEN_FAILURE) + L"\n5 watt calibration failed\n");
     EXPECT_TRUE(window.statusTexts.size() >= 3u) << "every report reaches the status line";
 }
@@ -66,8 +69,8 @@ TEST_F(TXGainMachineTest, UnkeyThatCannotBeWrittenIsLeftToTheUser)
     ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(page.WaitForFinish(10000));
     EXPECT_EQ(page.finished[0], static_cast<HRESULT>(ERROR_GEN_FAILURE));
-    EXPECT_EQ(machine.GetRadioWarning(), kMayBeTransmitting);
-    EXPECT_EQ(page.progress.back(), kMayBeTransmitting);
+    EXPECT_EQ(machine.GetRadioWarning(), BoxLines({FormatErrorText(ERROR_GEN_FAILURE), kMayBeTransmitting}));
+    EXPECT_EQ(page.progress.back(), kMayBeTransmitting) << "the write's failure is logged once, as the outcome";
 }
 
 TEST_F(TXGainMachineTest, BusyMachineRefusesWithItsCode)

@@ -28,14 +28,33 @@ inline void ExpectRestored(const RadioState& before, const RadioState& after,
 // transverter interface (X at 5): the 5 W level alone.
 inline const char kTunerOnly[] = "OM-A--S-TLK-R---;";
 
-// What the end of a run tells the user of the radio: a setting not put back,
-// a radio that may still transmit.
+// What the end of a run tells the user of the radio: why a setting was not
+// put back, a radio that may still transmit, and each setting not put back;
+// in a box, a line each.
 inline std::wstring NotPutBack(HRESULT code)
 {
     return FormatText(L"Error code 0x%08X: %s", static_cast<unsigned>(code),
                       FormatErrorText(static_cast<DWORD>(code)).c_str());
 }
 inline const std::wstring kMayBeTransmitting = L"Q7 may still be transmitting; unkey it at the radio.";
+inline const std::wstring kNotPutBack = L"These settings were not put back; set them at the radio:";
+// What a run cut off in a band leaves to set by hand on the simulated radio
+// as it starts: the band's power, then what the preparation saved (the VFOs,
+// saved again by the band, named once) and the technician menu it stepped.
+inline const std::vector<std::wstring> kLeftInABand = {
+    kNotPutBack,                  L"Power (PC): PC100",         L"Band Number (BN): BN05",
+    L"RIT Offset (RO): RO+0000",  L"VFO B (FB): FB00007030000", L"VFO A (FA): FA00014060000",
+    L"VFO A and Basic Icon (DS) menu 072: DS@@@@OFF0"};
+// The lines of a box: `lines`, then those of `more`.
+inline std::wstring BoxLines(const std::vector<std::wstring>& lines, const std::vector<std::wstring>& more = {})
+{
+    std::wstring text;
+    for (const auto* part : {&lines, &more}) {
+        for (const std::wstring& line : *part)
+            text += (text.empty() ? L"" : L"\r\n") + line;
+    }
+    return text;
+}
 
 // The calibration frequencies, in order.
 inline const unsigned kBandKHz[] = {1900, 3750, 5336, 7150, 10125, 14200, 18110, 21200, 24930, 29000, 52000};

@@ -154,8 +154,9 @@ TEST_F(TXGainRunsTest, TxTestEndsWithC0BeforeAnyMenu)
 TEST_F(TXGainRunsTest, SilentVfoBFromBand4EndsThereRestored)
 {
     Contact();
-    // The preparation's query, then three a band (save, set, restore).
-    radio.IgnoreNext("FB;", 100, 1 + 4 * 3);
+    // The preparation's query, then three a band (save, set, restore); band
+    // 4's eight are lost, the restore's are answered.
+    radio.IgnoreNext("FB;", 8, 1 + 4 * 3);
     EXPECT_EQ(RunRestored(TXGAIN_LEVEL_5W), E_NO_RESPONSE_FB);
     EXPECT_EQ(SummaryLines(), 4u);
     EXPECT_EQ(CountCommand("FA00014200000;"), 0u) << "band 4 was the last";

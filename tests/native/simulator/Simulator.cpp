@@ -46,6 +46,18 @@ std::string SetFlag(const std::vector<std::string>& args, Target& target, void (
     return Ok();
 }
 
+// PREFIX TEXT, both escaped, into a fault's setter.
+std::string SetPrefixedText(const std::vector<std::string>& args, CFaults& faults,
+                            void (CFaults::*set)(std::string, std::string))
+{
+    const auto prefix = args.size() == 2 ? UnescapeText(args[0]) : std::nullopt;
+    const auto text = args.size() == 2 ? UnescapeText(args[1]) : std::nullopt;
+    if (!prefix || !text)
+        return kBadArguments;
+    (faults.*set)(*prefix, *text);
+    return Ok();
+}
+
 // A reply text, or none when the request has no argument.
 std::string SetReply(const std::vector<std::string>& args, CRadio& radio,
                      void (CRadio::*set)(std::optional<std::string>))
@@ -79,6 +91,8 @@ const CSimulator::Request CSimulator::s_requests[] = {
     {"split", &CSimulator::Split},
     {"burst", &CSimulator::Burst},
     {"stray", &CSimulator::Stray},
+    {"garble", &CSimulator::Garble},
+    {"hear-only", &CSimulator::HearOnly},
     {"unplug", &CSimulator::UnplugRequest},
     {"plug", &CSimulator::Plug},
     {"log", &CSimulator::Log},
@@ -250,7 +264,7 @@ void CSimulator::OnCommand(const std::string& command, unsigned speed, bool garb
     if (!garbled && !m_faults.Loses(command)) {
         if (const auto reply = m_radio.Handle(command)) {
             entry.answered = true;
-            entry.reply = *reply + m_faults.TakeBurst();
+            entry.reply = m_faults.TakeGarble(command).value_or(*reply) + m_faults.TakeBurst();
             const auto earliest = arrived + std::chrono::milliseconds(m_faults.ReplyDelayMs());
             // A stray text comes first, far enough ahead to be read on its own.
             Clock::duration gap = Clock::duration::zero();
@@ -429,11 +443,24 @@ std::string CSimulator::Ignore(const Args& args)
 
 std::string CSimulator::Stray(const Args& args)
 {
-    const auto prefix = args.size() == 2 ? UnescapeText(args[0]) : std::nullopt;
-    const auto text = args.size() == 2 ? UnescapeText(args[1]) : std::nullopt;
-    if (!prefix || !text)
-        return kBadArguments;
-    m_faults.SendStrayBefore(*prefix, *text);
+    return SetPrefixedText(args, m_faults, &CFaults::SendStrayBefore);
+}
+
+std::string CSimulator::Garble(const Args& args)
+{
+    return SetPrefixedText(args, m_faults, &CFaults::GarbleNextReply);
+}
+
+std::string CSimulator::HearOnly(const Args& args)
+{
+    std::vector<std::string> prefixes;
+    for (const std::string& arg : args) {
+        const auto prefix = UnescapeText(arg);
+        if (!prefix || prefix->empty())
+            return kBadArguments;
+        prefixes.push_back(*prefix);
+    }
+    m_faults.HearOnly(std::move(prefixes));
     return Ok();
 }
 

@@ -11,6 +11,7 @@
 //     eeprom-write ADDR HEX   eeprom-read ADDR COUNT
 //     silent 0|1              ignore PREFIX N [K]     delay MS
 //     split AT MS             burst TEXT              stray PREFIX TEXT
+//     garble PREFIX TEXT      hear-only [PREFIX ...]
 //     unplug                  plug
 //     log                     clear-log               count PATTERN
 //     quit                    keyer ...  (KeyerRequest.cpp)
@@ -23,7 +24,9 @@
 // ..." (CRadio::State), and "set" takes one by its name there; "refuse"
 // makes the radio ignore the next N commands of PREFIX that carry a value.
 // "ignore" loses N commands after K more have got through; "stray" sends
-// TEXT just before the reply to the next command of PREFIX.
+// TEXT just before the reply to the next command of PREFIX, "garble" sends
+// it in place of that reply; "hear-only" loses every command that starts
+// with none of the PREFIXes (none: hears all again).
 // "power off" is the radio's own switch: nothing of the radio answers, its
 // boot loader and load modes included, and every load under way is lost
 // (CRadio::SetPower says what stays); an N8 in front keeps running. "power
@@ -112,6 +115,8 @@ private:
     std::string Split(const Args& args);
     std::string Burst(const Args& args);
     std::string Stray(const Args& args);
+    std::string Garble(const Args& args);
+    std::string HearOnly(const Args& args);
     std::string UnplugRequest(const Args& args);
     std::string Plug(const Args& args);
     std::string Log(const Args& args);
