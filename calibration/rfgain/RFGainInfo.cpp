@@ -24,7 +24,7 @@ bool CRFGCInfo::IsTechnicianRun() const
     return m_technicianRFGainCalibration != 0 && GetModel().AdvancedMode.Get() != 0;
 }
 
-bool CRFGCInfo::QueryCancel(HWND sheet)
+bool CRFGCInfo::QueryCancel(HWND page)
 {
     m_cancelRequested = 1;
     CRFGCStateMachine& machine = *m_machine;
@@ -34,7 +34,7 @@ bool CRFGCInfo::QueryCancel(HWND sheet)
     }
     // Nothing reaches the radio through a closed port.
     if (machine.IsRestorePending() && GetModel().IsPortOpen()) {
-        machine.StartRestore(sheet);
+        machine.StartRestore(page);
         return false;
     }
     return true;

@@ -116,7 +116,7 @@ void CTXGCCalibrationPageImpl::StartLevel()
 {
     DWORD refusal = 0;
     const bool started = Run([&] {
-        if (m_context.Machine().StartCalibrate(m_context.Antenna(), m_level))
+        if (m_context.Machine().StartCalibrate(m_hwnd, m_context.Antenna(), m_level))
             return true;
         refusal = GetLastError();
         return false;

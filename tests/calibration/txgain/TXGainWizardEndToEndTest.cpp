@@ -249,7 +249,7 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
          [&](HWND wizard, HWND calibrate) {
              if (!CanPressWizardButton(wizard, kWizardNext))
                  return false;
-             EXPECT_TRUE(TXGainMachineOf(wizard).RefreshOptionModules());
+             EXPECT_TRUE(TXGainMachineOf(wizard).RefreshOptionModules(calibrate));
              ClickButton(calibrate, IDC_TXGC_CALIBRATE);
              log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
              calibrateAfterRefusal = IsWindowEnabled(GetDlgItem(calibrate, IDC_TXGC_CALIBRATE)) != FALSE;
