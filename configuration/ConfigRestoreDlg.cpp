@@ -83,7 +83,7 @@ void CConfigRestoreDlg::OnMachineFinished(HRESULT result)
     } else {
         SendStatusText(m_hwnd, FormatText(IDS_RESTORE_FAILED));
         SetDlgItemTextW(m_hwnd, IDCANCEL, LoadResString(IDS_CLOSE).c_str());
-        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_RESTORE_CONFIG_ERROR_CAPTION);
+        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_RESTORE_CONFIG_ERROR_CAPTION, GetModel().LostPort());
     }
 }
 

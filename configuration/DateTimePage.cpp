@@ -88,7 +88,7 @@ void CDateTimePage::OnMachineFinished(HRESULT result)
         return;
     if (IsFailure(result)) {
         // The radio stays in its menu: the restore needs the link that failed.
-        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(result), IDS_DATE_TIME_CAPTION);
+        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(result), IDS_DATE_TIME_CAPTION, GetModel().LostPort());
         m_phase = 0;
         PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         return;

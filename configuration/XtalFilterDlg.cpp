@@ -402,7 +402,7 @@ void CXtalFilterDlg::OnMachineFinished(HRESULT result)
         return;
     }
     if (result != ERROR_CANCELLED)
-        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_XTAL_FILTER_ERROR_CAPTION);
+        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_XTAL_FILTER_ERROR_CAPTION, GetModel().LostPort());
     EndDialog(IDCANCEL);
 }
 

@@ -17,10 +17,7 @@ bool IsPortGone(HRESULT result)
 // A run cut off by a closed port names the port, not the handle it lost.
 std::wstring FailureText(HRESULT result)
 {
-    CModel& model = GetModel();
-    if (result > 0 && result != ERROR_CANCELLED && !model.IsLinkOpen())
-        return FormatText(IDS_PORT_CLOSED, model.Port.Get().c_str());
-    return FormatErrorText(static_cast<DWORD>(MapResult(result)));
+    return FormatFailureText(static_cast<DWORD>(MapResult(result)), GetModel().LostPort());
 }
 
 }  // namespace

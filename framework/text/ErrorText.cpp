@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TextOrId.h"
+#include "resource.h"
 
 namespace {
 
@@ -61,4 +62,12 @@ std::wstring FormatErrorText(DWORD code)
     if ((code & 0xFFFF0000) == 0x80070000)
         code &= 0xFFFF;
     return FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+}
+
+std::wstring FormatFailureText(DWORD code, const std::wstring& lostPort)
+{
+    const bool win32 = (code & 0xFFFF0000) == 0 || (code & 0xFFFF0000) == 0x80070000;
+    if (lostPort.empty() || !win32 || (code & 0xFFFF) == ERROR_CANCELLED)
+        return FormatErrorText(code);
+    return FormatText(IDS_PORT_CLOSED, lostPort.c_str());
 }

@@ -33,9 +33,9 @@ int ShowTracedBox(HWND window, UINT flags, TextOrId caption, const std::wstring&
     return MessageBoxKeepingError(window, text, caption.Text(), flags);
 }
 
-int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId)
+int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, const std::wstring& lostPort)
 {
-    return MessageBoxKeepingError(owner, FormatErrorText(code), LoadResString(captionId), MB_ICONHAND);
+    return MessageBoxKeepingError(owner, FormatFailureText(code, lostPort), LoadResString(captionId), MB_ICONHAND);
 }
 
 namespace {

@@ -39,8 +39,10 @@ int ShowErrorBox(HWND window, TextOrId caption, TextOrId format, Args... args)
     return TraceAndMessageBox(window, MB_ICONHAND, caption, format, args...);
 }
 
-// A box with the code's message text alone; nothing goes to the status output.
-int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId);
+// A box with the code's message text alone; nothing goes to the status
+// output. With the port gone (`lostPort`), the text says so where the code
+// is the lost device's (FormatFailureText).
+int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, const std::wstring& lostPort = {});
 
 // "OS Version %u.%u Build %u " and the product name, for log headers.
 std::wstring GetOsVersionText();
