@@ -560,6 +560,8 @@ TEST_F(WindowsDriverTest, TheListenerWaitsAgainOnlyOnceTheAnswerHasGoneOut)
 {
     // A machine that takes its time to answer a whole reply: a new wait of
     // the listener's (under Wine a thread of its own) would compete with it.
+    // Longer than the listener's 50 ms looks at an untaken notice, so that a
+    // taken one it let go at its next look would show.
     std::string reply;
     LONG waitsAtNotice = -1, waitsAtAnswer = -1;
     notices.onNotice = [&] {
@@ -569,7 +571,7 @@ TEST_F(WindowsDriverTest, TheListenerWaitsAgainOnlyOnceTheAnswerHasGoneOut)
         for (int waited = 0; waited < 2000 && Queued() < 9; ++waited)
             Sleep(1);
         reply = ReadReply();
-        Sleep(20);
+        Sleep(120);
         port.WriteText(L"RVF;");
         waitsAtAnswer = driver::g_waits;
     };
@@ -580,6 +582,28 @@ TEST_F(WindowsDriverTest, TheListenerWaitsAgainOnlyOnceTheAnswerHasGoneOut)
     // Handled, the notice lets the listener hear the answer's reply.
     notices.onNotice = [&] { reply += ReadReply(); };
     ASSERT_TRUE(PumpUntil([&] { return reply == "RVM04.55;RVF01.32;"; }, 2000)) << reply;
+}
+
+// A notice taken and answered, but never said handled (a window that reads
+// without a machine): the listener waits again after its bound, and the
+// answer's reply is announced.
+TEST_F(WindowsDriverTest, ATakenNoticeNeverSaidHandledHoldsTheListenerOnlyForAWhile)
+{
+    notices.handled = nullptr;
+    std::string reply;
+    notices.onNotice = [&] {
+        if (!reply.empty())
+            return;
+        for (int waited = 0; waited < 2000 && Queued() < 9; ++waited)
+            Sleep(1);
+        reply = ReadReply();
+        port.WriteText(L"RVF;");
+    };
+    ASSERT_TRUE(port.WriteText(L"RVM;"));
+    ASSERT_TRUE(PumpUntil([&] { return !reply.empty(); }, 2000));
+    EXPECT_EQ(reply, "RVM04.55;");
+    EXPECT_TRUE(PumpUntil([&] { return notices.notices >= 2; }, 3000)) << "the listener is held for good";
+    notices.onNotice = nullptr;
 }
 
 TEST_F(WindowsDriverTest, AWaitTheDriverNeverEndsDoesNotHangTheClose)
