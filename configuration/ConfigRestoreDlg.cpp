@@ -99,6 +99,7 @@ void CConfigRestoreDlg::OnInterrupt()
     // Not for a restore that ended, or reset the radio, while the question was open.
     if (!IsInterruptible() || !CancelRun())
         return;
+    HoldCancel();
     Ask({IDS_RESTORE_INTERRUPTED, IDS_CRITICAL_OPERATION, MB_OK | MB_ICONEXCLAMATION});
 }
 

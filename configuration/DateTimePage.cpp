@@ -101,6 +101,9 @@ void CDateTimePage::OnMachineFinished(HRESULT result)
         m_writeRequested = false;
     if (next != 0) {
         StartAt(next);
+        // The Cancel taken waits on for the menu's leaving.
+        if (m_closing)
+            HoldCancel();
         return;
     }
     m_phase = 0;
@@ -119,7 +122,10 @@ bool CDateTimePage::OnQueryCancel()
 {
     // The radio leaves its menu through phase 6 first.
     m_closing = true;
-    return m_phase > 0;
+    if (m_phase == 0)
+        return false;
+    HoldCancel();
+    return true;
 }
 
 void CDateTimePage::ShowPcTime()

@@ -227,6 +227,7 @@ bool CCommandMacrosPage1::OnQueryCancel()
     if (m_model.IsIdle())
         return false;
     m_cancelled = true;
+    HoldCancel();
     CancelRun();
     AwaitEnd();
     return true;

@@ -201,6 +201,13 @@ protected:
         Connect();
         // The signal generator on, for the RF gain calibration's measurement.
         radio.Control("dsp signal main -73");
+        // Crystal filters a write may be made from (the sub receiver's, whose
+        // transmit rules are not checked): slots of 2.7, 6 and 0.5 kHz.
+        radio.WriteEeprom(0x0300, {54, 120, 10, 36, 0, 54, 0, 0, 0, 0});
+        radio.WriteEeprom(0x030A, std::vector<uint8_t>(10, 0));
+        radio.WriteEeprom(0x0314, {0x05, 0xE1, 0x01, 0x01, 0x02, 0x00, 0x01, 0x01, 0x01, 0x01, 0x00, 0x00});
+        radio.WriteEeprom(0x0320, std::vector<uint8_t>(10, 1));
+
         restoreFile = folder.Write(L"restore.Q7Config", FileOf({{0x0100, std::vector<uint8_t>(64, 0x5A)}}));
         AnswerFileDialogs(L"Save As", [this] { return folder.File(L"saved.Q7Config"); });
         AnswerFileDialogs(L"Open", [this] { return restoreFile; });
@@ -221,7 +228,8 @@ private:
     {
         m_row = &row;
         m_phase = 0;
-        m_pulledAt = m_leftAt = 0;
+        m_pulledAt = m_leftAt = m_lastPress = 0;
+        m_cancelUsableWhileWaiting = false;
         m_rowStart = GetTickCount();
         m_seen.clear();
         if (row.technician) {
@@ -239,7 +247,8 @@ private:
         const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &PulledCableTest::HearLines, nullptr, GetCurrentThreadId());
         SelectTab(row.window->tab);
         const HWND page = Page(row.window->tab);
-        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(page, row.window->button)))
+        const HWND button = GetDlgItem(page, row.window->button);
+        ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(button) != FALSE; }, 5000))
             << "the button that opens it; connection status " << model.ConnectionStatus.Get();
         ClickButton(page, row.window->button);
         if (!row.window->caption) {
@@ -263,6 +272,7 @@ private:
                row.window->caption ? "closed" : "done", took,
                left ? (row.leave == Leave::Cancel ? "Cancel" : "the main window's close") : "the pull");
         EXPECT_LT(took, kLeaveBoundMs);
+        EXPECT_FALSE(m_cancelUsableWhileWaiting) << "Cancel usable while the run it waits for goes on";
 
         std::wstring told = m_seen;
         for (size_t i = boxesBefore; i < boxes.Count(); ++i)
@@ -343,7 +353,8 @@ private:
         }
         if (GetTickCount() - m_rowStart > 2 * kLeaveBoundMs) {
             // Stuck: the row fails, and the window is ended so the next may run.
-            ADD_FAILURE() << "the window never closed";
+            ADD_FAILURE() << "the window never closed; " << boxes.Count() << " boxes, the last: "
+                          << (boxes.Count() ? boxes[boxes.Count() - 1].text : std::wstring());
             EndDialog(window, IDCANCEL);
             DestroyWindow(window);
             return;
@@ -373,7 +384,7 @@ private:
     void LeaveWindow(HWND window)
     {
         const DWORD now = GetTickCount();
-        if (m_leftAt != 0 && (m_row->leave == Leave::MainWindow || now - m_lastPress < 1000))
+        if (m_leftAt != 0 && m_row->leave == Leave::MainWindow)
             return;
         if (m_leftAt == 0)
             m_leftAt = now;
@@ -382,7 +393,11 @@ private:
             return;
         }
         const HWND cancel = GetDlgItem(window, IDCANCEL);
-        if (!IsWindowEnabled(cancel))
+        // A Cancel that waits for the step in progress greys its button
+        // until the run's end, so the user sees it was taken.
+        if (m_leftAt != now && !model.IsIdle() && IsWindowEnabled(cancel))
+            m_cancelUsableWhileWaiting = true;
+        if (!IsWindowEnabled(cancel) || (m_lastPress != 0 && now - m_lastPress < 1000))
             return;
         m_lastPress = now;
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
@@ -395,6 +410,7 @@ private:
     DWORD m_leftAt = 0;
     DWORD m_lastPress = 0;
     DWORD m_rowStart = 0;
+    bool m_cancelUsableWhileWaiting = false;
     std::wstring m_seen;
     std::wstring restoreFile;
 };
@@ -442,11 +458,19 @@ TEST_F(PulledCableTest, TheToolsCanBeLeft)
         {&kFilters, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
         {&kFilters, Pull::OpenIdle, idle, T::Click(IDC_FILTER_SUB), Tells::Closed},
         {&kFilters, Pull::MidRun, read, nullptr, Tells::PortName, Leave::Cancel, false, 30},
+        {&kFilters, Pull::MidRun,
+         T::Walk({idle, T::Click(IDC_FILTER_SUB), idle, T::Type(IDC_FILTER_OFFSET_FIRST + 2, L"-0.2"),
+                  T::Click(IDC_FILTER_APPLY), T::Sent("EW", 1)}),
+         nullptr,
+         Tells::Closed, Leave::Cancel, false, 30},
         {&kDateTime, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
         {&kDateTime, Pull::OpenIdle, T::Shown(500), T::PressSheet(PSBTN_APPLYNOW), Tells::Closed},
         {&kBanner, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
         {&kBanner, Pull::OpenIdle, idle, T::Walk({T::Type(IDC_BANNER_TEXT, L"CQ TEST"), T::PressSheet(PSBTN_OK)}),
          Tells::Closed},
+        {&kBanner, Pull::MidRun,
+         T::Walk({idle, T::Type(IDC_BANNER_TEXT, L"CQ TEST"), T::PressSheet(PSBTN_OK), T::Sent("EW", 1)}), nullptr,
+         Tells::PortName, Leave::Cancel, false, 30},
         {&kMacros, Pull::OpenIdle, idle, T::Click(IDC_READ_MACROS), Tells::Closed},
         {&kMacros, Pull::MidRun, readMacros, nullptr, Tells::PortName, Leave::Cancel, false, 30},
     });
