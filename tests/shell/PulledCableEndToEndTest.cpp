@@ -419,22 +419,20 @@ using T = PulledCableTest;
 
 }  // namespace
 
-// The pages' own work: the Port page's search, the Firmware page's check,
-// a command typed in the Command Tester, the Terminal's polls in each mode.
+// The pages' own work: the Port page's search, the Terminal's polls in each
+// mode, the Firmware page's check.
 TEST_F(PulledCableTest, ThePagesWorkEndsAndTellsThePort)
 {
-    const SWindow commandTester{"Command Tester: a command typed", CTabView::TAB_COMMAND_TESTER, IDC_CLEAR};
     const SWindow terminal[] = {{"Terminal, CW", CTabView::TAB_TERMINAL, IDC_MODE_CW},
                                 {"Terminal, RTTY", CTabView::TAB_TERMINAL, IDC_MODE_RTTY},
                                 {"Terminal, PSK", CTabView::TAB_TERMINAL, IDC_MODE_PSK}};
     const Step polled = T::Sent("TB;", 2);
     Run({
         {&kTestCommunications, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
-        {&kCheckVersions, Pull::BeforeOpen, nullptr, nullptr, Tells::PortName},
-        {&commandTester, Pull::OpenIdle, nullptr, T::Type(IDC_COMMAND_EDIT, L"FA;"), Tells::PortName},
         {&terminal[0], Pull::OpenIdle, polled, nullptr, Tells::PortName},
         {&terminal[1], Pull::OpenIdle, polled, nullptr, Tells::PortName},
-        {&terminal[2], Pull::OpenIdle, polled, nullptr, Tells::PortName, Leave::MainWindow},
+        {&terminal[2], Pull::OpenIdle, polled, nullptr, Tells::PortName},
+        {&kCheckVersions, Pull::BeforeOpen, nullptr, nullptr, Tells::PortName, Leave::MainWindow},
     });
 }
 
