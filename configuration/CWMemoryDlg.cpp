@@ -156,7 +156,7 @@ void CCWMemoryDlg::OnMachineFinished(HRESULT result)
 {
     SendStatusText(m_hwnd, LoadResString(IDS_READY));
     if (result != 0 && result != ERROR_CANCELLED)
-        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_CW_MEMORY_ERROR_CAPTION);
+        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_CW_MEMORY_ERROR_CAPTION, GetModel().LostPort());
     if (result != 0) {
         EndDialog(IDCANCEL);
         return;

@@ -83,7 +83,7 @@ void CConfigRestoreDlg::OnMachineFinished(HRESULT result)
     } else {
         SendStatusText(m_hwnd, FormatText(IDS_RESTORE_FAILED));
         SetDlgItemTextW(m_hwnd, IDCANCEL, LoadResString(IDS_CLOSE).c_str());
-        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_RESTORE_CONFIG_ERROR_CAPTION,
+        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_RESTORE_CONFIG_ERROR_CAPTION, GetModel().LostPort(),
                          m_machine.IsHalfWritten() ? IDS_RESTORE_HALF_WRITTEN : 0);
     }
 }
@@ -100,6 +100,7 @@ void CConfigRestoreDlg::OnInterrupt()
     // Not for a restore that ended, or reset the radio, while the question was open.
     if (!IsInterruptible() || !CancelRun())
         return;
+    HoldCancel();
     Ask({IDS_RESTORE_INTERRUPTED, IDS_CRITICAL_OPERATION, MB_OK | MB_ICONEXCLAMATION});
 }
 

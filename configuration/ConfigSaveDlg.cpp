@@ -104,8 +104,17 @@ void CConfigSaveDlg::OnMachineFinished(HRESULT result)
     } else {
         SendStatusText(m_hwnd, FormatText(IDS_SAVE_FAILED));
         SetDlgItemTextW(m_hwnd, IDCANCEL, LoadResString(IDS_CLOSE).c_str());
-        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_SAVE_CONFIG_ERROR_CAPTION);
+        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_SAVE_CONFIG_ERROR_CAPTION, GetModel().LostPort());
     }
+}
+
+// The user's Cancel stops a save at once, as reading the radio changes
+// nothing there; the program's close asks first, as the other runs do.
+SQuestion CConfigSaveDlg::CloseQuestion()
+{
+    if (!CModalRun::IsClosingOwner(m_hwnd))
+        return {};
+    return {IDS_CLOSE_WHILE_SAVING, IDS_CRITICAL_OPERATION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2};
 }
 
 // The machine stops at its next step; its end closes the dialog.

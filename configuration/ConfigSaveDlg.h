@@ -20,6 +20,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnFirstShow() override;
     void OnDestroy() override;
+    SQuestion CloseQuestion() override;
     void OnInterrupt() override;
     void OnCloseIdle() override;
     void OnMachineFinished(HRESULT result) override;

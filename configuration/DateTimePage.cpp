@@ -95,7 +95,8 @@ void CDateTimePage::OnMachineFinished(HRESULT result)
         return;
     }
     if (IsFailure(result) || m_failure != 0) {
-        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(m_failure != 0 ? m_failure : result), IDS_DATE_TIME_CAPTION);
+        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(m_failure != 0 ? m_failure : result), IDS_DATE_TIME_CAPTION,
+                         GetModel().LostPort());
         m_phase = 0;
         PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         return;
@@ -108,6 +109,9 @@ void CDateTimePage::OnMachineFinished(HRESULT result)
         m_writeRequested = false;
     if (next != 0) {
         StartAt(next);
+        // The Cancel taken waits on for the menu's leaving.
+        if (m_closing)
+            HoldCancel();
         return;
     }
     m_phase = 0;
@@ -126,7 +130,10 @@ bool CDateTimePage::OnQueryCancel()
 {
     // The radio leaves its menu through phase 6 first.
     m_closing = true;
-    return m_phase > 0;
+    if (m_phase == 0)
+        return false;
+    HoldCancel();
+    return true;
 }
 
 void CDateTimePage::ShowPcTime()

@@ -96,7 +96,7 @@ void CPowerOnBannerPage::OnMachineFinished(HRESULT result)
     if (!m_saving && result == 0)
         return;  // the read has filled the edit
     if (result != 0 && result != ERROR_CANCELLED)
-        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(result), IDS_BANNER_ERROR_CAPTION);
+        ShowErrorCodeBox(Sheet(), static_cast<DWORD>(result), IDS_BANNER_ERROR_CAPTION, GetModel().LostPort());
     PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
 }
 

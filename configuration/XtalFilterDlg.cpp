@@ -402,7 +402,7 @@ void CXtalFilterDlg::OnMachineFinished(HRESULT result)
         return;
     }
     if (result != ERROR_CANCELLED)
-        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_XTAL_FILTER_ERROR_CAPTION,
+        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(result), IDS_XTAL_FILTER_ERROR_CAPTION, GetModel().LostPort(),
                          m_machine.IsPartlyWritten() ? IDS_FILTER_PARTLY_WRITTEN : 0);
     EndDialog(IDCANCEL);
 }

@@ -109,7 +109,7 @@ protected:
             }
         }
         AppendLogAndStatus(IDS_LOAD_ERROR_CODE, static_cast<unsigned>(m_result),
-                           FormatErrorText(m_result).c_str());
+                           FormatFailureText(static_cast<DWORD>(m_result), m_model.LostPort()).c_str());
         AppendLogAndStatus(IDS_CLICK_CLOSE);
     }
 

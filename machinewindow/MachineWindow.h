@@ -33,8 +33,8 @@ enum class MachineRegistration {
     WhileShown,
     FromFirstShow,
     // The window's owner registers the machine, which sends its end notice
-    // to the window itself (a wizard's, to the sheet's current page): it
-    // fires no model machine-finished event, which the other windows hear.
+    // to the window itself (a wizard's, to the page that started the run):
+    // it fires no model machine-finished event, which the other windows hear.
     ByOwner,
 };
 

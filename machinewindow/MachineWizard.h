@@ -8,8 +8,8 @@
 //
 // The machine is the model's active machine for the wizard's life or while
 // it shows, by the wizard's rule, and never after its window is gone. The
-// sheet is the machine's owner: its lines and its end go to the sheet's
-// current page, its boxes over the sheet.
+// sheet is the machine's owner, for its boxes; its lines and its end go to
+// the page that started the run (RunPage.h).
 #pragma once
 
 #include <utility>
@@ -52,14 +52,16 @@ protected:
         CWizard97Sheet::OnShow(shown, reason);
         if (m_registration != WizardRegistration::WhileShown)
             return;
-        // Windows hides an owned wizard with its owner being minimised (a
-        // second hide gives no reason; the owner may not be iconic yet) and
-        // shows it again on restore: the run goes on meanwhile.
-        if (!shown && (reason == SW_PARENTCLOSING || m_hiddenWithOwner)) {
-            m_hiddenWithOwner = true;
+        // The system hides an owned wizard with its owner being minimised, or
+        // another window maximised (WM_SHOWWINDOW's reasons; a second hide
+        // gives none, and the owner may not be iconic yet), and shows it
+        // again after: the run goes on meanwhile. Only the user's own hide
+        // comes without a reason first.
+        if (!shown && (reason != 0 || m_hiddenBySystem)) {
+            m_hiddenBySystem = true;
             return;
         }
-        m_hiddenWithOwner = false;
+        m_hiddenBySystem = false;
         if (shown)
             GetModel().SetActiveMachine(&Machine());
         else
@@ -77,5 +79,5 @@ private:
     void Release() { GetModel().ReleaseActiveMachine(&Machine()); }
 
     const WizardRegistration m_registration;
-    bool m_hiddenWithOwner = false;
+    bool m_hiddenBySystem = false;
 };

@@ -395,6 +395,7 @@
 #define IDS_CONFIG_FILE_DO_NOT_EDIT     13560
 #define IDS_CONFIG_FILE_FRONT_PANEL     13562
 #define IDS_SAVE_FAILED                 13564
+#define IDS_CLOSE_WHILE_SAVING          17000
 #define IDS_CONFIG_FILE_WRITE_ERROR     13566
 #define IDS_CONFIG_SAVED                13570
 #define IDS_TIP_SET_DATE_TIME           13732

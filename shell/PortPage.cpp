@@ -147,6 +147,12 @@ void CPortPage::OnTestCommunications()
         return;
     }
     StartContactAtOpenPort();
+    // A port that will not open (its cable pulled) leaves the connection
+    // status unknown, as it was: no change tells the user, so the page does.
+    CContactStateMachine& contact = m_model.Contact();
+    if (contact.IsIdle() && !m_model.IsPortOpen())
+        ShowTracedBox(m_hwnd, MB_ICONHAND, FormatText(IDS_STATUS_CAPTION, kDeviceWord),
+                      FormatFailureText(static_cast<DWORD>(contact.m_result), m_model.LostPort()));
 }
 
 void CPortPage::OnPortSelected()

@@ -227,7 +227,7 @@ void CCommandMacrosPage1::OnMachineFinished(HRESULT hr)
     m_cancelled = false;
     SetBusy(false);
     if (!cancelled && hr != 0 && hr != ERROR_CANCELLED)
-        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(hr), IDS_MACRO_ERROR_CAPTION);
+        ShowErrorCodeBox(m_hwnd, static_cast<DWORD>(hr), IDS_MACRO_ERROR_CAPTION, GetModel().LostPort());
     if (cancelled || hr != 0)
         PropSheet_PressButton(Sheet(), PSBTN_CANCEL);
 }
@@ -238,6 +238,7 @@ bool CCommandMacrosPage1::OnQueryCancel()
     if (m_model.IsIdle())
         return false;
     m_cancelled = true;
+    HoldCancel();
     CancelRun();
     AwaitEnd();
     return true;

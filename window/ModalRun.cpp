@@ -96,11 +96,22 @@ bool CModalRun::ForwardClose(HWND topLevel)
 
 void CModalRun::KeepOwnerOpen(HWND window)
 {
+    if (CModalRun* run = RunOf(window))
+        run->m_closeOwner = false;
+}
+
+bool CModalRun::IsClosingOwner(HWND window)
+{
+    const CModalRun* run = RunOf(window);
+    return run && run->m_closeOwner;
+}
+
+CModalRun* CModalRun::RunOf(HWND window)
+{
     const HWND root = GetAncestor(window, GA_ROOT);
     for (CModalRun* run = t_innermost; run; run = run->m_outer) {
-        if (run->m_window == root) {
-            run->m_closeOwner = false;
-            return;
-        }
+        if (run->m_window == root)
+            return run;
     }
+    return nullptr;
 }

@@ -41,10 +41,15 @@ public:
     // The run's window (or a page of it) stays open: a close of its
     // top-level window that came through it is withdrawn.
     static void KeepOwnerOpen(HWND window);
+    // A close of its top-level window has come through the run's window
+    // (or a page of it): the program is being closed.
+    static bool IsClosingOwner(HWND window);
 
 private:
     // The innermost run over the window; with `shown`, only a shown one.
     static CModalRun* Innermost(HWND topLevel, bool shown);
+    // The run whose window is the window's top-level one.
+    static CModalRun* RunOf(HWND window);
     void Disable();
     void Enable();
 

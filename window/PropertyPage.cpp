@@ -1,5 +1,7 @@
 #include "PropertyPage.h"
 
+#include "PropertySheet.h"
+
 CPropertyPage::CPropertyPage(UINT templateId) : CDialog(templateId), m_page{sizeof m_page}
 {
     m_page.dwFlags = PSP_DEFAULT;
@@ -16,6 +18,7 @@ INT_PTR CALLBACK CPropertyPage::PageProc(HWND dialog, UINT message, WPARAM wPara
         // The sheet passes its copy of the PROPSHEETPAGE.
         self = reinterpret_cast<CPropertyPage*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         self->Attach(dialog);
+        CPropertySheet::OnPageMade(dialog);
     }
     if (message == WM_SHOWWINDOW && !wParam && lParam == 0)
         LeaveFocus(dialog);

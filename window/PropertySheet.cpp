@@ -152,6 +152,20 @@ bool CPropertySheet::CanTakeFocus(HWND window) const
     return window && IsChild(m_hwnd, window);
 }
 
+void CPropertySheet::OnPageMade(HWND page)
+{
+    if (t_creating && !t_creating->m_hwnd)
+        t_creating->Initialize(GetParent(page));
+}
+
+void CPropertySheet::Initialize(HWND sheet)
+{
+    if (m_hwnd)
+        return;
+    Subclass(sheet);
+    OnInitialized();
+}
+
 DWORD* CPropertySheet::TemplateStyle(void* dialogTemplate)
 {
     auto* extended = static_cast<DialogTemplateEx*>(dialogTemplate);
@@ -170,8 +184,7 @@ int CALLBACK CPropertySheet::Callback(HWND sheet, UINT message, LPARAM lParam)
         self->OnPreCreate(reinterpret_cast<void*>(lParam));
         break;
     case PSCB_INITIALIZED:
-        self->Subclass(sheet);
-        self->OnInitialized();
+        self->Initialize(sheet);
         break;
     }
     return 0;

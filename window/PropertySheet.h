@@ -13,6 +13,10 @@
 
 class CPropertySheet : public CWindow {
 public:
+    // A page of the sheet being made on this thread is made (its
+    // WM_INITDIALOG): the sheet is initialised now, if not yet.
+    static void OnPageMade(HWND page);
+
     // Flags beyond PSH_USECALLBACK; the caption may be a string-table id.
     CPropertySheet(const wchar_t* caption, DWORD flags, UINT startPage);
     ~CPropertySheet() override;
@@ -47,7 +51,9 @@ public:
 protected:
     // PSCB_PRECREATE: the sheet's template, a DLGTEMPLATE or DLGTEMPLATEEX.
     virtual void OnPreCreate(void* dialogTemplate) { (void)dialogTemplate; }
-    // PSCB_INITIALIZED, after the window has been subclassed.
+    // Once the window exists and has been subclassed, before any page is
+    // activated: at PSCB_INITIALIZED, or when the first page is made,
+    // whichever comes first (Microsoft does not document their order).
     virtual void OnInitialized() {}
 
     // The style word of either template form.
@@ -58,6 +64,7 @@ protected:
 
 private:
     void Prepare(HWND parent);
+    void Initialize(HWND sheet);
     // Shown and enabled, and so are its parents within the sheet.
     bool CanTakeFocus(HWND window) const;
     static int CALLBACK Callback(HWND sheet, UINT message, LPARAM lParam);

@@ -24,7 +24,7 @@ bool CRFGCInfo::IsTechnicianRun() const
     return m_technicianRFGainCalibration != 0 && GetModel().AdvancedMode.Get() != 0;
 }
 
-bool CRFGCInfo::QueryCancel(HWND sheet)
+bool CRFGCInfo::QueryCancel(HWND page)
 {
     m_cancelRequested = 1;
     CRFGCStateMachine& machine = *m_machine;
@@ -35,7 +35,7 @@ bool CRFGCInfo::QueryCancel(HWND sheet)
     // Nothing reaches the radio through a closed port.
     if (machine.IsRestorePending() && GetModel().IsPortOpen() && !m_cancelRestored) {
         m_cancelRestored = true;
-        machine.StartRestore(sheet);
+        machine.StartRestore(page);
         return false;
     }
     return true;

@@ -17,12 +17,12 @@ public:
     // A technician run walks itself through the pages.
     bool IsTechnicianRun() const;
 
-    // The wizard's Cancel: true when the sheet may close now. A running
-    // chain is asked to end, an idle radio that was touched, or that a
-    // failed restore left changed, is restored first (unless the port is
-    // closed), once; either way the page that gets the end presses Cancel
-    // again.
-    bool QueryCancel(HWND sheet);
+    // The wizard's Cancel on `page`: true when the sheet may close now. A
+    // running chain is asked to end, an idle radio that was touched, or that
+    // a failed restore left changed, is restored first (unless the port is
+    // closed), once, for the page; either way the page that gets the end
+    // presses Cancel again.
+    bool QueryCancel(HWND page);
 
     std::unique_ptr<CRFGCStateMachine> m_machine;
     int m_cancelRequested = 0;

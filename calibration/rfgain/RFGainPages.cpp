@@ -61,7 +61,7 @@ bool CRFGCPage::OnQueryCancel()
     // may come before the start returns), comes to this page and presses
     // Cancel again.
     HoldCancel();
-    if (Run([&] { return !m_info.QueryCancel(Sheet()); }))
+    if (Run([&] { return !m_info.QueryCancel(m_hwnd); }))
         return true;
     ReleaseCancel();
     return false;
@@ -138,16 +138,15 @@ BOOL CRFGCChainPage::OnInitDialog()
 LRESULT CRFGCChainPage::OnSetActive()
 {
     SetWizardButtons(0);
-    const HWND sheet = Sheet();
     CRFGCStateMachine& machine = Machine();
     Run([&] {
         switch (m_row.role) {
         case Role::Welcome:
-            return machine.StartPrepare(sheet);
+            return machine.StartPrepare(m_hwnd);
         case Role::Completion:
-            return machine.StartRestore(sheet);
+            return machine.StartRestore(m_hwnd);
         default:
-            return machine.StartSetUp(sheet, m_row.receiver);
+            return machine.StartSetUp(m_hwnd, m_row.receiver);
         }
     });
     return 0;
@@ -259,20 +258,19 @@ void CRFGCActionPage::Act()
         Log(GetOsVersionText());
         Log(GetModel().DescribeConnection());
     }
-    const HWND sheet = Sheet();
-    Run([&] { return StartChain(sheet); });
+    Run([&] { return StartChain(); });
 }
 
-bool CRFGCActionPage::StartChain(HWND sheet)
+bool CRFGCActionPage::StartChain()
 {
     CRFGCStateMachine& machine = Machine();
     switch (m_row.role) {
     case Role::RX:
-        return machine.StartCalibrate(sheet, m_row.receiver, m_info.m_sourceChoice);
+        return machine.StartCalibrate(m_hwnd, m_row.receiver, m_info.m_sourceChoice);
     case Role::RXHigh:
-        return machine.StartHighLevel(sheet, m_row.receiver);
+        return machine.StartHighLevel(m_hwnd, m_row.receiver);
     default:
-        return machine.StartDisplay(sheet, m_row.receiver);
+        return machine.StartDisplay(m_hwnd, m_row.receiver);
     }
 }
 

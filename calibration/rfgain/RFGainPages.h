@@ -2,8 +2,7 @@
 // (RFGainWizardRules.cpp); the main and second receivers' pages are one
 // class with the row's receiver.
 //
-// Every page hears the machine's progress lines and its end, which the
-// machine sends to whichever page is current. A page cannot be left while
+// Every page hears the progress lines and the end of the chains it starts. A page cannot be left while
 // a chain runs; Cancel follows CRFGCInfo::QueryCancel, and a page that
 // hears an end after a Cancel presses Cancel again, so the radio is always
 // restored before the wizard closes (a failure other than the Cancel
@@ -88,7 +87,7 @@ protected:
 
 private:
     void Act();
-    bool StartChain(HWND sheet);
+    bool StartChain();
     void Log(const std::wstring& text);
 
     const int m_buttonId;

@@ -1,7 +1,5 @@
 #include "RFGainStateMachine.h"
 
-#include <prsht.h>
-
 #include "TextSinks.h"
 
 namespace {
@@ -13,11 +11,6 @@ constexpr signed char kLowestLevel = -100;
 
 // The rules of the framework, but for the calibration's few retries.
 constexpr unsigned kRetryLimit = 3;
-
-HWND CurrentPage(HWND sheet)
-{
-    return sheet ? reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)) : nullptr;
-}
 
 }  // namespace
 
@@ -218,67 +211,71 @@ CRFGCStateMachine::CRFGCStateMachine()
 }
 
 // The prepare and the restore work on no one receiver.
-bool CRFGCStateMachine::StartPrepare(HWND sheet)
+bool CRFGCStateMachine::StartPrepare(HWND page)
 {
-    return StartRun(m_exitMenu, SRun{sheet}, true);
+    return StartRun(page, m_exitMenu, SRun{}, true);
 }
 
-bool CRFGCStateMachine::StartSetUp(HWND sheet, BYTE receiver)
+bool CRFGCStateMachine::StartSetUp(HWND page, BYTE receiver)
 {
-    return Start(sheet, receiver, 0, receiver == 1 ? static_cast<CState<M>&>(m_subVfoBDisplayNormal)
-                                                   : m_mainVfoBDisplayNormal);
+    return Start(page, receiver, 0, receiver == 1 ? static_cast<CState<M>&>(m_subVfoBDisplayNormal)
+                                                  : m_mainVfoBDisplayNormal);
 }
 
-bool CRFGCStateMachine::StartCalibrate(HWND sheet, BYTE receiver, RFGCSource source)
+bool CRFGCStateMachine::StartCalibrate(HWND page, BYTE receiver, RFGCSource source)
 {
     switch (source) {
     case RFGC_SOURCE_FACTORY:
-        return Start(sheet, receiver, 0, m_getFactoryDefault2);
+        return Start(page, receiver, 0, m_getFactoryDefault2);
     case RFGC_SOURCE_CURRENT:
-        return Start(sheet, receiver, 0, m_readDspTable);
+        return Start(page, receiver, 0, m_readDspTable);
     case RFGC_SOURCE_REGISTRY:
-        return Start(sheet, receiver, 0, m_registryValue);
+        return Start(page, receiver, 0, m_registryValue);
     default:
-        return Start(sheet, receiver, 1, m_setCWTuneOff);
+        return Start(page, receiver, 1, m_setCWTuneOff);
     }
 }
 
-bool CRFGCStateMachine::StartHighLevel(HWND sheet, BYTE receiver)
+bool CRFGCStateMachine::StartHighLevel(HWND page, BYTE receiver)
 {
-    return Start(sheet, receiver, 0, m_checkSignalLevel2);
+    return Start(page, receiver, 0, m_checkSignalLevel2);
 }
 
-bool CRFGCStateMachine::StartDisplay(HWND sheet, BYTE receiver)
+bool CRFGCStateMachine::StartDisplay(HWND page, BYTE receiver)
 {
-    return Start(sheet, receiver, 0, m_displaySetQ7Hidden);
+    return Start(page, receiver, 0, m_displaySetQ7Hidden);
 }
 
-bool CRFGCStateMachine::StartRestore(HWND sheet)
+bool CRFGCStateMachine::StartRestore(HWND page)
 {
-    return StartRun(m_initRestore, SRun{sheet}, false);
+    return StartRun(page, m_initRestore, SRun{}, false);
 }
 
-bool CRFGCStateMachine::Start(HWND progressWindow, BYTE receiver, int markWritten, CState<M>& first)
+bool CRFGCStateMachine::Start(HWND page, BYTE receiver, int markWritten, CState<M>& first)
 {
     if (!m_wizard.prepareDue)
-        return StartRun(first, SRun{progressWindow, receiver, markWritten}, true);
-    return StartRun(m_exitMenu, SRun{progressWindow, receiver, markWritten, &first}, true);
+        return StartRun(page, first, SRun{receiver, markWritten}, true);
+    return StartRun(page, m_exitMenu, SRun{receiver, markWritten, &first}, true);
 }
 
 bool CRFGCStateMachine::StartAt(CState<M>& first)
 {
-    return StartRun(first, SRun{m_run.progressWindow, m_run.receiver, m_run.markWritten}, false);
+    return StartRun(nullptr, first, SRun{m_run.receiver, m_run.markWritten}, false);
 }
 
 // A new run forgets the last one's failure: a restore's was reported at its
 // end, never again.
-bool CRFGCStateMachine::StartRun(CState<M>& first, SRun run, bool restoreDue)
+bool CRFGCStateMachine::StartRun(HWND page, CState<M>& first, SRun run, bool restoreDue)
 {
-    return CStateHost::Start(first, [&] {
-        m_run = std::move(run);
-        if (restoreDue)
-            m_wizard.restorePending = 1;
-        return HRESULT(0);
+    return m_runPage.Starting([&] {
+        return CStateHost::Start(first, [&] {
+            m_run = std::move(run);
+            if (page)
+                m_runPage.Take(page);
+            if (restoreDue)
+                m_wizard.restorePending = 1;
+            return HRESULT(0);
+        });
     });
 }
 
@@ -326,9 +323,7 @@ std::vector<std::wstring> CRFGCStateMachine::NotPutBack() const
 
 void CRFGCStateMachine::Log(TextOrId text)
 {
-    const std::wstring line = text.Text();
-    if (const HWND page = CurrentPage(m_run.progressWindow))
-        SendMessageW(page, WM_APP_PROGRESS_TEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    m_runPage.Log(text.Text());
 }
 
 void CRFGCStateMachine::OnFinished()
@@ -336,6 +331,5 @@ void CRFGCStateMachine::OnFinished()
     if (m_run.firstFailure != 0)
         m_result = m_run.firstFailure;
     Log(IDS_READY);
-    if (const HWND page = CurrentPage(m_owner))
-        SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
+    m_runPage.Finish(m_result);
 }

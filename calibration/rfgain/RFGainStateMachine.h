@@ -9,11 +9,11 @@
 // RFGC, in the names of its classes and resources: RF gain calibration.
 //
 // The wizard's pages start the chains (RFGainStateMachine.cpp, top to bottom).
-// The machine talks to the wizard sheet's current page itself: its progress
-// lines as WM_APP_PROGRESS_TEXT, its end as WM_APP_MACHINE_FINISHED with the
-// result; the model's machine-finished event is not fired. The sheet is its
-// owner window (m_owner): the target of the end notice and the owner of the
-// signal-level box.
+// The machine talks to the page that started the chain itself (RunPage.h):
+// its progress lines as WM_APP_PROGRESS_TEXT, its end as
+// WM_APP_MACHINE_FINISHED with the result; the model's machine-finished
+// event is not fired. The sheet is its owner window (m_owner), the owner of
+// the signal-level box.
 #pragma once
 
 #include "RFGainDspStates.h"
@@ -22,6 +22,7 @@
 #include "RFGainTapStates.h"
 #include "RFGainTables.h"
 #include "MenuStates.h"
+#include "RunPage.h"
 
 #include <set>
 #include <vector>
@@ -46,25 +47,26 @@ class CRFGCStateMachine : public CStateHost<CRFGCStateMachine> {
 public:
     CRFGCStateMachine();
 
-    // The chains the wizard's pages start. Each refuses a busy machine with
-    // E_STATE_MACHINE_BUSY; a start the machine takes begins a new run.
+    // The chains the wizard's pages start, each for the page that starts it.
+    // Each refuses a busy machine with E_STATE_MACHINE_BUSY; a start the
+    // machine takes begins a new run.
     // Welcome: the radio prepared; a restore is due from now on.
-    bool StartPrepare(HWND sheet);
+    bool StartPrepare(HWND page);
     // Knobs pages: the receiver set up for the measurement.
-    bool StartSetUp(HWND sheet, BYTE receiver);
+    bool StartSetUp(HWND page, BYTE receiver);
     // RX pages: the table from the source measured or loaded, then stored.
-    bool StartCalibrate(HWND sheet, BYTE receiver, RFGCSource source);
+    bool StartCalibrate(HWND page, BYTE receiver, RFGCSource source);
     // RXHigh pages: the optional measurement at -33 dBm.
-    bool StartHighLevel(HWND sheet, BYTE receiver);
+    bool StartHighLevel(HWND page, BYTE receiver);
     // Display pages: both copies of the table read; CompareTables shows them.
-    bool StartDisplay(HWND sheet, BYTE receiver);
+    bool StartDisplay(HWND page, BYTE receiver);
     // Completion page and cancel: every control put back.
-    bool StartRestore(HWND sheet);
+    bool StartRestore(HWND page);
 
     // The set-up, calibrate, high-level and display chains start here; after
     // a restore (Back from Completion) the prepare runs first, in the same run.
-    bool Start(HWND progressWindow, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
-    // The last run's window, receiver and mark kept; no restore marked due.
+    bool Start(HWND page, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
+    // The last run's page, receiver and mark kept; no restore marked due.
     bool StartAt(CState<CRFGCStateMachine>& first);
 
     // As every machine's, but the restore always runs to its end: it puts
@@ -102,7 +104,6 @@ public:
     // the start was given, the restore's bookkeeping, and what the DSP and
     // EEPROM said, which the page reads once the chain has ended.
     struct SRun {
-        HWND progressWindow = nullptr;
         BYTE receiver = 0;
         int markWritten = 0;
         // The chain that starts once the prepare has run first.
@@ -256,7 +257,9 @@ public:
     CRFGCRestoreStep<CRFGCRestoreQ7State<CRFGCStateMachine>> m_restoreQ7;
 
 private:
-    // Where every start goes: the run begun afresh from `run`, only when
-    // the machine is idle.
-    bool StartRun(CState<CRFGCStateMachine>& first, SRun run, bool restoreDue);
+    // Where every start goes: the run begun afresh from `run` for `page`
+    // (null: the last run's), only when the machine is idle.
+    bool StartRun(HWND page, CState<CRFGCStateMachine>& first, SRun run, bool restoreDue);
+
+    CRunPage m_runPage;
 };

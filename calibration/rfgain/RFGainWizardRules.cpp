@@ -33,15 +33,6 @@ UINT AfterMainReceiver(const SRFGCRoute& route)
     return route.secondReceiver ? IDD_RFGC_SUB_KNOBS : IDD_RFGC_COMPLETION;
 }
 
-// Whichever code the device's loss gave (it differs between systems and
-// drivers), a port that has closed since is what the user must know.
-bool IsClosedPortFailure(HRESULT result, const std::wstring& closedPort)
-{
-    const HRESULT mapped = MapResult(result);
-    return !closedPort.empty() && HRESULT_FACILITY(mapped) == FACILITY_WIN32 &&
-           mapped != HRESULT_FROM_WIN32(ERROR_CANCELLED);
-}
-
 }  // namespace
 
 const SRFGCPage kRFGCPages[14] = {
@@ -128,10 +119,8 @@ std::wstring GetRFGCFailureText(HRESULT result, const std::wstring& closedPort, 
     std::wstring text;
     if (result == static_cast<HRESULT>(E_RFGC_DATA_ZERO))
         text = LoadResString(IDS_RFGC_DATA_ZERO);
-    else if (IsClosedPortFailure(result, closedPort))
-        text = FormatText(IDS_PORT_CLOSED, closedPort.c_str());
     else
-        text = FormatErrorText(static_cast<DWORD>(result));
+        text = FormatFailureText(static_cast<DWORD>(MapResult(result)), closedPort);
     if (tableIncomplete)
         text += L"\n" + LoadResString(IDS_RFGC_TABLE_INCOMPLETE);
     return text;

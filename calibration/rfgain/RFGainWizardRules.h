@@ -66,10 +66,10 @@ UINT GetRFGainWizardBack(UINT templateId);
 // The RX pages' instruction for the source.
 UINT GetRFGCInstructionId(RFGCSource choice);
 
-// What a failed chain tells the user: a zero table its own explanation, a
-// system error once the port has closed the port (`closedPort`, empty while
-// the port is open), anything else its code's text; and, when the
-// EEPROM write stopped part way, that the table must be stored again.
+// What a failed chain tells the user: a zero table its own explanation,
+// anything else its text as FormatFailureText gives it (`closedPort`, empty
+// while the port is open); and, when the EEPROM write stopped part way,
+// that the table must be stored again.
 std::wstring GetRFGCFailureText(HRESULT result, const std::wstring& closedPort = {}, bool tableIncomplete = false);
 // Whether the failure needs a box: a signal too low was the machine's own
 // box, which the user has just answered with Abort.

@@ -116,7 +116,7 @@ void CTXGCCalibrationPageImpl::StartLevel()
 {
     DWORD refusal = 0;
     const bool started = Run([&] {
-        if (m_context.Machine().StartCalibrate(m_context.Antenna(), m_level))
+        if (m_context.Machine().StartCalibrate(m_hwnd, m_context.Antenna(), m_level))
             return true;
         refusal = GetLastError();
         return false;
@@ -132,6 +132,8 @@ void CTXGCCalibrationPageImpl::OnMachineFinished(HRESULT result)
 {
     if (m_technician && !m_cancelRequested && result == 0) {
         if (const auto next = GetNextTechnicianLevel(m_level, IsBH7WInstalled(), IsXQ6TInstalled())) {
+            // The next start forgets this level's word on the radio.
+            WarnOfRadioState();
             // Started from here, the machine would begin inside its own end.
             m_level = *next;
             PostMessageW(m_hwnd, WM_APP_TXGC_NEXT_LEVEL, 0, 0);

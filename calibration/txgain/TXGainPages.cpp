@@ -74,7 +74,7 @@ BOOL CTXGCWelcomePage::OnInitDialog()
 LRESULT CTXGCWelcomePage::OnSetActive()
 {
     SetWizardButtons(PSWIZB_NEXT);
-    Run([this] { return m_context.Machine().RefreshOptionModules(); });
+    Run([this] { return m_context.Machine().RefreshOptionModules(m_hwnd); });
     return 0;
 }
 

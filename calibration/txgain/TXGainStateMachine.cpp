@@ -1,7 +1,5 @@
 #include "TXGainStateMachine.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -20,10 +18,7 @@ bool IsPortGone(HRESULT result)
 // A run cut off by a closed port names the port, not the handle it lost.
 std::wstring FailureText(HRESULT result)
 {
-    CModel& model = GetModel();
-    if (result > 0 && result != ERROR_CANCELLED && !model.IsLinkOpen())
-        return FormatText(IDS_PORT_CLOSED, model.Port.Get().c_str());
-    return FormatErrorText(static_cast<DWORD>(MapResult(result)));
+    return FormatFailureText(static_cast<DWORD>(MapResult(result)), GetModel().LostPort());
 }
 
 // A write to the port failed: that, not the radio, is why the rest stayed.
@@ -154,10 +149,12 @@ CTXGCStateMachine::CTXGCStateMachine()
 {
 }
 
-bool CTXGCStateMachine::StartCalibrate(unsigned char antenna, unsigned char level)
+bool CTXGCStateMachine::StartCalibrate(HWND page, unsigned char antenna, unsigned char level)
 {
     if (!IsIdle())
         return RefuseBusy();
+    // Its lines from the start text on.
+    m_runPage.Take(page);
     SetLastError(0);
     STXGCRun run;
     run.level = level < 3 ? level : static_cast<unsigned char>(TXGAIN_LEVEL_5W);
@@ -170,10 +167,11 @@ bool CTXGCStateMachine::StartCalibrate(unsigned char antenna, unsigned char leve
     return StartRun(m_textTerminalOff, run);
 }
 
-bool CTXGCStateMachine::RefreshOptionModules()
+bool CTXGCStateMachine::RefreshOptionModules(HWND page)
 {
     if (!IsIdle())
         return RefuseBusy();
+    m_runPage.Take(page);
     STXGCRun run;
     run.refreshOnly = 1;
     return StartRun(m_refreshOptionModule, run);
@@ -191,24 +189,17 @@ bool CTXGCStateMachine::RefuseBusy()
 // The one place a run's record is set.
 bool CTXGCStateMachine::StartRun(CState<Machine>& first, const STXGCRun& run)
 {
-    return Start(first, [&] {
-        m_run = run;
-        return HRESULT(0);
+    return m_runPage.Starting([&] {
+        return Start(first, [&] {
+            m_run = run;
+            return HRESULT(0);
+        });
     });
-}
-
-HWND CTXGCStateMachine::CurrentPage() const
-{
-    if (!m_owner)
-        return nullptr;
-    return reinterpret_cast<HWND>(SendMessageW(m_owner, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
 void CTXGCStateMachine::Log(TextOrId text)
 {
-    const std::wstring line = text.Text();
-    if (HWND page = CurrentPage())
-        SendMessageW(page, WM_APP_PROGRESS_TEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    m_runPage.Log(text.Text());
 }
 
 void CTXGCStateMachine::OnFinished()
@@ -228,9 +219,7 @@ void CTXGCStateMachine::OnFinished()
         ReportOutcome();
         ReportRadioState();
     }
-    const HWND page = CurrentPage();
-    if (page)
-        SendMessageW(page, WM_APP_MACHINE_FINISHED, static_cast<WPARAM>(m_result), 0);
+    m_runPage.Finish(m_result);
 }
 
 void CTXGCStateMachine::ReportOutcome()

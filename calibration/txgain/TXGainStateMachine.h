@@ -4,10 +4,9 @@
 // menu, which becomes one summary line. Every setting it changes is saved
 // first and put back afterwards, also after a failure or a cancel.
 //
-// The wizard owns it and is its owner window (a property sheet, m_owner):
-// progress lines (WM_APP_PROGRESS_TEXT) and the end (WM_APP_MACHINE_FINISHED,
-// wParam the result) go to the sheet's current page; the model's event is
-// not fired.
+// The wizard owns it; the page that starts a run hears it (RunPage.h): its
+// progress lines (WM_APP_PROGRESS_TEXT) and its end (WM_APP_MACHINE_FINISHED,
+// wParam the result). The model's event is not fired.
 //
 // TXGC, in the names of its classes and resources: TX gain calibration.
 #pragma once
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "RunPage.h"
 #include "TXGainFile.h"
 #include "TXGainRestoreState.h"
 #include "TXGainRules.h"
@@ -76,11 +76,11 @@ public:
     CTXGCStateMachine();
 
     // Starts a calibration at the level (TXGainLevel) with the dummy load on
-    // the antenna jack (1 or 2). False for a busy machine, with the last error
-    // E_STATE_MACHINE_BUSY; the running run goes on untouched.
-    bool StartCalibrate(unsigned char antenna, unsigned char level);
-    // Asks the radio for its option modules ("OM;") alone.
-    bool RefreshOptionModules();
+    // the antenna jack (1 or 2), for `page`. False for a busy machine, with
+    // the last error E_STATE_MACHINE_BUSY; the running run goes on untouched.
+    bool StartCalibrate(HWND page, unsigned char antenna, unsigned char level);
+    // Asks the radio for its option modules ("OM;") alone, for `page`.
+    bool RefreshOptionModules(HWND page);
     // False when idle; the run ends through the restore at its next step.
     bool CancelCalibration() { return Cancel(); }
 
@@ -127,7 +127,6 @@ public:
     int& m_loopIndex = m_run.loopIndex;
 
 private:
-    HWND CurrentPage() const;
     bool RefuseBusy();
     bool StartRun(CState<CTXGCStateMachine>& first, const STXGCRun& run);
 
@@ -136,6 +135,7 @@ private:
 
     std::wstring m_progressText;
     STXGainRecord m_record;
+    CRunPage m_runPage;
 
     using Machine = CTXGCStateMachine;
     using BandValue = CTXGCSetBandValueState<Machine>;

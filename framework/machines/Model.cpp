@@ -154,6 +154,11 @@ bool CModelBase::IsLinkOpen()
     return m_link ? m_link->IsOpen() : m_port.IsOpen();
 }
 
+std::wstring CModelBase::LostPort()
+{
+    return IsLinkOpen() ? std::wstring() : Port.Get();
+}
+
 DWORD CModelBase::GetPortSpeed()
 {
     return m_link ? m_link->GetSpeed() : m_port.GetSpeed();

@@ -76,6 +76,9 @@ public:
     bool ReadPort(void* buffer, DWORD count, DWORD* read);
     // The port (or the peer standing in for it) is physically open.
     bool IsLinkOpen();
+    // The port's name once it is no longer open (a pulled cable closes it),
+    // else empty: what the failure texts name (FormatFailureText).
+    std::wstring LostPort();
 
     // "??.??", "Loading", " N/A " or "%02u.%02u"; empty outside 0..7.
     std::wstring FormatVersion(unsigned index);

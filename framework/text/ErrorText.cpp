@@ -76,3 +76,11 @@ std::wstring FormatErrorText(DWORD code)
     }
     return text;
 }
+
+std::wstring FormatFailureText(DWORD code, const std::wstring& lostPort)
+{
+    const bool win32 = (code & 0xFFFF0000) == 0 || (code & 0xFFFF0000) == 0x80070000;
+    if (lostPort.empty() || !win32 || (code & 0xFFFF) == ERROR_CANCELLED)
+        return FormatErrorText(code);
+    return FormatText(IDS_PORT_CLOSED, lostPort.c_str());
+}

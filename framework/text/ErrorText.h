@@ -27,3 +27,11 @@ inline DWORD LastFailure()
 
 // The text of any code, without trailing line breaks; empty when none is known.
 std::wstring FormatErrorText(DWORD code);
+
+// What a failure tells the user. Once the port has gone (`lostPort` names
+// it; empty while it is open) a Win32 code but a cancel is the lost device's,
+// whichever it gave (21 under Wine, 5 or 1167 on Windows, 6 once the port
+// has closed), whose system text ("Not ready.", "Invalid handle.") does not
+// say the cable is gone: "Serial port %s is closed". Any other failure: the
+// code's own text.
+std::wstring FormatFailureText(DWORD code, const std::wstring& lostPort);

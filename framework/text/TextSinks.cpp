@@ -33,9 +33,9 @@ int ShowTracedBox(HWND window, UINT flags, TextOrId caption, const std::wstring&
     return MessageBoxKeepingError(window, text, caption.Text(), flags);
 }
 
-int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, UINT adviceId)
+int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, const std::wstring& lostPort, UINT adviceId)
 {
-    std::wstring text = FormatErrorText(code);
+    std::wstring text = FormatFailureText(code, lostPort);
     if (adviceId != 0)
         text += L"\n" + LoadResString(adviceId);
     return MessageBoxKeepingError(owner, text, LoadResString(captionId), MB_ICONHAND);

@@ -40,8 +40,10 @@ int ShowErrorBox(HWND window, TextOrId caption, TextOrId format, Args... args)
 }
 
 // A box with the code's message text alone, or followed by the advice (a
-// string id) on a line of its own; nothing goes to the status output.
-int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, UINT adviceId = 0);
+// string id) on a line of its own; nothing goes to the status output. With
+// the port gone (`lostPort`), the text says so where the code is the lost
+// device's (FormatFailureText).
+int ShowErrorCodeBox(HWND owner, DWORD code, UINT captionId, const std::wstring& lostPort = {}, UINT adviceId = 0);
 
 // "OS Version %u.%u Build %u " and the product name, for log headers.
 std::wstring GetOsVersionText();

@@ -1,7 +1,8 @@
 // The wizard that owns and runs a machine: the machine is the model's active
 // machine for the wizard's life or while it shows, released only while it
-// is still the wizard's, owned by the sheet from the first page on; and the
-// hide and show that a minimised owner brings leave a run alone.
+// is still the wizard's, owned by the sheet from the first page on, also
+// when the sheet's PSCB_INITIALIZED comes late or never; and the hides and
+// shows the system brings, for whatever reason, leave a run alone.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -21,8 +22,8 @@ struct STestContext {
     CTwoStepMachine machine;
 };
 
-// Notes the machine's owner when first shown, as a first page that starts
-// a run there would need it.
+// Notes the machine's owner and whether the sheet gives its title font when
+// first shown, as a first page that starts a run there would need them.
 class CTestPage : public CWizard97Page {
 public:
     explicit CTestPage(CTwoStepMachine& machine)
@@ -31,11 +32,13 @@ public:
     }
 
     std::vector<HWND> ownersWhenActivated;
+    std::vector<bool> titleFontWhenActivated;
 
 protected:
     LRESULT OnSetActive() override
     {
         ownersWhenActivated.push_back(m_machine.m_owner);
+        titleFontWhenActivated.push_back(SendMessageW(Sheet(), CWizard97Sheet::TitleFontMessage(), 0, 0) != 0);
         return 0;
     }
 
@@ -53,6 +56,24 @@ public:
     }
 
     CTestPage page;
+};
+
+// Windows may send PSCB_INITIALIZED after the first page's activation (the
+// order is undocumented; Wine sends it before): this sheet never gets it.
+class CNoInitializedWizard : public CTestWizard {
+public:
+    CNoInitializedWizard() : CTestWizard(WizardRegistration::WhileShown)
+    {
+        s_callback = m_header.pfnCallback;
+        m_header.pfnCallback = &WithoutInitialized;
+    }
+
+private:
+    static int CALLBACK WithoutInitialized(HWND sheet, UINT message, LPARAM lParam)
+    {
+        return message == PSCB_INITIALIZED ? 0 : s_callback(sheet, message, lParam);
+    }
+    static inline PFNPROPSHEETCALLBACK s_callback = nullptr;
 };
 
 class MachineWizardTest : public testing::Test {
@@ -110,6 +131,43 @@ TEST_F(MachineWizardTest, TheMachineIsRegisteredForTheWizardsLifeOrWhileItShowsA
         }
         EXPECT_EQ(Active(), &other);
         GetModel().SetActiveMachine(nullptr);
+    }
+}
+
+TEST_F(MachineWizardTest, TheFirstPagesActivationFindsTheSheetReadyWhenTheCallbackComesLateOrNever)
+{
+    CTestWizard early(WizardRegistration::WhileShown);
+    CNoInitializedWizard never;
+    for (CTestWizard* wizard : {&early, static_cast<CTestWizard*>(&never)}) {
+        SCOPED_TRACE(wizard == &early ? "PSCB_INITIALIZED first" : "no PSCB_INITIALIZED");
+        const HWND sheet = Open(*wizard);
+        EXPECT_EQ(wizard->Handle(), sheet);
+        EXPECT_EQ(wizard->page.ownersWhenActivated, std::vector<HWND>{sheet});
+        EXPECT_EQ(wizard->page.titleFontWhenActivated, std::vector<bool>{true});
+        EXPECT_EQ(Active(), &wizard->Machine());
+        wizard->Destroy();
+    }
+}
+
+// Every hide WM_SHOWWINDOW gives a reason for is the system's, and so is the
+// second hide without one that follows it; a show ends that, so a later hide
+// of the user's own releases the machine again.
+TEST_F(MachineWizardTest, TheSystemsHidesForAnyReasonKeepTheMachineAndAShowEndsThem)
+{
+    CTestWizard wizard(WizardRegistration::WhileShown);
+    const HWND sheet = Open(wizard);
+    for (const LPARAM reason : {SW_PARENTCLOSING, SW_OTHERZOOM, SW_OTHERUNZOOM}) {
+        SCOPED_TRACE(testing::Message() << "reason " << reason);
+        SendMessageW(sheet, WM_SHOWWINDOW, FALSE, reason);
+        SendMessageW(sheet, WM_SHOWWINDOW, FALSE, 0);
+        EXPECT_EQ(Active(), &wizard.Machine());
+        SendMessageW(sheet, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
+        SendMessageW(sheet, WM_SHOWWINDOW, TRUE, 0);
+        EXPECT_EQ(Active(), &wizard.Machine());
+        SendMessageW(sheet, WM_SHOWWINDOW, FALSE, 0);
+        EXPECT_EQ(Active(), nullptr) << "the user's hide after the show";
+        SendMessageW(sheet, WM_SHOWWINDOW, TRUE, 0);
+        EXPECT_EQ(Active(), &wizard.Machine());
     }
 }
 

@@ -396,6 +396,12 @@ void CSimulatedTransceiver::Unplug()
     UnlistPort();
 }
 
+void CSimulatedTransceiver::Plug()
+{
+    Request("plug");
+    ListPort();
+}
+
 std::vector<SimulatedCommand> CSimulatedTransceiver::Log()
 {
     std::vector<SimulatedCommand> entries;

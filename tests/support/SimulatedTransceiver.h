@@ -101,6 +101,9 @@ public:
     // As a USB adapter pulled out: the line dies under an open port, the COM
     // port disappears, also from the registry. The log stays readable.
     void Unplug();
+    // The adapter plugged back in: the same COM port on a new line, listed
+    // again, the radio as it was.
+    void Plug();
 
     // The keyer ("KY", "TB;"): text the receiver decodes for the next
     // polls, the time each keyed character takes, and what it has done.

@@ -45,9 +45,8 @@ bool Measure(CSimulatedTransceiver& radio, CMachineTestWindow&)
     CCalibrationTestPage page;
     CTXGCStateMachine machine;
     GetModel().SetActiveMachine(&machine);
-    machine.m_owner = page.Handle();
     radio.ClearLog();
-    if (!machine.StartCalibrate(1, TXGAIN_LEVEL_5W) || !page.WaitForFinish(180000) ||
+    if (!machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W) || !page.WaitForFinish(180000) ||
         page.finished.front() != 0) {
         printf("the calibration did not succeed\n");
         return false;

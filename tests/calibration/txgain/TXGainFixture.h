@@ -19,7 +19,6 @@
 
 class TXGainRadioTest : public SimulatedRadioTest {
 protected:
-    TXGainRadioTest() { machine.m_owner = page.Handle(); }
 
     // The radio found, and the machine registered as the active one.
     void Contact()
@@ -32,7 +31,7 @@ protected:
     HRESULT Run(unsigned char level, unsigned char antenna = 1, DWORD timeoutMs = 120000)
     {
         page.finished.clear();
-        if (!machine.StartCalibrate(antenna, level))
+        if (!machine.StartCalibrate(page.Handle(), antenna, level))
             return machine.m_result;
         if (!page.WaitForFinish(timeoutMs))
             return 1;

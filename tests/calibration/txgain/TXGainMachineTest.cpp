@@ -13,7 +13,6 @@ protected:
     {
         SetMcuVersion(455);
         GetModel().SetActiveMachine(&machine);
-        machine.m_owner = page.Handle();
         peer.responder = [this](const std::string& command) { return Answer(command); };
     }
 
@@ -44,7 +43,7 @@ protected:
 TEST_F(TXGainMachineTest, PortFailingEveryWriteEndsTheRunOnce)
 {
     failAfter = "RO;";
-    ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(page.WaitForFinish(10000));
     PumpFor(200);
     ASSERT_EQ(page.finished.size(), 1u);
@@ -66,7 +65,7 @@ TEST_F(TXGainMachineTest, UnkeyThatCannotBeWrittenIsLeftToTheUser)
 {
     keyed = true;
     failAfter = "TQ;";
-    ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(page.WaitForFinish(10000));
     EXPECT_EQ(page.finished[0], static_cast<HRESULT>(ERROR_GEN_FAILURE));
     EXPECT_EQ(machine.GetRadioWarning(), BoxLines({FormatErrorText(ERROR_GEN_FAILURE), kMayBeTransmitting}));
@@ -75,10 +74,10 @@ TEST_F(TXGainMachineTest, UnkeyThatCannotBeWrittenIsLeftToTheUser)
 
 TEST_F(TXGainMachineTest, BusyMachineRefusesWithItsCode)
 {
-    ASSERT_TRUE(machine.StartCalibrate(2, TXGAIN_LEVEL_50W));
-    EXPECT_FALSE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 2, TXGAIN_LEVEL_50W));
+    EXPECT_FALSE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(E_STATE_MACHINE_BUSY));
-    EXPECT_FALSE(machine.RefreshOptionModules());
+    EXPECT_FALSE(machine.RefreshOptionModules(page.Handle()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(E_STATE_MACHINE_BUSY));
     EXPECT_EQ(machine.m_result, 0) << "the running run's result is its own";
     EXPECT_EQ(machine.m_run.level, TXGAIN_LEVEL_50W) << "the running run is untouched";
@@ -91,7 +90,7 @@ TEST_F(TXGainMachineTest, BusyMachineRefusesWithItsCode)
 TEST_F(TXGainMachineTest, RefreshAsksOnlyForTheOptions)
 {
     GetModel().ClearOptionModuleReply();
-    ASSERT_TRUE(machine.RefreshOptionModules());
+    ASSERT_TRUE(machine.RefreshOptionModules(page.Handle()));
     ASSERT_TRUE(page.WaitForFinish(5000));
     EXPECT_EQ(page.finished[0], 0);
     EXPECT_EQ(peer.CommandTexts(), std::vector<std::string>{"OM;"});

@@ -166,7 +166,7 @@ TEST_F(TXGainRunsTest, CancelWhileKeyedUnkeysAndRestores)
 {
     Contact();
     const RadioState before = State();
-    ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(radio.WaitForCommand("SWH16;", 20000));
     EXPECT_TRUE(machine.CancelCalibration());
     ASSERT_TRUE(page.WaitForFinish(20000));
@@ -185,7 +185,7 @@ TEST_F(TXGainRunsTest, SilenceWhileKeyedIsWaitedOut)
 {
     Contact();
     const RadioState before = State();
-    ASSERT_TRUE(machine.StartCalibrate(1, TXGAIN_LEVEL_5W));
+    ASSERT_TRUE(machine.StartCalibrate(page.Handle(), 1, TXGAIN_LEVEL_5W));
     ASSERT_TRUE(radio.WaitForCommand("SWH16;", 20000));
     radio.SetSilent(true);
     PumpFor(5000);

@@ -321,7 +321,7 @@ TEST_F(TXGainWizardEndToEndTest, ARefusedStartThenCancelInTheMiddleOfABandRestor
          [&](HWND wizard, HWND calibrate) {
              if (!CanPressWizardButton(wizard, kWizardNext))
                  return false;
-             EXPECT_TRUE(TXGainMachineOf(wizard).RefreshOptionModules());
+             EXPECT_TRUE(TXGainMachineOf(wizard).RefreshOptionModules(calibrate));
              ClickButton(calibrate, IDC_TXGC_CALIBRATE);
              log = GetWindowString(GetDlgItem(calibrate, IDC_TXGC_LOG));
              calibrateAfterRefusal = IsWindowEnabled(GetDlgItem(calibrate, IDC_TXGC_CALIBRATE)) != FALSE;
@@ -521,4 +521,40 @@ TEST_F(TXGainWizardEndToEndTest, ATechnicianRunsEveryLevelInOneStep)
     EXPECT_EQ(elapsed, 1u);
     const std::string file = ReadFileBytes(dataFile);
     EXPECT_NE(file.find(std::string(summary.begin(), summary.end()) + "\r\n"), std::string::npos) << file;
+}
+
+// A technician's level that succeeds but cannot put a setting back shows
+// the same box as a user's run, before the next level starts.
+TEST_F(TXGainWizardEndToEndTest, ATechniciansLevelWarnsOfASettingNotPutBackBeforeTheNextStarts)
+{
+    WriteSetting(L"AdvancedMode", 1);
+    WriteSetting(L"TechnicianTXGainCalibration", 1);
+    // The amplifier, no tuner: no band reads the tuner's menu value.
+    Connect("OM--P-S-TLK-R---;");
+    for (unsigned band = 0; band < 11; ++band)
+        radio.Control("out-of-band " + std::to_string(band) + " 1");
+    // The tune power is changed, and the restore's reads of it never pass.
+    radio.Control("set m058 010");
+    radio.IgnoreNext("MP;", 100, 2);
+    size_t fiftyWattsAtBox = 1;
+    boxes.AddAnswerFor(L"TX Gain Calibration", IDOK, [&] {
+        fiftyWattsAtBox = radio.CountCommand("PC050;");
+        radio.IgnoreNext("MP;", 0);
+        return true;
+    });
+    RunWizard({
+        NextWhenIdle(IDD_TXGC_WELCOME_TECH),
+        NextWhenIdle(IDD_TXGC_DUMMY_LOAD),
+        Calibrate(IDD_TXGC_CALIBRATE_TECH),
+        {IDD_TXGC_CALIBRATE_TECH,
+         [&](HWND wizard, HWND) {
+             if (radio.CountCommand("PC050;") == 0)
+                 return false;
+             PressWizardButton(wizard, PSBTN_CANCEL);
+             return true;
+         }},
+    });
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes[0].text, NotPutBack(E_NO_RESPONSE_MP));
+    EXPECT_EQ(fiftyWattsAtBox, 0u) << "the box came after the next level had started";
 }
