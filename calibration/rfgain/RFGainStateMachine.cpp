@@ -258,9 +258,9 @@ bool CRFGCStateMachine::Start(HWND page, BYTE receiver, int markWritten, CState<
     return StartRun(page, m_exitMenu, SRun{receiver, markWritten, &first}, true);
 }
 
-bool CRFGCStateMachine::StartAt(CState<M>& first)
+bool CRFGCStateMachine::StartAt(HWND page, CState<M>& first)
 {
-    return StartRun(nullptr, first, SRun{m_run.receiver, m_run.markWritten}, false);
+    return StartRun(page, first, SRun{m_run.receiver, m_run.markWritten}, false);
 }
 
 // A new run forgets the last one's failure: a restore's was reported at its

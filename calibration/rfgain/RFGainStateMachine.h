@@ -66,8 +66,8 @@ public:
     // The set-up, calibrate, high-level and display chains start here; after
     // a restore (Back from Completion) the prepare runs first, in the same run.
     bool Start(HWND page, BYTE receiver, int markWritten, CState<CRFGCStateMachine>& first);
-    // The last run's page, receiver and mark kept; no restore marked due.
-    bool StartAt(CState<CRFGCStateMachine>& first);
+    // The last run's receiver and mark kept; no restore marked due.
+    bool StartAt(HWND page, CState<CRFGCStateMachine>& first);
 
     // As every machine's, but the restore always runs to its end: it puts
     // the radio back; and so does the EEPROM write, which would leave a

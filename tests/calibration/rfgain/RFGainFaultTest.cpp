@@ -189,7 +189,7 @@ TEST_F(RFGainFaultTest, TheStoredTableIsIncompleteOnceABlockHasGoneOutUntilTheLa
         if (row.before)
             row.before();
         const HRESULT result = Run([&] {
-            if (!machine.StartAt(machine.m_writeProm))
+            if (!machine.StartAt(sheet.Handle(), machine.m_writeProm))
                 return false;
             if (row.atFirstBlock && radio.WaitForCommand("EW", 5000))
                 row.atFirstBlock();

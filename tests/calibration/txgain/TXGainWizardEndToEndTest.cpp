@@ -533,13 +533,14 @@ TEST_F(TXGainWizardEndToEndTest, ATechniciansLevelWarnsOfASettingNotPutBackBefor
     Connect("OM--P-S-TLK-R---;");
     for (unsigned band = 0; band < 11; ++band)
         radio.Control("out-of-band " + std::to_string(band) + " 1");
-    // The tune power is changed, and the restore's reads of it never pass.
+    // The tune power is changed, and the restore's value of it is lost: its
+    // reads are answered with the other.
     radio.Control("set m058 010");
-    radio.IgnoreNext("MP;", 100, 2);
+    radio.IgnoreNext("MP010;", 100);
     size_t fiftyWattsAtBox = 1;
     boxes.AddAnswerFor(L"TX Gain Calibration", IDOK, [&] {
         fiftyWattsAtBox = radio.CountCommand("PC050;");
-        radio.IgnoreNext("MP;", 0);
+        radio.IgnoreNext("MP010;", 0);
         return true;
     });
     RunWizard({
@@ -555,6 +556,7 @@ TEST_F(TXGainWizardEndToEndTest, ATechniciansLevelWarnsOfASettingNotPutBackBefor
          }},
     });
     ASSERT_GE(boxes.Count(), 1u);
-    EXPECT_EQ(boxes[0].text, NotPutBack(E_NO_RESPONSE_MP));
+    EXPECT_EQ(boxes[0].text,
+              BoxLines({NotPutBack(E_NO_RESPONSE_MP), kNotPutBack, L"Menu Parameter (MP) menu 058: MP010"}));
     EXPECT_EQ(fiftyWattsAtBox, 0u) << "the box came after the next level had started";
 }
