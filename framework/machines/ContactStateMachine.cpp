@@ -73,6 +73,10 @@ void CContactStateMachine::OnFinished()
         else
             m_connectionStatus = FIRMWARE_STATUS_UNKNOWN;
     }
+    // A port that went away meanwhile took the facts with it (the model reset
+    // them): the status from the start must not bring a radio back.
+    if (!model.IsLinkOpen())
+        m_connectionStatus = FIRMWARE_STATUS_UNKNOWN;
     model.ConnectionStatus.Set(static_cast<FirmwareStatusEnum>(m_connectionStatus));
     CStateHost2::OnFinished();
 }

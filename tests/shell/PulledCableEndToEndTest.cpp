@@ -228,6 +228,7 @@ private:
     {
         m_row = &row;
         m_phase = 0;
+        m_opened = false;
         m_pulledAt = m_leftAt = m_lastPress = 0;
         m_cancelUsableWhileWaiting = false;
         m_rowStart = GetTickCount();
@@ -250,6 +251,7 @@ private:
         const HWND button = GetDlgItem(page, row.window->button);
         ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(button) != FALSE; }, 5000))
             << "the button that opens it; connection status " << model.ConnectionStatus.Get();
+        m_opened = true;
         ClickButton(page, row.window->button);
         if (!row.window->caption) {
             // The page's own work: done once the program knows the port is
@@ -257,6 +259,9 @@ private:
             EXPECT_TRUE(
                 PumpUntil([&] { return m_phase == 3 && model.IsIdle() && !model.IsLinkOpen(); }, kLeaveBoundMs));
         }
+        // A closed port has no radio on it: no page may offer its commands.
+        if (!model.IsLinkOpen())
+            EXPECT_EQ(model.ConnectionStatus.Get(), FIRMWARE_STATUS_UNKNOWN) << "a radio claimed on a closed port";
         if (!row.window->caption && row.leave == Leave::MainWindow) {
             m_leftAt = GetTickCount();
             SendMessageW(Frame(), WM_CLOSE, 0, 0);
@@ -334,6 +339,9 @@ private:
     void Tick()
     {
         const SRow& row = *m_row;
+        // A page is open once its button has been pressed; a window, once shown.
+        if (!m_opened)
+            return;
         HWND window = nullptr;
         if (row.window->caption) {
             SFind find{row.window->caption};
@@ -406,6 +414,7 @@ private:
     static inline thread_local PulledCableTest* t_test = nullptr;
     const SRow* m_row = nullptr;
     int m_phase = 0;
+    bool m_opened = false;
     DWORD m_pulledAt = 0;
     DWORD m_leftAt = 0;
     DWORD m_lastPress = 0;
@@ -419,16 +428,19 @@ using T = PulledCableTest;
 
 }  // namespace
 
-// The pages' own work: the Port page's search, the Terminal's polls in each
-// mode, the Firmware page's check.
+// The pages' own work: the Port page's search, the Firmware page's check, a
+// command typed in the Command Tester, the Terminal's polls in each mode.
 TEST_F(PulledCableTest, ThePagesWorkEndsAndTellsThePort)
 {
+    const SWindow commandTester{"Command Tester: a command typed", CTabView::TAB_COMMAND_TESTER, IDC_CLEAR};
     const SWindow terminal[] = {{"Terminal, CW", CTabView::TAB_TERMINAL, IDC_MODE_CW},
                                 {"Terminal, RTTY", CTabView::TAB_TERMINAL, IDC_MODE_RTTY},
                                 {"Terminal, PSK", CTabView::TAB_TERMINAL, IDC_MODE_PSK}};
     const Step polled = T::Sent("TB;", 2);
     Run({
         {&kTestCommunications, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
+        {&kCheckVersions, Pull::BeforeOpen, nullptr, nullptr, Tells::PortName},
+        {&commandTester, Pull::OpenIdle, nullptr, T::Type(IDC_COMMAND_EDIT, L"FA;"), Tells::PortName},
         {&terminal[0], Pull::OpenIdle, polled, nullptr, Tells::PortName},
         {&terminal[1], Pull::OpenIdle, polled, nullptr, Tells::PortName},
         {&terminal[2], Pull::OpenIdle, polled, nullptr, Tells::PortName},
