@@ -93,6 +93,10 @@ bool CCommandTesterPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
             SetWindowTextW(Item(IDC_MACRO_FIRST + static_cast<int>(wParam)), Labels.Get(wParam).c_str());
         return true;
     case WM_APP_CONNECTION_STATUS:
+        // A lost link ends a paced text: its rest must not go out to a radio
+        // found again later.
+        if (m_model.ConnectionStatus.Get() == FIRMWARE_STATUS_UNKNOWN)
+            EndPacedSend();
         EnableControls();
         return true;
     case WM_APP_SERIAL_DATA:

@@ -198,6 +198,8 @@ public:
 protected:
     void SetUp() override
     {
+        // A macro the DSP takes a piece at a time.
+        WriteSetting(L"CommandText2", L"!0123456789ABCDEF0123456789ABCDEF;");
         Connect();
         // The signal generator on, for the RF gain calibration's measurement.
         radio.Control("dsp signal main -73");
@@ -429,10 +431,12 @@ using T = PulledCableTest;
 }  // namespace
 
 // The pages' own work: the Port page's search, the Firmware page's check, a
-// command typed in the Command Tester, the Terminal's polls in each mode.
+// command typed and a macro paced out in the Command Tester, the Terminal's
+// polls in each mode.
 TEST_F(PulledCableTest, ThePagesWorkEndsAndTellsThePort)
 {
     const SWindow commandTester{"Command Tester: a command typed", CTabView::TAB_COMMAND_TESTER, IDC_CLEAR};
+    const SWindow pacedMacro{"Command Tester: a DSP macro", CTabView::TAB_COMMAND_TESTER, IDC_MACRO_FIRST + 1};
     const SWindow terminal[] = {{"Terminal, CW", CTabView::TAB_TERMINAL, IDC_MODE_CW},
                                 {"Terminal, RTTY", CTabView::TAB_TERMINAL, IDC_MODE_RTTY},
                                 {"Terminal, PSK", CTabView::TAB_TERMINAL, IDC_MODE_PSK}};
@@ -441,6 +445,7 @@ TEST_F(PulledCableTest, ThePagesWorkEndsAndTellsThePort)
         {&kTestCommunications, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
         {&kCheckVersions, Pull::BeforeOpen, nullptr, nullptr, Tells::PortName},
         {&commandTester, Pull::OpenIdle, nullptr, T::Type(IDC_COMMAND_EDIT, L"FA;"), Tells::PortName},
+        {&pacedMacro, Pull::MidRun, T::LogHas(L")"), nullptr, Tells::PortName, Leave::Cancel, false, 30},
         {&terminal[0], Pull::OpenIdle, polled, nullptr, Tells::PortName},
         {&terminal[1], Pull::OpenIdle, polled, nullptr, Tells::PortName},
         {&terminal[2], Pull::OpenIdle, polled, nullptr, Tells::PortName},

@@ -145,6 +145,19 @@ TEST_F(CommandTesterPageTest, DspTextsGoInPiecesByTheTimerOrAtAClosingBracket)
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_COMMAND_EDIT)));
 }
 
+TEST_F(CommandTesterPageTest, ALinkLostInTheMiddleOfADspTextEndsIt)
+{
+    Open();
+    tester.Texts.Set(0, L"!0123456;");
+    Click(IDC_MACRO_FIRST);
+    GetModel().ConnectionStatus.Set(FIRMWARE_STATUS_UNKNOWN);
+    GetModel().ConnectionStatus.Set(FIRMWARE_STATUS_RUNNING);
+    PumpFor(300);
+    EXPECT_EQ(Output(), L"!01\r");
+    EXPECT_TRUE(peer.CommandTexts().empty()) << "the rest went out to the radio found again";
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_MACRO_FIRST)));
+}
+
 TEST_F(CommandTesterPageTest, WithoutALinkEverythingIsDisabledAndNothingIsSent)
 {
     Open();
