@@ -15,8 +15,12 @@
 
 #include <cstdio>
 #include <functional>
+#include <regex>
 
+#include "BenchFirmware.h"
 #include "ContactStateMachine.h"
+#include "FirmwarePage.h"
+#include "FirmwareSendDriver.h"
 #include "WindowMessages.h"
 #include "WizardDriver.h"
 #include "resource.h"
@@ -29,8 +33,9 @@ const wchar_t kCritical[] = L"Critical Operation in Progress";
 enum class Pull { BeforeOpen, OpenIdle, MidRun };
 enum class Leave { Cancel, MainWindow };
 // What the user is told of the port: its closed text, or only its name (the
-// port's own box, for the windows that tell no failure of their own).
-enum class Tells { Closed, PortName };
+// port's own box, for the windows that tell no failure of their own), or a
+// loader's error line: its code with the closed text.
+enum class Tells { Closed, PortName, LoaderCode };
 
 class PulledCableTest;
 // On each tick while the window shows and takes input, until it returns
@@ -43,6 +48,8 @@ struct SWindow {
     int button;
     // The window the button opens; null: the button's work is on its page.
     const wchar_t* caption;
+    // A technician's single loads: the Load boxes checked, in advanced mode.
+    DWORD loads = 0;
 };
 
 struct SRow {
@@ -74,6 +81,12 @@ const SWindow kBanner{"Power-On Banner", CTabView::TAB_CONFIGURATION, IDC_EDIT_B
 const SWindow kMacros{"Command Macros", CTabView::TAB_COMMAND_TESTER, IDC_EDIT_MACROS, L"Edit Command Tester Macros"};
 const SWindow kTXGain{"TX gain wizard", CTabView::TAB_CALIBRATION, IDC_CALIBRATE_TX_GAIN, L"TX Gain Calibration"};
 const SWindow kRFGain{"RF gain wizard", CTabView::TAB_CALIBRATION, IDC_CALIBRATE_RF_GAIN, L"RF Gain Calibration"};
+const wchar_t kLoader[] = L"Sending Q7 Firmware";
+// Send All begins with the MCU.
+const SWindow kMcuLoad{"Firmware page: Send All, the MCU", CTabView::TAB_FIRMWARE, IDC_SEND_ALL, kLoader};
+const SWindow kFrontPanelLoad{"Firmware page: the front panel alone", CTabView::TAB_FIRMWARE, IDC_SEND_ALL, kLoader,
+                              LOAD_FPF};
+const SWindow kDspLoad{"Firmware page: DSP1 alone", CTabView::TAB_FIRMWARE, IDC_SEND_ALL, kLoader, LOAD_DSP1};
 
 const char* NameOf(Pull pull)
 {
@@ -154,6 +167,20 @@ public:
             return texts.find(text) != std::wstring::npos;
         };
     }
+    // A load under way: its progress bar at `percent` of its range.
+    static Step Loaded(int percent)
+    {
+        return [percent](PulledCableTest&, HWND window, UINT) {
+            const HWND bar = GetDlgItem(window, IDC_LOADER_PROGRESS);
+            const LRESULT range = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+            return range > 0 && SendMessageW(bar, PBM_GETPOS, 0, 0) * 100 >= range * percent;
+        };
+    }
+    // The window has ended its run by itself: its Cancel offers "Close".
+    static bool OffersClose(PulledCableTest&, HWND window, UINT)
+    {
+        return GetWindowString(GetDlgItem(window, IDCANCEL)) == LoadResString(IDS_CLOSE);
+    }
     // The window's edit `id` given `text`, as typed.
     static Step Type(int id, const wchar_t* text)
     {
@@ -198,8 +225,14 @@ public:
 protected:
     void SetUp() override
     {
-        // A macro the DSP takes a piece at a time.
+        // Each loader has a file to send (and no notes to show).
+        ASSERT_TRUE(WriteBenchFirmware(folder.Path()));
+        DeleteFileW(folder.File(L"hfwnotes.rtf").c_str());
+        WriteSetting(L"FirmwareFolder", folder.Path());
+        // A macro the DSP takes a piece at a time, a memory the keyer sends
+        // for a while.
         WriteSetting(L"CommandText2", L"!0123456789ABCDEF0123456789ABCDEF;");
+        WriteSetting(L"CWMemoryText1", L"[TXON]CQ CQ CQ DE Q7 Q7 Q7 CQ CQ CQ DE Q7 Q7 Q7 K");
         Connect();
         // The signal generator on, for the RF gain calibration's measurement.
         radio.Control("dsp signal main -73");
@@ -239,6 +272,10 @@ private:
             model.AdvancedMode.Set(1);
             model.TechnicianTXGainCalibration.Set(1);
         }
+        if (row.window->loads) {
+            model.AdvancedMode.Set(1);
+            FirmwarePage().LoadCheckbox.Set(row.window->loads);
+        }
         // Every question before a run is interrupted gets Yes.
         boxes.AddAnswerFor(kCritical, IDYES);
         const size_t boxesBefore = boxes.Count();
@@ -275,18 +312,24 @@ private:
         ASSERT_NE(m_pulledAt, 0u) << "the cable was never pulled";
         const bool left = m_leftAt != 0;
         const DWORD took = closedAt - (left ? m_leftAt : m_pulledAt);
-        printf("leave: %s, %s: %s %lu ms after %s\n", row.window->name, NameOf(row.pull),
+        printf("leave: %s, %s: %s %lu ms after %s", row.window->name, NameOf(row.pull),
                row.window->caption ? "closed" : "done", took,
                left ? (row.leave == Leave::Cancel ? "Cancel" : "the main window's close") : "the pull");
+        if (left)
+            printf(", %lu ms after the pull", closedAt - m_pulledAt);
+        printf("\n");
         EXPECT_LT(took, kLeaveBoundMs);
         EXPECT_FALSE(m_cancelUsableWhileWaiting) << "Cancel usable while the run it waits for goes on";
 
         std::wstring told = m_seen;
         for (size_t i = boxesBefore; i < boxes.Count(); ++i)
             told += boxes[i].caption + L": " + boxes[i].text + L"\n";
-        const std::wstring expected =
-            row.tells == Tells::Closed ? L"Serial port " + radio.PortName() + L" is closed" : radio.PortName();
-        EXPECT_NE(told.find(expected), std::wstring::npos) << "told:\n" << told;
+        const std::wstring closed = L"Serial port " + radio.PortName() + L" is closed";
+        // A loader's line names its code too.
+        const std::wregex expected(row.tells == Tells::PortName ? radio.PortName()
+                                   : row.tells == Tells::Closed ? closed
+                                                                : L"Error code 0x[0-9A-F]{8}: " + closed);
+        EXPECT_TRUE(std::regex_search(told, expected)) << "told:\n" << told;
 
         if (row.leave == Leave::MainWindow) {
             EXPECT_EQ(DispatchToQuit(), 1) << "the program did not end";
@@ -296,6 +339,8 @@ private:
         }
         model.AdvancedMode.Set(0);
         model.TechnicianTXGainCalibration.Set(0);
+        if (row.window->loads && row.leave != Leave::MainWindow)
+            FirmwarePage().LoadCheckbox.Set(0);
         PlugBackIn(row.leave == Leave::MainWindow);
     }
 
@@ -309,6 +354,13 @@ private:
     {
         radio.Plug();
         radio.SetReplyDelay(0);
+        // A load cut short leaves the radio deaf or in its boot loader: the
+        // power off and on, and its firmware taken as complete again.
+        if (m_row->window->tab == CTabView::TAB_FIRMWARE) {
+            radio.Control("power off");
+            radio.Control("power on");
+            radio.SetBootLoader(false);
+        }
         if (reopen) {
             ASSERT_TRUE(OpenFrameOnRadio(radio.PortName(), CTabView::TAB_PORT)) << "the radio was not found again";
         } else {
@@ -330,6 +382,11 @@ private:
         if (code == HC_ACTION && t_test && line && message->lParam)
             t_test->m_seen += reinterpret_cast<const wchar_t*>(message->lParam) + std::wstring(L"\n");
         return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    CFirmwarePage& FirmwarePage()
+    {
+        return *static_cast<CFirmwarePage*>(CWindow::FromHandle(Page(CTabView::TAB_FIRMWARE)));
     }
 
     static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
@@ -396,8 +453,11 @@ private:
         const DWORD now = GetTickCount();
         if (m_leftAt != 0 && m_row->leave == Leave::MainWindow)
             return;
-        if (m_leftAt == 0)
+        if (m_leftAt == 0) {
             m_leftAt = now;
+            // What the window shows as the user leaves it (a loader's log).
+            EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&m_seen));
+        }
         if (m_row->leave == Leave::MainWindow) {
             PostMessageW(Frame(), WM_CLOSE, 0, 0);
             return;
@@ -432,7 +492,7 @@ using T = PulledCableTest;
 
 // The pages' own work: the Port page's search, the Firmware page's check, a
 // command typed and a macro paced out in the Command Tester, the Terminal's
-// polls in each mode.
+// polls in each mode and a memory it transmits.
 TEST_F(PulledCableTest, ThePagesWorkEndsAndTellsThePort)
 {
     const SWindow commandTester{"Command Tester: a command typed", CTabView::TAB_COMMAND_TESTER, IDC_CLEAR};
@@ -440,6 +500,7 @@ TEST_F(PulledCableTest, ThePagesWorkEndsAndTellsThePort)
     const SWindow terminal[] = {{"Terminal, CW", CTabView::TAB_TERMINAL, IDC_MODE_CW},
                                 {"Terminal, RTTY", CTabView::TAB_TERMINAL, IDC_MODE_RTTY},
                                 {"Terminal, PSK", CTabView::TAB_TERMINAL, IDC_MODE_PSK}};
+    const SWindow transmitted{"Terminal, CW: a memory transmitted", CTabView::TAB_TERMINAL, IDC_MEMORY_FIRST};
     const Step polled = T::Sent("TB;", 2);
     Run({
         {&kTestCommunications, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
@@ -447,6 +508,7 @@ TEST_F(PulledCableTest, ThePagesWorkEndsAndTellsThePort)
         {&commandTester, Pull::OpenIdle, nullptr, T::Type(IDC_COMMAND_EDIT, L"FA;"), Tells::PortName},
         {&pacedMacro, Pull::MidRun, T::LogHas(L")"), nullptr, Tells::PortName, Leave::Cancel, false, 30},
         {&terminal[0], Pull::OpenIdle, polled, nullptr, Tells::PortName},
+        {&transmitted, Pull::MidRun, T::Sent("KY", 2), nullptr, Tells::PortName},
         {&terminal[1], Pull::OpenIdle, polled, nullptr, Tells::PortName},
         {&terminal[2], Pull::OpenIdle, polled, nullptr, Tells::PortName},
         {&kCheckVersions, Pull::BeforeOpen, nullptr, nullptr, Tells::PortName, Leave::MainWindow},
@@ -537,5 +599,20 @@ TEST_F(PulledCableTest, TheRFGainWizardCanBeLeft)
                   T::Press(IDD_RFGC_MAIN_KNOBS, kWizardNext, PSBTN_NEXT),
                   T::Walk({T::On(IDD_RFGC_MAIN_RX), T::Click(IDC_RFGC_CALIBRATE)}), T::LogHas(L"Wait 8 seconds")}),
          nullptr, Tells::PortName},
+    });
+}
+
+// Each loader as Send All or a technician's single load runs it: pulled
+// before the send (the page hears nothing of the port, so it is the road of a
+// pull while the page is open and idle too), and in the middle of a load. The
+// user waits for the load's end, which names the closed port, and closes.
+TEST_F(PulledCableTest, TheFirmwareLoadsEndAndTellThePort)
+{
+    const Step closeOffered = &T::OffersClose;
+    Run({
+        {&kMcuLoad, Pull::BeforeOpen, nullptr, closeOffered, Tells::LoaderCode},
+        {&kFrontPanelLoad, Pull::MidRun, T::Loaded(10), closeOffered, Tells::LoaderCode},
+        {&kDspLoad, Pull::MidRun, T::Loaded(10), closeOffered, Tells::LoaderCode},
+        {&kMcuLoad, Pull::MidRun, T::Loaded(10), closeOffered, Tells::LoaderCode},
     });
 }
