@@ -144,7 +144,9 @@ protected:
     // Closing: asks the question while a run is under way. True when the
     // window may close now. A close that comes while the question is up
     // (the main window's, say) waits for its answer; No keeps the main
-    // window open too.
+    // window open too. A run that ended while the question was up was not
+    // interrupted: its own end stands (a save written is no cancel), and a
+    // close of the main window follows the window's own.
     bool QueryClose()
     {
         if (!IsRunning())
@@ -161,10 +163,8 @@ protected:
                 return false;
             }
         }
-        // The run may have ended while the question was up.
-        if (!IsRunning())
-            return true;
-        OnInterrupt();
+        if (IsRunning())
+            OnInterrupt();
         return false;
     }
 

@@ -4,6 +4,7 @@
 // machine's handler again while a box it shows is up.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "BoxWatcher.h"
@@ -154,6 +155,34 @@ TEST_F(MachineWindowTest, CancelAsksFirstAndReachesOnlyAMachineNotYetFailed)
     PressCancel();
     EXPECT_EQ(none.Count(), 0u);
     EXPECT_EQ(dialog.idleCloses, 1);
+}
+
+// The run ends while the question is up: whatever the answer, nothing is
+// interrupted and the window's own end stands (a save written is no cancel).
+TEST_F(MachineWindowTest, ARunThatEndsWhileTheQuestionIsUpKeepsItsOwnEnd)
+{
+    for (const int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        CTestMachineDialog modal;
+        ASSERT_TRUE(modal.Create(window.Handle()));
+        ShowWindow(modal.Handle(), SW_SHOW);
+        bool answering = false;
+        peer.responder = [&](const std::string& command) { return answering ? command == "A;" ? "a;" : "b;" : ""; };
+        CBoxWatcher boxes;
+        boxes.AddAnswer(answer, [&] {
+            if (!std::exchange(answering, true))
+                peer.Deliver("a;");
+            return !modal.results.empty();
+        });
+        SendMessageW(modal.Handle(), WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(modal.results, std::vector<HRESULT>{0});
+        EXPECT_EQ(modal.machine.m_result, 0);
+        EXPECT_EQ(modal.idleCloses, 0) << "the window's close went on as if nothing had run";
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(modal.Handle(), IDCANCEL)));
+        modal.Destroy();
+        peer.responder = nullptr;
+    }
 }
 
 TEST_F(MachineWindowTest, CancelKeepsAFailureTheMachineHasAlready)
