@@ -158,6 +158,14 @@ public:
     {
         return [=](PulledCableTest& test, HWND, UINT) { return test.radio.CountCommand(pattern) >= count; };
     }
+    // The radio's clock `seconds` off, so that setting it takes steps.
+    static Step ClockOff(long long seconds)
+    {
+        return [seconds](PulledCableTest& test, HWND, UINT) {
+            test.radio.SetClockOffset(seconds);
+            return true;
+        };
+    }
     // The current page's log (or the window's own) holds the text.
     static Step LogHas(const wchar_t* text)
     {
@@ -522,6 +530,7 @@ TEST_F(PulledCableTest, TheToolsCanBeLeft)
     const Step idle = &T::Idle;
     const Step read = T::Sent("ER", 2);
     const Step readMacros = T::Walk({T::Click(IDC_READ_MACROS), read});
+
     Run({
         {&kSave, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
         {&kSave, Pull::MidRun, read, nullptr, Tells::PortName, Leave::Cancel, false, 30},
@@ -542,6 +551,8 @@ TEST_F(PulledCableTest, TheToolsCanBeLeft)
          Tells::Closed, Leave::Cancel, false, 30},
         {&kDateTime, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
         {&kDateTime, Pull::OpenIdle, T::Shown(500), T::PressSheet(PSBTN_APPLYNOW), Tells::Closed},
+        {&kDateTime, Pull::MidRun, T::Walk({T::Shown(500), T::ClockOff(600), T::PressSheet(PSBTN_APPLYNOW), T::Sent("SWT", 1)}),
+         nullptr, Tells::Closed, Leave::Cancel, false, 30},
         {&kBanner, Pull::BeforeOpen, nullptr, nullptr, Tells::Closed},
         {&kBanner, Pull::OpenIdle, idle, T::Walk({T::Type(IDC_BANNER_TEXT, L"CQ TEST"), T::PressSheet(PSBTN_OK)}),
          Tells::Closed},
