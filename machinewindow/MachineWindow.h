@@ -144,9 +144,10 @@ protected:
     // Closing: asks the question while a run is under way. True when the
     // window may close now. A close that comes while the question is up
     // (the main window's, say) waits for its answer; No keeps the main
-    // window open too. A run that ended while the question was up was not
-    // interrupted: its own end stands (a save written is no cancel), and a
-    // close of the main window follows the window's own.
+    // window open too. A run that ended while the question was up is not
+    // interrupted, and its own end stands: a window it closed is not closed
+    // again (a save written is no cancel); one it left open closes as when
+    // idle.
     bool QueryClose()
     {
         if (!IsRunning())
@@ -163,8 +164,9 @@ protected:
                 return false;
             }
         }
-        if (IsRunning())
-            OnInterrupt();
+        if (!IsRunning())
+            return !this->HasEnded();
+        OnInterrupt();
         return false;
     }
 

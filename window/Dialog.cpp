@@ -13,6 +13,7 @@ INT_PTR CDialog::DoModal(HWND owner, LPARAM param)
 {
     m_param = param;
     m_modeless = false;
+    m_ended = false;
     CModalRun run(owner);
     m_modalRun = &run;
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
@@ -23,6 +24,7 @@ INT_PTR CDialog::DoModal(HWND owner, LPARAM param)
 
 void CDialog::EndDialog(INT_PTR result)
 {
+    m_ended = true;
     if (m_modalRun)
         m_modalRun->End();
     ::EndDialog(m_hwnd, result);
@@ -32,6 +34,7 @@ HWND CDialog::Create(HWND parent, LPARAM param)
 {
     m_param = param;
     m_modeless = true;
+    m_ended = false;
     const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
                                            &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     // Its WM_INITDIALOG may already have destroyed it again.

@@ -21,6 +21,8 @@ public:
     // loop while it exists.
     HWND Create(HWND parent, LPARAM param = 0);
     void EndDialog(INT_PTR result);
+    // EndDialog was called: the dialog closes once its handler has returned.
+    bool HasEnded() const { return m_ended; }
 
 protected:
     // WM_INITDIALOG, then the window's handlers.
@@ -55,4 +57,5 @@ private:
 
     UINT m_templateId;
     bool m_modeless = false;
+    bool m_ended = false;
 };
