@@ -6,7 +6,8 @@
 // within a generous bound (liveness, not speed: the time each took is
 // printed), the program go on (or end, when the main window was closed),
 // and the user told of the port: the failures the windows tell name the
-// closed port, where only the port's own box speaks it names the port.
+// closed port, where only the port's own box speaks it names the port; and
+// once the port has gone, no radio claimed on it.
 // Between rows the cable goes back in and the radio is found again; one
 // program serves the rows until one closes it.
 #include "ConfigEndToEnd.h"
